@@ -1,0 +1,12 @@
+#ifndef KORVU_GLOBAL_H
+#define KORVU_GLOBAL_H
+
+#include <QtCore/qglobal.h>
+
+#if defined(KORVU_LIBRARY)
+#  define KORVU_EXPORT Q_DECL_EXPORT
+#else
+#  define KORVU_EXPORT Q_DECL_IMPORT
+#endif
+
+#endif // KORVU_GLOBAL_H
