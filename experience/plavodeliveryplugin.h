@@ -1,0 +1,19 @@
+#ifndef PLAVODELIVERYPLUGIN_H
+#define PLAVODELIVERYPLUGIN_H
+
+#include "experienceplugin.h"
+
+class PlavoDeliveryPlugin : public ExperiencePlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID ExperiencePlugin_iid FILE "plavodelivery.json")
+    Q_INTERFACES(ExperiencePlugin)
+public:
+    explicit PlavoDeliveryPlugin(QObject *parent = nullptr);
+
+    QString name() const override;
+    QString version() const override;
+    bool initialize(ExperienceContext *context, QString *errorMessage) override;
+};
+
+#endif // PLAVODELIVERYPLUGIN_H
