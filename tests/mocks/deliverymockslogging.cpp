@@ -1,0 +1,3 @@
+#include "deliverymockslogging.h"
+
+Q_LOGGING_CATEGORY(dcDeliveryMocks, "DeliveryMocks")

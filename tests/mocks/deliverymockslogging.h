@@ -1,0 +1,8 @@
+#ifndef DELIVERYMOCKSLOGGING_H
+#define DELIVERYMOCKSLOGGING_H
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(dcDeliveryMocks)
+
+#endif // DELIVERYMOCKSLOGGING_H
