@@ -1,0 +1,36 @@
+#ifndef INTEGRATIONSHANDLER_H
+#define INTEGRATIONSHANDLER_H
+
+#include "jsonhandler.h"
+
+class Thing;
+class ThingRegistry;
+
+// The "Integrations" namespace. Ids go out bare and lower-case and are
+// accepted braced or bare in any case. Outcomes of the thing manager are
+// reported as "thingError" with status success; status error is kept for
+// missing or mistyped parameters and for storage failures.
+//   AddThing {thingClassId, name}               -> {thingError, thingId}
+//   GetThings {}                                -> {things: [{id, thingClassId, name, states: [{stateTypeId, value}]}]}
+//   RemoveThing {thingId}                       -> {thingError}
+//   GetStateValue {thingId, stateTypeId}        -> {thingError, value}
+//   ExecuteAction {thingId, actionTypeId, params?} -> {thingError}
+class IntegrationsHandler : public JsonHandler
+{
+    Q_OBJECT
+public:
+    explicit IntegrationsHandler(ThingRegistry *registry, QObject *parent = nullptr);
+
+private:
+    JsonReply addThing(const QVariantMap &params) const;
+    JsonReply getThings(const QVariantMap &params) const;
+    JsonReply removeThing(const QVariantMap &params) const;
+    JsonReply getStateValue(const QVariantMap &params) const;
+    JsonReply executeAction(const QVariantMap &params) const;
+
+    static QVariantMap thingToMap(const Thing *thing);
+
+    ThingRegistry *m_registry;
+};
+
+#endif // INTEGRATIONSHANDLER_H

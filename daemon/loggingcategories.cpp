@@ -1,0 +1,5 @@
+#include "loggingcategories.h"
+
+Q_LOGGING_CATEGORY(dcThingManager, "ThingManager")
+Q_LOGGING_CATEGORY(dcExperiences, "Experiences")
+Q_LOGGING_CATEGORY(dcJsonRpc, "JsonRpc")

@@ -1,0 +1,26 @@
+#ifndef PLUGINLOADER_H
+#define PLUGINLOADER_H
+
+#include <QList>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+// Finds and loads Qt plug-ins of one interface in a colon-separated list of
+// directories. Libraries that are not such plug-ins are logged and skipped.
+// A file reached twice (through links or ".." in the paths) loads once.
+class PluginLoader
+{
+public:
+    QList<QObject *> load(const QString &directoryList, const QString &interfaceId, const QLoggingCategory &category);
+
+private:
+    QList<QObject *> loadDirectory(const QString &directory, const QString &interfaceId, const QLoggingCategory &category);
+    QObject *loadFile(const QString &filePath, const QString &interfaceId, const QLoggingCategory &category);
+
+    // "<interface id> <canonical file path>" of every plug-in loaded so far.
+    QSet<QString> m_loadedFiles;
+};
+
+#endif // PLUGINLOADER_H

@@ -1,0 +1,40 @@
+#ifndef KORVUDPROCESS_H
+#define KORVUDPROCESS_H
+
+#include <QObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+// One korvud child process with its own data folder and plug-in paths.
+class KorvudProcess : public QObject
+{
+    Q_OBJECT
+public:
+    explicit KorvudProcess(const QString &dataDirectory, QObject *parent = nullptr);
+    ~KorvudProcess() override;
+
+    void setEnvironmentValue(const QString &name, const QString &value);
+
+    // Starts korvud -n and waits until port 2222 accepts connections.
+    bool start(int timeoutMs = 10000);
+    // Starts korvud -n and waits for it to end by itself.
+    bool startAndWaitForExit(int timeoutMs = 10000);
+    void kill();
+    // SIGTERM; true when it then ends within the time-out.
+    bool terminate(int timeoutMs = 10000);
+
+    qint64 msecsUntilListening() const;
+    QProcess &process();
+    QByteArray readStandardError();
+
+    static bool portAcceptsConnections();
+
+private:
+    void launch();
+
+    QProcess m_process;
+    QProcessEnvironment m_environment;
+    qint64 m_msecsUntilListening = -1;
+};
+
+#endif // KORVUDPROCESS_H

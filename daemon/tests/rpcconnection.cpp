@@ -1,0 +1,55 @@
+#include "rpcconnection.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QJsonDocument>
+
+bool RpcConnection::open(int timeoutMs)
+{
+    m_socket.connectToHost(QHostAddress::LocalHost, 2222);
+    return m_socket.waitForConnected(timeoutMs);
+}
+
+void RpcConnection::write(const QByteArray &bytes)
+{
+    m_socket.write(bytes);
+    m_socket.waitForBytesWritten(5000);
+}
+
+QList<QJsonObject> RpcConnection::readReplies(int count, int timeoutMs)
+{
+    QList<QJsonObject> replies;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (true) {
+        while (replies.size() < count && m_reader.hasMessage())
+            replies.append(m_reader.takeMessage());
+        if (replies.size() == count || m_reader.hasError() || deadline.hasExpired())
+            break;
+        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+        m_reader.feed(m_socket.readAll());
+    }
+    return replies;
+}
+
+QJsonObject RpcConnection::call(const QString &method, const QVariantMap &params)
+{
+    const QJsonObject request{
+        {QStringLiteral("id"), m_nextId++},
+        {QStringLiteral("method"), method},
+        {QStringLiteral("params"), QJsonObject::fromVariantMap(params)},
+    };
+    write(QJsonDocument(request).toJson(QJsonDocument::Compact));
+    const QList<QJsonObject> replies = readReplies(1);
+    return replies.isEmpty() ? QJsonObject() : replies.first();
+}
+
+bool RpcConnection::waitForClosed(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (m_socket.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired()) {
+        if (m_socket.waitForReadyRead(int(deadline.remainingTime())))
+            m_socket.readAll();
+    }
+    return m_socket.state() == QAbstractSocket::UnconnectedState;
+}
