@@ -1,4 +1,5 @@
 #include "plavodeliveryplugin.h"
+#include "deliveryexperience.h"
 
 PlavoDeliveryPlugin::PlavoDeliveryPlugin(QObject *parent)
     : ExperiencePlugin(parent)
@@ -10,7 +11,11 @@ QString PlavoDeliveryPlugin::version() const { return QStringLiteral("0.2"); }
 
 bool PlavoDeliveryPlugin::initialize(ExperienceContext *context, QString *errorMessage)
 {
-    Q_UNUSED(context)
-    Q_UNUSED(errorMessage)
+    auto experience = new DeliveryExperience(this);
+    if (!experience->setUp(context, errorMessage)) {
+        delete experience;
+        return false;
+    }
+    m_experience = experience;
     return true;
 }

@@ -3,6 +3,8 @@
 
 #include "experienceplugin.h"
 
+class DeliveryExperience;
+
 class PlavoDeliveryPlugin : public ExperiencePlugin
 {
     Q_OBJECT
@@ -14,6 +16,9 @@ public:
     QString name() const override;
     QString version() const override;
     bool initialize(ExperienceContext *context, QString *errorMessage) override;
+
+private:
+    DeliveryExperience *m_experience = nullptr;
 };
 
 #endif // PLAVODELIVERYPLUGIN_H

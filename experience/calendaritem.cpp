@@ -1,0 +1,30 @@
+#include "calendaritem.h"
+
+CalendarItem::CalendarItem(qint64 datetime, qint64 duration)
+    : m_datetime(datetime)
+    , m_duration(duration)
+{
+}
+
+qint64 CalendarItem::datetime() const { return m_datetime; }
+qint64 CalendarItem::duration() const { return m_duration; }
+
+bool CalendarItem::containsMSecs(qint64 msecsSinceEpoch) const
+{
+    const qint64 start = m_datetime * 1000;
+    const qint64 end = (m_datetime + m_duration) * 1000;
+    return msecsSinceEpoch >= start && msecsSinceEpoch < end;
+}
+
+QVariantMap CalendarItem::toVariantMap() const
+{
+    return QVariantMap{
+        {QStringLiteral("datetime"), m_datetime},
+        {QStringLiteral("duration"), m_duration},
+    };
+}
+
+bool CalendarItem::operator==(const CalendarItem &other) const
+{
+    return m_datetime == other.m_datetime && m_duration == other.m_duration;
+}

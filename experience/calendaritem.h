@@ -1,0 +1,28 @@
+#ifndef CALENDARITEM_H
+#define CALENDARITEM_H
+
+#include <QVariantMap>
+
+// One time window in which a delivery may be granted:
+// [datetime, datetime + duration), both in seconds since the epoch.
+class CalendarItem
+{
+public:
+    CalendarItem() = default;
+    CalendarItem(qint64 datetime, qint64 duration);
+
+    qint64 datetime() const;
+    qint64 duration() const;
+
+    bool containsMSecs(qint64 msecsSinceEpoch) const;
+
+    QVariantMap toVariantMap() const;
+
+    bool operator==(const CalendarItem &other) const;
+
+private:
+    qint64 m_datetime = 0;
+    qint64 m_duration = 0;
+};
+
+#endif // CALENDARITEM_H

@@ -1,0 +1,211 @@
+#include "deliveryparser.h"
+#include "variantparser.h"
+
+using namespace VariantParser;
+
+bool DeliveryParser::parseRequest(const QVariant &value)
+{
+    m_root = QStringLiteral("delivery");
+    return parseSentKeys(value);
+}
+
+bool DeliveryParser::parseStoredRecord(const QVariant &value)
+{
+    m_root = QStringLiteral("record");
+    return parseSentKeys(value) && readStoredKeys(value.toMap());
+}
+
+Delivery DeliveryParser::delivery() const { return m_delivery; }
+QString DeliveryParser::errorParameter() const { return m_errorParameter; }
+QString DeliveryParser::errorKey() const { return m_errorKey; }
+QString DeliveryParser::errorReason() const { return m_errorReason; }
+
+bool DeliveryParser::parseSentKeys(const QVariant &value)
+{
+    m_delivery = Delivery();
+    m_currentKey.clear();
+    if (!isMap(value))
+        return fail(m_root, QStringLiteral("must be an object"));
+
+    const QVariantMap map = value.toMap();
+    QString name;
+    QString trackingCode;
+    QUuid gateId;
+    QUuid scannerId;
+    if (!readThingId(map, QStringLiteral("gateId"), &gateId)
+            || !readThingId(map, QStringLiteral("scannerId"), &scannerId)
+            || !readText(map, QStringLiteral("name"), maxNameLength, &name)
+            || !readText(map, QStringLiteral("trackingCode"), maxTrackingCodeLength, &trackingCode)
+            || !readOpenDuration(map)
+            || !readNotificationIds(map)
+            || !readCalendarItems(map))
+        return false;
+
+    m_delivery.setGateId(gateId);
+    m_delivery.setScannerId(scannerId);
+    m_delivery.setName(name);
+    m_delivery.setTrackingCode(trackingCode);
+    return true;
+}
+
+bool DeliveryParser::readText(const QVariantMap &map, const QString &key, int maxLength, QString *text)
+{
+    m_currentKey = key;
+    // A missing text is empty; DeliveryValidator reports that by name.
+    if (!map.contains(key))
+        return true;
+    const QVariant value = map.value(key);
+    if (!isString(value))
+        return fail(path(key), QStringLiteral("must be a string"));
+    if (value.toString().size() > maxLength)
+        return fail(path(key), QStringLiteral("must not be longer than %1 characters").arg(maxLength));
+    // Broken surrogate pairs would not survive storage unchanged.
+    if (!value.toString().isValidUtf16())
+        return fail(path(key), QStringLiteral("must be valid text"));
+    *text = value.toString();
+    return true;
+}
+
+bool DeliveryParser::readThingId(const QVariantMap &map, const QString &key, QUuid *id)
+{
+    m_currentKey = key;
+    if (!map.contains(key))
+        return fail(path(key), QStringLiteral("is missing"));
+    if (!toUuid(map.value(key), id))
+        return fail(path(key), QStringLiteral("must be a UUID"));
+    if (id->isNull())
+        return fail(path(key), QStringLiteral("must not be the null UUID"));
+    return true;
+}
+
+bool DeliveryParser::readOpenDuration(const QVariantMap &map)
+{
+    const QString key = QStringLiteral("openDuration");
+    m_currentKey = key;
+    if (!map.contains(key))
+        return true;
+    qint64 seconds = 0;
+    if (!readBoundedNumber(map.value(key), path(key), 1, maxOpenDuration, &seconds))
+        return false;
+    m_delivery.setOpenDuration(static_cast<int>(seconds));
+    return true;
+}
+
+bool DeliveryParser::readNotificationIds(const QVariantMap &map)
+{
+    const QString key = QStringLiteral("notificationIds");
+    m_currentKey = key;
+    if (!map.contains(key))
+        return true;
+    const QVariant value = map.value(key);
+    if (!isList(value))
+        return fail(path(key), QStringLiteral("must be a list of UUIDs"));
+    const QVariantList list = value.toList();
+    if (list.size() > maxNotificationIds)
+        return fail(path(key), QStringLiteral("must not hold more than %1 entries").arg(maxNotificationIds));
+
+    QList<QUuid> ids;
+    for (int i = 0; i < list.size(); ++i) {
+        QUuid id;
+        if (!toUuid(list.at(i), &id))
+            return fail(QStringLiteral("%1[%2]").arg(path(key)).arg(i), QStringLiteral("must be a UUID"));
+        ids.append(id);
+    }
+    m_delivery.setNotificationIds(ids);
+    return true;
+}
+
+bool DeliveryParser::readCalendarItems(const QVariantMap &map)
+{
+    const QString key = QStringLiteral("calendarItems");
+    m_currentKey = key;
+    if (!map.contains(key))
+        return true;
+    const QVariant value = map.value(key);
+    if (!isList(value))
+        return fail(path(key), QStringLiteral("must be a list of calendar items"));
+    const QVariantList list = value.toList();
+    if (list.size() > maxCalendarItems)
+        return fail(path(key), QStringLiteral("must not hold more than %1 entries").arg(maxCalendarItems));
+
+    QList<CalendarItem> items;
+    for (int i = 0; i < list.size(); ++i) {
+        CalendarItem item;
+        if (!readCalendarItem(list.at(i), i, &item))
+            return false;
+        items.append(item);
+    }
+    m_delivery.setCalendarItems(items);
+    return true;
+}
+
+bool DeliveryParser::readCalendarItem(const QVariant &value, int index, CalendarItem *item)
+{
+    const QString itemPath = QStringLiteral("%1[%2]").arg(path(QStringLiteral("calendarItems"))).arg(index);
+    if (!isMap(value))
+        return fail(itemPath, QStringLiteral("must be an object with \"datetime\" and \"duration\""));
+
+    const QVariantMap map = value.toMap();
+    qint64 datetime = 0;
+    qint64 duration = 0;
+    const QString datetimePath = itemPath + QStringLiteral(".datetime");
+    const QString durationPath = itemPath + QStringLiteral(".duration");
+    if (!map.contains(QStringLiteral("datetime")))
+        return fail(datetimePath, QStringLiteral("is missing"));
+    if (!map.contains(QStringLiteral("duration")))
+        return fail(durationPath, QStringLiteral("is missing"));
+    if (!readBoundedNumber(map.value(QStringLiteral("datetime")), datetimePath, 0, maxDatetime, &datetime)
+            || !readBoundedNumber(map.value(QStringLiteral("duration")), durationPath, 1, maxCalendarDuration, &duration))
+        return false;
+    *item = CalendarItem(datetime, duration);
+    return true;
+}
+
+bool DeliveryParser::readBoundedNumber(const QVariant &value, const QString &path, qint64 min, qint64 max, qint64 *number)
+{
+    if (!toWholeNumber(value, number) || *number < min || *number > max)
+        return fail(path, QStringLiteral("must be an integer from %1 to %2").arg(min).arg(max));
+    return true;
+}
+
+bool DeliveryParser::readStoredKeys(const QVariantMap &map)
+{
+    QUuid id;
+    m_currentKey = QStringLiteral("id");
+    if (!toUuid(map.value(QStringLiteral("id")), &id) || id.isNull())
+        return fail(path(QStringLiteral("id")), QStringLiteral("must be a non-null UUID"));
+    m_delivery.setId(id);
+
+    qint64 created = 0;
+    m_currentKey = QStringLiteral("createdTimestamp");
+    if (!toWholeNumber(map.value(QStringLiteral("createdTimestamp")), &created))
+        return fail(path(QStringLiteral("createdTimestamp")), QStringLiteral("must be an integer"));
+    m_delivery.setCreatedTimestamp(created);
+
+    m_currentKey = QStringLiteral("delivered");
+    const QVariant delivered = map.value(QStringLiteral("delivered"));
+    if (delivered.userType() != QMetaType::Bool)
+        return fail(path(QStringLiteral("delivered")), QStringLiteral("must be a boolean"));
+    if (!delivered.toBool())
+        return true;
+
+    qint64 deliveredTimestamp = 0;
+    m_currentKey = QStringLiteral("deliveredTimestamp");
+    if (!toWholeNumber(map.value(QStringLiteral("deliveredTimestamp")), &deliveredTimestamp))
+        return fail(path(QStringLiteral("deliveredTimestamp")), QStringLiteral("must be an integer"));
+    m_delivery.setDelivered(deliveredTimestamp);
+    return true;
+}
+
+QString DeliveryParser::path(const QString &key) const
+{
+    return m_root + QLatin1Char('.') + key;
+}
+
+bool DeliveryParser::fail(const QString &parameter, const QString &reason)
+{
+    m_errorParameter = parameter;
+    m_errorKey = m_currentKey;
+    m_errorReason = reason;
+    return false;
+}

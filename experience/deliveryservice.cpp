@@ -1,0 +1,116 @@
+#include "deliveryservice.h"
+#include "deliveryparser.h"
+#include "deliverystore.h"
+#include "deliveryvalidator.h"
+#include "plavoexperiencelogging.h"
+#include "thinginterfaces.h"
+#include "thingmanager.h"
+#include "variantparser.h"
+
+#include <QDateTime>
+
+static const QString deliveryErrorKey = QStringLiteral("deliveryError");
+
+DeliveryService::DeliveryService(ThingManager *thingManager, DeliveryStore *store, QObject *parent)
+    : JsonHandler(QStringLiteral("PlavoDelivery"), parent)
+    , m_thingManager(thingManager)
+    , m_store(store)
+{
+    registerMethod(QStringLiteral("Status"), [this](const QVariantMap &params) { return status(params); });
+    registerMethod(QStringLiteral("AddDelivery"), [this](const QVariantMap &params) { return addDelivery(params); });
+    registerMethod(QStringLiteral("GetDeliveries"), [this](const QVariantMap &params) { return getDeliveries(params); });
+    registerMethod(QStringLiteral("RemoveDelivery"), [this](const QVariantMap &params) { return removeDelivery(params); });
+}
+
+JsonReply DeliveryService::status(const QVariantMap &params) const
+{
+    Q_UNUSED(params)
+    const bool available = !m_thingManager->findThingsByInterface(ThingInterfaces::garageGate()).isEmpty()
+            && !m_thingManager->findThingsByInterface(ThingInterfaces::parcelScanner()).isEmpty();
+    return JsonReply::success({{QStringLiteral("available"), available}});
+}
+
+JsonReply DeliveryService::addDelivery(const QVariantMap &params)
+{
+    const QString method = QStringLiteral("AddDelivery");
+    if (!params.contains(QStringLiteral("delivery")))
+        return invalidParameter(method, QStringLiteral("delivery"), QStringLiteral("is missing"));
+
+    DeliveryParser parser;
+    if (!parser.parseRequest(params.value(QStringLiteral("delivery")))) {
+        QVariantMap errorParams;
+        if (parser.errorKey() == QLatin1String("gateId"))
+            errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::GateNotFound));
+        else if (parser.errorKey() == QLatin1String("scannerId"))
+            errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::ScannerNotFound));
+        return invalidParameter(method, parser.errorParameter(), parser.errorReason(), errorParams);
+    }
+
+    Delivery delivery = parser.delivery();
+    const DeliveryError error = DeliveryValidator(m_thingManager).check(delivery);
+    if (error != DeliveryError::NoError)
+        return deliveryErrorReply(error);
+
+    delivery.setId(QUuid::createUuid());
+    delivery.setCreatedTimestamp(QDateTime::currentMSecsSinceEpoch() / 1000);
+    QString storageError;
+    if (!m_store->add(delivery, &storageError))
+        return storageFailure(method, storageError);
+
+    qCDebug(dcPlavoExperience) << "Added delivery" << delivery.id() << delivery.name();
+    return deliveryErrorReply(DeliveryError::NoError,
+                              {{QStringLiteral("deliveryId"), VariantParser::uuidText(delivery.id())}});
+}
+
+JsonReply DeliveryService::getDeliveries(const QVariantMap &params) const
+{
+    const QString key = QStringLiteral("deliveryId");
+    if (!params.contains(key))
+        return JsonReply::success({{QStringLiteral("deliveries"), m_store->listing()}});
+
+    QUuid deliveryId;
+    if (!VariantParser::toUuid(params.value(key), &deliveryId))
+        return invalidParameter(QStringLiteral("GetDeliveries"), key, QStringLiteral("must be a UUID"));
+    QVariantList deliveries;
+    if (m_store->contains(deliveryId))
+        deliveries.append(m_store->delivery(deliveryId).toVariantMap());
+    return JsonReply::success({{QStringLiteral("deliveries"), deliveries}});
+}
+
+JsonReply DeliveryService::removeDelivery(const QVariantMap &params)
+{
+    const QString method = QStringLiteral("RemoveDelivery");
+    const QString key = QStringLiteral("deliveryId");
+    QUuid deliveryId;
+    if (!params.contains(key))
+        return invalidParameter(method, key, QStringLiteral("is missing"));
+    if (!VariantParser::toUuid(params.value(key), &deliveryId))
+        return invalidParameter(method, key, QStringLiteral("must be a UUID"));
+    if (!m_store->contains(deliveryId))
+        return deliveryErrorReply(DeliveryError::DeliveryNotFound);
+
+    QString storageError;
+    if (!m_store->remove(deliveryId, &storageError))
+        return storageFailure(method, storageError);
+    qCDebug(dcPlavoExperience) << "Removed delivery" << deliveryId;
+    return deliveryErrorReply(DeliveryError::NoError);
+}
+
+JsonReply DeliveryService::invalidParameter(const QString &method, const QString &parameter, const QString &reason,
+                                            const QVariantMap &params) const
+{
+    return JsonReply::error(QStringLiteral("%1.%2: parameter \"%3\" %4").arg(name(), method, parameter, reason), params);
+}
+
+JsonReply DeliveryService::storageFailure(const QString &method, const QString &reason) const
+{
+    qCWarning(dcPlavoExperience) << "Cannot store the change of" << method << reason;
+    return JsonReply::error(QStringLiteral("%1.%2: the change could not be stored: %3").arg(name(), method, reason));
+}
+
+JsonReply DeliveryService::deliveryErrorReply(DeliveryError error, const QVariantMap &extra)
+{
+    QVariantMap params = extra;
+    params.insert(deliveryErrorKey, deliveryErrorName(error));
+    return JsonReply::success(params);
+}

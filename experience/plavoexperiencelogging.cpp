@@ -1,0 +1,3 @@
+#include "plavoexperiencelogging.h"
+
+Q_LOGGING_CATEGORY(dcPlavoExperience, "PlavoExperience")

@@ -1,0 +1,8 @@
+#ifndef PLAVOEXPERIENCELOGGING_H
+#define PLAVOEXPERIENCELOGGING_H
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(dcPlavoExperience)
+
+#endif // PLAVOEXPERIENCELOGGING_H

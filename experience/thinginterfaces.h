@@ -1,0 +1,16 @@
+#ifndef THINGINTERFACES_H
+#define THINGINTERFACES_H
+
+#include <QString>
+
+// Deliveries find their things by interface, and states, events and actions
+// by name, so that they work with any integration offering these.
+namespace ThingInterfaces {
+
+inline QString garageGate() { return QStringLiteral("garagegate"); }
+inline QString parcelScanner() { return QStringLiteral("parcelscanner"); }
+inline QString notifications() { return QStringLiteral("notifications"); }
+
+} // namespace ThingInterfaces
+
+#endif // THINGINTERFACES_H
