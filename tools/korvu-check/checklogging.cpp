@@ -1,0 +1,3 @@
+#include "checklogging.h"
+
+Q_LOGGING_CATEGORY(dcCheck, "KorvuCheck", QtWarningMsg)

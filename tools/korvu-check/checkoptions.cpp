@@ -1,0 +1,157 @@
+#include "checkoptions.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QStandardPaths>
+
+namespace {
+
+const QString description = QStringLiteral(
+    "Runs the delivery check suite against a korvud daemon and its plug-ins, in a\n"
+    "temporary run tree and, where the machine allows, a private network namespace.\n"
+    "Arguments after -- go to the suite unchanged (test functions, rows, -v2, ...).\n"
+    "\n"
+    "Exit status: the suite's; 2 for a bad command line or missing files, 3 when\n"
+    "the run tree or the network cannot be prepared, 4 when korvud does not come up,\n"
+    "128 + N when the suite died of signal N or korvu-check was stopped by it.");
+
+QString absolute(const QString &path)
+{
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+// A bare program name is looked up on PATH when there is no such file here.
+QString resolveProgram(const QString &program)
+{
+    if (program.contains(QLatin1Char('/')) || QFileInfo::exists(program))
+        return absolute(program);
+    const QString found = QStandardPaths::findExecutable(program);
+    return found.isEmpty() ? absolute(program) : found;
+}
+
+} // namespace
+
+CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, const Defaults &defaults)
+{
+    QStringList ownArguments = arguments;
+    const int separator = arguments.indexOf(QStringLiteral("--"));
+    if (separator >= 0) {
+        ownArguments = arguments.mid(0, separator);
+        suiteArguments = arguments.mid(separator + 1);
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption daemonOption(QStringLiteral("daemon"),
+        QStringLiteral("korvud executable to check (default: %1).").arg(defaults.daemon), QStringLiteral("path"));
+    const QCommandLineOption mocksOption(QStringLiteral("mocks"),
+        QStringLiteral("Folder of the mock plug-in (default: %1).").arg(defaults.mocksDir), QStringLiteral("dir"));
+    const QCommandLineOption experienceOption(QStringLiteral("experience"),
+        QStringLiteral("Folder of the experience plug-in (default: %1).").arg(defaults.experienceDir), QStringLiteral("dir"));
+    const QCommandLineOption suiteOption(QStringLiteral("suite"),
+        QStringLiteral("testdeliveries executable (default: %1).").arg(defaults.suite), QStringLiteral("path"));
+    const QCommandLineOption junitOption(QStringLiteral("junit"),
+        QStringLiteral("Also write the results as JUnit XML to <file>."), QStringLiteral("file"));
+    const QCommandLineOption keepOption(QStringLiteral("keep"),
+        QStringLiteral("Keep the temporary run tree (data folder, plug-in links) after the run."));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+        QStringLiteral("Also print the suite's other log lines: debug output, warnings, -v1/-v2 output."));
+    parser.addOptions({ daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption });
+    m_helpText = parser.helpText();
+
+    if (!parser.parse(ownArguments)) {
+        m_parseError = parser.errorText() + QStringLiteral(" (arguments for the suite go after --)");
+        return ParseResult::Error;
+    }
+    if (parser.isSet(helpOption))
+        return ParseResult::ShowHelp;
+    if (parser.isSet(versionOption))
+        return ParseResult::ShowVersion;
+    if (!parser.positionalArguments().isEmpty()) {
+        m_parseError = QStringLiteral("unexpected argument '%1' (arguments for the suite go after --)")
+                           .arg(parser.positionalArguments().constFirst());
+        return ParseResult::Error;
+    }
+
+    suite = parser.isSet(suiteOption) ? parser.value(suiteOption) : defaults.suite;
+    daemon = parser.isSet(daemonOption) ? parser.value(daemonOption) : defaults.daemon;
+    mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
+    experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
+    junitFile = parser.value(junitOption);
+    keepRunTree = parser.isSet(keepOption);
+    verbose = parser.isSet(verboseOption);
+    return ParseResult::Run;
+}
+
+QString CheckOptions::parseError() const
+{
+    return m_parseError;
+}
+
+QString CheckOptions::helpText() const
+{
+    return m_helpText;
+}
+
+QString CheckOptions::validate()
+{
+    daemon = resolveProgram(daemon);
+    suite = resolveProgram(suite);
+    mocksDir = absolute(mocksDir);
+    experienceDir = absolute(experienceDir);
+    junitFile = absolute(junitFile);
+
+    QString problem = checkExecutable(QStringLiteral("daemon"), daemon, QStringLiteral("build korvud or pass --daemon"));
+    if (problem.isEmpty())
+        problem = checkPluginFolder(QStringLiteral("mocks"), mocksDir);
+    if (problem.isEmpty())
+        problem = checkPluginFolder(QStringLiteral("experience"), experienceDir);
+    if (problem.isEmpty())
+        problem = checkExecutable(QStringLiteral("suite"), suite, QStringLiteral("build testdeliveries or pass --suite"));
+    if (problem.isEmpty())
+        problem = checkJunitFile();
+    return problem;
+}
+
+QString CheckOptions::checkExecutable(const QString &what, const QString &path, const QString &hint)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return QStringLiteral("%1 not found: %2 (%3)").arg(what, path, hint);
+    if (!info.isFile() || !info.isExecutable())
+        return QStringLiteral("%1 is not an executable file: %2").arg(what, path);
+    return QString();
+}
+
+QString CheckOptions::checkPluginFolder(const QString &what, const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return QStringLiteral("%1 plug-in folder not found: %2 (pass --%1)").arg(what, path);
+    if (!info.isDir())
+        return QStringLiteral("%1 plug-in folder is not a folder: %2").arg(what, path);
+
+    const QFileInfoList entries = QDir(path).entryInfoList(QDir::Files | QDir::Readable);
+    for (const QFileInfo &entry : entries) {
+        if (QLibrary::isLibrary(entry.fileName()))
+            return QString();
+    }
+    return QStringLiteral("%1 plug-in folder holds no shared library: %2 (build the plug-in or pass --%1)").arg(what, path);
+}
+
+QString CheckOptions::checkJunitFile() const
+{
+    if (junitFile.isEmpty())
+        return QString();
+    // The test framework splits "-o file,format" at the comma.
+    if (junitFile.contains(QLatin1Char(',')))
+        return QStringLiteral("the JUnit file name must not contain a comma: %1").arg(junitFile);
+    const QFileInfo folder(QFileInfo(junitFile).absolutePath());
+    if (!folder.isDir() || !folder.isWritable())
+        return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());
+    return QString();
+}

@@ -1,0 +1,171 @@
+#include "daemonpreflight.h"
+#include "checklogging.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+const quint16 jsonRpcPort = 2222;
+const int pollMsecs = 50;
+const int stopMsecs = 2000;
+const int reportedOutputLines = 20;
+const QByteArray listenState = QByteArrayLiteral("0A");
+
+// The local addresses, as /proc prints them, that accept connections to 127.0.0.1.
+const QList<QByteArray> loopbackReachable = {
+    QByteArrayLiteral("0100007F"),
+    QByteArrayLiteral("00000000"),
+    QByteArrayLiteral("00000000000000000000000000000000"),
+    QByteArrayLiteral("0000000000000000FFFF00000100007F"),
+};
+
+// True only when both exist and are different files.
+bool differentFiles(const QByteArray &first, const QByteArray &second)
+{
+    struct stat firstInfo;
+    struct stat secondInfo;
+    if (::stat(first.constData(), &firstInfo) != 0 || ::stat(second.constData(), &secondInfo) != 0)
+        return false;
+    return firstInfo.st_dev != secondInfo.st_dev || firstInfo.st_ino != secondInfo.st_ino;
+}
+
+} // namespace
+
+DaemonPreflight::DaemonPreflight(const NetworkIsolation &isolation, const QString &daemon,
+                                 const QProcessEnvironment &environment, const QString &workingDirectory)
+    : m_isolation(isolation)
+    , m_daemon(daemon)
+    , m_environment(environment)
+    , m_workingDirectory(workingDirectory)
+{
+}
+
+DaemonPreflight::Outcome DaemonPreflight::run(int timeoutMsecs, const std::function<bool()> &interrupted)
+{
+    m_timeoutMsecs = timeoutMsecs;
+    QString program = m_daemon;
+    QStringList arguments = { QStringLiteral("-n") };
+    m_isolation.wrap(&program, &arguments);
+    qCDebug(dcCheck) << "Start-up probe:" << program << arguments;
+
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setProcessEnvironment(m_environment);
+    m_process.setWorkingDirectory(m_workingDirectory);
+    m_process.start(program, arguments);
+    if (!m_process.waitForStarted()) {
+        m_outcome = Outcome::NotStarted;
+        return m_outcome;
+    }
+
+    m_outcome = Outcome::NotListening;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMsecs) {
+        if (m_process.waitForFinished(pollMsecs)) {
+            m_outcome = Outcome::Exited;
+            break;
+        }
+        collectOutput();
+        if (interrupted()) {
+            m_outcome = Outcome::Interrupted;
+            break;
+        }
+        if (isListening()) {
+            m_outcome = Outcome::Listening;
+            break;
+        }
+    }
+    if (m_outcome == Outcome::Exited && interrupted())
+        m_outcome = Outcome::Interrupted;
+    stop();
+    return m_outcome;
+}
+
+QStringList DaemonPreflight::report() const
+{
+    QString headline;
+    switch (m_outcome) {
+    case Outcome::NotStarted:
+        return { QStringLiteral("korvud could not be started: %1").arg(m_process.errorString()) };
+    case Outcome::Exited:
+        headline = m_process.exitStatus() == QProcess::CrashExit
+                       ? QStringLiteral("korvud died at start-up of signal %1; its last output:")
+                       : QStringLiteral("korvud exited at start-up with status %1; its last output:");
+        headline = headline.arg(m_process.exitCode());
+        break;
+    case Outcome::NotListening:
+        headline = QStringLiteral("korvud did not accept connections on 127.0.0.1:%1 within %2 s; its last output:")
+                       .arg(jsonRpcPort).arg(m_timeoutMsecs / 1000.0);
+        break;
+    case Outcome::Listening:
+    case Outcome::Interrupted:
+        return {};
+    }
+    QStringList lines = { headline };
+    const QStringList output = lastOutputLines();
+    for (const QString &line : output)
+        lines.append(QStringLiteral("  ") + line);
+    return lines;
+}
+
+bool DaemonPreflight::tableHasListener(const QByteArray &table, quint16 port)
+{
+    const QByteArray portText = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    const QList<QByteArray> lines = table.split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 4 || fields.at(3) != listenState)
+            continue;
+        const QList<QByteArray> local = fields.at(1).split(':');
+        if (local.size() == 2 && local.at(1) == portText && loopbackReachable.contains(local.at(0)))
+            return true;
+    }
+    return false;
+}
+
+bool DaemonPreflight::isListening() const
+{
+    // Until unshare has run, /proc shows the machine's own sockets.
+    if (m_isolation.isAvailable() && !isInOwnNamespace())
+        return false;
+    const QByteArray procDir = "/proc/" + QByteArray::number(m_process.processId()) + "/net/";
+    for (const char *table : { "tcp", "tcp6" }) {
+        QFile file(QString::fromLatin1(procDir + table));
+        if (file.open(QIODevice::ReadOnly) && tableHasListener(file.readAll(), jsonRpcPort))
+            return true;
+    }
+    return false;
+}
+
+bool DaemonPreflight::isInOwnNamespace() const
+{
+    const QByteArray own = "/proc/" + QByteArray::number(m_process.processId()) + "/ns/net";
+    return differentFiles(own, QByteArrayLiteral("/proc/self/ns/net"));
+}
+
+void DaemonPreflight::collectOutput()
+{
+    m_output += m_process.readAll();
+}
+
+void DaemonPreflight::stop()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(stopMsecs);
+    }
+    collectOutput();
+}
+
+QStringList DaemonPreflight::lastOutputLines() const
+{
+    QStringList lines = QString::fromUtf8(m_output).trimmed().split(QLatin1Char('\n'));
+    if (lines.size() == 1 && lines.constFirst().isEmpty())
+        return { QStringLiteral("(no output)") };
+    if (lines.size() > reportedOutputLines)
+        lines = lines.mid(lines.size() - reportedOutputLines);
+    return lines;
+}

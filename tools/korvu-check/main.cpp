@@ -1,0 +1,50 @@
+#include "checkoptions.h"
+#include "checkrun.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const int badCommandLine = 2;
+
+CheckOptions::Defaults builtDefaults()
+{
+    return { QStringLiteral(KORVU_CHECK_DEFAULT_SUITE), QStringLiteral(KORVU_CHECK_DEFAULT_DAEMON),
+             QStringLiteral(KORVU_CHECK_DEFAULT_MOCKS), QStringLiteral(KORVU_CHECK_DEFAULT_EXPERIENCE) };
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvu-check"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVU_CHECK_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    CheckOptions options;
+    switch (options.parse(QCoreApplication::arguments(), builtDefaults())) {
+    case CheckOptions::ParseResult::ShowHelp:
+        out << options.helpText();
+        return 0;
+    case CheckOptions::ParseResult::ShowVersion:
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
+        return 0;
+    case CheckOptions::ParseResult::Error:
+        err << "korvu-check: " << options.parseError() << '\n';
+        return badCommandLine;
+    case CheckOptions::ParseResult::Run:
+        break;
+    }
+
+    const QString problem = options.validate();
+    if (!problem.isEmpty()) {
+        err << "korvu-check: " << problem << '\n';
+        return badCommandLine;
+    }
+    return CheckRun(options, out, err).exec();
+}

@@ -1,0 +1,25 @@
+#include "portcheck.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+
+QList<quint16> PortCheck::korvuPorts()
+{
+    return { 2222, 6655, 6656, 6657 };
+}
+
+quint16 PortCheck::firstTakenPort(const QList<quint16> &ports)
+{
+    for (quint16 port : ports) {
+        QTcpServer server;
+        if (!server.listen(QHostAddress::LocalHost, port))
+            return port;
+    }
+    return 0;
+}
+
+QString PortCheck::takenPortMessage(quint16 port)
+{
+    return QStringLiteral("port %1 on 127.0.0.1 is in use and this machine offers no private network namespace; "
+                          "stop its holder first (see it with: ss -ltnp 'sport = :%1')").arg(port);
+}

@@ -1,0 +1,31 @@
+#ifndef STOPSIGNALS_H
+#define STOPSIGNALS_H
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// Turns SIGINT, SIGTERM, SIGHUP and SIGPIPE (output closed, as by "| head")
+// into a Qt signal, so that a stopped run still ends the suite and removes
+// its run tree.
+class StopSignals : public QObject
+{
+    Q_OBJECT
+public:
+    explicit StopSignals(QObject *parent = nullptr);
+    ~StopSignals() override;
+
+    // The first stop signal received, or 0. Safe to ask at any time, also
+    // outside the event loop.
+    static int received();
+
+signals:
+    void stopRequested(int signalNumber);
+
+private:
+    void readSignal();
+
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+#endif // STOPSIGNALS_H

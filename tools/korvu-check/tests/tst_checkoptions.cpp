@@ -1,0 +1,170 @@
+#include "checkoptions.h"
+
+#include <QtTest>
+
+namespace {
+
+bool writeFile(const QString &path, QFile::Permissions extra = {})
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("#!/bin/sh\n");
+    file.close();
+    return file.setPermissions(file.permissions() | extra);
+}
+
+} // namespace
+
+class TestCheckOptions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void testValidation_data();
+    void testValidation();
+    void testParse_data();
+    void testParse();
+    void testBareDaemonNameIsLookedUpOnPath();
+
+private:
+    QString path(const QString &name) const;
+    CheckOptions validOptions() const;
+
+    QTemporaryDir m_dir;
+};
+
+void TestCheckOptions::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(writeFile(path("korvud"), QFile::ExeOwner));
+    QVERIFY(writeFile(path("testdeliveries"), QFile::ExeOwner));
+    QVERIFY(writeFile(path("plain-file")));
+    QVERIFY(QDir().mkpath(path("mocks")));
+    QVERIFY(writeFile(path("mocks/libdeliverymocks.so")));
+    QVERIFY(QDir().mkpath(path("experience")));
+    QVERIFY(writeFile(path("experience/libplavodelivery.so")));
+    QVERIFY(QDir().mkpath(path("no-library")));
+    QVERIFY(writeFile(path("no-library/README")));
+}
+
+QString TestCheckOptions::path(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+CheckOptions TestCheckOptions::validOptions() const
+{
+    CheckOptions options;
+    options.daemon = path("korvud");
+    options.suite = path("testdeliveries");
+    options.mocksDir = path("mocks");
+    options.experienceDir = path("experience");
+    return options;
+}
+
+void TestCheckOptions::testValidation_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("all in place") << "" << "" << "";
+    QTest::newRow("missing daemon") << "daemon" << "missing/korvud" << "daemon not found: <dir>/missing/korvud";
+    QTest::newRow("daemon not executable") << "daemon" << "plain-file" << "daemon is not an executable file: <dir>/plain-file";
+    QTest::newRow("daemon is a folder") << "daemon" << "mocks" << "daemon is not an executable file: <dir>/mocks";
+    QTest::newRow("missing mocks folder") << "mocks" << "nowhere" << "mocks plug-in folder not found: <dir>/nowhere";
+    QTest::newRow("mocks folder without library") << "mocks" << "no-library"
+                                                  << "mocks plug-in folder holds no shared library: <dir>/no-library";
+    QTest::newRow("mocks is a file") << "mocks" << "plain-file" << "mocks plug-in folder is not a folder: <dir>/plain-file";
+    QTest::newRow("missing experience folder") << "experience" << "nowhere"
+                                               << "experience plug-in folder not found: <dir>/nowhere";
+    QTest::newRow("missing suite") << "suite" << "missing/testdeliveries" << "suite not found: <dir>/missing/testdeliveries";
+    QTest::newRow("JUnit file name with a comma") << "junit" << "a,b.xml" << "must not contain a comma";
+    QTest::newRow("JUnit file in a missing folder") << "junit" << "nowhere/r.xml" << "cannot write the JUnit file into <dir>/nowhere";
+}
+
+void TestCheckOptions::testValidation()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, problem);
+
+    CheckOptions options = validOptions();
+    const QString fullValue = path(value);
+    if (field == "daemon")
+        options.daemon = fullValue;
+    else if (field == "mocks")
+        options.mocksDir = fullValue;
+    else if (field == "experience")
+        options.experienceDir = fullValue;
+    else if (field == "suite")
+        options.suite = fullValue;
+    else if (field == "junit")
+        options.junitFile = fullValue;
+
+    const QString result = options.validate();
+    problem.replace("<dir>", m_dir.path());
+    if (problem.isEmpty())
+        QCOMPARE(result, QString());
+    else
+        QVERIFY2(result.contains(problem), qPrintable(result));
+    QVERIFY2(!result.contains('\n'), "a problem is reported in one line");
+}
+
+void TestCheckOptions::testParse_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("daemon");
+    QTest::addColumn<QStringList>("suiteArguments");
+    QTest::addColumn<QString>("error");
+
+    const int run = int(CheckOptions::ParseResult::Run);
+    const int error = int(CheckOptions::ParseResult::Error);
+    QTest::newRow("defaults") << QStringList() << run << "/build/korvud" << QStringList() << "";
+    QTest::newRow("own daemon") << QStringList { "--daemon", "/opt/korvud" } << run << "/opt/korvud" << QStringList() << "";
+    QTest::newRow("suite arguments after --")
+        << QStringList { "--keep", "--", "testDelivery", "DPD Prio", "-v2", "--daemon", "x" } << run << "/build/korvud"
+        << QStringList { "testDelivery", "DPD Prio", "-v2", "--daemon", "x" } << "";
+    QTest::newRow("suite argument before --") << QStringList { "testDelivery" } << error << "" << QStringList()
+                                              << "unexpected argument 'testDelivery' (arguments for the suite go after --)";
+    QTest::newRow("suite option before --") << QStringList { "-v2" } << error << "" << QStringList()
+                                            << "(arguments for the suite go after --)";
+    QTest::newRow("option without its value") << QStringList { "--daemon" } << error << "" << QStringList()
+                                               << "Missing value after '--daemon'";
+    QTest::newRow("help") << QStringList { "--help" } << int(CheckOptions::ParseResult::ShowHelp) << "" << QStringList() << "";
+}
+
+void TestCheckOptions::testParse()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, result);
+    QFETCH(QString, daemon);
+    QFETCH(QStringList, suiteArguments);
+    QFETCH(QString, error);
+
+    CheckOptions options;
+    const CheckOptions::Defaults defaults = { "/build/testdeliveries", "/build/korvud", "/build/mocks", "/build/experience" };
+    QCOMPARE(int(options.parse(QStringList { "korvu-check" } + arguments, defaults)), result);
+    QVERIFY2(options.parseError().contains(error), qPrintable(options.parseError()));
+    if (result != int(CheckOptions::ParseResult::Run))
+        return;
+    QCOMPARE(options.daemon, daemon);
+    QCOMPARE(options.suite, QStringLiteral("/build/testdeliveries"));
+    QCOMPARE(options.suiteArguments, suiteArguments);
+}
+
+void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()
+{
+    const QString shell = QStandardPaths::findExecutable("sh");
+    if (shell.isEmpty())
+        QSKIP("no sh on PATH");
+    CheckOptions options = validOptions();
+    options.daemon = "sh";
+    QCOMPARE(options.validate(), QString());
+    QCOMPARE(options.daemon, shell);
+}
+
+QTEST_GUILESS_MAIN(TestCheckOptions)
+#include "tst_checkoptions.moc"

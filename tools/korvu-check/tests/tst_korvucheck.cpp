@@ -1,0 +1,239 @@
+// Runs the built korvu-check with stand-ins for the daemon and the suite.
+#include <QtTest>
+
+namespace {
+
+const int runTimeoutMsecs = 60000;
+
+struct CheckResult
+{
+    int status = -1;
+    QString out;
+    QString err;
+    qint64 msecs = 0;
+};
+
+} // namespace
+
+class TestKorvuCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void testDaemonDoesNotStart_data();
+    void testDaemonDoesNotStart();
+    void testBadCommandLine_data();
+    void testBadCommandLine();
+    void testRunReportsEveryVerdict();
+    void testSuiteArgumentsPassThrough();
+    void testSuiteCrash();
+    void testRunTreeRemoval_data();
+    void testRunTreeRemoval();
+
+private:
+    QString path(const QString &name) const;
+    QString writeScript(const QString &name, const QByteArray &body) const;
+    QStringList plugins() const;
+    CheckResult runCheck(const QStringList &arguments, const QStringList &extraEnvironment = QStringList()) const;
+
+    QTemporaryDir m_dir;
+};
+
+void TestKorvuCheck::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    for (const QString &plugin : { QStringLiteral("mocks/libdeliverymocks.so"), QStringLiteral("experience/libplavodelivery.so") }) {
+        QVERIFY(QDir().mkpath(QFileInfo(path(plugin)).path()));
+        QFile file(path(plugin));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+}
+
+QString TestKorvuCheck::path(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+QString TestKorvuCheck::writeScript(const QString &name, const QByteArray &body) const
+{
+    QFile script(path(name));
+    if (!script.open(QIODevice::WriteOnly))
+        return QString();
+    script.write("#!/bin/sh\n" + body + '\n');
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    return script.fileName();
+}
+
+QStringList TestKorvuCheck::plugins() const
+{
+    return { "--mocks", path("mocks"), "--experience", path("experience") };
+}
+
+CheckResult TestKorvuCheck::runCheck(const QStringList &arguments, const QStringList &extraEnvironment) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    for (const QString &variable : extraEnvironment)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+
+    QProcess check;
+    check.setProcessEnvironment(environment);
+    QElapsedTimer timer;
+    timer.start();
+    check.start(KORVU_CHECK_BINARY, arguments);
+    CheckResult result;
+    if (!check.waitForFinished(runTimeoutMsecs)) {
+        check.kill();
+        check.waitForFinished();
+        return result;
+    }
+    result.msecs = timer.elapsed();
+    result.status = check.exitStatus() == QProcess::NormalExit ? check.exitCode() : -1;
+    result.out = QString::fromUtf8(check.readAllStandardOutput());
+    result.err = QString::fromUtf8(check.readAllStandardError());
+    return result;
+}
+
+void TestKorvuCheck::testDaemonDoesNotStart_data()
+{
+    QTest::addColumn<QByteArray>("daemonScript");
+    QTest::addColumn<QStringList>("expectedLines");
+
+    QTest::newRow("exits at once with an error")
+        << QByteArray("echo 'korvud: cannot open the database in /nowhere' >&2\nexit 3")
+        << QStringList { "korvu-check: korvud exited at start-up with status 3; its last output:",
+                         "  korvud: cannot open the database in /nowhere" };
+    QTest::newRow("dies of a signal")
+        << QByteArray("echo 'loading plug-ins'\nkill -SEGV $$")
+        << QStringList { "korvu-check: korvud died at start-up of signal 11; its last output:", "  loading plug-ins" };
+    QTest::newRow("never listens")
+        << QByteArray("echo 'waiting for nothing'\nexec sleep 30")
+        << QStringList { "korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 3 s; its last output:",
+                         "  waiting for nothing" };
+}
+
+void TestKorvuCheck::testDaemonDoesNotStart()
+{
+    QFETCH(QByteArray, daemonScript);
+    QFETCH(QStringList, expectedLines);
+
+    const QString daemon = writeScript(QTest::currentDataTag(), daemonScript);
+    const CheckResult result = runCheck(QStringList { "--daemon", daemon, "--suite", FAKE_SUITE } + plugins());
+    QCOMPARE(result.status, 4);
+    QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), expectedLines);
+    QVERIFY2(!result.out.contains("PASS"), "the suite must not run");
+    QVERIFY2(result.msecs < 10000, qPrintable(QString::number(result.msecs)));
+}
+
+void TestKorvuCheck::testBadCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expectedError");
+
+    QTest::newRow("missing daemon")
+        << QStringList { "--daemon", "/nowhere/korvud", "--suite", FAKE_SUITE }
+        << "korvu-check: daemon not found: /nowhere/korvud (build korvud or pass --daemon)\n";
+    QTest::newRow("suite arguments without --")
+        << QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "testRows" }
+        << "korvu-check: unexpected argument 'testRows' (arguments for the suite go after --)\n";
+}
+
+void TestKorvuCheck::testBadCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expectedError);
+
+    const CheckResult result = runCheck(arguments + plugins());
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.err, expectedError);
+    QCOMPARE(result.out, QString());
+}
+
+void TestKorvuCheck::testRunReportsEveryVerdict()
+{
+    const QString junit = path("report.xml");
+    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit }
+                                        + plugins());
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+
+    const QStringList expectedInOrder = {
+        "PASS  initTestCase  ",
+        "PASS  testRunTree  ",
+        "PASS  testRows(plain)  ",
+        "FAIL  testRows(code (with spaces), late)  ",
+        "      'succeeds' returned FALSE. (delivery not granted",
+        "      second line)",
+        "      at ",
+        "SKIP  testSkipped  ",
+        "      no scanner here",
+        "PASS  testCrash  ",
+        "PASS  cleanupTestCase  ",
+        "Failures:",
+        "  FAIL testRows(code (with spaces), late)",
+        "Wall time: ",
+        "JUnit report: " + junit,
+    };
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    int next = 0;
+    for (const QString &line : lines) {
+        if (next < expectedInOrder.size() && line.startsWith(expectedInOrder.at(next)))
+            ++next;
+    }
+    QVERIFY2(next == expectedInOrder.size(), qPrintable("missing: " + expectedInOrder.value(next) + "\n" + result.out));
+    QCOMPARE(lines.constLast(), QStringLiteral("5 passed, 1 failed, 1 skipped"));
+    QVERIFY2(!result.out.contains("QDEBUG"), "debug output only with --verbose");
+
+    QFile report(junit);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.readAll().contains("testRows"));
+}
+
+void TestKorvuCheck::testSuiteArgumentsPassThrough()
+{
+    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE } + plugins()
+                                        + QStringList { "--", "testRows:plain" });
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
+}
+
+void TestKorvuCheck::testSuiteCrash()
+{
+    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE } + plugins(),
+                                        { "FAKE_SUITE_CRASH=1" });
+    QCOMPARE(result.status, 128 + 9);
+    QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
+    QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
+}
+
+void TestKorvuCheck::testRunTreeRemoval_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("removed") << false;
+    QTest::newRow("kept with --keep") << true;
+}
+
+void TestKorvuCheck::testRunTreeRemoval()
+{
+    QFETCH(bool, keep);
+
+    QStringList arguments = QStringList { "--verbose", "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE } + plugins();
+    if (keep)
+        arguments.append("--keep");
+    const CheckResult result = runCheck(arguments + QStringList { "--", "testRunTree" });
+    QCOMPARE(result.status, 0);
+
+    const QRegularExpression runningIn("QDEBUG : FakeSuite::testRunTree\\(\\) Running in: \"(.*)/tests/auto/deliveries\"");
+    const QRegularExpressionMatch match = runningIn.match(result.out);
+    QVERIFY2(match.hasMatch(), qPrintable(result.out));
+    const QString root = match.captured(1);
+    QCOMPARE(QFileInfo::exists(root), keep);
+    if (keep) {
+        QVERIFY(result.out.contains("Run tree kept: " + root + "\n"));
+        QVERIFY(QDir(root).removeRecursively());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestKorvuCheck)
+#include "tst_korvucheck.moc"

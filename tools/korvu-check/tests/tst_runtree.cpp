@@ -1,0 +1,124 @@
+#include "runtree.h"
+
+#include <QtTest>
+
+class TestRunTree : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void testLayout_data();
+    void testLayout();
+    void testEnvironment_data();
+    void testEnvironment();
+    void testRemoval_data();
+    void testRemoval();
+
+private:
+    RunTree::Sources m_sources;
+    QTemporaryDir m_sourceDir;
+};
+
+void TestRunTree::initTestCase()
+{
+    QVERIFY(m_sourceDir.isValid());
+    const QString root = m_sourceDir.path();
+    m_sources = { root + "/build/daemon/korvud", root + "/build/tests/mocks", root + "/build/experience" };
+    QVERIFY(QDir().mkpath(root + "/build/daemon"));
+    QVERIFY(QDir().mkpath(m_sources.mocksDir));
+    QVERIFY(QDir().mkpath(m_sources.experienceDir));
+    QFile plugin(m_sources.mocksDir + "/libdeliverymocks.so");
+    QVERIFY(plugin.open(QIODevice::WriteOnly));
+    plugin.close();
+    QFile daemon(m_sources.daemon);
+    QVERIFY(daemon.open(QIODevice::WriteOnly));
+    daemon.write("#!/bin/sh\n");
+    daemon.close();
+    QVERIFY(daemon.setPermissions(daemon.permissions() | QFile::ExeOwner));
+}
+
+void TestRunTree::testLayout_data()
+{
+    QTest::addColumn<QString>("fromSuiteDir");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("mocks, as the suite finds them") << "/../../mocks/" << m_sources.mocksDir;
+    QTest::newRow("experience, as the suite finds them") << "/../../../experience/" << m_sources.experienceDir;
+    QTest::newRow("the daemon") << "/../../../bin/korvud" << m_sources.daemon;
+}
+
+void TestRunTree::testLayout()
+{
+    QFETCH(QString, fromSuiteDir);
+    QFETCH(QString, expected);
+
+    RunTree tree;
+    QString error;
+    QVERIFY2(tree.create(m_sources, &error), qPrintable(error));
+    QCOMPARE(QFileInfo(tree.suiteDir() + fromSuiteDir).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
+    QVERIFY(tree.suiteDir().startsWith(tree.root()));
+    QVERIFY(QDir(tree.dataDir()).isEmpty());
+    QCOMPARE(QStandardPaths::findExecutable("korvud", { tree.binDir() }), tree.binDir() + "/korvud");
+}
+
+void TestRunTree::testEnvironment_data()
+{
+    QTest::addColumn<QStringList>("base");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("bin first on PATH") << QStringList { "PATH=/usr/bin:/bin" } << "PATH" << "<bin>:/usr/bin:/bin";
+    QTest::newRow("no PATH before") << QStringList() << "PATH" << "<bin>";
+    QTest::newRow("offscreen by default") << QStringList() << "QT_QPA_PLATFORM" << "offscreen";
+    QTest::newRow("platform chosen by the caller") << QStringList { "QT_QPA_PLATFORM=minimal" } << "QT_QPA_PLATFORM" << "minimal";
+    QTest::newRow("fresh data folder, whatever was set")
+        << QStringList { "KORVU_DATA_DIR=/var/lib/korvu" } << "KORVU_DATA_DIR" << "<data>";
+    QTest::newRow("everything else kept") << QStringList { "LANG=C.UTF-8" } << "LANG" << "C.UTF-8";
+}
+
+void TestRunTree::testEnvironment()
+{
+    QFETCH(QStringList, base);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+
+    RunTree tree;
+    QString error;
+    QVERIFY2(tree.create(m_sources, &error), qPrintable(error));
+    QProcessEnvironment environment;
+    for (const QString &variable : qAsConst(base))
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+
+    expected.replace("<bin>", tree.binDir()).replace("<data>", tree.dataDir());
+    QCOMPARE(tree.environment(environment).value(name), expected);
+}
+
+void TestRunTree::testRemoval_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("removed after the run") << false;
+    QTest::newRow("kept when asked") << true;
+}
+
+void TestRunTree::testRemoval()
+{
+    QFETCH(bool, keep);
+
+    QString root;
+    {
+        RunTree tree;
+        tree.setKeep(keep);
+        QString error;
+        QVERIFY2(tree.create(m_sources, &error), qPrintable(error));
+        root = tree.root();
+    }
+    QCOMPARE(QFileInfo::exists(root), keep);
+    // Removing the kept tree must not follow its links into the build tree.
+    if (keep)
+        QVERIFY(QDir(root).removeRecursively());
+    QVERIFY(QFileInfo::exists(m_sources.daemon));
+    QVERIFY(QFileInfo::exists(m_sources.mocksDir + "/libdeliverymocks.so"));
+}
+
+QTEST_GUILESS_MAIN(TestRunTree)
+#include "tst_runtree.moc"

@@ -1,0 +1,45 @@
+#ifndef TESTVERDICT_H
+#define TESTVERDICT_H
+
+#include <QString>
+#include <QStringList>
+
+// One verdict line of the suite's txt log, with the message lines that
+// follow it and its location.
+struct TestVerdict
+{
+    enum class Outcome {
+        Pass,
+        Fail,
+        Skip,
+        ExpectedFail,
+        UnexpectedPass,
+        BlacklistedPass,
+        BlacklistedFail,
+        BlacklistedExpectedFail,
+        BlacklistedUnexpectedPass
+    };
+
+    Outcome outcome = Outcome::Pass;
+    QString function;
+    QString row;
+    QStringList messageLines;
+    QString location;
+    double seconds = 0;
+
+    // "function" or "function(row)", without the class name.
+    QString testName() const;
+    // The log's own word for the outcome: PASS, FAIL, SKIP, XFAIL, ...
+    QString label() const;
+    bool isFailure() const;
+    bool isBlacklisted() const;
+    // An expected failure is followed by the function's real verdict; every
+    // other outcome ends the function or row.
+    bool endsTest() const;
+    // Verdicts that never carry a message and have no location line.
+    bool isBare() const;
+
+    static bool outcomeFromTag(const QString &tag, Outcome *outcome);
+};
+
+#endif // TESTVERDICT_H
