@@ -147,9 +147,6 @@ QString CheckOptions::checkJunitFile() const
 {
     if (junitFile.isEmpty())
         return QString();
-    // The test framework splits "-o file,format" at the comma.
-    if (junitFile.contains(QLatin1Char(',')))
-        return QStringLiteral("the JUnit file name must not contain a comma: %1").arg(junitFile);
     const QFileInfo folder(QFileInfo(junitFile).absolutePath());
     if (!folder.isDir() || !folder.isWritable())
         return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());

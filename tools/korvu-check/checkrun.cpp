@@ -12,6 +12,7 @@
 namespace {
 
 const int daemonStartTimeoutMsecs = 3000;
+const QString setupTestName = QStringLiteral("korvu-check setup");
 
 enum ExitStatus {
     EnvironmentProblem = 3,
@@ -32,34 +33,39 @@ int CheckRun::exec()
 {
     m_wallTime.start();
     StopSignals stopSignals;
+    if (!m_options.junitFile.isEmpty()) {
+        m_report = std::make_unique<JunitReport>();
+        m_report->setSuiteName(QFileInfo(m_options.suite).fileName());
+    }
 
     RunTree tree;
     tree.setKeep(m_options.keepRunTree);
     QString error;
     if (!tree.create({ m_options.daemon, m_options.mocksDir, m_options.experienceDir }, &error)) {
         fail({ error });
-        return EnvironmentProblem;
+        return stopEarly(EnvironmentProblem);
     }
 
     const NetworkIsolation isolation = NetworkIsolation::detect();
     if (!prepareNetwork(isolation))
-        return EnvironmentProblem;
+        return stopEarly(EnvironmentProblem);
     printHeader(isolation);
 
     const QProcessEnvironment environment = tree.environment(QProcessEnvironment::systemEnvironment());
     if (!daemonStarts(tree, isolation, environment)) {
         noteKeptTree(tree);
-        return StopSignals::received() ? SignalBase + StopSignals::received() : DaemonDoesNotStart;
+        return stopEarly(StopSignals::received() ? SignalBase + StopSignals::received() : DaemonDoesNotStart);
     }
     if (StopSignals::received())
-        return SignalBase + StopSignals::received();
+        return stopEarly(SignalBase + StopSignals::received());
 
-    SuiteRunner runner({ m_options.suite, m_options.suiteArguments, m_options.junitFile, tree.suiteDir(),
-                         environment, m_options.verbose },
+    SuiteRunner runner({ m_options.suite, m_options.suiteArguments, m_report.get(), tree.suiteDir(), environment,
+                         m_options.verbose },
                        isolation, m_out);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &runner, &SuiteRunner::interrupt);
-    const int status = runner.run();
-    printSummary(runner, tree);
+    int status = runner.run();
+    const bool reportWritten = writeReport(&status);
+    printSummary(runner, tree, reportWritten);
     return status;
 }
 
@@ -92,10 +98,10 @@ bool CheckRun::daemonStarts(const RunTree &tree, const NetworkIsolation &isolati
     return false;
 }
 
-void CheckRun::printSummary(const SuiteRunner &runner, const RunTree &tree)
+void CheckRun::printSummary(const SuiteRunner &runner, const RunTree &tree, bool reportWritten)
 {
     QStringList notes;
-    if (!m_options.junitFile.isEmpty() && QFileInfo::exists(m_options.junitFile))
+    if (reportWritten)
         notes.append(QStringLiteral("JUnit report: %1").arg(m_options.junitFile));
     if (m_options.keepRunTree)
         notes.append(QStringLiteral("Run tree kept: %1").arg(tree.root()));
@@ -103,6 +109,33 @@ void CheckRun::printSummary(const SuiteRunner &runner, const RunTree &tree)
     for (const QString &line : lines)
         m_out << line << '\n';
     m_out.flush();
+}
+
+// A run that stops before the suite still leaves a report, so that a CI
+// system never picks up the one of an earlier run.
+int CheckRun::stopEarly(int status)
+{
+    if (m_report && m_report->tests() == 0) {
+        m_report->addError(setupTestName, QStringLiteral("setup"),
+                           QStringLiteral("korvu-check stopped with status %1 before the suite ran").arg(status),
+                           QStringList());
+    }
+    writeReport(&status);
+    return status;
+}
+
+// A report that was asked for but cannot be written fails an otherwise clean run.
+bool CheckRun::writeReport(int *status)
+{
+    if (!m_report)
+        return false;
+    QString error;
+    if (m_report->writeFile(m_options.junitFile, &error))
+        return true;
+    fail({ QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error) });
+    if (*status == 0)
+        *status = EnvironmentProblem;
+    return false;
 }
 
 void CheckRun::noteKeptTree(const RunTree &tree)
@@ -122,6 +155,8 @@ void CheckRun::printHeader(const NetworkIsolation &isolation)
 
 void CheckRun::fail(const QStringList &lines)
 {
+    if (m_report && !lines.isEmpty())
+        m_report->addError(setupTestName, QStringLiteral("setup"), lines.constFirst(), lines.mid(1));
     for (int i = 0; i < lines.size(); ++i)
         m_err << (i == 0 ? QStringLiteral("korvu-check: ") : QString()) << lines.at(i) << '\n';
     m_err.flush();

@@ -2,9 +2,12 @@
 #define CHECKRUN_H
 
 #include "checkoptions.h"
+#include "junitreport.h"
 
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
+
+#include <memory>
 
 class NetworkIsolation;
 class QTextStream;
@@ -24,7 +27,9 @@ private:
     bool prepareNetwork(const NetworkIsolation &isolation);
     bool daemonStarts(const RunTree &tree, const NetworkIsolation &isolation, const QProcessEnvironment &environment);
     int runSuite(const RunTree &tree, const NetworkIsolation &isolation, const QProcessEnvironment &environment);
-    void printSummary(const SuiteRunner &runner, const RunTree &tree);
+    void printSummary(const SuiteRunner &runner, const RunTree &tree, bool reportWritten);
+    int stopEarly(int status);
+    bool writeReport(int *status);
     void printHeader(const NetworkIsolation &isolation);
     void noteKeptTree(const RunTree &tree);
     void fail(const QStringList &lines);
@@ -33,6 +38,7 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     QElapsedTimer m_wallTime;
+    std::unique_ptr<JunitReport> m_report;
 };
 
 #endif // CHECKRUN_H

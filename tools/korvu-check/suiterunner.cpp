@@ -1,6 +1,8 @@
 #include "suiterunner.h"
 #include "checklogging.h"
+#include "junitreport.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -67,6 +69,8 @@ int SuiteRunner::run()
         if (error == QProcess::FailedToStart)
             loop.quit();
     });
+    if (m_setup.report)
+        m_setup.report->setStartTime(QDateTime::currentDateTime());
     m_timer.start();
     m_process.start(program, arguments);
     // A start that fails at once has already reported it.
@@ -74,12 +78,18 @@ int SuiteRunner::run()
         loop.exec();
 
     if (m_process.error() == QProcess::FailedToStart) {
-        m_summary.addAbnormalEnd(QStringLiteral("%1 could not be started").arg(suiteName()),
-                                 { m_process.errorString() });
+        reportAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
+                          { m_process.errorString() });
         return 1;
     }
     finishOutput();
-    return exitStatus();
+    const int status = exitStatus();
+    if (m_setup.report) {
+        m_setup.report->setSeconds(m_timer.elapsed() / 1000.0);
+        if (!m_parser.testClass().isEmpty())
+            m_setup.report->setSuiteName(m_parser.testClass());
+    }
+    return status;
 }
 
 const RunSummary &SuiteRunner::summary() const
@@ -100,9 +110,7 @@ QStringList SuiteRunner::suiteArguments() const
 {
     // -v1 names each function as it starts, so a crash can be placed; the
     // caller's own verbosity options come later and win.
-    QStringList arguments = { QStringLiteral("-o"), QStringLiteral("-,txt"), QStringLiteral("-v1") };
-    if (!m_setup.junitFile.isEmpty())
-        arguments << QStringLiteral("-o") << m_setup.junitFile + QStringLiteral(",junitxml");
+    const QStringList arguments = { QStringLiteral("-o"), QStringLiteral("-,txt"), QStringLiteral("-v1") };
     return arguments + m_setup.arguments;
 }
 
@@ -119,6 +127,7 @@ void SuiteRunner::readErrors()
     m_errorBuffer += m_process.readAllStandardError();
     const QStringList lines = takeLines(&m_errorBuffer, false);
     for (const QString &line : lines) {
+        record(line);
         remember(line);
         if (m_setup.verbose)
             print(line);
@@ -127,6 +136,7 @@ void SuiteRunner::readErrors()
 
 void SuiteRunner::handleLine(const QString &line)
 {
+    record(line);
     const TxtLogParser::LineKind kind = m_parser.addLine(line, m_timer.elapsed());
     printVerdicts(m_parser.takeCompleted());
     if (kind != TxtLogParser::LineKind::Other)
@@ -147,6 +157,8 @@ void SuiteRunner::printVerdicts(const QVector<TestVerdict> &verdicts)
 {
     for (const TestVerdict &verdict : verdicts) {
         m_summary.addVerdict(verdict);
+        if (m_setup.report)
+            m_setup.report->addVerdict(verdict);
         const QStringList lines = RunSummary::progressLines(verdict);
         for (const QString &line : lines)
             print(line);
@@ -160,6 +172,22 @@ void SuiteRunner::remember(const QString &line)
         m_lastOutput.removeFirst();
 }
 
+void SuiteRunner::record(const QString &line)
+{
+    if (m_setup.report)
+        m_setup.report->addOutputLine(line);
+}
+
+void SuiteRunner::reportAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput)
+{
+    m_summary.addAbnormalEnd(description, lastOutput);
+    if (!m_setup.report)
+        return;
+    const bool inTest = !m_parser.lastTestName().isEmpty() && !m_parser.lastTestEnded();
+    m_setup.report->addError(inTest ? m_parser.lastTestName() : suiteName(), type, description, lastOutput,
+                             (m_timer.elapsed() - m_parser.lastTestEndMsecs()) / 1000.0);
+}
+
 void SuiteRunner::finishOutput()
 {
     m_outputBuffer += m_process.readAllStandardOutput();
@@ -168,8 +196,10 @@ void SuiteRunner::finishOutput()
         handleLine(line);
     m_errorBuffer += m_process.readAllStandardError();
     const QStringList errorLines = takeLines(&m_errorBuffer, true);
-    for (const QString &line : errorLines)
+    for (const QString &line : errorLines) {
+        record(line);
         remember(line);
+    }
     m_parser.finish();
     printVerdicts(m_parser.takeCompleted());
 }
@@ -182,20 +212,23 @@ int SuiteRunner::exitStatus()
         during = during.arg(m_parser.lastTestName());
     }
     if (m_stopSignal != 0) {
-        m_summary.addAbnormalEnd(QStringLiteral("stopped by signal %1 (%2)%3")
-                                     .arg(m_stopSignal).arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
-                                 QStringList());
+        reportAbnormalEnd(QStringLiteral("interrupted"),
+                          QStringLiteral("stopped by signal %1 (%2)%3")
+                              .arg(m_stopSignal).arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
+                          QStringList());
         return signalStatusBase + m_stopSignal;
     }
     if (m_process.exitStatus() == QProcess::CrashExit) {
-        m_summary.addAbnormalEnd(QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
-                                 m_lastOutput);
+        reportAbnormalEnd(QStringLiteral("crash"),
+                          QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
+                          m_lastOutput);
         return signalStatusBase + m_process.exitCode();
     }
     const int status = m_process.exitCode();
     if (!m_parser.sawTotals() && status != 0) {
-        m_summary.addAbnormalEnd(QStringLiteral("%1 ended with status %2 without results").arg(suiteName()).arg(status),
-                                 m_lastOutput);
+        reportAbnormalEnd(QStringLiteral("incomplete"),
+                          QStringLiteral("%1 ended with status %2 without results").arg(suiteName()).arg(status),
+                          m_lastOutput);
     } else if (!m_parser.sawTotals() && !m_setup.verbose) {
         // Listings such as -functions or -datatags: show what the suite said.
         for (const QString &line : qAsConst(m_lastOutput))

@@ -10,10 +10,12 @@
 #include <QProcess>
 #include <QStringList>
 
+class JunitReport;
 class QTextStream;
 
 // Runs the suite with a txt log on its standard output, prints one line per
-// verdict as it arrives and collects the summary.
+// verdict as it arrives and collects the summary and, when asked, the JUnit
+// report.
 class SuiteRunner : public QObject
 {
     Q_OBJECT
@@ -22,7 +24,7 @@ public:
     {
         QString suite;
         QStringList arguments;
-        QString junitFile;
+        JunitReport *report = nullptr;
         QString workingDirectory;
         QProcessEnvironment environment;
         bool verbose = false;
@@ -46,6 +48,8 @@ private:
     bool isOwnEnteringLine(const QString &line) const;
     void printVerdicts(const QVector<TestVerdict> &verdicts);
     void remember(const QString &line);
+    void record(const QString &line);
+    void reportAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput);
     void finishOutput();
     int exitStatus();
     QString suiteName() const;

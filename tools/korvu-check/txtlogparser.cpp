@@ -10,6 +10,7 @@ const QRegularExpression incidentPattern(QStringLiteral("^([A-Z!]{4,7}) *: (.*)$
 const int incidentPrefixLength = 9;
 const QRegularExpression locationPattern(QStringLiteral("^ *Loc: \\[(.*)\\]\\s*$"));
 const QLatin1String totalsPrefix("Totals: ");
+const QRegularExpression startPattern(QStringLiteral("^\\*+ Start testing of (.+) \\*+$"));
 const QStringList otherIncidentTags = {
     QStringLiteral("QDEBUG"), QStringLiteral("QINFO"), QStringLiteral("QWARN"), QStringLiteral("QSYSTEM"),
     QStringLiteral("QFATAL"), QStringLiteral("INFO"), QStringLiteral("WARNING"), QStringLiteral("RESULT")
@@ -74,6 +75,9 @@ TxtLogParser::LineKind TxtLogParser::addLine(const QString &line, qint64 msecs)
         completePending();
         if (line.startsWith(totalsPrefix))
             m_sawTotals = true;
+        const QRegularExpressionMatch start = startPattern.match(line);
+        if (start.hasMatch())
+            m_testClass = start.captured(1);
         return LineKind::Other;
     }
 
@@ -128,6 +132,11 @@ bool TxtLogParser::sawTotals() const
     return m_sawTotals;
 }
 
+QString TxtLogParser::testClass() const
+{
+    return m_testClass;
+}
+
 QString TxtLogParser::lastTestName() const
 {
     return m_lastTestName;
@@ -136,6 +145,11 @@ QString TxtLogParser::lastTestName() const
 bool TxtLogParser::lastTestEnded() const
 {
     return m_lastTestEnded;
+}
+
+qint64 TxtLogParser::lastTestEndMsecs() const
+{
+    return m_lastTestEndMsecs;
 }
 
 void TxtLogParser::splitSubject(const QString &subject, bool bare, QString *function, QString *row, QString *message)

@@ -25,10 +25,14 @@ public:
     QVector<TestVerdict> takeCompleted();
 
     bool sawTotals() const;
+    // The test class named in the log's "Start testing of" header, "" before it.
+    QString testClass() const;
     // The function or row the last log line was about ("" before any), and
     // whether that line was its final verdict.
     QString lastTestName() const;
     bool lastTestEnded() const;
+    // When the last function or row ended, in the msecs of addLine().
+    qint64 lastTestEndMsecs() const;
 
     // Splits "Class::function(row) message" into its parts. Row names may
     // hold parentheses, commas and blanks; bare verdicts have no message.
@@ -43,6 +47,7 @@ private:
     bool m_hasPending = false;
     qint64 m_lastTestEndMsecs = 0;
     bool m_sawTotals = false;
+    QString m_testClass;
     QString m_lastTestName;
     bool m_lastTestEnded = false;
 };

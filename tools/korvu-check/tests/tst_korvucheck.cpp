@@ -13,6 +13,61 @@ struct CheckResult
     qint64 msecs = 0;
 };
 
+// The parts of a JUnit report the checks look at: the testsuite's counts as
+// "tests/failures/errors/skipped", one "name: result [type] message" per test
+// case, and the suite's output.
+struct JunitSummary
+{
+    QString suiteName;
+    QString counts;
+    QStringList cases;
+    QString systemOut;
+    QString error;
+};
+
+JunitSummary readJunit(const QString &fileName)
+{
+    JunitSummary summary;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        summary.error = file.errorString();
+        return summary;
+    }
+    QXmlStreamReader xml(&file);
+    if (!xml.readNextStartElement() || xml.name() != QLatin1String("testsuite")) {
+        summary.error = "no testsuite element";
+        return summary;
+    }
+    const QXmlStreamAttributes suite = xml.attributes();
+    summary.suiteName = suite.value("name").toString();
+    summary.counts = QStringList { suite.value("tests").toString(), suite.value("failures").toString(),
+                                   suite.value("errors").toString(), suite.value("skipped").toString() }.join('/');
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("system-out")) {
+            summary.systemOut = xml.readElementText();
+            continue;
+        }
+        const QString name = xml.attributes().value("name").toString();
+        QString result = "passed";
+        while (xml.readNextStartElement()) {
+            if (xml.name() != QLatin1String("system-out")) {
+                const QXmlStreamAttributes attributes = xml.attributes();
+                result = xml.name().toString();
+                if (attributes.hasAttribute("type"))
+                    result += " [" + attributes.value("type").toString() + "]";
+                result += " " + attributes.value("message").toString();
+            }
+            xml.skipCurrentElement();
+        }
+        summary.cases.append(name + ": " + result);
+    }
+    while (!xml.atEnd())
+        xml.readNext();
+    if (xml.hasError())
+        summary.error = xml.errorString();
+    return summary;
+}
+
 } // namespace
 
 class TestKorvuCheck : public QObject
@@ -119,11 +174,24 @@ void TestKorvuCheck::testDaemonDoesNotStart()
     QFETCH(QStringList, expectedLines);
 
     const QString daemon = writeScript(QTest::currentDataTag(), daemonScript);
-    const CheckResult result = runCheck(QStringList { "--daemon", daemon, "--suite", FAKE_SUITE } + plugins());
+    const QString junit = path("stale-report.xml");
+    QFile stale(junit);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("<testsuite name=\"FakeSuite\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\"/>");
+    stale.close();
+
+    const CheckResult result = runCheck(QStringList { "--daemon", daemon, "--suite", FAKE_SUITE, "--junit", junit }
+                                        + plugins());
     QCOMPARE(result.status, 4);
     QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), expectedLines);
     QVERIFY2(!result.out.contains("PASS"), "the suite must not run");
     QVERIFY2(result.msecs < 10000, qPrintable(QString::number(result.msecs)));
+
+    // The report of an earlier run must not survive: CI would read it as this run's.
+    const JunitSummary report = readJunit(junit);
+    QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
+    QCOMPARE(report.counts, QStringLiteral("1/0/1/0"));
+    QCOMPARE(report.cases, QStringList { "korvu-check setup: error [setup] " + expectedLines.constFirst().mid(13) });
 }
 
 void TestKorvuCheck::testBadCommandLine_data()
@@ -185,9 +253,23 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     QCOMPARE(lines.constLast(), QStringLiteral("5 passed, 1 failed, 1 skipped"));
     QVERIFY2(!result.out.contains("QDEBUG"), "debug output only with --verbose");
 
-    QFile report(junit);
-    QVERIFY(report.open(QIODevice::ReadOnly));
-    QVERIFY(report.readAll().contains("testRows"));
+    // One case per function and row; the suite's debug output is no error.
+    const JunitSummary report = readJunit(junit);
+    QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
+    QCOMPARE(report.suiteName, QStringLiteral("FakeSuite"));
+    QCOMPARE(report.counts, QStringLiteral("7/1/0/1"));
+    const QStringList expectedCases = {
+        "initTestCase: passed",
+        "testRunTree: passed",
+        "testRows(plain): passed",
+        "testRows(code (with spaces), late): failure [fail] 'succeeds' returned FALSE. (delivery not granted",
+        "testSkipped: skipped no scanner here",
+        "testCrash: passed",
+        "cleanupTestCase: passed",
+    };
+    QCOMPARE(report.cases, expectedCases);
+    QVERIFY2(report.systemOut.contains("QDEBUG : FakeSuite::testRunTree() Running in: "), qPrintable(report.systemOut));
+    QVERIFY2(report.systemOut.contains("Totals: 5 passed, 1 failed, 1 skipped"), qPrintable(report.systemOut));
 }
 
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
@@ -200,11 +282,18 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough()
 
 void TestKorvuCheck::testSuiteCrash()
 {
-    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE } + plugins(),
+    const QString junit = path("crash.xml");
+    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit }
+                                            + plugins(),
                                         { "FAKE_SUITE_CRASH=1" });
     QCOMPARE(result.status, 128 + 9);
     QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
     QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
+
+    const JunitSummary report = readJunit(junit);
+    QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
+    QCOMPARE(report.counts, QStringLiteral("6/1/1/1"));
+    QCOMPARE(report.cases.constLast(), QStringLiteral("testCrash: error [crash] fakesuite died of signal 9 during testCrash"));
 }
 
 void TestKorvuCheck::testRunTreeRemoval_data()

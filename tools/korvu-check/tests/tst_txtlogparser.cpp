@@ -129,6 +129,9 @@ void TestTxtLogParser::testSecondsBetweenVerdicts()
 void TestTxtLogParser::testTotalsAndCurrentTest()
 {
     TxtLogParser parser;
+    QCOMPARE(parser.testClass(), QString());
+    parser.addLine(QStringLiteral("********* Start testing of korvu::TestDeliveries *********"), 0);
+    QCOMPARE(parser.testClass(), QStringLiteral("korvu::TestDeliveries"));
     QCOMPARE(parser.addLine(QStringLiteral("QDEBUG : T::testDelivery(granted (no calendar item)) scan"), 0),
              TxtLogParser::LineKind::Other);
     QCOMPARE(parser.lastTestName(), QStringLiteral("testDelivery(granted (no calendar item))"));

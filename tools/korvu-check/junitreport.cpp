@@ -1,0 +1,260 @@
+#include "junitreport.h"
+
+#include <QSaveFile>
+#include <QSysInfo>
+#include <QXmlStreamWriter>
+
+namespace {
+
+const QChar replacementCharacter(0xfffd);
+const QString cutMarker = QStringLiteral(" [...]");
+
+QString seconds(double value)
+{
+    return QString::number(value, 'f', 3);
+}
+
+bool isXmlCharacter(char16_t c)
+{
+    return c == 0x9 || c == 0xa || c == 0xd || (c >= 0x20 && c <= 0xd7ff) || (c >= 0xe000 && c <= 0xfffd);
+}
+
+// Console output may hold control characters (colour codes, binary dumps)
+// that no XML document may contain; they become U+FFFD.
+QString xmlSafe(const QString &text)
+{
+    QString safe = text;
+    for (int i = 0; i < safe.size(); ++i) {
+        const QChar c = safe.at(i);
+        if (c.isHighSurrogate() && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (!isXmlCharacter(c.unicode()))
+            safe[i] = replacementCharacter;
+    }
+    return safe;
+}
+
+QString failureText(const TestVerdict &verdict)
+{
+    QStringList lines = verdict.messageLines;
+    if (!verdict.location.isEmpty())
+        lines.append(QStringLiteral("Loc: [%1]").arg(verdict.location));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString firstLine(const TestVerdict &verdict)
+{
+    return verdict.messageLines.isEmpty() ? verdict.label() : verdict.messageLines.constFirst();
+}
+
+} // namespace
+
+JunitReport::JunitReport(int outputLimit)
+    : m_startTime(QDateTime::currentDateTime())
+    , m_hostName(QSysInfo::machineHostName())
+    , m_outputLimit(outputLimit)
+{
+}
+
+void JunitReport::setSuiteName(const QString &name)
+{
+    m_suiteName = name;
+}
+
+QString JunitReport::suiteName() const
+{
+    return m_suiteName;
+}
+
+void JunitReport::setStartTime(const QDateTime &startTime)
+{
+    m_startTime = startTime;
+}
+
+void JunitReport::setHostName(const QString &hostName)
+{
+    m_hostName = hostName;
+}
+
+void JunitReport::setSeconds(double seconds)
+{
+    m_seconds = seconds;
+}
+
+void JunitReport::addVerdict(const TestVerdict &verdict)
+{
+    // An expected failure is followed by the verdict of the same function or
+    // row; it is kept as a note of that test case.
+    if (!verdict.endsTest()) {
+        m_pendingNotes.append(verdict.label() + QStringLiteral(": ") + failureText(verdict));
+        return;
+    }
+
+    TestCase testCase;
+    testCase.name = verdict.testName();
+    testCase.seconds = verdict.seconds;
+    testCase.notes = m_pendingNotes;
+    m_pendingNotes.clear();
+
+    switch (verdict.outcome) {
+    case TestVerdict::Outcome::Fail:
+    case TestVerdict::Outcome::UnexpectedPass:
+        testCase.result = TestCase::Result::Failed;
+        testCase.type = verdict.outcome == TestVerdict::Outcome::Fail ? QStringLiteral("fail") : QStringLiteral("xpass");
+        testCase.message = firstLine(verdict);
+        testCase.text = failureText(verdict);
+        break;
+    case TestVerdict::Outcome::Skip:
+        testCase.result = TestCase::Result::Skipped;
+        testCase.message = verdict.messageLines.join(QLatin1Char('\n'));
+        break;
+    case TestVerdict::Outcome::BlacklistedFail:
+    case TestVerdict::Outcome::BlacklistedUnexpectedPass:
+        // Blacklisted results do not fail the run, so they must not turn the
+        // CI report red either; they stay visible as skips.
+        testCase.result = TestCase::Result::Skipped;
+        testCase.message = QStringLiteral("blacklisted, %1: %2").arg(verdict.label(), failureText(verdict));
+        break;
+    default:
+        testCase.result = TestCase::Result::Passed;
+        break;
+    }
+    m_cases.append(testCase);
+}
+
+void JunitReport::addError(const QString &testName, const QString &type, const QString &message,
+                           const QStringList &output, double seconds)
+{
+    TestCase testCase;
+    testCase.name = testName;
+    testCase.seconds = seconds;
+    testCase.result = TestCase::Result::Error;
+    testCase.type = type;
+    testCase.message = message;
+    testCase.text = output.join(QLatin1Char('\n'));
+    testCase.notes = m_pendingNotes;
+    m_pendingNotes.clear();
+    m_cases.append(testCase);
+}
+
+void JunitReport::addOutputLine(const QString &line)
+{
+    // Keeps the first half of the limit and, of the rest, the latest lines:
+    // the start says how the run was set up, the end how it broke off.
+    const int halfLimit = m_outputLimit / 2;
+    const int longestLine = qMax(0, halfLimit - cutMarker.size() - 1);
+    const QString kept = line.size() > longestLine ? line.left(longestLine) + cutMarker : line;
+    const int size = kept.size() + 1;
+    if (m_outputTail.isEmpty() && m_omittedLines == 0 && m_outputHeadSize + size <= halfLimit) {
+        m_outputHead.append(kept);
+        m_outputHeadSize += size;
+        return;
+    }
+    m_outputTail.append(kept);
+    m_outputTailSize += size;
+    while (m_outputTailSize > m_outputLimit - m_outputHeadSize && !m_outputTail.isEmpty()) {
+        m_outputTailSize -= m_outputTail.constFirst().size() + 1;
+        m_outputTail.removeFirst();
+        ++m_omittedLines;
+    }
+}
+
+int JunitReport::tests() const
+{
+    return m_cases.size();
+}
+
+int JunitReport::failures() const
+{
+    return count(TestCase::Result::Failed);
+}
+
+int JunitReport::errors() const
+{
+    return count(TestCase::Result::Error);
+}
+
+int JunitReport::skipped() const
+{
+    return count(TestCase::Result::Skipped);
+}
+
+bool JunitReport::write(QIODevice *device) const
+{
+    QXmlStreamWriter xml(device);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("testsuite"));
+    xml.writeAttribute(QStringLiteral("name"), xmlSafe(m_suiteName));
+    xml.writeAttribute(QStringLiteral("tests"), QString::number(tests()));
+    xml.writeAttribute(QStringLiteral("failures"), QString::number(failures()));
+    xml.writeAttribute(QStringLiteral("errors"), QString::number(errors()));
+    xml.writeAttribute(QStringLiteral("skipped"), QString::number(skipped()));
+    xml.writeAttribute(QStringLiteral("time"), seconds(m_seconds));
+    xml.writeAttribute(QStringLiteral("timestamp"), m_startTime.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")));
+    xml.writeAttribute(QStringLiteral("hostname"), xmlSafe(m_hostName));
+
+    for (const TestCase &testCase : m_cases) {
+        xml.writeStartElement(QStringLiteral("testcase"));
+        xml.writeAttribute(QStringLiteral("classname"), xmlSafe(m_suiteName));
+        xml.writeAttribute(QStringLiteral("name"), xmlSafe(testCase.name));
+        xml.writeAttribute(QStringLiteral("time"), seconds(testCase.seconds));
+        switch (testCase.result) {
+        case TestCase::Result::Passed:
+            break;
+        case TestCase::Result::Skipped:
+            xml.writeEmptyElement(QStringLiteral("skipped"));
+            xml.writeAttribute(QStringLiteral("message"), xmlSafe(testCase.message));
+            break;
+        case TestCase::Result::Failed:
+        case TestCase::Result::Error:
+            xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
+                                                                               : QStringLiteral("error"));
+            xml.writeAttribute(QStringLiteral("message"), xmlSafe(testCase.message));
+            xml.writeAttribute(QStringLiteral("type"), xmlSafe(testCase.type));
+            xml.writeCharacters(xmlSafe(testCase.text));
+            xml.writeEndElement();
+            break;
+        }
+        if (!testCase.notes.isEmpty())
+            xml.writeTextElement(QStringLiteral("system-out"), xmlSafe(testCase.notes.join(QLatin1Char('\n'))));
+        xml.writeEndElement();
+    }
+
+    if (!m_outputHead.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-out"), xmlSafe(systemOut()));
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return !xml.hasError();
+}
+
+bool JunitReport::writeFile(const QString &fileName, QString *error) const
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || !write(&file) || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+int JunitReport::count(TestCase::Result result) const
+{
+    int matching = 0;
+    for (const TestCase &testCase : m_cases) {
+        if (testCase.result == result)
+            ++matching;
+    }
+    return matching;
+}
+
+QString JunitReport::systemOut() const
+{
+    QStringList lines = m_outputHead;
+    if (m_omittedLines > 0)
+        lines.append(QStringLiteral("[... %1 lines left out ...]").arg(m_omittedLines));
+    lines += m_outputTail;
+    return lines.join(QLatin1Char('\n'));
+}

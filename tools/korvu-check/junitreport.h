@@ -1,0 +1,78 @@
+#ifndef JUNITREPORT_H
+#define JUNITREPORT_H
+
+#include "testverdict.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QIODevice;
+
+// The results of one suite run as JUnit XML for CI systems: one testsuite,
+// one testcase per function and data row, an error test case when the run
+// broke off, and the suite's console output (its head and tail when long).
+class JunitReport
+{
+public:
+    static constexpr int defaultOutputLimit = 1024 * 1024;
+
+    // outputLimit: characters of console output kept for <system-out>.
+    explicit JunitReport(int outputLimit = defaultOutputLimit);
+
+    void setSuiteName(const QString &name);
+    QString suiteName() const;
+    void setStartTime(const QDateTime &startTime);
+    void setHostName(const QString &hostName);
+    void setSeconds(double seconds);
+
+    void addVerdict(const TestVerdict &verdict);
+    // The run broke off (crash, stop, no results) or never got to the suite.
+    // type names the kind, e.g. "crash"; output is the text of the error.
+    void addError(const QString &testName, const QString &type, const QString &message, const QStringList &output,
+                  double seconds = 0);
+    void addOutputLine(const QString &line);
+
+    int tests() const;
+    int failures() const;
+    int errors() const;
+    int skipped() const;
+
+    bool write(QIODevice *device) const;
+    // Replaces the file only once the whole report is written.
+    bool writeFile(const QString &fileName, QString *error) const;
+
+private:
+    struct TestCase
+    {
+        enum class Result { Passed, Failed, Skipped, Error };
+
+        QString name;
+        double seconds = 0;
+        Result result = Result::Passed;
+        QString type;
+        QString message;
+        QString text;
+        QStringList notes;
+    };
+
+    int count(TestCase::Result result) const;
+    QString systemOut() const;
+
+    QString m_suiteName;
+    QDateTime m_startTime;
+    QString m_hostName;
+    double m_seconds = 0;
+    QVector<TestCase> m_cases;
+    QStringList m_pendingNotes;
+
+    int m_outputLimit;
+    QStringList m_outputHead;
+    int m_outputHeadSize = 0;
+    QStringList m_outputTail;
+    int m_outputTailSize = 0;
+    int m_omittedLines = 0;
+};
+
+#endif // JUNITREPORT_H
