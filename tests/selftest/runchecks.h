@@ -1,0 +1,26 @@
+#ifndef RUNCHECKS_H
+#define RUNCHECKS_H
+
+#include "selftestcase.h"
+
+// Checks of a run beyond its verdicts: log messages, timing, requests.
+namespace RunChecks {
+
+// cleanupTestCase logged the kill of the daemon as warnings.
+SelfTestCase::Check daemonKilledInCleanup();
+// initTestCase logged exactly count failed attempts before "Connected to korvu".
+SelfTestCase::Check failedAttemptsBeforeConnecting(int count);
+// initTestCase never connected and kept trying for the whole bound.
+SelfTestCase::Check neverConnected(int minimumAttempts, qint64 minimumMs);
+// The time from the n-th call of method to the request after it.
+SelfTestCase::Check pauseAfter(const QString &method, int call, qint64 minimumMs, qint64 maximumMs);
+// The time from the request before the n-th call of method to that call.
+SelfTestCase::Check pauseBefore(const QString &method, int call, qint64 minimumMs, qint64 maximumMs);
+// The control-port requests, in order (ExpectedText::http lines).
+SelfTestCase::Check controlPortRequests(const QStringList &requests);
+// Some request of the record matches.
+SelfTestCase::Check sendsSomewhere(const QString &request);
+
+} // namespace RunChecks
+
+#endif // RUNCHECKS_H

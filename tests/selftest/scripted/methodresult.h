@@ -1,0 +1,18 @@
+#ifndef METHODRESULT_H
+#define METHODRESULT_H
+
+#include <QJsonObject>
+#include <QString>
+
+// What one JSON-RPC method produced, before it is wrapped into a reply.
+struct MethodResult
+{
+    static MethodResult success(const QJsonObject &params) { return { true, params, QString() }; }
+    static MethodResult error(const QString &message) { return { false, QJsonObject(), message }; }
+
+    bool isSuccess = true;
+    QJsonObject params;
+    QString errorMessage;
+};
+
+#endif // METHODRESULT_H

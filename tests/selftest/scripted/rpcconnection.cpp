@@ -1,0 +1,69 @@
+#include "rpcconnection.h"
+
+#include "replyplanner.h"
+#include "requestlog.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+RpcConnection::RpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog, QObject *parent) :
+    QObject(parent),
+    m_socket(socket),
+    m_planner(planner),
+    m_requestLog(requestLog)
+{
+    m_socket->setParent(this);
+    connect(m_socket, &QTcpSocket::readyRead, this, &RpcConnection::readAvailable);
+    connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+}
+
+void RpcConnection::readAvailable()
+{
+    m_splitter.append(m_socket->readAll());
+    const QList<JsonStreamSplitter::Message> messages = m_splitter.takeMessages();
+    for (const JsonStreamSplitter::Message &message : messages) {
+        m_requestLog->recordRpc(message.raw);
+        answer(message.object);
+    }
+    if (m_splitter.hasError()) {
+        closeWithError(m_splitter.errorString());
+        return;
+    }
+    // Bytes after a request (a stray line feed, say) are recorded as soon as
+    // they are read: the daemon may be killed before another request comes.
+    const QByteArray whiteSpace = m_splitter.takeWhiteSpace();
+    if (!whiteSpace.isEmpty())
+        m_requestLog->recordTrailingBytes(whiteSpace);
+}
+
+void RpcConnection::answer(const QByteArray &request)
+{
+    const ReplyPlanner::Plan plan = m_planner->plan(request);
+    if (plan.withhold)
+        return;
+    if (plan.holdForNext) {
+        m_held += plan.bytes;
+        return;
+    }
+    if (plan.delayMs <= 0) {
+        send(plan.bytes);
+        return;
+    }
+    QTimer::singleShot(plan.delayMs, Qt::PreciseTimer, this, [this, bytes = plan.bytes] { send(bytes); });
+}
+
+void RpcConnection::send(const QByteArray &bytes)
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    // One write per reply: a client that reads once per reply gets it whole.
+    m_socket->write(m_held + bytes);
+    m_held.clear();
+}
+
+void RpcConnection::closeWithError(const QString &message)
+{
+    m_requestLog->recordTrailingBytes(m_splitter.pendingBytes());
+    m_socket->write(ReplyPlanner::errorReply(QJsonValue(), message));
+    m_socket->disconnectFromHost();
+}

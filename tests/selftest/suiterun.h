@@ -1,0 +1,73 @@
+#ifndef SUITERUN_H
+#define SUITERUN_H
+
+#include "requestrecord.h"
+#include "suitelog.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class QTimer;
+
+// One run of the real suite binary against the scripted daemon, inside a
+// private network namespace of its own, with a fresh data folder and request
+// log. After finished() the XML log and the request log are read back.
+class SuiteRun : public QObject
+{
+    Q_OBJECT
+public:
+    struct Setup
+    {
+        QString suiteBinary;
+        QString scriptedDaemonDirectory;
+        QString scenarioDirectory;
+    };
+
+    SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments,
+             int timeoutMs, QObject *parent = nullptr);
+
+    void start();
+    bool isFinished() const;
+
+    bool timedOut() const;
+    int exitCode() const;
+    qint64 elapsedMs() const;
+    QString errorString() const;   // empty when the run and both logs were read fine
+    SuiteLog log() const;
+    RequestRecord requests() const;
+    QString consoleOutput() const;
+    QString commandLine() const;
+
+    // Keeps the run's folder (logs, data, console output) for a look afterwards.
+    QString keepFiles();
+
+signals:
+    void finished();
+
+private:
+    void onFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void onTimeout();
+    QProcessEnvironment environment() const;
+    QString filePath(const QString &name) const;
+
+    Setup m_setup;
+    QString m_scenario;
+    QStringList m_suiteArguments;
+    int m_timeoutMs;
+    QTemporaryDir m_directory;
+    QProcess *m_process;
+    QTimer *m_timer;
+    QElapsedTimer m_elapsed;
+    qint64 m_elapsedMs = 0;
+    bool m_finished = false;
+    bool m_timedOut = false;
+    int m_exitCode = -1;
+    QString m_error;
+    SuiteLog m_log;
+    RequestRecord m_requests;
+};
+
+#endif // SUITERUN_H

@@ -1,0 +1,120 @@
+// Proves that every check of the delivery suite can fail, and fails with the
+// right message: the real suite runs against a scripted korvud once per
+// scenario, each run in a network namespace of its own, several at a time.
+
+#include "runpool.h"
+#include "selftestcases.h"
+#include "suiterun.h"
+
+#include <QHash>
+#include <QProcess>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+const int runsAtOnce = 4;
+const int allRunsTimeoutMs = 850000;
+
+} // namespace
+
+class TestSelfTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void handshake_data() { addRows(SelfTestCases::handshake()); }
+    void handshake() { judge(); }
+    void client_data() { addRows(SelfTestCases::client()); }
+    void client() { judge(); }
+    void fixtures_data() { addRows(SelfTestCases::fixtures()); }
+    void fixtures() { judge(); }
+    void availability_data() { addRows(SelfTestCases::availability()); }
+    void availability() { judge(); }
+    void addDelivery_data() { addRows(SelfTestCases::addDelivery()); }
+    void addDelivery() { judge(); }
+    void getDeliveries_data() { addRows(SelfTestCases::getDeliveries()); }
+    void getDeliveries() { judge(); }
+    void removeDelivery_data() { addRows(SelfTestCases::removeDelivery()); }
+    void removeDelivery() { judge(); }
+    void persistence_data() { addRows(SelfTestCases::persistence()); }
+    void persistence() { judge(); }
+    void deliveryFlow_data() { addRows(SelfTestCases::deliveryFlow()); }
+    void deliveryFlow() { judge(); }
+    void correctDaemon_data() { addRows(SelfTestCases::correctDaemon()); }
+    void correctDaemon() { judge(); }
+
+private:
+    static SuiteRun::Setup setup();
+    static QString runKey(const SelfTestCase &selfTestCase);
+    void addRows(const QList<SelfTestCase> &cases);
+    void judge();
+
+    QHash<QString, SelfTestCase> m_cases;
+    QHash<QString, SuiteRun *> m_runs;
+};
+
+void TestSelfTest::initTestCase()
+{
+    if (QProcess::execute(QStringLiteral("unshare"), { QStringLiteral("-n"), QStringLiteral("true") }) != 0)
+        QSKIP("Private network namespaces are not available here (unshare -n needs root).");
+    const SuiteRun::Setup paths = setup();
+    QVERIFY2(QFileInfo(paths.suiteBinary).isExecutable(), qPrintable(paths.suiteBinary + " is missing"));
+    QVERIFY2(QFileInfo(QDir(paths.scriptedDaemonDirectory).filePath("korvud")).isExecutable(),
+             qPrintable(paths.scriptedDaemonDirectory + "/korvud is missing"));
+
+    // Every case runs up front, the slowest first, so that the rows only judge.
+    QList<SelfTestCase> cases = SelfTestCases::all();
+    std::stable_sort(cases.begin(), cases.end(), [](const SelfTestCase &a, const SelfTestCase &b) {
+        return a.timeoutMs() > b.timeoutMs();
+    });
+    RunPool pool(runsAtOnce);
+    for (const SelfTestCase &selfTestCase : qAsConst(cases)) {
+        auto run = new SuiteRun(paths, selfTestCase.scenario(), selfTestCase.suiteArguments(), selfTestCase.timeoutMs(), this);
+        QVERIFY2(!m_cases.contains(runKey(selfTestCase)), qPrintable("two cases alike: " + selfTestCase.name()));
+        m_cases.insert(runKey(selfTestCase), selfTestCase);
+        m_runs.insert(runKey(selfTestCase), run);
+        pool.add(run);
+    }
+    pool.start();
+    QVERIFY2(pool.waitForAll(allRunsTimeoutMs), "The suite runs did not finish in time");
+}
+
+SuiteRun::Setup TestSelfTest::setup()
+{
+    return { qEnvironmentVariable("KORVU_SELFTEST_SUITE", QStringLiteral(KORVU_SELFTEST_SUITE)),
+             qEnvironmentVariable("KORVU_SELFTEST_DAEMON_DIR", QStringLiteral(KORVU_SELFTEST_DAEMON_DIR)),
+             qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS)) };
+}
+
+QString TestSelfTest::runKey(const SelfTestCase &selfTestCase)
+{
+    return selfTestCase.name() + '|' + selfTestCase.scenario() + '|' + selfTestCase.suiteArguments().join('|');
+}
+
+void TestSelfTest::addRows(const QList<SelfTestCase> &cases)
+{
+    QTest::addColumn<QString>("key");
+    for (const SelfTestCase &selfTestCase : cases)
+        QTest::newRow(qPrintable(selfTestCase.name())) << runKey(selfTestCase);
+}
+
+void TestSelfTest::judge()
+{
+    QFETCH(QString, key);
+    SuiteRun *run = m_runs.value(key);
+    const auto selfTestCase = m_cases.constFind(key);
+    QVERIFY2(run && selfTestCase != m_cases.constEnd(), "the case did not run");
+    const QString problems = selfTestCase->judge(*run);
+    if (!problems.isEmpty()) {
+        const QString where = run->keepFiles();
+        QFAIL(qPrintable(QStringLiteral("%1\n%2\n(logs kept in %3)").arg(run->commandLine(), problems, where)));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSelfTest)
+
+#include "tst_selftest.moc"
