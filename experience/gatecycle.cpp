@@ -14,12 +14,9 @@ GateCycle::GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const 
     , m_deliveryId(deliveryId)
     , m_gateId(gateId)
 {
-    // A coarse timer may fire up to 5% late; clients poll the gate closely.
-    m_closeTimer.setTimerType(Qt::PreciseTimer);
-    m_closeTimer.setSingleShot(true);
     m_confirmationTimer.setSingleShot(true);
     m_confirmationTimer.setInterval(defaultCloseConfirmationTimeout);
-    connect(&m_closeTimer, &QTimer::timeout, this, &GateCycle::closeGate);
+    connect(&m_closeTimer, &PreciseSingleShotTimer::timeout, this, &GateCycle::closeGate);
     connect(&m_confirmationTimer, &QTimer::timeout, this, &GateCycle::onConfirmationTimeout);
     connect(m_thingManager, &ThingManager::thingRemoved, this, &GateCycle::onThingRemoved);
 }

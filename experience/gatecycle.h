@@ -1,6 +1,8 @@
 #ifndef GATECYCLE_H
 #define GATECYCLE_H
 
+#include "precisesingleshottimer.h"
+
 #include <QObject>
 #include <QTimer>
 #include <QUuid>
@@ -44,7 +46,7 @@ private:
     ThingManager *m_thingManager;
     QUuid m_deliveryId;
     QUuid m_gateId;
-    QTimer m_closeTimer;
+    PreciseSingleShotTimer m_closeTimer;
     QTimer m_confirmationTimer;
     bool m_finished = false;
 };
