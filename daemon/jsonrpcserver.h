@@ -1,10 +1,11 @@
 #ifndef JSONRPCSERVER_H
 #define JSONRPCSERVER_H
 
+#include "jsonrpcrouter.h"
+
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
-#include <QPointer>
 #include <QSharedPointer>
 #include <QTcpServer>
 
@@ -13,8 +14,9 @@ class JsonStreamReader;
 class QTcpSocket;
 
 // JSON-RPC over TCP on the loopback interface. Requests are routed by the
-// namespace before the dot in "<Namespace>.<Method>" to a registered handler.
-// Every request gets exactly one reply, in order, each in a single write.
+// namespace before the dot in "<Namespace>.<Method>" to a registered handler
+// (see JsonRpcRouter). Every request gets exactly one reply, in order, each
+// in a single write.
 class JsonRpcServer : public QObject
 {
     Q_OBJECT
@@ -35,11 +37,10 @@ private:
     void acceptConnections();
     void readRequests(QTcpSocket *socket);
     void dropConnection(QTcpSocket *socket);
-    QJsonObject processRequest(const QJsonObject &request) const;
     void sendReply(QTcpSocket *socket, const QJsonObject &reply) const;
 
     QTcpServer m_server;
-    QHash<QString, QPointer<JsonHandler>> m_handlers;
+    JsonRpcRouter m_router;
     QHash<QTcpSocket *, QSharedPointer<JsonStreamReader>> m_readers;
 };
 

@@ -1,0 +1,35 @@
+#ifndef RESULTTABLE_H
+#define RESULTTABLE_H
+
+#include <QList>
+#include <QString>
+
+// The benchmark's report: one line per measure, with its target where there
+// is one and whether the result meets it.
+class ResultTable
+{
+public:
+    // A measure without a target.
+    void add(const QString &measure, const QString &result);
+    // A measure that must stay below the limit, in the unit the texts give.
+    void add(const QString &measure, double value, double limit, const QString &unit);
+
+    QString toText() const;
+    int missedTargets() const;
+
+    static QString formatted(double value, const QString &unit);
+
+private:
+    struct Row
+    {
+        QString measure;
+        QString result;
+        QString target;
+        QString verdict;
+    };
+
+    QList<Row> m_rows;
+    int m_missed = 0;
+};
+
+#endif // RESULTTABLE_H

@@ -1,0 +1,135 @@
+#include "jsonrpcfuzzharness.h"
+
+#include "fuzzcheck.h"
+#include "fuzzinput.h"
+#include "integrationshandler.h"
+#include "jsonrpchandler.h"
+#include "jsonstreamreader.h"
+#include "referenceframer.h"
+#include "replychecker.h"
+#include "testthingsplugin.h"
+#include "thingregistry.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+namespace {
+
+// Every thing added or removed is a committed, synced transaction: keep them
+// off the disk.
+QString dataDirTemplate()
+{
+    const QFileInfo sharedMemory(QStringLiteral("/dev/shm"));
+    const QString base = sharedMemory.isDir() && sharedMemory.isWritable() ? sharedMemory.filePath() : QDir::tempPath();
+    return base + QStringLiteral("/korvu-fuzz-XXXXXX");
+}
+
+QByteArray describe(const QList<QJsonObject> &messages)
+{
+    QByteArray text;
+    for (const QJsonObject &message : messages)
+        text += QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n';
+    return text;
+}
+
+} // namespace
+
+JsonRpcFuzzHarness::JsonRpcFuzzHarness()
+    : m_dataDir(dataDirTemplate())
+    , m_plugin(std::make_unique<TestThingsPlugin>())
+{
+    QString errorMessage;
+    fuzzCheck(m_dataDir.isValid(), "a temporary data folder can be made");
+    fuzzCheck(m_store.open(m_dataDir.filePath(QStringLiteral("things.sqlite")), &errorMessage), "the thing store opens",
+              errorMessage.toUtf8());
+    m_registry = std::make_unique<ThingRegistry>(&m_store);
+    m_registry->addIntegrationPlugin(m_plugin.get());
+    m_jsonRpcHandler = std::make_unique<JsonRpcHandler>();
+    m_integrationsHandler = std::make_unique<IntegrationsHandler>(m_registry.get());
+    m_router.registerHandler(m_jsonRpcHandler.get());
+    m_router.registerHandler(m_integrationsHandler.get());
+}
+
+JsonRpcFuzzHarness::~JsonRpcFuzzHarness()
+{
+    m_registry->releaseThings();
+}
+
+void JsonRpcFuzzHarness::run(const FuzzInput &input)
+{
+    JsonStreamReader reader(input.maxMessageSize);
+    const QList<QJsonObject> messages = serve(input, &reader);
+    if (reader.hasError())
+        ReplyChecker::checkFramingErrorReply(JsonRpcRouter::errorReply(QJsonValue::Null, reader.errorString()));
+    checkFraming(input, messages, reader.hasError());
+    checkStoreMatchesRegistry();
+    removeAllThings();
+}
+
+QList<QJsonObject> JsonRpcFuzzHarness::serve(const FuzzInput &input, JsonStreamReader *reader)
+{
+    QList<QJsonObject> messages;
+    int offset = 0;
+    for (int pieceSize : input.pieceSizes) {
+        reader->feed(input.stream.mid(offset, pieceSize));
+        offset += pieceSize;
+        answer(reader, &messages);
+    }
+    reader->feed(input.stream.mid(offset));
+    answer(reader, &messages);
+    return messages;
+}
+
+void JsonRpcFuzzHarness::answer(JsonStreamReader *reader, QList<QJsonObject> *messages)
+{
+    while (reader->hasMessage()) {
+        const QJsonObject request = reader->takeMessage();
+        ReplyChecker::checkReply(request, m_router.processRequest(request));
+        messages->append(request);
+    }
+}
+
+// How the stream is cut must not matter: the pieces give exactly the objects
+// that a one-pass reading of the whole stream finds, and fail exactly when it does.
+void JsonRpcFuzzHarness::checkFraming(const FuzzInput &input, const QList<QJsonObject> &messages, bool failed)
+{
+    const ReferenceFramer reference(input.stream, input.maxMessageSize);
+    QList<QJsonObject> expected;
+    bool expectFailure = reference.ending() == ReferenceFramer::Ending::Broken;
+    for (const QByteArray &text : reference.objectTexts()) {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+        if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+            expectFailure = true;
+            break;
+        }
+        expected.append(document.object());
+    }
+    fuzzCheck(messages == expected, "one message per complete object, whatever the cuts",
+              "got:\n" + describe(messages) + "expected:\n" + describe(expected));
+    fuzzCheck(failed == expectFailure, "the reader fails exactly on bad bytes or an oversized object",
+              QByteArray(failed ? "failed" : "did not fail") + " with limit " + QByteArray::number(input.maxMessageSize));
+}
+
+void JsonRpcFuzzHarness::checkStoreMatchesRegistry()
+{
+    QString errorMessage;
+    QList<QUuid> storedIds;
+    for (const ThingStore::StoredThing &stored : m_store.loadThings(&errorMessage))
+        storedIds.append(stored.id);
+    QList<QUuid> runningIds;
+    for (const Thing *thing : m_registry->things())
+        runningIds.append(thing->id());
+    fuzzCheck(errorMessage.isEmpty() && storedIds == runningIds, "every running thing is stored, and only those", errorMessage.toUtf8());
+}
+
+void JsonRpcFuzzHarness::removeAllThings()
+{
+    const QList<Thing *> things = m_registry->things();
+    for (const Thing *thing : things) {
+        QString errorMessage;
+        fuzzCheck(m_registry->removeThing(thing->id(), &errorMessage) == Korvu::ThingErrorNoError, "a thing can be removed",
+                  errorMessage.toUtf8());
+    }
+}
