@@ -16,14 +16,6 @@ bool CalendarItem::containsMSecs(qint64 msecsSinceEpoch) const
     return msecsSinceEpoch >= start && msecsSinceEpoch < end;
 }
 
-QVariantMap CalendarItem::toVariantMap() const
-{
-    return QVariantMap{
-        {QStringLiteral("datetime"), m_datetime},
-        {QStringLiteral("duration"), m_duration},
-    };
-}
-
 bool CalendarItem::operator==(const CalendarItem &other) const
 {
     return m_datetime == other.m_datetime && m_duration == other.m_duration;

@@ -1,7 +1,7 @@
 #ifndef CALENDARITEM_H
 #define CALENDARITEM_H
 
-#include <QVariantMap>
+#include <QtGlobal>
 
 // One time window in which a delivery may be granted:
 // [datetime, datetime + duration), both in seconds since the epoch.
@@ -15,8 +15,6 @@ public:
     qint64 duration() const;
 
     bool containsMSecs(qint64 msecsSinceEpoch) const;
-
-    QVariantMap toVariantMap() const;
 
     bool operator==(const CalendarItem &other) const;
 

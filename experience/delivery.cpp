@@ -1,83 +1,110 @@
 #include "delivery.h"
 #include "variantparser.h"
 
-QUuid Delivery::id() const { return m_id; }
-void Delivery::setId(const QUuid &id) { m_id = id; }
+#include <QJsonArray>
 
-QString Delivery::name() const { return m_name; }
-void Delivery::setName(const QString &name) { m_name = name; }
-QString Delivery::trackingCode() const { return m_trackingCode; }
-void Delivery::setTrackingCode(const QString &trackingCode) { m_trackingCode = trackingCode; }
-QUuid Delivery::gateId() const { return m_gateId; }
-void Delivery::setGateId(const QUuid &gateId) { m_gateId = gateId; }
-QUuid Delivery::scannerId() const { return m_scannerId; }
-void Delivery::setScannerId(const QUuid &scannerId) { m_scannerId = scannerId; }
+static const QString idKey = QStringLiteral("id");
+static const QString nameKey = QStringLiteral("name");
+static const QString trackingCodeKey = QStringLiteral("trackingCode");
+static const QString gateIdKey = QStringLiteral("gateId");
+static const QString scannerIdKey = QStringLiteral("scannerId");
+static const QString notificationIdsKey = QStringLiteral("notificationIds");
+static const QString openDurationKey = QStringLiteral("openDuration");
+static const QString calendarItemsKey = QStringLiteral("calendarItems");
+static const QString createdTimestampKey = QStringLiteral("createdTimestamp");
+static const QString deliveredKey = QStringLiteral("delivered");
+static const QString deliveredTimestampKey = QStringLiteral("deliveredTimestamp");
+static const QString datetimeKey = QStringLiteral("datetime");
+static const QString durationKey = QStringLiteral("duration");
 
-bool Delivery::hasNotificationIds() const { return m_hasNotificationIds; }
-QList<QUuid> Delivery::notificationIds() const { return m_notificationIds; }
+// Every record lists these keys, whatever was sent.
+Delivery::Delivery()
+    : m_record{
+        {idKey, VariantParser::uuidText(QUuid())},
+        {nameKey, QString()},
+        {trackingCodeKey, QString()},
+        {gateIdKey, VariantParser::uuidText(QUuid())},
+        {scannerIdKey, VariantParser::uuidText(QUuid())},
+        {createdTimestampKey, 0},
+        {deliveredKey, false},
+    }
+{
+}
+
+Delivery::Delivery(const QJsonObject &record)
+    : m_record(record)
+{
+}
+
+QUuid Delivery::id() const { return uuidValue(idKey); }
+void Delivery::setId(const QUuid &id) { m_record.insert(idKey, VariantParser::uuidText(id)); }
+
+QString Delivery::name() const { return m_record.value(nameKey).toString(); }
+void Delivery::setName(const QString &name) { m_record.insert(nameKey, name); }
+QString Delivery::trackingCode() const { return m_record.value(trackingCodeKey).toString(); }
+void Delivery::setTrackingCode(const QString &trackingCode) { m_record.insert(trackingCodeKey, trackingCode); }
+QUuid Delivery::gateId() const { return uuidValue(gateIdKey); }
+void Delivery::setGateId(const QUuid &gateId) { m_record.insert(gateIdKey, VariantParser::uuidText(gateId)); }
+QUuid Delivery::scannerId() const { return uuidValue(scannerIdKey); }
+void Delivery::setScannerId(const QUuid &scannerId) { m_record.insert(scannerIdKey, VariantParser::uuidText(scannerId)); }
+
+QList<QUuid> Delivery::notificationIds() const
+{
+    QList<QUuid> ids;
+    const QJsonArray list = m_record.value(notificationIdsKey).toArray();
+    for (const QJsonValue &id : list)
+        ids.append(QUuid(id.toString()));
+    return ids;
+}
 
 void Delivery::setNotificationIds(const QList<QUuid> &notificationIds)
 {
-    m_hasNotificationIds = true;
-    m_notificationIds = notificationIds;
+    QJsonArray ids;
+    for (const QUuid &id : notificationIds)
+        ids.append(VariantParser::uuidText(id));
+    m_record.insert(notificationIdsKey, ids);
 }
 
-bool Delivery::hasOpenDuration() const { return m_hasOpenDuration; }
-int Delivery::openDuration() const { return m_openDuration; }
+int Delivery::openDuration() const { return m_record.value(openDurationKey).toInt(defaultOpenDuration); }
+void Delivery::setOpenDuration(int seconds) { m_record.insert(openDurationKey, seconds); }
 
-void Delivery::setOpenDuration(int seconds)
+QList<CalendarItem> Delivery::calendarItems() const
 {
-    m_hasOpenDuration = true;
-    m_openDuration = seconds;
+    QList<CalendarItem> items;
+    const QJsonArray list = m_record.value(calendarItemsKey).toArray();
+    for (const QJsonValue &value : list) {
+        const QJsonObject item = value.toObject();
+        // Stored numbers stay below 2^53, where a double is exact.
+        items.append(CalendarItem(static_cast<qint64>(item.value(datetimeKey).toDouble()),
+                                  static_cast<qint64>(item.value(durationKey).toDouble())));
+    }
+    return items;
 }
-
-bool Delivery::hasCalendarItems() const { return m_hasCalendarItems; }
-QList<CalendarItem> Delivery::calendarItems() const { return m_calendarItems; }
 
 void Delivery::setCalendarItems(const QList<CalendarItem> &calendarItems)
 {
-    m_hasCalendarItems = true;
-    m_calendarItems = calendarItems;
+    QJsonArray items;
+    for (const CalendarItem &item : calendarItems)
+        items.append(QJsonObject{{datetimeKey, item.datetime()}, {durationKey, item.duration()}});
+    m_record.insert(calendarItemsKey, items);
 }
 
-qint64 Delivery::createdTimestamp() const { return m_createdTimestamp; }
-void Delivery::setCreatedTimestamp(qint64 secondsSinceEpoch) { m_createdTimestamp = secondsSinceEpoch; }
+void Delivery::setCreatedTimestamp(qint64 secondsSinceEpoch)
+{
+    m_record.insert(createdTimestampKey, secondsSinceEpoch);
+}
 
-bool Delivery::isDelivered() const { return m_delivered; }
-qint64 Delivery::deliveredTimestamp() const { return m_deliveredTimestamp; }
+bool Delivery::isDelivered() const { return m_record.value(deliveredKey).toBool(); }
 
 void Delivery::setDelivered(qint64 deliveredTimestamp)
 {
-    m_delivered = true;
-    m_deliveredTimestamp = deliveredTimestamp;
+    m_record.insert(deliveredKey, true);
+    m_record.insert(deliveredTimestampKey, deliveredTimestamp);
 }
 
-QVariantMap Delivery::toVariantMap() const
+QJsonObject Delivery::record() const { return m_record; }
+
+QUuid Delivery::uuidValue(const QString &key) const
 {
-    QVariantMap map{
-        {QStringLiteral("id"), VariantParser::uuidText(m_id)},
-        {QStringLiteral("name"), m_name},
-        {QStringLiteral("trackingCode"), m_trackingCode},
-        {QStringLiteral("gateId"), VariantParser::uuidText(m_gateId)},
-        {QStringLiteral("scannerId"), VariantParser::uuidText(m_scannerId)},
-        {QStringLiteral("createdTimestamp"), m_createdTimestamp},
-        {QStringLiteral("delivered"), m_delivered},
-    };
-    if (m_hasNotificationIds) {
-        QVariantList ids;
-        for (const QUuid &id : m_notificationIds)
-            ids.append(VariantParser::uuidText(id));
-        map.insert(QStringLiteral("notificationIds"), ids);
-    }
-    if (m_hasOpenDuration)
-        map.insert(QStringLiteral("openDuration"), m_openDuration);
-    if (m_hasCalendarItems) {
-        QVariantList items;
-        for (const CalendarItem &item : m_calendarItems)
-            items.append(item.toVariantMap());
-        map.insert(QStringLiteral("calendarItems"), items);
-    }
-    if (m_delivered)
-        map.insert(QStringLiteral("deliveredTimestamp"), m_deliveredTimestamp);
-    return map;
+    return QUuid(m_record.value(key).toString());
 }

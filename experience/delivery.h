@@ -3,18 +3,24 @@
 
 #include "calendaritem.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QUuid>
-#include <QVariantMap>
 
-// One expected delivery. The optional keys a client may leave out
-// (notificationIds, openDuration, calendarItems) remember whether they were
-// sent, so that a listing shows exactly what was registered.
+// One expected delivery, held as nothing but its listed record: the JSON
+// object that GetDeliveries shows and the store keeps. The accessors read
+// and write that record, so there is no second copy to keep in step.
+// The optional keys a client may leave out (notificationIds, openDuration,
+// calendarItems) are simply absent when they were not sent.
 class Delivery
 {
 public:
     static constexpr int defaultOpenDuration = 30;
+
+    Delivery();
+    // Takes a record as a Delivery wrote it earlier, without checking it again.
+    explicit Delivery(const QJsonObject &record);
 
     QUuid id() const;
     void setId(const QUuid &id);
@@ -28,44 +34,28 @@ public:
     QUuid scannerId() const;
     void setScannerId(const QUuid &scannerId);
 
-    bool hasNotificationIds() const;
     QList<QUuid> notificationIds() const;
     void setNotificationIds(const QList<QUuid> &notificationIds);
 
-    bool hasOpenDuration() const;
     // Seconds; the default when none was sent.
     int openDuration() const;
     void setOpenDuration(int seconds);
 
-    bool hasCalendarItems() const;
     QList<CalendarItem> calendarItems() const;
     void setCalendarItems(const QList<CalendarItem> &calendarItems);
 
-    qint64 createdTimestamp() const;
     void setCreatedTimestamp(qint64 secondsSinceEpoch);
 
     bool isDelivered() const;
-    qint64 deliveredTimestamp() const;
     void setDelivered(qint64 deliveredTimestamp);
 
-    // The listed (and stored) form of the record.
-    QVariantMap toVariantMap() const;
+    // The listed (and stored) form.
+    QJsonObject record() const;
 
 private:
-    QUuid m_id;
-    QString m_name;
-    QString m_trackingCode;
-    QUuid m_gateId;
-    QUuid m_scannerId;
-    bool m_hasNotificationIds = false;
-    QList<QUuid> m_notificationIds;
-    bool m_hasOpenDuration = false;
-    int m_openDuration = defaultOpenDuration;
-    bool m_hasCalendarItems = false;
-    QList<CalendarItem> m_calendarItems;
-    qint64 m_createdTimestamp = 0;
-    bool m_delivered = false;
-    qint64 m_deliveredTimestamp = 0;
+    QUuid uuidValue(const QString &key) const;
+
+    QJsonObject m_record;
 };
 
 #endif // DELIVERY_H

@@ -47,9 +47,9 @@ void DeliveryFlow::handleScan(Thing *scanner, const QString &scannedCode)
 Delivery DeliveryFlow::findGrantableDelivery(const QUuid &scannerId, const QString &scannedCode) const
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const QList<Delivery> deliveries = m_store->deliveries();
-    for (const Delivery &delivery : deliveries) {
-        if (delivery.scannerId() != scannerId || delivery.isDelivered() || m_cycles.contains(delivery.id()))
+    for (int i = 0; i < m_store->count(); ++i) {
+        const Delivery delivery = m_store->at(i);
+        if (delivery.isDelivered() || delivery.scannerId() != scannerId || m_cycles.contains(delivery.id()))
             continue;
         if (!TrackingCodeMatcher::matches(delivery.trackingCode(), scannedCode)
                 || !DeliveryCalendar::allows(delivery.calendarItems(), now))

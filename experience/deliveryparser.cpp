@@ -3,29 +3,14 @@
 
 using namespace VariantParser;
 
+static const QString rootKey = QStringLiteral("delivery");
+
 bool DeliveryParser::parseRequest(const QVariant &value)
-{
-    m_root = QStringLiteral("delivery");
-    return parseSentKeys(value);
-}
-
-bool DeliveryParser::parseStoredRecord(const QVariant &value)
-{
-    m_root = QStringLiteral("record");
-    return parseSentKeys(value) && readStoredKeys(value.toMap());
-}
-
-Delivery DeliveryParser::delivery() const { return m_delivery; }
-QString DeliveryParser::errorParameter() const { return m_errorParameter; }
-QString DeliveryParser::errorKey() const { return m_errorKey; }
-QString DeliveryParser::errorReason() const { return m_errorReason; }
-
-bool DeliveryParser::parseSentKeys(const QVariant &value)
 {
     m_delivery = Delivery();
     m_currentKey.clear();
     if (!isMap(value))
-        return fail(m_root, QStringLiteral("must be an object"));
+        return fail(rootKey, QStringLiteral("must be an object"));
 
     const QVariantMap map = value.toMap();
     QString name;
@@ -47,6 +32,11 @@ bool DeliveryParser::parseSentKeys(const QVariant &value)
     m_delivery.setTrackingCode(trackingCode);
     return true;
 }
+
+Delivery DeliveryParser::delivery() const { return m_delivery; }
+QString DeliveryParser::errorParameter() const { return m_errorParameter; }
+QString DeliveryParser::errorKey() const { return m_errorKey; }
+QString DeliveryParser::errorReason() const { return m_errorReason; }
 
 bool DeliveryParser::readText(const QVariantMap &map, const QString &key, int maxLength, QString *text)
 {
@@ -168,38 +158,9 @@ bool DeliveryParser::readBoundedNumber(const QVariant &value, const QString &pat
     return true;
 }
 
-bool DeliveryParser::readStoredKeys(const QVariantMap &map)
-{
-    QUuid id;
-    m_currentKey = QStringLiteral("id");
-    if (!toUuid(map.value(QStringLiteral("id")), &id) || id.isNull())
-        return fail(path(QStringLiteral("id")), QStringLiteral("must be a non-null UUID"));
-    m_delivery.setId(id);
-
-    qint64 created = 0;
-    m_currentKey = QStringLiteral("createdTimestamp");
-    if (!toWholeNumber(map.value(QStringLiteral("createdTimestamp")), &created))
-        return fail(path(QStringLiteral("createdTimestamp")), QStringLiteral("must be an integer"));
-    m_delivery.setCreatedTimestamp(created);
-
-    m_currentKey = QStringLiteral("delivered");
-    const QVariant delivered = map.value(QStringLiteral("delivered"));
-    if (delivered.userType() != QMetaType::Bool)
-        return fail(path(QStringLiteral("delivered")), QStringLiteral("must be a boolean"));
-    if (!delivered.toBool())
-        return true;
-
-    qint64 deliveredTimestamp = 0;
-    m_currentKey = QStringLiteral("deliveredTimestamp");
-    if (!toWholeNumber(map.value(QStringLiteral("deliveredTimestamp")), &deliveredTimestamp))
-        return fail(path(QStringLiteral("deliveredTimestamp")), QStringLiteral("must be an integer"));
-    m_delivery.setDelivered(deliveredTimestamp);
-    return true;
-}
-
 QString DeliveryParser::path(const QString &key) const
 {
-    return m_root + QLatin1Char('.') + key;
+    return rootKey + QLatin1Char('.') + key;
 }
 
 bool DeliveryParser::fail(const QString &parameter, const QString &reason)

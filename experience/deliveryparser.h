@@ -22,8 +22,6 @@ public:
 
     // The "delivery" of an AddDelivery request; error paths start with "delivery".
     bool parseRequest(const QVariant &value);
-    // A record as DeliveryStore keeps it; error paths start with "record".
-    bool parseStoredRecord(const QVariant &value);
 
     Delivery delivery() const;
 
@@ -35,7 +33,6 @@ public:
     QString errorReason() const;
 
 private:
-    bool parseSentKeys(const QVariant &value);
     bool readText(const QVariantMap &map, const QString &key, int maxLength, QString *text);
     bool readThingId(const QVariantMap &map, const QString &key, QUuid *id);
     bool readOpenDuration(const QVariantMap &map);
@@ -43,12 +40,10 @@ private:
     bool readCalendarItems(const QVariantMap &map);
     bool readCalendarItem(const QVariant &value, int index, CalendarItem *item);
     bool readBoundedNumber(const QVariant &value, const QString &path, qint64 min, qint64 max, qint64 *number);
-    bool readStoredKeys(const QVariantMap &map);
 
     QString path(const QString &key) const;
     bool fail(const QString &parameter, const QString &reason);
 
-    QString m_root;
     QString m_currentKey;
     Delivery m_delivery;
     QString m_errorParameter;

@@ -8,6 +8,7 @@
 #include "variantparser.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 
 static const QString deliveryErrorKey = QStringLiteral("deliveryError");
 
@@ -65,15 +66,17 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
 JsonReply DeliveryService::getDeliveries(const QVariantMap &params) const
 {
     const QString key = QStringLiteral("deliveryId");
+    // The listing goes out as the store's own JSON array, shared rather than
+    // copied: no record is turned into a variant map on this side.
     if (!params.contains(key))
         return JsonReply::success({{QStringLiteral("deliveries"), m_store->listing()}});
 
     QUuid deliveryId;
     if (!VariantParser::toUuid(params.value(key), &deliveryId))
         return invalidParameter(QStringLiteral("GetDeliveries"), key, QStringLiteral("must be a UUID"));
-    QVariantList deliveries;
+    QJsonArray deliveries;
     if (m_store->contains(deliveryId))
-        deliveries.append(m_store->delivery(deliveryId).toVariantMap());
+        deliveries.append(m_store->delivery(deliveryId).record());
     return JsonReply::success({{QStringLiteral("deliveries"), deliveries}});
 }
 

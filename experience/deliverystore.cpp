@@ -1,5 +1,4 @@
 #include "deliverystore.h"
-#include "deliveryparser.h"
 #include "plavoexperiencelogging.h"
 #include "variantparser.h"
 
@@ -7,9 +6,15 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-static QByteArray compactJson(const QVariantMap &map)
+static QByteArray compactJson(const Delivery &delivery)
 {
-    return QJsonDocument::fromVariant(map).toJson(QJsonDocument::Compact);
+    return QJsonDocument(delivery.record()).toJson(QJsonDocument::Compact);
+}
+
+// The record as a reload will read it back from its stored text.
+static QJsonObject storedForm(const QByteArray &recordText, QJsonParseError *parseError)
+{
+    return QJsonDocument::fromJson(recordText, parseError).object();
 }
 
 DeliveryStore::DeliveryStore(const QSqlDatabase &database)
@@ -19,8 +24,8 @@ DeliveryStore::DeliveryStore(const QSqlDatabase &database)
 
 bool DeliveryStore::load(QString *errorMessage)
 {
-    m_deliveries.clear();
-    m_listing.clear();
+    m_records = QJsonArray();
+    m_ids.clear();
     if (!m_database.isOpen()) {
         *errorMessage = QStringLiteral("the delivery database is not open");
         return false;
@@ -44,52 +49,58 @@ bool DeliveryStore::createTable(QString *errorMessage)
 bool DeliveryStore::readRows(QString *errorMessage)
 {
     QSqlQuery query(m_database);
+    query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT id, record FROM deliveries ORDER BY position"))) {
         *errorMessage = query.lastError().text();
         return false;
     }
-    while (query.next()) {
-        const QString id = query.value(0).toString();
-        QJsonParseError parseError;
-        const QJsonDocument document = QJsonDocument::fromJson(query.value(1).toByteArray(), &parseError);
-        DeliveryParser parser;
-        if (parseError.error != QJsonParseError::NoError || !parser.parseStoredRecord(document.toVariant())) {
-            qCWarning(dcPlavoExperience) << "Skipping unreadable stored delivery" << id << parseError.errorString()
-                                         << parser.errorParameter() << parser.errorReason();
-            continue;
-        }
-        const Delivery delivery = parser.delivery();
-        if (VariantParser::uuidText(delivery.id()) != id) {
-            qCWarning(dcPlavoExperience) << "Skipping stored delivery" << id << "whose record names another id";
-            continue;
-        }
-        m_deliveries.append(delivery);
-        m_listing.append(delivery.toVariantMap());
-    }
-    qCDebug(dcPlavoExperience) << "Loaded" << m_deliveries.size() << "deliveries";
+    while (query.next())
+        readRow(query.value(0).toString(), query.value(1).toString());
+    qCDebug(dcPlavoExperience) << "Loaded" << m_records.size() << "deliveries";
     return true;
 }
 
-QList<Delivery> DeliveryStore::deliveries() const { return m_deliveries; }
-QVariantList DeliveryStore::listing() const { return m_listing; }
+// Stored records were checked when they were added and are taken as they
+// are; only a row that is no record of its own id is skipped.
+void DeliveryStore::readRow(const QString &id, const QString &recordText)
+{
+    QJsonParseError parseError;
+    const QJsonObject record = storedForm(recordText.toUtf8(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || record.isEmpty()) {
+        qCWarning(dcPlavoExperience) << "Skipping unreadable stored delivery" << id << parseError.errorString();
+        return;
+    }
+    const QUuid deliveryId(id);
+    if (deliveryId.isNull() || record.value(QStringLiteral("id")).toString() != VariantParser::uuidText(deliveryId)) {
+        qCWarning(dcPlavoExperience) << "Skipping stored delivery" << id << "whose record names another id";
+        return;
+    }
+    m_records.append(record);
+    m_ids.append(deliveryId);
+}
+
+int DeliveryStore::count() const { return m_ids.size(); }
+Delivery DeliveryStore::at(int index) const { return Delivery(m_records.at(index).toObject()); }
+QJsonArray DeliveryStore::listing() const { return m_records; }
 bool DeliveryStore::contains(const QUuid &deliveryId) const { return indexOf(deliveryId) >= 0; }
 
 Delivery DeliveryStore::delivery(const QUuid &deliveryId) const
 {
     const int index = indexOf(deliveryId);
-    return index < 0 ? Delivery() : m_deliveries.at(index);
+    return index < 0 ? Delivery() : at(index);
 }
 
 bool DeliveryStore::add(const Delivery &delivery, QString *errorMessage)
 {
+    const QByteArray recordText = compactJson(delivery);
     const bool stored = runInTransaction([&](QSqlQuery &query) {
         query.prepare(QStringLiteral("INSERT INTO deliveries (id, record) VALUES (:id, :record)"));
-        return writeRecord(query, delivery);
+        return writeRecord(query, delivery.id(), recordText);
     }, errorMessage);
     if (!stored)
         return false;
-    m_deliveries.append(delivery);
-    m_listing.append(delivery.toVariantMap());
+    m_records.append(storedForm(recordText, nullptr));
+    m_ids.append(delivery.id());
     return true;
 }
 
@@ -107,8 +118,8 @@ bool DeliveryStore::remove(const QUuid &deliveryId, QString *errorMessage)
     }, errorMessage);
     if (!removed)
         return false;
-    m_deliveries.removeAt(index);
-    m_listing.removeAt(index);
+    m_records.removeAt(index);
+    m_ids.removeAt(index);
     return true;
 }
 
@@ -119,16 +130,16 @@ bool DeliveryStore::markDelivered(const QUuid &deliveryId, qint64 deliveredTimes
         *errorMessage = QStringLiteral("no such delivery");
         return false;
     }
-    Delivery delivered = m_deliveries.at(index);
+    Delivery delivered = at(index);
     delivered.setDelivered(deliveredTimestamp);
+    const QByteArray recordText = compactJson(delivered);
     const bool stored = runInTransaction([&](QSqlQuery &query) {
         query.prepare(QStringLiteral("UPDATE deliveries SET record = :record WHERE id = :id"));
-        return writeRecord(query, delivered) && query.numRowsAffected() == 1;
+        return writeRecord(query, deliveryId, recordText) && query.numRowsAffected() == 1;
     }, errorMessage);
     if (!stored)
         return false;
-    m_deliveries[index] = delivered;
-    m_listing[index] = delivered.toVariantMap();
+    m_records.replace(index, storedForm(recordText, nullptr));
     return true;
 }
 
@@ -155,18 +166,14 @@ bool DeliveryStore::runInTransaction(const Work &work, QString *errorMessage)
     return done;
 }
 
-bool DeliveryStore::writeRecord(QSqlQuery &query, const Delivery &delivery)
+bool DeliveryStore::writeRecord(QSqlQuery &query, const QUuid &deliveryId, const QByteArray &recordText)
 {
-    query.bindValue(QStringLiteral(":id"), VariantParser::uuidText(delivery.id()));
-    query.bindValue(QStringLiteral(":record"), QString::fromUtf8(compactJson(delivery.toVariantMap())));
+    query.bindValue(QStringLiteral(":id"), VariantParser::uuidText(deliveryId));
+    query.bindValue(QStringLiteral(":record"), QString::fromUtf8(recordText));
     return query.exec();
 }
 
 int DeliveryStore::indexOf(const QUuid &deliveryId) const
 {
-    for (int i = 0; i < m_deliveries.size(); ++i) {
-        if (m_deliveries.at(i).id() == deliveryId)
-            return i;
-    }
-    return -1;
+    return m_ids.indexOf(deliveryId);
 }

@@ -3,9 +3,9 @@
 
 #include "delivery.h"
 
-#include <QList>
+#include <QJsonArray>
 #include <QSqlDatabase>
-#include <QVariantList>
+#include <QVector>
 
 #include <functional>
 
@@ -15,6 +15,10 @@ class QSqlQuery;
 // record as compact JSON, and mirrors them in memory for fast reading.
 // Every change is committed before the method returns; memory follows only
 // a successful commit, so a failed change leaves everything as it was.
+//
+// In memory each delivery exists once, as its listed record inside the
+// listing, and always in the form a reload reads from the stored text, so
+// that the listing stays the same across a restart.
 class DeliveryStore
 {
 public:
@@ -25,8 +29,10 @@ public:
     bool load(QString *errorMessage);
 
     // In creation order, oldest first.
-    QList<Delivery> deliveries() const;
-    QVariantList listing() const;
+    int count() const;
+    Delivery at(int index) const;
+    // The listed records, shared rather than copied.
+    QJsonArray listing() const;
     bool contains(const QUuid &deliveryId) const;
     // A default Delivery (null id) when there is none.
     Delivery delivery(const QUuid &deliveryId) const;
@@ -41,15 +47,16 @@ private:
 
     bool createTable(QString *errorMessage);
     bool readRows(QString *errorMessage);
+    void readRow(const QString &id, const QString &recordText);
     bool runInTransaction(const Work &work, QString *errorMessage);
-    bool writeRecord(QSqlQuery &query, const Delivery &delivery);
+    bool writeRecord(QSqlQuery &query, const QUuid &deliveryId, const QByteArray &recordText);
     int indexOf(const QUuid &deliveryId) const;
 
     QSqlDatabase m_database;
-    QList<Delivery> m_deliveries;
-    // The listed form of each delivery, kept beside it so that listing
-    // thousands of deliveries costs no more than copying shared maps.
-    QVariantList m_listing;
+    QJsonArray m_records;
+    // The id of each record, at the same index: finding a delivery by id
+    // must not read every record.
+    QVector<QUuid> m_ids;
 };
 
 #endif // DELIVERYSTORE_H

@@ -1,6 +1,6 @@
 #include "variantparser.h"
 
-#include <QRegularExpression>
+#include <QStringView>
 
 #include <cmath>
 #include <limits>
@@ -22,6 +22,33 @@ bool isMap(const QVariant &value)
     return value.userType() == QMetaType::QVariantMap;
 }
 
+static bool isHexDigit(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+}
+
+// Exactly 8-4-4-4-12 hex digits with dashes, nothing before or after.
+static bool isBareUuidText(QStringView text)
+{
+    if (text.size() != 36)
+        return false;
+    for (int i = 0; i < text.size(); ++i) {
+        const bool dashExpected = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dashExpected ? text.at(i) != QLatin1Char('-') : !isHexDigit(text.at(i)))
+            return false;
+    }
+    return true;
+}
+
+static bool isUuidText(QStringView text)
+{
+    if (text.size() == 38)
+        return text.front() == QLatin1Char('{') && text.back() == QLatin1Char('}')
+                && isBareUuidText(text.mid(1, 36));
+    return isBareUuidText(text);
+}
+
 bool toUuid(const QVariant &value, QUuid *uuid)
 {
     if (value.userType() == QMetaType::QUuid) {
@@ -32,11 +59,8 @@ bool toUuid(const QVariant &value, QUuid *uuid)
         return false;
 
     // QUuid's own parser tolerates a missing closing brace and trailing text.
-    static const QRegularExpression pattern(QStringLiteral(
-        "^(\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}"
-        "|[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12})$"));
     const QString text = value.toString();
-    if (!pattern.match(text).hasMatch())
+    if (!isUuidText(text))
         return false;
     *uuid = QUuid::fromString(text);
     return true;

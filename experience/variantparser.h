@@ -12,7 +12,9 @@ bool isString(const QVariant &value);
 bool isList(const QVariant &value);
 bool isMap(const QVariant &value);
 
-// Accepts a UUID value or its text, braced or bare, in any letter case.
+// Accepts a UUID value or its text, braced or bare, in any letter case:
+// exactly 36 characters (8-4-4-4-12 ASCII hex digits and dashes) or those
+// 36 inside braces, with nothing before or after.
 // Null UUIDs are accepted here; callers decide whether they mean anything.
 bool toUuid(const QVariant &value, QUuid *uuid);
 

@@ -509,6 +509,12 @@ void TestDeliveryService::testUnreadableRowIsSkipped()
     QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record) VALUES ('broken', '{\"name\": 5')")));
     QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record) VALUES ('%1', '{}')")
                            .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))));
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record) VALUES ('%1', '[]')")
+                           .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))));
+    // A whole record, but of another delivery: taking it would list one delivery twice.
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record)"
+                                      " SELECT '%1', record FROM deliveries WHERE id = '%2'")
+                           .arg(QUuid::createUuid().toString(QUuid::WithoutBraces), kept)));
     query.finish();
 
     QVERIFY(m_harness->restart());

@@ -24,6 +24,8 @@ private slots:
     void testGateRemovedWhileOpen();
     void testFailingActions();
     void testOtherEventsIgnored();
+    void testReloadedDelivery_data();
+    void testReloadedDelivery();
 
 private:
     QString addDelivery(const QString &trackingCode, const QVariantMap &extra = QVariantMap());
@@ -289,6 +291,51 @@ void TestGateCycle::testOtherEventsIgnored()
     Thing *lamp = m_things->addThing(FakeThingManager::lampClass(), QStringLiteral("Lamp"));
     QVERIFY(lamp->emitEvent(QStringLiteral("codeScanned"), {{QStringLiteral("content"), QStringLiteral("5807")}}));
     QVERIFY(m_things->executedActions().isEmpty());
+}
+
+void TestGateCycle::testReloadedDelivery_data()
+{
+    QTest::addColumn<QVariantList>("calendarItems");
+    QTest::addColumn<QString>("scannedCode");
+    QTest::addColumn<bool>("granted");
+
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QVariantMap past{{QStringLiteral("datetime"), now - 180}, {QStringLiteral("duration"), 120}};
+    const QVariantMap open{{QStringLiteral("datetime"), now - 60}, {QStringLiteral("duration"), 120}};
+
+    QTest::newRow("granted in its second window") << QVariantList{past, open} << "JJD0000 4086 2157" << true;
+    QTest::newRow("window over") << QVariantList{past} << "JJD000040862157" << false;
+    QTest::newRow("wrong code") << QVariantList{open} << "JJD000040862158" << false;
+}
+
+// Deliveries read back at start-up must behave exactly like the ones added
+// since: code, calendar, gate, notifiers and open duration all come from the
+// stored record.
+void TestGateCycle::testReloadedDelivery()
+{
+    QFETCH(QVariantList, calendarItems);
+    QFETCH(QString, scannedCode);
+    QFETCH(bool, granted);
+
+    const QString deliveryId = addDelivery(QStringLiteral("jjd-0000-40862157"),
+                                           {{QStringLiteral("calendarItems"), calendarItems}});
+    QVERIFY(!deliveryId.isEmpty());
+    QVERIFY(m_harness->restart());
+
+    const qint64 scanTime = QDateTime::currentMSecsSinceEpoch();
+    m_things->scan(m_scanner, scannedCode);
+    if (!granted) {
+        QCOMPARE(actions(m_scanner), names({"reject"}));
+        QVERIFY(actions(m_gate).isEmpty());
+        return;
+    }
+    QCOMPARE(actions(m_scanner), names({"accept"}));
+    QCOMPARE(actions(m_notifier), names({"notify"}));
+    QCOMPARE(actions(m_secondNotifier), names({"notify"}));
+    QVERIFY(waitUntilDelivered(deliveryId));
+    QCOMPARE(actions(m_gate), names({"open", "close"}));
+    const qint64 openFor = lastActionTime(m_gate, QStringLiteral("close")) - scanTime;
+    QVERIFY2(openFor >= 1000 && openFor < 1500, qPrintable(QStringLiteral("closed after %1 ms").arg(openFor)));
 }
 
 QTEST_GUILESS_MAIN(TestGateCycle)
