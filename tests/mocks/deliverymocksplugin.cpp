@@ -3,6 +3,7 @@
 #include "deliverymocksclasses.h"
 #include "deliverymocksids.h"
 #include "deliverymockslogging.h"
+#include "logtext.h"
 #include "mockdevice.h"
 
 DeliveryMocksPlugin::DeliveryMocksPlugin(QObject *parent)
@@ -31,26 +32,26 @@ Korvu::ThingError DeliveryMocksPlugin::setupThing(Thing *thing)
     auto device = new MockDevice(thing, this);
     QString errorMessage;
     if (!device->start(port, &errorMessage)) {
-        qCWarning(dcDeliveryMocks).noquote() << "Cannot set up" << thing->name() << thing->id().toString()
+        qCWarning(dcDeliveryMocks).noquote() << "Cannot set up" << LogText::shortened(thing->name()) << thing->id().toString()
                                              << "- port" << port << "is not available:" << errorMessage;
         delete device;
         return Korvu::ThingErrorHardwareNotAvailable;
     }
     m_devices.insert(thing->id(), device);
-    qCDebug(dcDeliveryMocks).noquote() << "Set up" << thing->name() << thing->id().toString() << "on port" << port;
+    qCDebug(dcDeliveryMocks).noquote() << "Set up" << LogText::shortened(thing->name()) << thing->id().toString() << "on port" << port;
     return Korvu::ThingErrorNoError;
 }
 
 void DeliveryMocksPlugin::thingRemoved(Thing *thing)
 {
-    qCDebug(dcDeliveryMocks).noquote() << "Removing" << thing->name() << thing->id().toString();
+    qCDebug(dcDeliveryMocks).noquote() << "Removing" << LogText::shortened(thing->name()) << thing->id().toString();
     dropDevice(thing->id());
 }
 
 Korvu::ThingError DeliveryMocksPlugin::executeAction(Thing *thing, const Action &action)
 {
     if (!thing->thingClass().hasActionType(action.actionTypeId)) {
-        qCDebug(dcDeliveryMocks).noquote() << thing->name() << "has no action type" << action.actionTypeId.toString();
+        qCDebug(dcDeliveryMocks).noquote() << LogText::shortened(thing->name()) << "has no action type" << action.actionTypeId.toString();
         return Korvu::ThingErrorActionTypeNotFound;
     }
     MockDevice *device = m_devices.value(thing->id());
@@ -58,7 +59,8 @@ Korvu::ThingError DeliveryMocksPlugin::executeAction(Thing *thing, const Action 
         return Korvu::ThingErrorHardwareNotAvailable;
 
     const ActionType actionType = thing->thingClass().actionType(action.actionTypeId);
-    qCDebug(dcDeliveryMocks).noquote() << thing->name() << "executes" << actionType.name << action.params;
+    qCDebug(dcDeliveryMocks).noquote() << LogText::shortened(thing->name()) << "executes" << actionType.name
+                                       << LogText::shortened(action.params);
     device->recordAction(action);
     applyActionEffects(thing, action);
     return Korvu::ThingErrorNoError;

@@ -13,23 +13,20 @@ constexpr qint64 maxPendingOutput = 256 * 1024;
 
 } // namespace
 
-HttpConnection::HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, QObject *parent)
+HttpConnection::HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, const Timeouts &timeouts, QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_dispatcher(dispatcher)
+    , m_timeouts(timeouts)
 {
     m_socket->setParent(this);
     m_socket->setReadBufferSize(readChunkSize * 4);
     http_parser_init(&m_parser, HTTP_REQUEST);
     m_parser.data = this;
 
-    m_idleTimer.setSingleShot(true);
-    m_idleTimer.setInterval(idleTimeoutMs);
-    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
-        qCDebug(dcDeliveryMocks) << "HTTP connection idle for too long, closing";
-        abort();
-    });
-    m_idleTimer.start();
+    m_phaseTimer.setSingleShot(true);
+    connect(&m_phaseTimer, &QTimer::timeout, this, &HttpConnection::handleTimeout);
+    enterPhase(Phase::Idle);
 
     connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::processIncoming);
     connect(m_socket, &QTcpSocket::bytesWritten, this, &HttpConnection::processIncoming);
@@ -37,6 +34,9 @@ HttpConnection::HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher,
 }
 
 HttpConnection::~HttpConnection() = default;
+
+HttpConnection::Phase HttpConnection::phase() const { return m_phase; }
+const QElapsedTimer &HttpConnection::phaseStarted() const { return m_phaseStarted; }
 
 void HttpConnection::abort()
 {
@@ -50,13 +50,12 @@ void HttpConnection::processIncoming()
     // call picks up whatever arrives meanwhile.
     if (m_processing)
         return;
-    if (m_closing) {
+    if (m_phase == Phase::Closing) {
         m_socket->readAll();
         return;
     }
     m_processing = true;
-    m_idleTimer.start();
-    while (!m_closing && !isWriteBacklogged()) {
+    while (m_phase != Phase::Closing && !isWriteBacklogged()) {
         if (m_pending.isEmpty())
             m_pending = m_socket->read(readChunkSize);
         if (m_pending.isEmpty() || !parsePending())
@@ -76,7 +75,7 @@ bool HttpConnection::parsePending()
     if (error == HPE_PAUSED) {
         http_parser_pause(&m_parser, 0);
         handleRequest();
-        return !m_closing;
+        return m_phase != Phase::Closing;
     }
     if (error != HPE_OK) {
         qCDebug(dcDeliveryMocks) << "Rejecting HTTP request:" << http_errno_description(error);
@@ -92,13 +91,16 @@ void HttpConnection::handleRequest()
         rejectRequest(HTTP_STATUS_BAD_REQUEST);
         return;
     }
+    enterPhase(Phase::Handling);
     const HttpRequest request = m_request;
     const HttpResponse response = m_dispatcher(request);
     // The handler may have closed us (the device went away meanwhile).
-    if (m_closing)
+    if (m_phase == Phase::Closing)
         return;
     send(response, request.keepAlive(), request.method() != "HEAD");
-    if (!request.keepAlive())
+    if (request.keepAlive())
+        enterPhase(Phase::Idle);
+    else
         closeAfterReply();
 }
 
@@ -115,7 +117,7 @@ void HttpConnection::send(const HttpResponse &response, bool keepAlive, bool wit
 
 void HttpConnection::closeAfterReply()
 {
-    m_closing = true;
+    enterPhase(Phase::Closing);
     m_pending.clear();
     // Unread input at close time would make the kernel reset the connection,
     // and the client could lose the reply.
@@ -128,10 +130,48 @@ void HttpConnection::finish()
     if (m_finished)
         return;
     m_finished = true;
-    m_closing = true;
-    m_idleTimer.stop();
+    m_phase = Phase::Closing;
+    m_phaseTimer.stop();
     emit closed();
     deleteLater();
+}
+
+void HttpConnection::enterPhase(Phase phase)
+{
+    m_phase = phase;
+    m_phaseStarted.start();
+    switch (phase) {
+    case Phase::Idle:
+        m_phaseTimer.start(m_timeouts.idleMs);
+        break;
+    case Phase::Receiving:
+    case Phase::Closing:
+        m_phaseTimer.start(m_timeouts.requestMs);
+        break;
+    case Phase::Handling:
+        m_phaseTimer.stop();
+        break;
+    }
+}
+
+void HttpConnection::handleTimeout()
+{
+    switch (m_phase) {
+    case Phase::Idle:
+        qCDebug(dcDeliveryMocks) << "HTTP connection idle for" << m_timeouts.idleMs << "ms, closing";
+        abort();
+        break;
+    case Phase::Receiving:
+        qCDebug(dcDeliveryMocks) << "HTTP request still incomplete after" << m_timeouts.requestMs << "ms, closing";
+        rejectRequest(HTTP_STATUS_REQUEST_TIMEOUT);
+        break;
+    case Phase::Closing:
+        // The client does not take its last reply.
+        abort();
+        break;
+    case Phase::Handling:
+        break;
+    }
 }
 
 bool HttpConnection::isWriteBacklogged() const
@@ -165,6 +205,7 @@ int HttpConnection::onMessageBegin(http_parser *parser)
     HttpConnection *connection = connectionOf(parser);
     connection->m_request = HttpRequest();
     connection->m_headerBytes = 0;
+    connection->enterPhase(Phase::Receiving);
     return 0;
 }
 

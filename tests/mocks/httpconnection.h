@@ -5,6 +5,7 @@
 #include "httpresponse.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -18,20 +19,46 @@ class QTcpSocket;
 // pipelined or split across reads, and answers each one in order through the
 // dispatcher. Malformed or oversized requests get an error reply and the
 // connection is closed, since the stream cannot be resynchronised.
+//
+// No client holds a connection for long without using it: a request must
+// arrive whole within Timeouts::requestMs of its first byte (or it gets 408
+// and the connection is closed), and a connection with no request in
+// progress is dropped after Timeouts::idleMs.
 class HttpConnection : public QObject
 {
     Q_OBJECT
 public:
     using Dispatcher = std::function<HttpResponse(const HttpRequest &)>;
 
+    struct Timeouts
+    {
+        // From a request's first byte until it has arrived whole; also how
+        // long a closing connection may take to hand over its last reply.
+        int requestMs = 5 * 1000;
+        // With no request in progress. Blank lines between requests do not
+        // count as activity.
+        int idleMs = 15 * 1000;
+    };
+
+    enum class Phase {
+        Idle,      // waiting for the first byte of a request
+        Receiving, // a request has begun but not yet arrived whole
+        Handling,  // a request is being answered
+        Closing,   // the last reply is going out, or the connection is gone
+    };
+    Q_ENUM(Phase)
+
     static constexpr int maxTargetLength = 8 * 1024;
     static constexpr int maxHeaderBytes = 16 * 1024;
     static constexpr int maxBodyLength = 64 * 1024;
-    static constexpr int idleTimeoutMs = 120 * 1000;
 
     // Takes ownership of the connected socket.
-    HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, QObject *parent = nullptr);
+    HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, const Timeouts &timeouts, QObject *parent = nullptr);
     ~HttpConnection() override;
+
+    Phase phase() const;
+    // When the connection entered its current phase.
+    const QElapsedTimer &phaseStarted() const;
 
     // Drops the connection at once, without a reply. Deletion is deferred, so
     // this is safe while a request of this connection is being handled.
@@ -48,6 +75,8 @@ private:
     void send(const HttpResponse &response, bool keepAlive, bool withBody = true);
     void closeAfterReply();
     void finish();
+    void enterPhase(Phase phase);
+    void handleTimeout();
     bool isWriteBacklogged() const;
 
     static const http_parser_settings *parserSettings();
@@ -68,9 +97,11 @@ private:
     int m_headerBytes = 0;
     int m_limitStatus = 0;
     bool m_processing = false;
-    bool m_closing = false;
     bool m_finished = false;
-    QTimer m_idleTimer;
+    Timeouts m_timeouts;
+    Phase m_phase = Phase::Idle;
+    QElapsedTimer m_phaseStarted;
+    QTimer m_phaseTimer;
 };
 
 #endif // HTTPCONNECTION_H

@@ -1,10 +1,30 @@
 #include "httpserver.h"
 
 #include "deliverymockslogging.h"
-#include "httpconnection.h"
+#include "logtext.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
+
+namespace {
+
+// Which connections go first when the server is full; -1 for never.
+int evictionRank(HttpConnection::Phase phase)
+{
+    switch (phase) {
+    case HttpConnection::Phase::Closing:
+        return 0;
+    case HttpConnection::Phase::Idle:
+        return 1;
+    case HttpConnection::Phase::Receiving:
+        return 2;
+    case HttpConnection::Phase::Handling:
+        break;
+    }
+    return -1;
+}
+
+} // namespace
 
 HttpServer::HttpServer(QObject *parent)
     : QObject(parent)
@@ -21,6 +41,11 @@ HttpServer::~HttpServer()
 void HttpServer::addRoute(const QString &path, const Handler &handler)
 {
     m_routes.insert(path, handler);
+}
+
+void HttpServer::setTimeouts(const HttpConnection::Timeouts &timeouts)
+{
+    m_timeouts = timeouts;
 }
 
 bool HttpServer::listen(quint16 port)
@@ -48,16 +73,47 @@ void HttpServer::close()
 void HttpServer::acceptConnections()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        if (m_connections.count() >= maxConnections) {
-            qCWarning(dcDeliveryMocks) << "HTTP server on port" << m_port << "refuses a connection: too many open";
+        if (m_connections.count() >= maxConnections && !makeRoom()) {
+            qCWarning(dcDeliveryMocks) << "HTTP server on port" << m_port << "refuses a connection: every connection is busy";
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        auto connection = new HttpConnection(socket, [this](const HttpRequest &request) { return dispatch(request); }, this);
+        auto connection = new HttpConnection(socket, [this](const HttpRequest &request) { return dispatch(request); }, m_timeouts, this);
         m_connections.insert(connection);
         connect(connection, &HttpConnection::closed, this, [this, connection] { m_connections.remove(connection); });
     }
+}
+
+// Drops one connection to let a new client in; false when none can go.
+bool HttpServer::makeRoom()
+{
+    HttpConnection *victim = evictionCandidate();
+    if (!victim)
+        return false;
+    qCDebug(dcDeliveryMocks) << "HTTP server on port" << m_port << "is full, dropping a connection"
+                             << victim->phase() << "for" << victim->phaseStarted().elapsed() << "ms";
+    victim->abort();
+    m_connections.remove(victim);
+    return true;
+}
+
+HttpConnection *HttpServer::evictionCandidate() const
+{
+    HttpConnection *candidate = nullptr;
+    for (HttpConnection *connection : m_connections) {
+        const int rank = evictionRank(connection->phase());
+        if (rank < 0)
+            continue;
+        if (!candidate) {
+            candidate = connection;
+            continue;
+        }
+        const int candidateRank = evictionRank(candidate->phase());
+        if (rank < candidateRank || (rank == candidateRank && connection->phaseStarted() < candidate->phaseStarted()))
+            candidate = connection;
+    }
+    return candidate;
 }
 
 HttpResponse HttpServer::dispatch(const HttpRequest &request) const
@@ -72,7 +128,7 @@ HttpResponse HttpServer::dispatch(const HttpRequest &request) const
             response.addHeader("Allow", "GET");
         }
     }
-    qCDebug(dcDeliveryMocks).noquote() << "HTTP" << m_port << request.method() << request.target()
-                                       << "->" << response.statusCode();
+    qCDebug(dcDeliveryMocks).noquote() << "HTTP" << m_port << request.method()
+                                       << LogText::shortened(request.target()) << "->" << response.statusCode();
     return response;
 }

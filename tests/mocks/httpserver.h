@@ -1,6 +1,7 @@
 #ifndef HTTPSERVER_H
 #define HTTPSERVER_H
 
+#include "httpconnection.h"
 #include "httprequest.h"
 #include "httpresponse.h"
 
@@ -11,11 +12,15 @@
 
 #include <functional>
 
-class HttpConnection;
 class QTcpServer;
 
 // A small HTTP/1.1 server on the loopback address that answers GET requests
 // on registered paths. Unknown paths get 404, other methods 405.
+//
+// It holds at most maxConnections clients. At the limit a new client still
+// gets in: the server drops a closing connection, else the one idle longest,
+// else the one whose unfinished request began first. Only a server whose
+// every connection is inside a handler turns a client away.
 class HttpServer : public QObject
 {
     Q_OBJECT
@@ -28,6 +33,9 @@ public:
     ~HttpServer() override;
 
     void addRoute(const QString &path, const Handler &handler);
+
+    // For connections accepted from now on.
+    void setTimeouts(const HttpConnection::Timeouts &timeouts);
 
     // Port 0 picks a free port; see serverPort().
     bool listen(quint16 port);
@@ -42,11 +50,14 @@ public:
 
 private:
     void acceptConnections();
+    bool makeRoom();
+    HttpConnection *evictionCandidate() const;
     HttpResponse dispatch(const HttpRequest &request) const;
 
     QTcpServer *m_server;
     quint16 m_port = 0; // kept for logging after close()
     QHash<QString, Handler> m_routes;
+    HttpConnection::Timeouts m_timeouts;
     QSet<HttpConnection *> m_connections;
 };
 

@@ -2,6 +2,7 @@
 
 #include "deliverymockslogging.h"
 #include "httpserver.h"
+#include "logtext.h"
 #include "thing.h"
 
 MockDevice::MockDevice(Thing *thing, QObject *parent)
@@ -70,7 +71,8 @@ HttpResponse MockDevice::handleGenerateEvent(const HttpRequest &request)
         params.insert(paramName, query.queryItemValue(paramName, QUrl::FullyDecoded));
     }
 
-    qCDebug(dcDeliveryMocks).noquote() << m_thing->name() << "emits event" << eventType.name << params;
+    qCDebug(dcDeliveryMocks).noquote() << LogText::shortened(m_thing->name()) << "emits event" << eventType.name
+                                       << LogText::shortened(params);
     // Synchronous: whatever the daemon does about the event is done before
     // the reply goes out, so the histories read after it are complete.
     m_thing->emitEvent(eventTypeId, params);

@@ -193,9 +193,9 @@ void TestHttpAbuse::testSlowClientsDoNotBlockOthers()
     QVERIFY(m_daemon->isRunning());
 }
 
-// The mock's HTTP server holds at most 32 connections and drops an idle one
-// only after two minutes, so 32 clients that never finish a request lock
-// everyone else out of a control port for that long.
+// The mock's HTTP server holds at most 32 connections. Clients that never
+// finish a request must not lock everyone else out of a control port: at the
+// limit the server drops the connection whose unfinished request is oldest.
 void TestHttpAbuse::testMoreSlowClientsThanConnectionSlots()
 {
     // The clients of earlier tests are gone: give the server a moment to notice.
@@ -210,12 +210,10 @@ void TestHttpAbuse::testMoreSlowClientsThanConnectionSlots()
     // The server keeps 32 and drops the rest.
     QTRY_COMPARE_WITH_TIMEOUT(closedByServer(slowClients), 8, 2000);
 
-    QEXPECT_FAIL("", "DeliveryMocks: idle connections fill every slot of a control port for two minutes", Continue);
+    // A well-behaved client still gets through, at the cost of one more slow one.
     QCOMPARE(HttpProbe::get(HttpProbe::GatePort, "/actionhistory", 2000).statusCode, 200);
-
-    // Once they go, the port serves again.
-    slowClients.clear();
-    QTRY_COMPARE_WITH_TIMEOUT(HttpProbe::get(HttpProbe::GatePort, "/actionhistory", 1000).statusCode, 200, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(closedByServer(slowClients), 9, 2000);
+    QVERIFY(m_daemon->isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestHttpAbuse)

@@ -1,5 +1,7 @@
+#include "deliverymockslogging.h"
 #include "deliverymocksplugin.h"
 #include "httptestclient.h"
+#include "logtext.h"
 #include "thing.h"
 
 #include <QNetworkAccessManager>
@@ -24,6 +26,42 @@ const QUuid codeScannedId("0da90af2-90bc-43a6-bcdc-e50c39dbb8bf");
 const QUuid acceptId("7e3e6b01-99a1-4346-826f-12ebff61c83d");
 const QUuid rejectId("03b1abeb-4589-44f9-849b-03a1465ef015");
 const QUuid notifyId("86ed7935-5c88-4810-a94c-50a39946a04c");
+
+// Collects every message logged while it lives, instead of printing it.
+class LogCapture
+{
+public:
+    struct Message
+    {
+        QtMsgType type;
+        QString text;
+    };
+
+    LogCapture()
+        : m_previousHandler(qInstallMessageHandler(&LogCapture::handle))
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("%1.debug=true").arg(QLatin1String(dcDeliveryMocks().categoryName())));
+    }
+    ~LogCapture()
+    {
+        QLoggingCategory::setFilterRules(QString());
+        qInstallMessageHandler(m_previousHandler);
+        s_messages.clear();
+    }
+
+    QList<Message> messages() const { return s_messages; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &, const QString &text)
+    {
+        s_messages.append(Message{type, text});
+    }
+
+    static QList<Message> s_messages;
+    QtMessageHandler m_previousHandler;
+};
+
+QList<LogCapture::Message> LogCapture::s_messages;
 
 struct HttpResult
 {
@@ -64,9 +102,12 @@ private slots:
     void testRemovalFreesPort();
     void testRemovalWhileHandlingEvent();
     void testUnknownClassRefused();
+    void testClientTextShortenedInLog_data();
+    void testClientTextShortenedInLog();
 
 private:
-    Thing *addThing(const QUuid &thingClassId);
+    // Named after its class unless a name is given.
+    Thing *addThing(const QUuid &thingClassId, const QString &name = QString());
     void removeThing(Thing *thing);
     Korvu::ThingError execute(Thing *thing, const QUuid &actionTypeId);
     HttpResult request(quint16 port, const QByteArray &target, const QByteArray &method = "GET");
@@ -95,12 +136,12 @@ void TestDeliveryMocksPlugin::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-Thing *TestDeliveryMocksPlugin::addThing(const QUuid &thingClassId)
+Thing *TestDeliveryMocksPlugin::addThing(const QUuid &thingClassId, const QString &name)
 {
     const QList<ThingClass> classes = m_plugin->thingClasses();
     for (const ThingClass &thingClass : classes) {
         if (thingClass.id() == thingClassId) {
-            auto thing = new Thing(QUuid::createUuid(), thingClass, thingClass.name());
+            auto thing = new Thing(QUuid::createUuid(), thingClass, name.isEmpty() ? thingClass.name() : name);
             m_things.append(thing);
             return thing;
         }
@@ -419,6 +460,60 @@ void TestDeliveryMocksPlugin::testUnknownClassRefused()
 {
     Thing stranger(QUuid::createUuid(), ThingClass(QUuid::createUuid(), QStringLiteral("Stranger")), QStringLiteral("Stranger"));
     QCOMPARE(m_plugin->setupThing(&stranger), Korvu::ThingErrorThingClassNotFound);
+}
+
+// Thing names, request targets and parameters come from clients: however long
+// or oddly formed, each reaches the log as one line of sane length.
+void TestDeliveryMocksPlugin::testClientTextShortenedInLog_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QString>("actionParam");
+
+    const QByteArray scan = "/generateevent?eventTypeId=" + codeScannedId.toByteArray(QUuid::WithoutBraces) + "&content=";
+    const QByteArray history = "/actionhistory";
+    QTest::newRow("300 KB name") << "Scanner " + QString(300 * 1024, QLatin1Char('n')) << history << QString();
+    QTest::newRow("line breaks in the name") << QStringLiteral("Scanner\nDeliveryMocks: forged line\r\n") << history << QString();
+    QTest::newRow("direction override in the name") << QStringLiteral("Scanner \u202egnp.exe") << history << QString();
+    QTest::newRow("long scanned code") << QStringLiteral("Scanner") << scan + QByteArray(7000, 'c') << QString();
+    QTest::newRow("encoded line breaks in the code") << QStringLiteral("Scanner") << scan + "a%0AWarning:%20forged%0D%0A" << QString();
+    QTest::newRow("long unknown path") << QStringLiteral("Scanner") << "/" + QByteArray(7000, 'p') << QString();
+    QTest::newRow("long action parameter") << QStringLiteral("Scanner") << history << QString(100 * 1024, QLatin1Char('a'));
+}
+
+void TestDeliveryMocksPlugin::testClientTextShortenedInLog()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, target);
+    QFETCH(QString, actionParam);
+
+    QList<LogCapture::Message> messages;
+    {
+        LogCapture capture;
+        Thing *scanner = addThing(scannerClassId, name);
+        QCOMPARE(m_plugin->setupThing(scanner), Korvu::ThingErrorNoError);
+        Thing *second = addThing(scannerClassId, name);
+        QCOMPARE(m_plugin->setupThing(second), Korvu::ThingErrorHardwareNotAvailable);
+        QVERIFY(request(6656, target).error != QNetworkReply::TimeoutError);
+        QCOMPARE(m_plugin->executeAction(scanner, Action{scanner->id(), acceptId, {{QStringLiteral("note"), actionParam}}}),
+                 Korvu::ThingErrorNoError);
+        removeThing(scanner);
+        messages = capture.messages();
+    }
+
+    bool warned = false;
+    for (const LogCapture::Message &message : qAsConst(messages)) {
+        // The fixed text of a line and a few shortened pieces.
+        QVERIFY2(message.text.size() <= 5 * LogText::maxLength, qPrintable(message.text.left(200)));
+        QVERIFY2(!message.text.contains(QLatin1Char('\n')) && !message.text.contains(QLatin1Char('\r'))
+                     && !message.text.contains(QChar(0x202e)),
+                 qPrintable(message.text.left(200)));
+        if (message.type == QtWarningMsg && message.text.contains(QLatin1String("is not available"))) {
+            warned = true;
+            QVERIFY2(message.text.startsWith(QLatin1String("Cannot set up Scanner")), qPrintable(message.text.left(200)));
+        }
+    }
+    QVERIFY(warned);
 }
 
 QTEST_GUILESS_MAIN(TestDeliveryMocksPlugin)

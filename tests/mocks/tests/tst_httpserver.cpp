@@ -2,6 +2,7 @@
 #include "httpserver.h"
 #include "httptestclient.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -28,10 +29,16 @@ private slots:
     void testKeepAliveWithNetworkAccessManager();
     void testCloseDropsClientsAndFreesPort();
     void testGarbageNeverBreaksServer();
+    void testStalledConnectionDropped_data();
+    void testStalledConnectionDropped();
+    void testSteadyClientKeptAlive();
+    void testFullServerMakesRoom_data();
+    void testFullServerMakesRoom();
 
 private:
     static QByteArray get(const QByteArray &target);
     void verifyServerStillAnswers();
+    static constexpr HttpConnection::Timeouts shortTimeouts{400, 800};
 
     HttpServer *m_server = nullptr;
     quint16 m_port = 0;
@@ -236,6 +243,155 @@ void TestHttpServer::testGarbageNeverBreaksServer()
         QTest::qWait(50);
     }
     verifyServerStillAnswers();
+}
+
+// A request must arrive whole within the request time-out of its first byte,
+// however slowly it keeps coming; a connection without a request in progress
+// goes after the idle time-out. Neither fires early.
+void TestHttpServer::testStalledConnectionDropped_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArray>("trickle"); // sent again every 50 ms until the server closes
+    QTest::addColumn<QList<int>>("statusCodes");
+    QTest::addColumn<int>("timeoutMs");
+
+    const int requestMs = shortTimeouts.requestMs;
+    const int idleMs = shortTimeouts.idleMs;
+    QTest::newRow("request line cut") << QByteArray("GET /hel") << QByteArray() << QList<int>{408} << requestMs;
+    QTest::newRow("headers never end") << QByteArray("GET /hello HTTP/1.1\r\nHost: x\r\n") << QByteArray() << QList<int>{408} << requestMs;
+    QTest::newRow("body shorter than announced") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc") << QByteArray()
+                                                 << QList<int>{408} << requestMs;
+    QTest::newRow("second pipelined request cut") << get("/hello") + "GET /hel" << QByteArray() << QList<int>{200, 408} << requestMs;
+    QTest::newRow("header trickled a byte at a time") << QByteArray("GET /hello HTTP/1.1\r\nX-Slow: ") << QByteArray("s")
+                                                      << QList<int>{408} << requestMs;
+    QTest::newRow("nothing sent") << QByteArray() << QByteArray() << QList<int>() << idleMs;
+    QTest::newRow("after a served request") << get("/hello") << QByteArray() << QList<int>{200} << idleMs;
+    QTest::newRow("blank lines only") << QByteArray("\r\n") << QByteArray("\r\n") << QList<int>() << idleMs;
+}
+
+void TestHttpServer::testStalledConnectionDropped()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, trickle);
+    QFETCH(QList<int>, statusCodes);
+    QFETCH(int, timeoutMs);
+
+    m_server->setTimeouts(shortTimeouts);
+    HttpTestClient client;
+    QVERIFY(client.connectTo(m_port));
+    QElapsedTimer clock;
+    clock.start();
+    client.send(sent);
+
+    QList<HttpTestClient::Response> responses;
+    while (client.isConnected() && clock.elapsed() < timeoutMs + 5000) {
+        responses += client.readResponses(statusCodes.count() - responses.count(), 0);
+        // Stop at the first sign of the server giving up, so that no late
+        // byte makes it reset the connection before we read the reply.
+        if (!trickle.isEmpty() && responses.isEmpty())
+            client.send(trickle);
+        QTest::qWait(50);
+    }
+    const qint64 elapsed = clock.elapsed();
+    responses += client.readResponses(statusCodes.count() - responses.count(), 1000);
+
+    QVERIFY2(!client.isConnected(), "the server kept a stalled connection open");
+    // Timers may fire a little early, never much.
+    QVERIFY2(elapsed >= timeoutMs * 9 / 10, qPrintable(QStringLiteral("dropped after %1 ms").arg(elapsed)));
+    QList<int> receivedCodes;
+    for (const HttpTestClient::Response &response : qAsConst(responses))
+        receivedCodes.append(response.statusCode);
+    QCOMPARE(receivedCodes, statusCodes);
+    QCOMPARE(m_server->connectionCount(), 0);
+}
+
+// Each complete request starts the clocks afresh, so a client that keeps
+// using its connection keeps it for longer than either time-out.
+void TestHttpServer::testSteadyClientKeptAlive()
+{
+    m_server->setTimeouts(shortTimeouts);
+    HttpTestClient client;
+    QVERIFY(client.connectTo(m_port));
+    const int requestCount = 2 * shortTimeouts.idleMs / 150;
+    for (int i = 0; i < requestCount; ++i) {
+        // Each request arrives in two parts, well inside the request time-out.
+        client.send("GET /hello?who=" + QByteArray::number(i));
+        QTest::qWait(shortTimeouts.requestMs / 4);
+        client.send(" HTTP/1.1\r\n\r\n");
+        const QList<HttpTestClient::Response> responses = client.readResponses(1);
+        QCOMPARE(responses.count(), 1);
+        QCOMPARE(responses.first().body, "hello " + QByteArray::number(i));
+        QTest::qWait(150 - shortTimeouts.requestMs / 4);
+    }
+    QVERIFY(client.isConnected());
+}
+
+// With every slot taken, a new client is served all the same: the server
+// drops the connection idle longest, or when none is idle, the one whose
+// unfinished request began first - not simply its oldest connection.
+void TestHttpServer::testFullServerMakesRoom_data()
+{
+    QTest::addColumn<QList<int>>("served");  // send a whole request, in this order
+    QTest::addColumn<QList<int>>("partial"); // then start a request, in this order
+    QTest::addColumn<int>("evicted");        // the others sent nothing since they connected
+
+    QList<int> allButFirst;
+    QList<int> allButLast;
+    QList<int> allButFirstTwo;
+    QList<int> allBackwards;
+    for (int i = 0; i < HttpServer::maxConnections; ++i) {
+        if (i > 0)
+            allButFirst.append(i);
+        if (i < HttpServer::maxConnections - 1)
+            allButLast.append(i);
+        if (i > 1)
+            allButFirstTwo.append(i);
+        allBackwards.prepend(i);
+    }
+
+    QTest::newRow("idle newcomer before partial requests") << QList<int>() << allButLast << HttpServer::maxConnections - 1;
+    QTest::newRow("idle since connecting before idle after a request") << QList<int>{0} << allButFirstTwo << 1;
+    QTest::newRow("earlier served before later served") << QList<int>{1, 0} << allButFirstTwo << 1;
+    QTest::newRow("oldest partial request, not oldest connection") << QList<int>() << allBackwards << HttpServer::maxConnections - 1;
+    QTest::newRow("oldest partial request after a served one") << QList<int>{0} << allButFirst + QList<int>{0} << 1;
+}
+
+void TestHttpServer::testFullServerMakesRoom()
+{
+    QFETCH(QList<int>, served);
+    QFETCH(QList<int>, partial);
+    QFETCH(int, evicted);
+
+    std::vector<std::unique_ptr<HttpTestClient>> clients;
+    for (int i = 0; i < HttpServer::maxConnections; ++i) {
+        clients.push_back(std::make_unique<HttpTestClient>());
+        QVERIFY(clients.back()->connectTo(m_port));
+    }
+    QTRY_COMPARE(m_server->connectionCount(), HttpServer::maxConnections);
+    for (int index : qAsConst(served)) {
+        clients.at(size_t(index))->send(get("/hello"));
+        QCOMPARE(clients.at(size_t(index))->readResponses(1).count(), 1);
+        QTest::qWait(5);
+    }
+    for (int index : qAsConst(partial)) {
+        clients.at(size_t(index))->send("GET /hello HTTP/1.1\r\nX-Partial: ");
+        QTest::qWait(5);
+    }
+
+    HttpTestClient newcomer;
+    QVERIFY(newcomer.connectTo(m_port));
+    newcomer.send(get("/hello?who=newcomer"));
+    const QList<HttpTestClient::Response> responses = newcomer.readResponses(1);
+    QCOMPARE(responses.count(), 1);
+    QCOMPARE(responses.first().body, QByteArray("hello newcomer"));
+
+    QVERIFY(clients.at(size_t(evicted))->waitForDisconnected());
+    QTest::qWait(50);
+    for (int i = 0; i < HttpServer::maxConnections; ++i) {
+        if (i != evicted)
+            QVERIFY2(clients.at(size_t(i))->isConnected(), qPrintable(QStringLiteral("client %1 was dropped too").arg(i)));
+    }
+    QCOMPARE(m_server->connectionCount(), HttpServer::maxConnections);
 }
 
 QTEST_GUILESS_MAIN(TestHttpServer)

@@ -1,0 +1,24 @@
+#ifndef LOGTEXT_H
+#define LOGTEXT_H
+
+#include <QByteArray>
+#include <QString>
+#include <QVariantMap>
+
+// Client-controlled text (thing names, request targets, event and action
+// parameters) made fit for one log line: characters that could break or
+// disguise the line are escaped, and whatever is longer than maxLength is cut
+// and marked, so that no client can write huge or forged lines into our log.
+namespace LogText {
+
+constexpr int maxLength = 80;
+
+QString shortened(const QString &text, int limit = maxLength);
+// UTF-8, or anything else: invalid bytes become replacement characters.
+QString shortened(const QByteArray &text, int limit = maxLength);
+// "{name: value, ...}" with every key and value shortened.
+QString shortened(const QVariantMap &map);
+
+} // namespace LogText
+
+#endif // LOGTEXT_H
