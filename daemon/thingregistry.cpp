@@ -1,6 +1,7 @@
 #include "thingregistry.h"
 
 #include "loggingcategories.h"
+#include "logtext.h"
 #include "thingstore.h"
 
 ThingRegistry::ThingRegistry(ThingStore *store, QObject *parent)
@@ -49,20 +50,20 @@ void ThingRegistry::restoreThings()
     for (const ThingStore::StoredThing &stored : storedThings) {
         const ThingClass storedClass = thingClass(stored.thingClassId);
         if (!storedClass.isValid()) {
-            qCWarning(dcThingManager) << "Stored thing" << stored.name << stored.id.toString()
+            qCWarning(dcThingManager) << "Stored thing" << LogText::shortened(stored.name) << stored.id.toString()
                                       << "has the unknown thing class" << stored.thingClassId.toString() << "and stays inactive";
             continue;
         }
         auto thing = new Thing(stored.id, storedClass, stored.name, this);
         const Korvu::ThingError error = setUpThing(thing);
         if (error != Korvu::ThingErrorNoError) {
-            qCWarning(dcThingManager) << "Stored thing" << stored.name << stored.id.toString()
+            qCWarning(dcThingManager) << "Stored thing" << LogText::shortened(stored.name) << stored.id.toString()
                                       << "cannot be set up:" << Korvu::thingErrorName(error) << "- it stays inactive";
             delete thing;
             continue;
         }
         adopt(thing);
-        qCDebug(dcThingManager) << "Restored thing" << thing->name() << thing->id().toString();
+        qCDebug(dcThingManager) << "Restored thing" << LogText::shortened(thing->name()) << thing->id().toString();
     }
 }
 
@@ -75,14 +76,14 @@ Korvu::ThingError ThingRegistry::addThing(const QUuid &thingClassId, const QStri
     auto thing = new Thing(QUuid::createUuid(), newClass, name, this);
     const Korvu::ThingError error = setUpThing(thing);
     if (error != Korvu::ThingErrorNoError) {
-        qCDebug(dcThingManager) << "Setting up thing" << name << "failed:" << Korvu::thingErrorName(error);
+        qCDebug(dcThingManager) << "Setting up thing" << LogText::shortened(name) << "failed:" << Korvu::thingErrorName(error);
         delete thing;
         return error;
     }
 
     QString storeError;
     if (!m_store->insertThing({thing->id(), thingClassId, name}, &storeError)) {
-        qCWarning(dcThingManager) << "Cannot store thing" << name << ":" << storeError;
+        qCWarning(dcThingManager) << "Cannot store thing" << LogText::shortened(name) << ":" << storeError;
         release(thing);
         *errorMessage = QStringLiteral("The thing cannot be stored: %1").arg(storeError);
         return Korvu::ThingErrorHardwareFailure;
@@ -90,7 +91,7 @@ Korvu::ThingError ThingRegistry::addThing(const QUuid &thingClassId, const QStri
 
     adopt(thing);
     *thingId = thing->id();
-    qCDebug(dcThingManager) << "Added thing" << name << thing->id().toString() << "of class" << newClass.name();
+    qCDebug(dcThingManager) << "Added thing" << LogText::shortened(name) << thing->id().toString() << "of class" << newClass.name();
     emit thingAdded(thing);
     return Korvu::ThingErrorNoError;
 }
@@ -152,7 +153,7 @@ Korvu::ThingError ThingRegistry::executeAction(const Action &action)
     IntegrationPlugin *plugin = pluginForClass(thing->thingClassId());
     if (!plugin)
         return Korvu::ThingErrorHardwareNotAvailable;
-    qCDebug(dcThingManager) << "Executing action" << thingClass.actionType(action.actionTypeId).name << "on thing" << thing->name() << action.params;
+    qCDebug(dcThingManager) << "Executing action" << thingClass.actionType(action.actionTypeId).name << "on thing" << LogText::shortened(thing->name()) << LogText::shortened(action.params);
     const Korvu::ThingError error = plugin->executeAction(thing, action);
     if (error != Korvu::ThingErrorNoError)
         qCDebug(dcThingManager) << "Action failed:" << Korvu::thingErrorName(error);

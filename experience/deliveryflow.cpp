@@ -2,6 +2,7 @@
 #include "deliverycalendar.h"
 #include "deliverystore.h"
 #include "gatecycle.h"
+#include "logtext.h"
 #include "plavoexperiencelogging.h"
 #include "thinginterfaces.h"
 #include "thingmanager.h"
@@ -36,11 +37,11 @@ void DeliveryFlow::handleScan(Thing *scanner, const QString &scannedCode)
 {
     const Delivery delivery = findGrantableDelivery(scanner->id(), scannedCode);
     if (delivery.id().isNull()) {
-        qCDebug(dcPlavoExperience) << "Rejecting scan" << scannedCode << "of scanner" << scanner->id();
+        qCDebug(dcPlavoExperience) << "Rejecting scan" << LogText::shortened(scannedCode) << "of scanner" << scanner->id();
         execute(scanner, QStringLiteral("reject"));
         return;
     }
-    qCDebug(dcPlavoExperience) << "Granting scan" << scannedCode << "for delivery" << delivery.id() << delivery.name();
+    qCDebug(dcPlavoExperience) << "Granting scan" << LogText::shortened(scannedCode) << "for delivery" << delivery.id() << LogText::shortened(delivery.name());
     grant(scanner, delivery);
 }
 

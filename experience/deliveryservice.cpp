@@ -2,6 +2,7 @@
 #include "deliveryparser.h"
 #include "deliverystore.h"
 #include "deliveryvalidator.h"
+#include "logtext.h"
 #include "plavoexperiencelogging.h"
 #include "thinginterfaces.h"
 #include "thingmanager.h"
@@ -58,7 +59,7 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
     if (!m_store->add(delivery, &storageError))
         return storageFailure(method, storageError);
 
-    qCDebug(dcPlavoExperience) << "Added delivery" << delivery.id() << delivery.name();
+    qCDebug(dcPlavoExperience) << "Added delivery" << delivery.id() << LogText::shortened(delivery.name());
     return deliveryErrorReply(DeliveryError::NoError,
                               {{QStringLiteral("deliveryId"), VariantParser::uuidText(delivery.id())}});
 }

@@ -1,6 +1,8 @@
 #ifndef LOGTEXT_H
 #define LOGTEXT_H
 
+#include "korvu_global.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariantMap>
@@ -13,11 +15,11 @@ namespace LogText {
 
 constexpr int maxLength = 80;
 
-QString shortened(const QString &text, int limit = maxLength);
+KORVU_EXPORT QString shortened(const QString &text, int limit = maxLength);
 // UTF-8, or anything else: invalid bytes become replacement characters.
-QString shortened(const QByteArray &text, int limit = maxLength);
+KORVU_EXPORT QString shortened(const QByteArray &text, int limit = maxLength);
 // "{name: value, ...}" with every key and value shortened.
-QString shortened(const QVariantMap &map);
+KORVU_EXPORT QString shortened(const QVariantMap &map);
 
 } // namespace LogText
 
