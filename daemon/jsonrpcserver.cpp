@@ -7,13 +7,29 @@
 #include <QPointer>
 #include <QTcpSocket>
 
+#include <cstdlib>
+#include <utility>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 const int MaxLoggedLength = 1000;
+const int LargeReplySize = 1024 * 1024;
 
 QByteArray shortened(const QByteArray &text)
 {
     return text.size() <= MaxLoggedLength ? text : text.left(MaxLoggedLength) + "...";
+}
+
+// glibc keeps freed memory for later allocations instead of giving it back,
+// so without this the memory of one large reply would stay resident for good.
+void returnFreedMemoryToSystem()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace
@@ -58,6 +74,7 @@ void JsonRpcServer::acceptConnections()
         m_readers.insert(socket, QSharedPointer<JsonStreamReader>::create());
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequests(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { dropConnection(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { releaseMemoryOnceDrained(socket); });
         qCDebug(dcJsonRpc) << "Client connected from port" << socket->peerPort();
     }
 }
@@ -72,8 +89,11 @@ void JsonRpcServer::readRequests(QTcpSocket *socket)
     reader->feed(socket->readAll());
 
     QPointer<QTcpSocket> guard(socket);
-    while (guard && reader->hasMessage())
-        sendReply(socket, m_router.processRequest(reader->takeMessage()));
+    while (guard && reader->hasMessage()) {
+        // The request is gone before the reply is written.
+        QJsonObject reply = m_router.processRequest(reader->takeMessage());
+        sendReply(socket, std::move(reply));
+    }
     if (!guard || !reader->hasError())
         return;
 
@@ -88,11 +108,27 @@ void JsonRpcServer::dropConnection(QTcpSocket *socket)
     qCDebug(dcJsonRpc) << "Client disconnected";
     m_readers.remove(socket);
     socket->deleteLater();
+    // A large reply the client did not wait for is freed with the socket;
+    // the call is queued behind the socket's deferred deletion.
+    if (m_largeRepliesInFlight.remove(socket))
+        QMetaObject::invokeMethod(this, &returnFreedMemoryToSystem, Qt::QueuedConnection);
 }
 
-void JsonRpcServer::sendReply(QTcpSocket *socket, const QJsonObject &reply) const
+void JsonRpcServer::sendReply(QTcpSocket *socket, QJsonObject reply)
 {
     const QByteArray bytes = QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    // Free the reply before the socket takes its own copy of the bytes.
+    reply = QJsonObject();
     qCDebug(dcJsonRpc).noquote() << "Reply:" << shortened(bytes);
     socket->write(bytes);
+    if (bytes.size() > LargeReplySize)
+        m_largeRepliesInFlight.insert(socket);
+}
+
+// Trimming while the reply is still being written would only find the
+// memory in use, so this waits until the socket's buffer is empty.
+void JsonRpcServer::releaseMemoryOnceDrained(QTcpSocket *socket)
+{
+    if (socket->bytesToWrite() == 0 && m_largeRepliesInFlight.remove(socket))
+        returnFreedMemoryToSystem();
 }

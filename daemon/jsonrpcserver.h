@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
+#include <QSet>
 #include <QSharedPointer>
 #include <QTcpServer>
 
@@ -37,11 +38,15 @@ private:
     void acceptConnections();
     void readRequests(QTcpSocket *socket);
     void dropConnection(QTcpSocket *socket);
-    void sendReply(QTcpSocket *socket, const QJsonObject &reply) const;
+    void sendReply(QTcpSocket *socket, QJsonObject reply);
+    void releaseMemoryOnceDrained(QTcpSocket *socket);
 
     QTcpServer m_server;
     JsonRpcRouter m_router;
     QHash<QTcpSocket *, QSharedPointer<JsonStreamReader>> m_readers;
+    // Connections still writing a reply of over 1 MiB: once it has gone out,
+    // the freed memory is handed back to the system.
+    QSet<QTcpSocket *> m_largeRepliesInFlight;
 };
 
 #endif // JSONRPCSERVER_H

@@ -4,17 +4,28 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QQueue>
+#include <QSet>
 #include <QString>
+#include <QVector>
 
 // Cuts a byte stream of back-to-back JSON objects into messages. Objects may
 // be split anywhere across feeds and separated by white space. Once an error
 // is found (bytes that are not JSON, a top-level value that is not an object,
-// a message over the size limit) the reader stops: the stream cannot be
-// resynchronised. Messages completed before the error stay available.
+// a message over the size limit, an object that repeats a key) the reader
+// stops: the stream cannot be resynchronised. Messages completed before the
+// error stay available.
+//
+// Repeated keys are refused before the message reaches Qt's parser, which
+// leaks the earlier value of a repeated key when that value is an object or
+// an array. Keys are compared as decoded text, so "a" and "\u0061" are the
+// same. Like other bad JSON inside an object, a repeat is reported once the
+// object is complete.
 class JsonStreamReader
 {
 public:
     static constexpr int DefaultMaxMessageSize = 1024 * 1024;
+    // Qt's parser refuses anything nested deeper, so keys are not tracked beyond it.
+    static constexpr int MaxTrackedDepth = 1024;
 
     explicit JsonStreamReader(int maxMessageSize = DefaultMaxMessageSize);
 
@@ -27,10 +38,24 @@ public:
     QString errorString() const;
 
 private:
+    struct Container
+    {
+        bool isObject = false;
+        bool expectingKey = false;
+        QSet<QString> keys;
+    };
+
     void scan();
     bool scanBetweenMessages(char byte);
     void scanInsideMessage(char byte);
+    void scanInsideString(char byte);
+    void openContainer(bool isObject);
+    void closeContainer();
+    Container *currentContainer();
+    void beginString();
+    void endKey();
     void completeMessage();
+    void resetMessage();
     void fail(const QString &why);
 
     int m_maxMessageSize;
@@ -40,6 +65,12 @@ private:
     int m_depth = 0;
     bool m_inString = false;
     bool m_escaped = false;
+    // The open containers of the current message, outermost first, up to MaxTrackedDepth.
+    QVector<Container> m_containers;
+    // Offset from the message start of the first byte of the key being read; -1 outside keys.
+    int m_keyStart = -1;
+    bool m_keyRepeated = false;
+    QString m_repeatedKey;
     QQueue<QJsonObject> m_messages;
     QString m_error;
 };

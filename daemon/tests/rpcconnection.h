@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QVariantMap>
 
+#include <limits>
+
 // A raw JSON-RPC client for korvud's port 2222. Replies are framed with the
 // daemon's own stream reader, so that replies arriving together are told apart.
 class RpcConnection
@@ -24,7 +26,8 @@ public:
 
 private:
     QTcpSocket m_socket;
-    JsonStreamReader m_reader;
+    // Replies have no size limit of their own, unlike requests.
+    JsonStreamReader m_reader{std::numeric_limits<int>::max()};
     int m_nextId = 1;
 };
 

@@ -47,6 +47,8 @@ private slots:
     void testFraming();
     void testSizeLimit_data();
     void testSizeLimit();
+    void testRepeatedKeys_data();
+    void testRepeatedKeys();
     void testErrorIsFinal();
 };
 
@@ -132,6 +134,60 @@ void TestJsonStreamReader::testSizeLimit()
     JsonStreamReader reader(limit);
     QCOMPARE(feedAll(reader, chunks).size(), expectedMessageCount);
     QCOMPARE(reader.hasError(), expectError);
+}
+
+void TestJsonStreamReader::testRepeatedKeys_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<int>("expectedMessageCount");
+    QTest::addColumn<bool>("expectRepeat");
+    QTest::addColumn<QString>("repeatedKey");
+
+    // Qt's parser takes NUL bytes inside strings as they are.
+    const char keysWithNul[] = "{\"a\0b\":1,\"a\0c\":2}";
+    const char repeatedKeyWithNul[] = "{\"a\0b\":1,\"a\0b\":2}";
+    const QByteArray deepOpen = QByteArray(R"({"a":)").repeated(JsonStreamReader::MaxTrackedDepth - 1);
+    const QByteArray deepClose = QByteArray("}").repeated(JsonStreamReader::MaxTrackedDepth - 1);
+
+    QTest::newRow("at top level") << QByteArray(R"({"id":1,"id":2})") << 0 << true << "id";
+    QTest::newRow("first value an array") << QByteArray(R"({"params":{"x":[1,2]},"params":{}})") << 0 << true << "params";
+    QTest::newRow("in a nested object") << QByteArray(R"({"p":{"a":1,"b":{"c":[],"c":{}}}})") << 0 << true << "c";
+    QTest::newRow("in an object inside an array") << QByteArray(R"({"a":[1,{"k":1,"k":2}]})") << 0 << true << "k";
+    QTest::newRow("third of three keys") << QByteArray(R"({"a":1,"b":2,"a":3})") << 0 << true << "a";
+    QTest::newRow("empty key") << QByteArray(R"({"":1,"":2})") << 0 << true << "";
+    QTest::newRow("escaped letter") << QByteArray(R"({"a":1,"\u0061":2})") << 0 << true << "a";
+    QTest::newRow("escaped quote") << QByteArray(R"({"say \"hi\"":1,"say \u0022hi\"":2})") << 0 << true << "say \"hi\"";
+    QTest::newRow("escaped solidus") << QByteArray(R"({"a/b":1,"a\/b":2})") << 0 << true << "a/b";
+    QTest::newRow("surrogate pair and UTF-8") << QByteArray("{\"\\ud83d\\ude00\":1,\"\xF0\x9F\x98\x80\":2}") << 0 << true
+                                              << QString::fromUtf8("\xF0\x9F\x98\x80");
+    QTest::newRow("with a NUL byte") << QByteArray(repeatedKeyWithNul, sizeof repeatedKeyWithNul - 1) << 0 << true
+                                     << QString::fromUtf8("a\0b", 3);
+    QTest::newRow("at the deepest tracked level") << deepOpen + R"({"k":1,"k":2})" + deepClose << 0 << true << "k";
+    QTest::newRow("after a good message") << QByteArray(R"({"id":1} {"id":2,"id":3})") << 1 << true << "id";
+    QTest::newRow("same key in sibling objects") << QByteArray(R"({"a":{"k":1},"b":{"k":2}})") << 1 << false << QString();
+    QTest::newRow("same key in an array of objects") << QByteArray(R"({"list":[{"k":1},{"k":2}]})") << 1 << false << QString();
+    QTest::newRow("same key at each depth") << QByteArray(R"({"k":{"k":{"k":1}}})") << 1 << false << QString();
+    QTest::newRow("same key in consecutive messages") << QByteArray(R"({"id":1}{"id":2})") << 2 << false << QString();
+    QTest::newRow("key text repeated as values") << QByteArray(R"({"a":"a","b":["a","a"],"c":{"a":"a"}})") << 1 << false << QString();
+    QTest::newRow("keys differing in case") << QByteArray(R"({"a":1,"A":2})") << 1 << false << QString();
+    QTest::newRow("keys differing after a NUL byte") << QByteArray(keysWithNul, sizeof keysWithNul - 1) << 1 << false << QString();
+    QTest::newRow("escape decoding to another key") << QByteArray(R"({"\u0061b":1,"a":2,"\\a":3})") << 1 << false << QString();
+}
+
+void TestJsonStreamReader::testRepeatedKeys()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(int, expectedMessageCount);
+    QFETCH(bool, expectRepeat);
+    QFETCH(QString, repeatedKey);
+
+    for (const Chunks &chunks : {Chunks{stream}, byteByByte(stream)}) {
+        JsonStreamReader reader;
+        QCOMPARE(feedAll(reader, chunks).size(), expectedMessageCount);
+        QCOMPARE(reader.hasError(), expectRepeat);
+        if (expectRepeat)
+            QVERIFY2(reader.errorString().contains(QLatin1Char('"') + repeatedKey + QLatin1Char('"')), qPrintable(reader.errorString()));
+    }
 }
 
 void TestJsonStreamReader::testErrorIsFinal()

@@ -212,7 +212,6 @@ QList<HostileRequests::Request> HostileRequests::oddEnvelopes() const
         {R"({"method":{}})", Outcome::Error, {"method"}},
         {R"({"method":["JSONRPC.Hello"]})", Outcome::Error, {"method"}},
         {R"({"METHOD":"JSONRPC.Hello"})", Outcome::Error, {"method"}},
-        {"{" + hello + R"(,"method":"Nope.Nope"})", Outcome::Error, {"Nope.Nope"}},
         {"{" + hello + R"(,"extra":[1,2,{"id":3}]})", Outcome::Answered, {}},
         {R"({"id":null,)" + hello + "}", Outcome::Answered, {}},
         {R"({"id":1e308,)" + hello + "}", Outcome::Answered, {}},
@@ -290,6 +289,8 @@ QList<QByteArray> HostileRequests::framingErrors()
         "{\"id\":\"\xff\"}", "{\"id\":\"\xc0\xaf\"}", "{\"id\":\"\xed\xa0\x80\"}", "{\"method\":\"JSONRPC.Hello\xf8\x88\x80\x80\x80\"}",
         R"({"id":1,"params":)" + nested("[", "", "]", 1100) + "}",
         QByteArray("{\0}", 3),
+        // A repeated key: Qt's parser would lose the first value, so korvud refuses the object.
+        hello + R"(,"method":"Nope.Nope"})", hello + R"(,"params":{"a":[1]},"\u0070arams":{}})",
         R"({"id":1,"method":"JSONRPC.Hello","params":{"p":")" + QByteArray(twoMiB, 'x') + "\"}}",
         "{" + QByteArray(twoMiB, '['),
         R"({"id":")" + QByteArray(twoMiB, '"'),

@@ -44,8 +44,9 @@ public:
     QList<Request> extremeValues() const;
     QList<Request> all() const;
 
-    // Byte streams that are not JSON objects: one error reply with a null id,
-    // then the connection is closed.
+    // Byte streams korvud cannot take as requests (not a JSON object, too big,
+    // too deep, a repeated key): one error reply with a null id, then the
+    // connection is closed.
     static QList<QByteArray> framingErrors();
     static QList<QByteArray> randomGarbage(int count, quint32 seed);
 

@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using Request = HostileRequests::Request;
@@ -85,6 +86,7 @@ private slots:
     void testConnectionChurnLeaksNothing();
     void testRepeatedKeysLeakNothing();
     void testOthersAreServedDuringAbuse();
+    void testLargeRepliesGiveTheirMemoryBack();
 
 private:
     QList<Request> requestsOfKind(const QString &kind) const;
@@ -96,6 +98,8 @@ private:
 
     std::unique_ptr<SystemDaemon> m_daemon;
     std::unique_ptr<HostileRequests> m_requests;
+    QUuid m_gateId;
+    QUuid m_scannerId;
 };
 
 void TestRpcAbuse::initTestCase()
@@ -104,11 +108,11 @@ void TestRpcAbuse::initTestCase()
     QVERIFY(m_daemon->start());
     DeliveryClient client;
     QVERIFY(client.open());
-    const QUuid gateId = client.createGate();
-    const QUuid scannerId = client.createScanner();
+    m_gateId = client.createGate();
+    m_scannerId = client.createScanner();
     const QUuid notificationId = client.createNotificationDevice();
-    QVERIFY(!gateId.isNull() && !scannerId.isNull() && !notificationId.isNull());
-    m_requests = std::make_unique<HostileRequests>(gateId, scannerId, notificationId);
+    QVERIFY(!m_gateId.isNull() && !m_scannerId.isNull() && !notificationId.isNull());
+    m_requests = std::make_unique<HostileRequests>(m_gateId, m_scannerId, notificationId);
 }
 
 void TestRpcAbuse::cleanupTestCase()
@@ -265,23 +269,31 @@ void TestRpcAbuse::testConnectionChurnLeaksNothing()
 }
 
 // Qt 5.15's JSON parser loses the earlier value of a repeated key when it is
-// an object or an array, so korvud must not let such a request reach it.
+// an object or an array, so korvud must refuse such a request before it gets
+// there: an error naming the key, the connection closed as for any bad JSON.
 void TestRpcAbuse::testRepeatedKeysLeakNothing()
 {
     const QByteArray array = "[" + QByteArray("1,").repeated(100000) + "1]";
     const QByteArray request = R"({"id":1,"method":"JSONRPC.Hello","params":{"x":)" + array + R"(},"params":{}})";
+    DeliveryClient bystander;
+    QVERIFY(bystander.open());
     const qint64 residentBefore = m_daemon->residentKiB();
     QVERIFY(residentBefore > 0);
     for (int i = 0; i < 100; ++i) {
         RpcConnection connection;
         QVERIFY(connection.open());
         connection.write(request);
-        QCOMPARE(connection.readReplies(1).size(), 1);
+        const QList<QJsonObject> replies = connection.readReplies(1);
+        QCOMPARE(replies.size(), 1);
+        QCOMPARE(replies.first().value("status").toString(), QStringLiteral("error"));
+        QVERIFY2(replies.first().value("error").toString().contains(QLatin1String("\"params\"")),
+                 qPrintable(replies.first().value("error").toString()));
+        QVERIFY(connection.waitForClosed());
     }
     const qint64 growthKiB = m_daemon->residentKiB() - residentBefore;
     qInfo("100 requests of %d bytes with a repeated key: resident memory grew by %lld KiB", int(request.size()), growthKiB);
-    QEXPECT_FAIL("", "korvud passes repeated keys to QJsonDocument::fromJson, which leaks the first value", Continue);
     QVERIFY(growthKiB < 16 * 1024);
+    QCOMPARE(bystander.call("JSONRPC.Hello").value("status").toString(), QStringLiteral("success"));
 }
 
 // More than a thousand bad requests in a row, while another client goes on
@@ -329,6 +341,42 @@ void TestRpcAbuse::testOthersAreServedDuringAbuse()
     const QUuid deliveryId = DeliveryClient::addedDeliveryId(client.addDelivery(delivery));
     QVERIFY(!deliveryId.isNull());
     QCOMPARE(client.delivery(deliveryId)["name"].toString(), QStringLiteral("After the storm"));
+}
+
+// A listing of megabytes is built, serialised and queued for writing all at
+// once. glibc keeps such memory for reuse once it is freed, so unless korvud
+// hands it back, every large reply leaves the daemon that much bigger.
+void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
+{
+    const int batches = 10;
+    const int batchSize = 1000;
+    DeliveryClient client;
+    QVERIFY(client.open());
+    for (int batch = 0; batch < batches; ++batch) {
+        QByteArray stream;
+        for (int i = 0; i < batchSize; ++i) {
+            const QString name = QStringLiteral("Parcel %1").arg(batch * batchSize + i);
+            const QVariantMap params{{"delivery", DeliveryClient::deliveryRecord(name, name, m_gateId, m_scannerId)}};
+            const QJsonObject request{{"id", i}, {"method", "PlavoDelivery.AddDelivery"}, {"params", QJsonObject::fromVariantMap(params)}};
+            stream += QJsonDocument(request).toJson(QJsonDocument::Compact);
+        }
+        client.connection().write(stream);
+        const QList<QJsonObject> replies = client.connection().readReplies(batchSize, 30000);
+        QCOMPARE(replies.size(), batchSize);
+        QVERIFY(std::all_of(replies.cbegin(), replies.cend(), acknowledges));
+    }
+    const qint64 residentBefore = m_daemon->residentKiB();
+    QVERIFY(residentBefore > 0);
+
+    const QJsonObject listing = client.call(QStringLiteral("PlavoDelivery.GetDeliveries"));
+    const int replySize = QJsonDocument(listing).toJson(QJsonDocument::Compact).size();
+    QVERIFY2(replySize > 1024 * 1024, qPrintable(QString::number(replySize)));
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(client.call(QStringLiteral("PlavoDelivery.GetDeliveries")).value("status").toString(), QStringLiteral("success"));
+
+    const auto growthKiB = [&] { return m_daemon->residentKiB() - residentBefore; };
+    QTRY_VERIFY2_WITH_TIMEOUT(growthKiB() < 2 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(growthKiB())), 5000);
+    qInfo("three listings of %d bytes: resident memory grew by %lld KiB", replySize, growthKiB());
 }
 
 QTEST_GUILESS_MAIN(TestRpcAbuse)
