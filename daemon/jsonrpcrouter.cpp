@@ -65,11 +65,22 @@ QJsonObject JsonRpcRouter::processRequest(const QJsonObject &request) const
     QJsonObject result{
         {QStringLiteral("id"), replyId(id)},
         {QStringLiteral("status"), reply.isSuccess() ? QStringLiteral("success") : QStringLiteral("error")},
-        {QStringLiteral("params"), QJsonObject::fromVariantMap(reply.params())},
+        {QStringLiteral("params"), toJsonObject(reply.params())},
     };
     if (!reply.isSuccess())
         result.insert(QStringLiteral("error"), reply.errorMessage());
     return result;
+}
+
+// Value by value, so that JSON values a handler already holds (a listing of
+// thousands of records, say) go into the reply as they are instead of being
+// rebuilt, as QJsonObject::fromVariantMap would.
+QJsonObject JsonRpcRouter::toJsonObject(const QVariantMap &params)
+{
+    QJsonObject object;
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        object.insert(it.key(), QJsonValue::fromVariant(it.value()));
+    return object;
 }
 
 QJsonObject JsonRpcRouter::errorReply(const QJsonValue &id, const QString &message)

@@ -25,6 +25,8 @@ public:
     static QJsonObject errorReply(const QJsonValue &id, const QString &message);
 
 private:
+    static QJsonObject toJsonObject(const QVariantMap &params);
+
     QHash<QString, QPointer<JsonHandler>> m_handlers;
 };
 
