@@ -1,20 +1,9 @@
 #include "junitreport.h"
+#include "verdicts.h"
 
 #include <QtTest>
 
 namespace {
-
-TestVerdict verdict(TestVerdict::Outcome outcome, const QString &function, const QString &row = QString(),
-                    const QStringList &messageLines = QStringList(), const QString &location = QString())
-{
-    TestVerdict result;
-    result.outcome = outcome;
-    result.function = function;
-    result.row = row;
-    result.messageLines = messageLines;
-    result.location = location;
-    return result;
-}
 
 struct ParsedCase
 {

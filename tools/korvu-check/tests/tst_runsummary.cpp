@@ -1,22 +1,7 @@
 #include "runsummary.h"
+#include "verdicts.h"
 
 #include <QtTest>
-
-namespace {
-
-TestVerdict verdict(TestVerdict::Outcome outcome, const QString &function, const QString &row = QString(),
-                    const QStringList &messageLines = QStringList(), const QString &location = QString())
-{
-    TestVerdict result;
-    result.outcome = outcome;
-    result.function = function;
-    result.row = row;
-    result.messageLines = messageLines;
-    result.location = location;
-    return result;
-}
-
-} // namespace
 
 Q_DECLARE_METATYPE(TestVerdict)
 Q_DECLARE_METATYPE(QVector<TestVerdict::Outcome>)

@@ -1,0 +1,22 @@
+#ifndef VERDICTS_H
+#define VERDICTS_H
+
+#include "testverdict.h"
+
+#include <QString>
+#include <QStringList>
+
+// One verdict as the txt log parser would hand it on, for building test input.
+inline TestVerdict verdict(TestVerdict::Outcome outcome, const QString &function, const QString &row = QString(),
+                           const QStringList &messageLines = QStringList(), const QString &location = QString())
+{
+    TestVerdict result;
+    result.outcome = outcome;
+    result.function = function;
+    result.row = row;
+    result.messageLines = messageLines;
+    result.location = location;
+    return result;
+}
+
+#endif // VERDICTS_H
