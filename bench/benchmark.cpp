@@ -26,7 +26,8 @@ double milliseconds(qint64 nanoseconds) { return nanoseconds / 1000000.0; }
 
 QString describe(const QJsonObject &reply)
 {
-    return reply.isEmpty() ? QStringLiteral("no reply") : QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact).left(300));
+    return reply.isEmpty() ? QStringLiteral("no reply")
+                           : QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact).left(300));
 }
 
 } // namespace
@@ -41,7 +42,8 @@ Benchmark::~Benchmark() = default;
 bool Benchmark::run(ResultTable *table, QString *errorMessage)
 {
     if (KorvudProcess::portAcceptsConnections()) {
-        *errorMessage = QStringLiteral("port 2222 is already in use; run korvubench in a network namespace of its own (unshare -n)");
+        *errorMessage = QStringLiteral(
+            "port 2222 is already in use; run korvubench in a network namespace of its own (unshare -n)");
         return false;
     }
     if (!m_dataDir.isValid() || !m_logDir.isValid()) {
@@ -97,7 +99,8 @@ bool Benchmark::measureStartup(const QString &situation, ResultTable *table, QSt
 bool Benchmark::createThings(BenchClient *client, QString *errorMessage)
 {
     const auto addThing = [&](const QUuid &thingClassId, const QString &name) {
-        const QJsonObject reply = client->call(QStringLiteral("Integrations.AddThing"), {{"thingClassId", idText(thingClassId)}, {"name", name}});
+        const QJsonObject reply = client->call(QStringLiteral("Integrations.AddThing"),
+                                               {{"thingClassId", idText(thingClassId)}, {"name", name}});
         const QUuid thingId(reply.value("params").toObject().value("thingId").toString());
         if (thingId.isNull())
             *errorMessage = QStringLiteral("cannot add the %1: %2").arg(name, describe(reply));
@@ -124,8 +127,10 @@ bool Benchmark::measureRoundTrip(BenchClient *client, ResultTable *table, QStrin
         }
     }
     const QString calls = QStringLiteral("%1 sequential JSONRPC.Hello").arg(samples.count());
-    table->add(QStringLiteral("round trip, median of %1").arg(calls), microseconds(samples.median()), RoundTripLimitUs, QStringLiteral("µs"));
-    table->add(QStringLiteral("round trip, 99th percentile"), ResultTable::formatted(microseconds(samples.percentile(0.99)), QStringLiteral("µs")));
+    table->add(QStringLiteral("round trip, median of %1").arg(calls), microseconds(samples.median()), RoundTripLimitUs,
+               QStringLiteral("µs"));
+    table->add(QStringLiteral("round trip, 99th percentile"),
+               ResultTable::formatted(microseconds(samples.percentile(0.99)), QStringLiteral("µs")));
     return true;
 }
 
@@ -144,7 +149,8 @@ bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *
             {"scannerId", idText(m_scannerId)},
             {"openDuration", 30},
         };
-        const QByteArray request = BenchClient::request(i, QStringLiteral("PlavoDelivery.AddDelivery"), {{"delivery", delivery}});
+        const QByteArray request = BenchClient::request(i, QStringLiteral("PlavoDelivery.AddDelivery"),
+                                                        {{"delivery", delivery}});
         clock.start();
         const QJsonObject reply = client->call(request);
         samples.add(clock.nsecsElapsed());
@@ -156,8 +162,10 @@ bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *
     const double seconds = total.nsecsElapsed() / 1e9;
     table->add(QStringLiteral("AddDelivery with its commit, one at a time"),
                QStringLiteral("%1 /s").arg(m_options.deliveries / seconds, 0, 'f', 0));
-    table->add(QStringLiteral("AddDelivery, median"), ResultTable::formatted(microseconds(samples.median()), QStringLiteral("µs")));
-    table->add(QStringLiteral("AddDelivery, 99th percentile"), ResultTable::formatted(microseconds(samples.percentile(0.99)), QStringLiteral("µs")));
+    table->add(QStringLiteral("AddDelivery, median"),
+               ResultTable::formatted(microseconds(samples.median()), QStringLiteral("µs")));
+    table->add(QStringLiteral("AddDelivery, 99th percentile"),
+               ResultTable::formatted(microseconds(samples.percentile(0.99)), QStringLiteral("µs")));
     return true;
 }
 
@@ -172,14 +180,19 @@ bool Benchmark::measureListing(BenchClient *client, ResultTable *table, QString 
         const QJsonArray deliveries = reply.value("params").toObject().value("deliveries").toArray();
         samples.add(clock.nsecsElapsed());
         if (deliveries.size() != m_options.deliveries) {
-            *errorMessage = QStringLiteral("GetDeliveries listed %1 deliveries instead of %2").arg(deliveries.size()).arg(m_options.deliveries);
+            *errorMessage = QStringLiteral("GetDeliveries listed %1 deliveries instead of %2")
+                                .arg(deliveries.size())
+                                .arg(m_options.deliveries);
             return false;
         }
         replyBytes = QJsonDocument(reply).toJson(QJsonDocument::Compact).size();
     }
-    table->add(QStringLiteral("GetDeliveries of %1, read and parsed (median of %2)").arg(m_options.deliveries).arg(samples.count()),
+    table->add(QStringLiteral("GetDeliveries of %1, read and parsed (median of %2)")
+                   .arg(m_options.deliveries)
+                   .arg(samples.count()),
                milliseconds(samples.median()), ListingLimitMs, QStringLiteral("ms"));
-    table->add(QStringLiteral("GetDeliveries reply size"), ResultTable::formatted(replyBytes / 1024.0 / 1024.0, QStringLiteral("MiB")));
+    table->add(QStringLiteral("GetDeliveries reply size"),
+               ResultTable::formatted(replyBytes / 1024.0 / 1024.0, QStringLiteral("MiB")));
     return true;
 }
 

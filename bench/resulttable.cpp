@@ -31,8 +31,9 @@ QString ResultTable::toText() const
         targetWidth = qMax(targetWidth, row.target.size());
     }
     const auto line = [&](const Row &row) {
-        const QString text = row.measure.leftJustified(measureWidth) + QStringLiteral("  ") + row.result.rightJustified(resultWidth)
-                           + QStringLiteral("  ") + row.target.leftJustified(targetWidth) + QStringLiteral("  ") + row.verdict;
+        const QString text = row.measure.leftJustified(measureWidth) + QStringLiteral("  ")
+                             + row.result.rightJustified(resultWidth) + QStringLiteral("  ")
+                             + row.target.leftJustified(targetWidth) + QStringLiteral("  ") + row.verdict;
         // No trailing blanks on lines without a target or verdict.
         int end = text.size();
         while (end > 0 && text.at(end - 1) == QLatin1Char(' '))

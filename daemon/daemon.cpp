@@ -13,10 +13,7 @@
 
 namespace {
 
-QString environmentValue(const char *name)
-{
-    return QString::fromLocal8Bit(qgetenv(name));
-}
+QString environmentValue(const char *name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
 } // namespace
 
@@ -58,7 +55,9 @@ bool Daemon::start(QString *errorMessage)
     loadExperiencePlugins();
 
     if (!m_server->listen()) {
-        *errorMessage = QStringLiteral("cannot listen on 127.0.0.1:%1: %2").arg(JsonRpcServer::DefaultPort).arg(m_server->errorString());
+        *errorMessage = QStringLiteral("cannot listen on 127.0.0.1:%1: %2")
+                            .arg(JsonRpcServer::DefaultPort)
+                            .arg(m_server->errorString());
         return false;
     }
     qCDebug(dcJsonRpc) << "Listening on 127.0.0.1 port" << JsonRpcServer::DefaultPort;
@@ -67,11 +66,13 @@ bool Daemon::start(QString *errorMessage)
 
 void Daemon::loadIntegrationPlugins()
 {
-    const QList<QObject *> instances = m_pluginLoader.load(environmentValue("KORVU_PLUGINS_PATH"), QStringLiteral(IntegrationPlugin_iid), dcThingManager());
+    const QList<QObject *> instances = m_pluginLoader.load(environmentValue("KORVU_PLUGINS_PATH"),
+                                                           QStringLiteral(IntegrationPlugin_iid), dcThingManager());
     for (QObject *instance : instances) {
         auto plugin = qobject_cast<IntegrationPlugin *>(instance);
         if (!plugin) {
-            qCWarning(dcThingManager) << "Plug-in" << instance->metaObject()->className() << "does not implement the integration interface";
+            qCWarning(dcThingManager) << "Plug-in" << instance->metaObject()->className()
+                                      << "does not implement the integration interface";
             delete instance;
             continue;
         }
@@ -84,17 +85,20 @@ void Daemon::loadIntegrationPlugins()
 void Daemon::loadExperiencePlugins()
 {
     QVariantList experiences;
-    const QList<QObject *> instances = m_pluginLoader.load(environmentValue("KORVU_EXPERIENCE_PLUGINS_PATH"), QStringLiteral(ExperiencePlugin_iid), dcExperiences());
+    const QList<QObject *> instances = m_pluginLoader.load(environmentValue("KORVU_EXPERIENCE_PLUGINS_PATH"),
+                                                           QStringLiteral(ExperiencePlugin_iid), dcExperiences());
     for (QObject *instance : instances) {
         auto plugin = qobject_cast<ExperiencePlugin *>(instance);
         if (!plugin) {
-            qCWarning(dcExperiences) << "Plug-in" << instance->metaObject()->className() << "does not implement the experience interface";
+            qCWarning(dcExperiences) << "Plug-in" << instance->metaObject()->className()
+                                     << "does not implement the experience interface";
             delete instance;
             continue;
         }
         if (!initializeExperience(plugin))
             continue;
-        experiences.append(QVariantMap{{QStringLiteral("name"), plugin->name()}, {QStringLiteral("version"), plugin->version()}});
+        experiences.append(
+            QVariantMap{{QStringLiteral("name"), plugin->name()}, {QStringLiteral("version"), plugin->version()}});
     }
     m_jsonRpcHandler->setExperiences(experiences);
 }
@@ -104,7 +108,8 @@ bool Daemon::initializeExperience(ExperiencePlugin *plugin)
     auto context = std::make_unique<DaemonExperienceContext>(plugin->name(), m_dataDirectory, m_registry, m_server);
     QString errorMessage;
     if (!plugin->initialize(context.get(), &errorMessage)) {
-        qCWarning(dcExperiences) << "Experience" << plugin->name() << "failed to initialize and is unloaded:" << errorMessage;
+        qCWarning(dcExperiences) << "Experience" << plugin->name()
+                                 << "failed to initialize and is unloaded:" << errorMessage;
         context->withdrawHandlers();
         // The library itself stays mapped: objects the plug-in scheduled for
         // deferred deletion still need its code.

@@ -9,7 +9,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
-DaemonExperienceContext::DaemonExperienceContext(const QString &pluginName, const QString &dataDirectory, ThingRegistry *registry, JsonRpcServer *server)
+DaemonExperienceContext::DaemonExperienceContext(const QString &pluginName, const QString &dataDirectory,
+                                                 ThingRegistry *registry, JsonRpcServer *server)
     : m_pluginName(pluginName)
     , m_dataDirectory(dataDirectory)
     , m_registry(registry)
@@ -32,7 +33,8 @@ void DaemonExperienceContext::registerJsonHandler(JsonHandler *handler)
     if (m_server->registerHandler(handler))
         m_handlers.append(handler);
     else
-        qCWarning(dcExperiences) << "Experience" << m_pluginName << "cannot register the JSON-RPC namespace" << handler->name();
+        qCWarning(dcExperiences) << "Experience" << m_pluginName << "cannot register the JSON-RPC namespace"
+                                 << handler->name();
 }
 
 QSqlDatabase DaemonExperienceContext::openDatabase(QString *errorMessage)

@@ -14,7 +14,8 @@ class ThingRegistry;
 class DaemonExperienceContext : public ExperienceContext
 {
 public:
-    DaemonExperienceContext(const QString &pluginName, const QString &dataDirectory, ThingRegistry *registry, JsonRpcServer *server);
+    DaemonExperienceContext(const QString &pluginName, const QString &dataDirectory, ThingRegistry *registry,
+                            JsonRpcServer *server);
     ~DaemonExperienceContext() override;
     DaemonExperienceContext(const DaemonExperienceContext &) = delete;
     DaemonExperienceContext &operator=(const DaemonExperienceContext &) = delete;

@@ -28,8 +28,10 @@ IntegrationsHandler::IntegrationsHandler(ThingRegistry *registry, QObject *paren
     registerMethod(QStringLiteral("AddThing"), [this](const QVariantMap &params) { return addThing(params); });
     registerMethod(QStringLiteral("GetThings"), [this](const QVariantMap &params) { return getThings(params); });
     registerMethod(QStringLiteral("RemoveThing"), [this](const QVariantMap &params) { return removeThing(params); });
-    registerMethod(QStringLiteral("GetStateValue"), [this](const QVariantMap &params) { return getStateValue(params); });
-    registerMethod(QStringLiteral("ExecuteAction"), [this](const QVariantMap &params) { return executeAction(params); });
+    registerMethod(QStringLiteral("GetStateValue"),
+                   [this](const QVariantMap &params) { return getStateValue(params); });
+    registerMethod(QStringLiteral("ExecuteAction"),
+                   [this](const QVariantMap &params) { return executeAction(params); });
 }
 
 JsonReply IntegrationsHandler::addThing(const QVariantMap &params) const
@@ -37,7 +39,8 @@ JsonReply IntegrationsHandler::addThing(const QVariantMap &params) const
     RequestParams request(QStringLiteral("Integrations.AddThing"), params);
     QUuid thingClassId;
     QString name;
-    if (!request.readUuid(QStringLiteral("thingClassId"), &thingClassId) || !request.readString(QStringLiteral("name"), &name))
+    if (!request.readUuid(QStringLiteral("thingClassId"), &thingClassId)
+        || !request.readString(QStringLiteral("name"), &name))
         return JsonReply::error(request.errorMessage());
 
     QUuid thingId;
@@ -76,7 +79,8 @@ JsonReply IntegrationsHandler::getStateValue(const QVariantMap &params) const
     RequestParams request(QStringLiteral("Integrations.GetStateValue"), params);
     QUuid thingId;
     QUuid stateTypeId;
-    if (!request.readUuid(QStringLiteral("thingId"), &thingId) || !request.readUuid(QStringLiteral("stateTypeId"), &stateTypeId))
+    if (!request.readUuid(QStringLiteral("thingId"), &thingId)
+        || !request.readUuid(QStringLiteral("stateTypeId"), &stateTypeId))
         return JsonReply::error(request.errorMessage());
 
     const Thing *thing = m_registry->findThing(thingId);

@@ -8,10 +8,7 @@ JsonRpcHandler::JsonRpcHandler(QObject *parent)
     registerMethod(QStringLiteral("Hello"), [this](const QVariantMap &params) { return hello(params); });
 }
 
-void JsonRpcHandler::setExperiences(const QVariantList &experiences)
-{
-    m_experiences = experiences;
-}
+void JsonRpcHandler::setExperiences(const QVariantList &experiences) { m_experiences = experiences; }
 
 JsonReply JsonRpcHandler::hello(const QVariantMap &params) const
 {

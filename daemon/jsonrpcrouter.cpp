@@ -14,10 +14,7 @@ QByteArray shortened(const QByteArray &text)
     return text.size() <= MaxLoggedLength ? text : text.left(MaxLoggedLength) + "...";
 }
 
-QJsonValue replyId(const QJsonValue &id)
-{
-    return id.isUndefined() ? QJsonValue(QJsonValue::Null) : id;
-}
+QJsonValue replyId(const QJsonValue &id) { return id.isUndefined() ? QJsonValue(QJsonValue::Null) : id; }
 
 } // namespace
 

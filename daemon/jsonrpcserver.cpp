@@ -51,20 +51,11 @@ JsonRpcServer::~JsonRpcServer()
     }
 }
 
-bool JsonRpcServer::registerHandler(JsonHandler *handler)
-{
-    return m_router.registerHandler(handler);
-}
+bool JsonRpcServer::registerHandler(JsonHandler *handler) { return m_router.registerHandler(handler); }
 
-void JsonRpcServer::unregisterHandler(JsonHandler *handler)
-{
-    m_router.unregisterHandler(handler);
-}
+void JsonRpcServer::unregisterHandler(JsonHandler *handler) { m_router.unregisterHandler(handler); }
 
-bool JsonRpcServer::listen(quint16 port)
-{
-    return m_server.listen(QHostAddress::LocalHost, port);
-}
+bool JsonRpcServer::listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
 
 QString JsonRpcServer::errorString() const { return m_server.errorString(); }
 
@@ -97,7 +88,8 @@ void JsonRpcServer::readRequests(QTcpSocket *socket)
     if (!guard || !reader->hasError())
         return;
 
-    qCDebug(dcJsonRpc) << "Closing connection from port" << socket->peerPort() << "after a framing error:" << reader->errorString();
+    qCDebug(dcJsonRpc) << "Closing connection from port" << socket->peerPort()
+                       << "after a framing error:" << reader->errorString();
     sendReply(socket, JsonRpcRouter::errorReply(QJsonValue::Null, reader->errorString()));
     // Queued bytes still go out before the connection closes.
     socket->disconnectFromHost();

@@ -7,10 +7,7 @@ namespace {
 
 const int MaxQuotedKeyLength = 100;
 
-bool isJsonWhiteSpace(char byte)
-{
-    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r';
-}
+bool isJsonWhiteSpace(char byte) { return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r'; }
 
 int hexDigitValue(char digit)
 {
@@ -43,12 +40,18 @@ int unicodeEscapeValue(const QByteArray &raw, int position)
 QChar escapedCharacter(char escape)
 {
     switch (escape) {
-    case 'b': return QLatin1Char('\b');
-    case 'f': return QLatin1Char('\f');
-    case 'n': return QLatin1Char('\n');
-    case 'r': return QLatin1Char('\r');
-    case 't': return QLatin1Char('\t');
-    default: return QLatin1Char(escape); // '"', '\\', '/'; anything else is refused by the parser later
+    case 'b':
+        return QLatin1Char('\b');
+    case 'f':
+        return QLatin1Char('\f');
+    case 'n':
+        return QLatin1Char('\n');
+    case 'r':
+        return QLatin1Char('\r');
+    case 't':
+        return QLatin1Char('\t');
+    default:
+        return QLatin1Char(escape); // '"', '\\', '/'; anything else is refused by the parser later
     }
 }
 
@@ -87,7 +90,9 @@ QString decodedJsonString(const QByteArray &raw)
 
 QString quotedForMessage(const QString &key)
 {
-    return QLatin1Char('"') + (key.size() <= MaxQuotedKeyLength ? key : key.left(MaxQuotedKeyLength) + QStringLiteral("...")) + QLatin1Char('"');
+    return QLatin1Char('"')
+           + (key.size() <= MaxQuotedKeyLength ? key : key.left(MaxQuotedKeyLength) + QStringLiteral("..."))
+           + QLatin1Char('"');
 }
 
 } // namespace
@@ -107,10 +112,7 @@ void JsonStreamReader::feed(const QByteArray &bytes)
 
 bool JsonStreamReader::hasMessage() const { return !m_messages.isEmpty(); }
 
-QJsonObject JsonStreamReader::takeMessage()
-{
-    return m_messages.isEmpty() ? QJsonObject() : m_messages.dequeue();
-}
+QJsonObject JsonStreamReader::takeMessage() { return m_messages.isEmpty() ? QJsonObject() : m_messages.dequeue(); }
 
 bool JsonStreamReader::hasError() const { return !m_error.isEmpty(); }
 QString JsonStreamReader::errorString() const { return m_error; }
@@ -149,9 +151,8 @@ bool JsonStreamReader::scanBetweenMessages(char byte)
     if (isJsonWhiteSpace(byte))
         return true;
     if (byte != '{') {
-        fail(byte == '['
-                 ? QStringLiteral("A request must be a JSON object, not an array")
-                 : QStringLiteral("Invalid JSON: a request must be a JSON object"));
+        fail(byte == '[' ? QStringLiteral("A request must be a JSON object, not an array")
+                         : QStringLiteral("Invalid JSON: a request must be a JSON object"));
         return false;
     }
     m_messageStart = m_position;

@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -19,10 +19,7 @@ const char MessagePattern[] =
     "%{if-debug}D%{endif}%{if-info}I%{endif}%{if-warning}W%{endif}%{if-critical}C%{endif}%{if-fatal}F%{endif} "
     "%{category}: %{message}";
 
-void printError(const QString &message)
-{
-    std::fprintf(stderr, "korvud: %s\n", qPrintable(message));
-}
+void printError(const QString &message) { std::fprintf(stderr, "korvud: %s\n", qPrintable(message)); }
 
 // Without -d only warnings and errors are printed, Qt's own categories included.
 void configureLogging(const QStringList &debugCategories)
@@ -66,11 +63,15 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVU_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Manages things through integration plug-ins and offers them over JSON-RPC on 127.0.0.1:2222."));
+    parser.setApplicationDescription(
+        QStringLiteral("Manages things through integration plug-ins and offers them over JSON-RPC on 127.0.0.1:2222."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption foregroundOption(QStringLiteral("n"), QStringLiteral("Stay in the foreground and die with the parent process."));
-    const QCommandLineOption debugOption(QStringLiteral("d"), QStringLiteral("Print debug output of a logging category (repeatable)."), QStringLiteral("category"));
+    const QCommandLineOption foregroundOption(
+        QStringLiteral("n"), QStringLiteral("Stay in the foreground and die with the parent process."));
+    const QCommandLineOption debugOption(QStringLiteral("d"),
+                                         QStringLiteral("Print debug output of a logging category (repeatable)."),
+                                         QStringLiteral("category"));
     parser.addOption(foregroundOption);
     parser.addOption(debugOption);
     parser.process(app);

@@ -6,7 +6,8 @@
 #include <QLibrary>
 #include <QPluginLoader>
 
-QList<QObject *> PluginLoader::load(const QString &directoryList, const QString &interfaceId, const QLoggingCategory &category)
+QList<QObject *> PluginLoader::load(const QString &directoryList, const QString &interfaceId,
+                                    const QLoggingCategory &category)
 {
     QList<QObject *> plugins;
     const QStringList directories = directoryList.split(QLatin1Char(':'), Qt::SkipEmptyParts);
@@ -15,7 +16,8 @@ QList<QObject *> PluginLoader::load(const QString &directoryList, const QString 
     return plugins;
 }
 
-QList<QObject *> PluginLoader::loadDirectory(const QString &directory, const QString &interfaceId, const QLoggingCategory &category)
+QList<QObject *> PluginLoader::loadDirectory(const QString &directory, const QString &interfaceId,
+                                             const QLoggingCategory &category)
 {
     QList<QObject *> plugins;
     const QDir dir(directory);

@@ -16,7 +16,8 @@ public:
     QList<QObject *> load(const QString &directoryList, const QString &interfaceId, const QLoggingCategory &category);
 
 private:
-    QList<QObject *> loadDirectory(const QString &directory, const QString &interfaceId, const QLoggingCategory &category);
+    QList<QObject *> loadDirectory(const QString &directory, const QString &interfaceId,
+                                   const QLoggingCategory &category);
     QObject *loadFile(const QString &filePath, const QString &interfaceId, const QLoggingCategory &category);
 
     // "<interface id> <canonical file path>" of every plug-in loaded so far.

@@ -10,28 +10,27 @@ ThingRegistry::ThingRegistry(ThingStore *store, QObject *parent)
 {
 }
 
-ThingRegistry::~ThingRegistry()
-{
-    qDeleteAll(m_things);
-}
+ThingRegistry::~ThingRegistry() { qDeleteAll(m_things); }
 
 void ThingRegistry::addIntegrationPlugin(IntegrationPlugin *plugin)
 {
     for (const ThingClass &thingClass : plugin->thingClasses()) {
         if (!thingClass.isValid()) {
-            qCWarning(dcThingManager) << "Plug-in" << plugin->pluginName() << "offers a thing class without id; ignored";
+            qCWarning(dcThingManager) << "Plug-in" << plugin->pluginName()
+                                      << "offers a thing class without id; ignored";
             continue;
         }
         IntegrationPlugin *owner = pluginForClass(thingClass.id());
         if (owner) {
-            qCWarning(dcThingManager).nospace() << "Thing class " << thingClass.id().toString() << " of plug-in "
-                                                << plugin->pluginName() << " is already offered by plug-in "
-                                                << owner->pluginName() << "; ignored";
+            qCWarning(dcThingManager).nospace()
+                << "Thing class " << thingClass.id().toString() << " of plug-in " << plugin->pluginName()
+                << " is already offered by plug-in " << owner->pluginName() << "; ignored";
             continue;
         }
         m_thingClasses.insert(thingClass.id(), thingClass);
         m_pluginsByClass.insert(thingClass.id(), plugin);
-        qCDebug(dcThingManager) << "Thing class" << thingClass.name() << thingClass.id().toString() << "from plug-in" << plugin->pluginName();
+        qCDebug(dcThingManager) << "Thing class" << thingClass.name() << thingClass.id().toString() << "from plug-in"
+                                << plugin->pluginName();
     }
 }
 
@@ -51,7 +50,8 @@ void ThingRegistry::restoreThings()
         const ThingClass storedClass = thingClass(stored.thingClassId);
         if (!storedClass.isValid()) {
             qCWarning(dcThingManager) << "Stored thing" << LogText::shortened(stored.name) << stored.id.toString()
-                                      << "has the unknown thing class" << stored.thingClassId.toString() << "and stays inactive";
+                                      << "has the unknown thing class" << stored.thingClassId.toString()
+                                      << "and stays inactive";
             continue;
         }
         auto thing = new Thing(stored.id, storedClass, stored.name, this);
@@ -67,7 +67,8 @@ void ThingRegistry::restoreThings()
     }
 }
 
-Korvu::ThingError ThingRegistry::addThing(const QUuid &thingClassId, const QString &name, QUuid *thingId, QString *errorMessage)
+Korvu::ThingError ThingRegistry::addThing(const QUuid &thingClassId, const QString &name, QUuid *thingId,
+                                          QString *errorMessage)
 {
     const ThingClass newClass = thingClass(thingClassId);
     if (!newClass.isValid())
@@ -76,7 +77,8 @@ Korvu::ThingError ThingRegistry::addThing(const QUuid &thingClassId, const QStri
     auto thing = new Thing(QUuid::createUuid(), newClass, name, this);
     const Korvu::ThingError error = setUpThing(thing);
     if (error != Korvu::ThingErrorNoError) {
-        qCDebug(dcThingManager) << "Setting up thing" << LogText::shortened(name) << "failed:" << Korvu::thingErrorName(error);
+        qCDebug(dcThingManager) << "Setting up thing" << LogText::shortened(name)
+                                << "failed:" << Korvu::thingErrorName(error);
         delete thing;
         return error;
     }
@@ -91,7 +93,8 @@ Korvu::ThingError ThingRegistry::addThing(const QUuid &thingClassId, const QStri
 
     adopt(thing);
     *thingId = thing->id();
-    qCDebug(dcThingManager) << "Added thing" << LogText::shortened(name) << thing->id().toString() << "of class" << newClass.name();
+    qCDebug(dcThingManager) << "Added thing" << LogText::shortened(name) << thing->id().toString() << "of class"
+                            << newClass.name();
     emit thingAdded(thing);
     return Korvu::ThingErrorNoError;
 }
@@ -153,7 +156,8 @@ Korvu::ThingError ThingRegistry::executeAction(const Action &action)
     IntegrationPlugin *plugin = pluginForClass(thing->thingClassId());
     if (!plugin)
         return Korvu::ThingErrorHardwareNotAvailable;
-    qCDebug(dcThingManager) << "Executing action" << thingClass.actionType(action.actionTypeId).name << "on thing" << LogText::shortened(thing->name()) << LogText::shortened(action.params);
+    qCDebug(dcThingManager) << "Executing action" << thingClass.actionType(action.actionTypeId).name << "on thing"
+                            << LogText::shortened(thing->name()) << LogText::shortened(action.params);
     const Korvu::ThingError error = plugin->executeAction(thing, action);
     if (error != Korvu::ThingErrorNoError)
         qCDebug(dcThingManager) << "Action failed:" << Korvu::thingErrorName(error);
@@ -177,9 +181,12 @@ void ThingRegistry::adopt(Thing *thing)
 {
     m_things.append(thing);
     connect(thing, &Thing::eventTriggered, this, &ThingManager::eventTriggered, Qt::DirectConnection);
-    connect(thing, &Thing::stateValueChanged, this, [this, thing](const QUuid &stateTypeId, const QVariant &value) {
-        emit thingStateChanged(thing, stateTypeId, value);
-    }, Qt::DirectConnection);
+    connect(
+        thing, &Thing::stateValueChanged, this,
+        [this, thing](const QUuid &stateTypeId, const QVariant &value) {
+            emit thingStateChanged(thing, stateTypeId, value);
+        },
+        Qt::DirectConnection);
 }
 
 void ThingRegistry::release(Thing *thing)

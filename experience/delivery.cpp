@@ -46,7 +46,10 @@ void Delivery::setTrackingCode(const QString &trackingCode) { m_record.insert(tr
 QUuid Delivery::gateId() const { return uuidValue(gateIdKey); }
 void Delivery::setGateId(const QUuid &gateId) { m_record.insert(gateIdKey, VariantParser::uuidText(gateId)); }
 QUuid Delivery::scannerId() const { return uuidValue(scannerIdKey); }
-void Delivery::setScannerId(const QUuid &scannerId) { m_record.insert(scannerIdKey, VariantParser::uuidText(scannerId)); }
+void Delivery::setScannerId(const QUuid &scannerId)
+{
+    m_record.insert(scannerIdKey, VariantParser::uuidText(scannerId));
+}
 
 QList<QUuid> Delivery::notificationIds() const
 {
@@ -104,7 +107,4 @@ void Delivery::setDelivered(qint64 deliveredTimestamp)
 
 QJsonObject Delivery::record() const { return m_record; }
 
-QUuid Delivery::uuidValue(const QString &key) const
-{
-    return QUuid(m_record.value(key).toString());
-}
+QUuid Delivery::uuidValue(const QString &key) const { return QUuid(m_record.value(key).toString()); }

@@ -6,7 +6,6 @@ bool DeliveryCalendar::allows(const QList<CalendarItem> &items, qint64 msecsSinc
 {
     if (items.isEmpty())
         return true;
-    return std::any_of(items.cbegin(), items.cend(), [msecsSinceEpoch](const CalendarItem &item) {
-        return item.containsMSecs(msecsSinceEpoch);
-    });
+    return std::any_of(items.cbegin(), items.cend(),
+                       [msecsSinceEpoch](const CalendarItem &item) { return item.containsMSecs(msecsSinceEpoch); });
 }

@@ -37,11 +37,13 @@ void DeliveryFlow::handleScan(Thing *scanner, const QString &scannedCode)
 {
     const Delivery delivery = findGrantableDelivery(scanner->id(), scannedCode);
     if (delivery.id().isNull()) {
-        qCDebug(dcPlavoExperience) << "Rejecting scan" << LogText::shortened(scannedCode) << "of scanner" << scanner->id();
+        qCDebug(dcPlavoExperience) << "Rejecting scan" << LogText::shortened(scannedCode) << "of scanner"
+                                   << scanner->id();
         execute(scanner, QStringLiteral("reject"));
         return;
     }
-    qCDebug(dcPlavoExperience) << "Granting scan" << LogText::shortened(scannedCode) << "for delivery" << delivery.id() << LogText::shortened(delivery.name());
+    qCDebug(dcPlavoExperience) << "Granting scan" << LogText::shortened(scannedCode) << "for delivery" << delivery.id()
+                               << LogText::shortened(delivery.name());
     grant(scanner, delivery);
 }
 
@@ -53,7 +55,7 @@ Delivery DeliveryFlow::findGrantableDelivery(const QUuid &scannerId, const QStri
         if (delivery.isDelivered() || delivery.scannerId() != scannerId || m_cycles.contains(delivery.id()))
             continue;
         if (!TrackingCodeMatcher::matches(delivery.trackingCode(), scannedCode)
-                || !DeliveryCalendar::allows(delivery.calendarItems(), now))
+            || !DeliveryCalendar::allows(delivery.calendarItems(), now))
             continue;
         if (hasUsableGate(delivery))
             return delivery;

@@ -18,12 +18,10 @@ bool DeliveryParser::parseRequest(const QVariant &value)
     QUuid gateId;
     QUuid scannerId;
     if (!readThingId(map, QStringLiteral("gateId"), &gateId)
-            || !readThingId(map, QStringLiteral("scannerId"), &scannerId)
-            || !readText(map, QStringLiteral("name"), maxNameLength, &name)
-            || !readText(map, QStringLiteral("trackingCode"), maxTrackingCodeLength, &trackingCode)
-            || !readOpenDuration(map)
-            || !readNotificationIds(map)
-            || !readCalendarItems(map))
+        || !readThingId(map, QStringLiteral("scannerId"), &scannerId)
+        || !readText(map, QStringLiteral("name"), maxNameLength, &name)
+        || !readText(map, QStringLiteral("trackingCode"), maxTrackingCodeLength, &trackingCode)
+        || !readOpenDuration(map) || !readNotificationIds(map) || !readCalendarItems(map))
         return false;
 
     m_delivery.setGateId(gateId);
@@ -145,23 +143,21 @@ bool DeliveryParser::readCalendarItem(const QVariant &value, int index, Calendar
     if (!map.contains(QStringLiteral("duration")))
         return fail(durationPath, QStringLiteral("is missing"));
     if (!readBoundedNumber(map.value(QStringLiteral("datetime")), datetimePath, 0, maxDatetime, &datetime)
-            || !readBoundedNumber(map.value(QStringLiteral("duration")), durationPath, 1, maxCalendarDuration, &duration))
+        || !readBoundedNumber(map.value(QStringLiteral("duration")), durationPath, 1, maxCalendarDuration, &duration))
         return false;
     *item = CalendarItem(datetime, duration);
     return true;
 }
 
-bool DeliveryParser::readBoundedNumber(const QVariant &value, const QString &path, qint64 min, qint64 max, qint64 *number)
+bool DeliveryParser::readBoundedNumber(const QVariant &value, const QString &path, qint64 min, qint64 max,
+                                       qint64 *number)
 {
     if (!toWholeNumber(value, number) || *number < min || *number > max)
         return fail(path, QStringLiteral("must be an integer from %1 to %2").arg(min).arg(max));
     return true;
 }
 
-QString DeliveryParser::path(const QString &key) const
-{
-    return rootKey + QLatin1Char('.') + key;
-}
+QString DeliveryParser::path(const QString &key) const { return rootKey + QLatin1Char('.') + key; }
 
 bool DeliveryParser::fail(const QString &parameter, const QString &reason)
 {

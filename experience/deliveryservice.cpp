@@ -20,15 +20,17 @@ DeliveryService::DeliveryService(ThingManager *thingManager, DeliveryStore *stor
 {
     registerMethod(QStringLiteral("Status"), [this](const QVariantMap &params) { return status(params); });
     registerMethod(QStringLiteral("AddDelivery"), [this](const QVariantMap &params) { return addDelivery(params); });
-    registerMethod(QStringLiteral("GetDeliveries"), [this](const QVariantMap &params) { return getDeliveries(params); });
-    registerMethod(QStringLiteral("RemoveDelivery"), [this](const QVariantMap &params) { return removeDelivery(params); });
+    registerMethod(QStringLiteral("GetDeliveries"),
+                   [this](const QVariantMap &params) { return getDeliveries(params); });
+    registerMethod(QStringLiteral("RemoveDelivery"),
+                   [this](const QVariantMap &params) { return removeDelivery(params); });
 }
 
 JsonReply DeliveryService::status(const QVariantMap &params) const
 {
     Q_UNUSED(params)
     const bool available = !m_thingManager->findThingsByInterface(ThingInterfaces::garageGate()).isEmpty()
-            && !m_thingManager->findThingsByInterface(ThingInterfaces::parcelScanner()).isEmpty();
+                           && !m_thingManager->findThingsByInterface(ThingInterfaces::parcelScanner()).isEmpty();
     return JsonReply::success({{QStringLiteral("available"), available}});
 }
 
@@ -103,7 +105,8 @@ JsonReply DeliveryService::removeDelivery(const QVariantMap &params)
 JsonReply DeliveryService::invalidParameter(const QString &method, const QString &parameter, const QString &reason,
                                             const QVariantMap &params) const
 {
-    return JsonReply::error(QStringLiteral("%1.%2: parameter \"%3\" %4").arg(name(), method, parameter, reason), params);
+    return JsonReply::error(QStringLiteral("%1.%2: parameter \"%3\" %4").arg(name(), method, parameter, reason),
+                            params);
 }
 
 JsonReply DeliveryService::storageFailure(const QString &method, const QString &reason) const

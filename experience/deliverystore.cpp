@@ -35,15 +35,16 @@ bool DeliveryStore::load(QString *errorMessage)
 
 bool DeliveryStore::createTable(QString *errorMessage)
 {
-    return runInTransaction([](QSqlQuery &query) {
-        // AUTOINCREMENT never hands out a position twice, so creation order
-        // survives removals.
-        return query.exec(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS deliveries ("
-            " position INTEGER PRIMARY KEY AUTOINCREMENT,"
-            " id TEXT NOT NULL UNIQUE,"
-            " record TEXT NOT NULL)"));
-    }, errorMessage);
+    return runInTransaction(
+        [](QSqlQuery &query) {
+            // AUTOINCREMENT never hands out a position twice, so creation order
+            // survives removals.
+            return query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS deliveries ("
+                                             " position INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                             " id TEXT NOT NULL UNIQUE,"
+                                             " record TEXT NOT NULL)"));
+        },
+        errorMessage);
 }
 
 bool DeliveryStore::readRows(QString *errorMessage)
@@ -93,10 +94,12 @@ Delivery DeliveryStore::delivery(const QUuid &deliveryId) const
 bool DeliveryStore::add(const Delivery &delivery, QString *errorMessage)
 {
     const QByteArray recordText = compactJson(delivery);
-    const bool stored = runInTransaction([&](QSqlQuery &query) {
-        query.prepare(QStringLiteral("INSERT INTO deliveries (id, record) VALUES (:id, :record)"));
-        return writeRecord(query, delivery.id(), recordText);
-    }, errorMessage);
+    const bool stored = runInTransaction(
+        [&](QSqlQuery &query) {
+            query.prepare(QStringLiteral("INSERT INTO deliveries (id, record) VALUES (:id, :record)"));
+            return writeRecord(query, delivery.id(), recordText);
+        },
+        errorMessage);
     if (!stored)
         return false;
     m_records.append(storedForm(recordText, nullptr));
@@ -111,11 +114,13 @@ bool DeliveryStore::remove(const QUuid &deliveryId, QString *errorMessage)
         *errorMessage = QStringLiteral("no such delivery");
         return false;
     }
-    const bool removed = runInTransaction([&](QSqlQuery &query) {
-        query.prepare(QStringLiteral("DELETE FROM deliveries WHERE id = :id"));
-        query.bindValue(QStringLiteral(":id"), VariantParser::uuidText(deliveryId));
-        return query.exec() && query.numRowsAffected() == 1;
-    }, errorMessage);
+    const bool removed = runInTransaction(
+        [&](QSqlQuery &query) {
+            query.prepare(QStringLiteral("DELETE FROM deliveries WHERE id = :id"));
+            query.bindValue(QStringLiteral(":id"), VariantParser::uuidText(deliveryId));
+            return query.exec() && query.numRowsAffected() == 1;
+        },
+        errorMessage);
     if (!removed)
         return false;
     m_records.removeAt(index);
@@ -133,10 +138,12 @@ bool DeliveryStore::markDelivered(const QUuid &deliveryId, qint64 deliveredTimes
     Delivery delivered = at(index);
     delivered.setDelivered(deliveredTimestamp);
     const QByteArray recordText = compactJson(delivered);
-    const bool stored = runInTransaction([&](QSqlQuery &query) {
-        query.prepare(QStringLiteral("UPDATE deliveries SET record = :record WHERE id = :id"));
-        return writeRecord(query, deliveryId, recordText) && query.numRowsAffected() == 1;
-    }, errorMessage);
+    const bool stored = runInTransaction(
+        [&](QSqlQuery &query) {
+            query.prepare(QStringLiteral("UPDATE deliveries SET record = :record WHERE id = :id"));
+            return writeRecord(query, deliveryId, recordText) && query.numRowsAffected() == 1;
+        },
+        errorMessage);
     if (!stored)
         return false;
     m_records.replace(index, storedForm(recordText, nullptr));
@@ -173,7 +180,4 @@ bool DeliveryStore::writeRecord(QSqlQuery &query, const QUuid &deliveryId, const
     return query.exec();
 }
 
-int DeliveryStore::indexOf(const QUuid &deliveryId) const
-{
-    return m_ids.indexOf(deliveryId);
-}
+int DeliveryStore::indexOf(const QUuid &deliveryId) const { return m_ids.indexOf(deliveryId); }

@@ -36,7 +36,6 @@ bool DeliveryValidator::isThingWithInterface(const QUuid &thingId, const QString
 bool DeliveryValidator::allNotificationDevicesExist(const Delivery &delivery) const
 {
     const QList<QUuid> ids = delivery.notificationIds();
-    return std::all_of(ids.cbegin(), ids.cend(), [this](const QUuid &id) {
-        return isThingWithInterface(id, ThingInterfaces::notifications());
-    });
+    return std::all_of(ids.cbegin(), ids.cend(),
+                       [this](const QUuid &id) { return isThingWithInterface(id, ThingInterfaces::notifications()); });
 }

@@ -97,10 +97,7 @@ bool GateCycle::executeOnGate(Thing *gate, const QString &actionName)
     return true;
 }
 
-bool GateCycle::reportsClosed(Thing *gate) const
-{
-    return gate->stateValue(gateStateName).toString() == closedValue;
-}
+bool GateCycle::reportsClosed(Thing *gate) const { return gate->stateValue(gateStateName).toString() == closedValue; }
 
 void GateCycle::finish()
 {

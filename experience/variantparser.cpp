@@ -7,20 +7,11 @@
 
 namespace VariantParser {
 
-bool isString(const QVariant &value)
-{
-    return value.userType() == QMetaType::QString;
-}
+bool isString(const QVariant &value) { return value.userType() == QMetaType::QString; }
 
-bool isList(const QVariant &value)
-{
-    return value.userType() == QMetaType::QVariantList;
-}
+bool isList(const QVariant &value) { return value.userType() == QMetaType::QVariantList; }
 
-bool isMap(const QVariant &value)
-{
-    return value.userType() == QMetaType::QVariantMap;
-}
+bool isMap(const QVariant &value) { return value.userType() == QMetaType::QVariantMap; }
 
 static bool isHexDigit(QChar c)
 {
@@ -44,8 +35,7 @@ static bool isBareUuidText(QStringView text)
 static bool isUuidText(QStringView text)
 {
     if (text.size() == 38)
-        return text.front() == QLatin1Char('{') && text.back() == QLatin1Char('}')
-                && isBareUuidText(text.mid(1, 36));
+        return text.front() == QLatin1Char('{') && text.back() == QLatin1Char('}') && isBareUuidText(text.mid(1, 36));
     return isBareUuidText(text);
 }
 
@@ -96,9 +86,6 @@ bool toWholeNumber(const QVariant &value, qint64 *number)
     }
 }
 
-QString uuidText(const QUuid &uuid)
-{
-    return uuid.toString(QUuid::WithoutBraces);
-}
+QString uuidText(const QUuid &uuid) { return uuid.toString(QUuid::WithoutBraces); }
 
 } // namespace VariantParser

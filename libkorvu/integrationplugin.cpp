@@ -7,7 +7,4 @@ IntegrationPlugin::IntegrationPlugin(QObject *parent)
 
 IntegrationPlugin::~IntegrationPlugin() = default;
 
-void IntegrationPlugin::thingRemoved(Thing *thing)
-{
-    Q_UNUSED(thing)
-}
+void IntegrationPlugin::thingRemoved(Thing *thing) { Q_UNUSED(thing) }

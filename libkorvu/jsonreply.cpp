@@ -7,10 +7,7 @@ JsonReply::JsonReply(bool success, const QVariantMap &params, const QString &err
 {
 }
 
-JsonReply JsonReply::success(const QVariantMap &params)
-{
-    return JsonReply(true, params, QString());
-}
+JsonReply JsonReply::success(const QVariantMap &params) { return JsonReply(true, params, QString()); }
 
 JsonReply JsonReply::error(const QString &message, const QVariantMap &params)
 {

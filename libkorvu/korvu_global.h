@@ -4,9 +4,9 @@
 #include <QtCore/qglobal.h>
 
 #if defined(KORVU_LIBRARY)
-#  define KORVU_EXPORT Q_DECL_EXPORT
+#define KORVU_EXPORT Q_DECL_EXPORT
 #else
-#  define KORVU_EXPORT Q_DECL_IMPORT
+#define KORVU_EXPORT Q_DECL_IMPORT
 #endif
 
 #endif // KORVU_GLOBAL_H

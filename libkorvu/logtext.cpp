@@ -7,8 +7,8 @@ constexpr int maxMapEntries = 8;
 bool breaksLogLine(QChar character)
 {
     switch (character.category()) {
-    case QChar::Other_Control:      // line feeds, carriage returns, escape sequences
-    case QChar::Other_Format:       // direction overrides that reorder what is shown
+    case QChar::Other_Control: // line feeds, carriage returns, escape sequences
+    case QChar::Other_Format: // direction overrides that reorder what is shown
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
         return true;

@@ -15,15 +15,9 @@ ThingClass Thing::thingClass() const { return m_thingClass; }
 QUuid Thing::thingClassId() const { return m_thingClass.id(); }
 QString Thing::name() const { return m_name; }
 
-QVariant Thing::stateValue(const QUuid &stateTypeId) const
-{
-    return m_states.value(stateTypeId);
-}
+QVariant Thing::stateValue(const QUuid &stateTypeId) const { return m_states.value(stateTypeId); }
 
-QVariant Thing::stateValue(const QString &stateName) const
-{
-    return stateValue(m_thingClass.stateTypeId(stateName));
-}
+QVariant Thing::stateValue(const QString &stateName) const { return stateValue(m_thingClass.stateTypeId(stateName)); }
 
 void Thing::setStateValue(const QUuid &stateTypeId, const QVariant &value)
 {

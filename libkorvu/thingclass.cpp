@@ -4,14 +4,14 @@
 
 namespace {
 
-template <typename Type>
+template<typename Type>
 Type findById(const QList<Type> &types, const QUuid &id)
 {
     auto it = std::find_if(types.cbegin(), types.cend(), [&id](const Type &type) { return type.id == id; });
     return it == types.cend() ? Type() : *it;
 }
 
-template <typename Type>
+template<typename Type>
 QUuid findIdByName(const QList<Type> &types, const QString &name)
 {
     auto it = std::find_if(types.cbegin(), types.cend(), [&name](const Type &type) { return type.name == name; });
@@ -45,9 +45,18 @@ QUuid ThingClass::stateTypeId(const QString &name) const { return findIdByName(m
 QUuid ThingClass::eventTypeId(const QString &name) const { return findIdByName(m_eventTypes, name); }
 QUuid ThingClass::actionTypeId(const QString &name) const { return findIdByName(m_actionTypes, name); }
 
-bool ThingClass::hasStateType(const QUuid &stateTypeId) const { return !stateTypeId.isNull() && stateType(stateTypeId).id == stateTypeId; }
-bool ThingClass::hasEventType(const QUuid &eventTypeId) const { return !eventTypeId.isNull() && eventType(eventTypeId).id == eventTypeId; }
-bool ThingClass::hasActionType(const QUuid &actionTypeId) const { return !actionTypeId.isNull() && actionType(actionTypeId).id == actionTypeId; }
+bool ThingClass::hasStateType(const QUuid &stateTypeId) const
+{
+    return !stateTypeId.isNull() && stateType(stateTypeId).id == stateTypeId;
+}
+bool ThingClass::hasEventType(const QUuid &eventTypeId) const
+{
+    return !eventTypeId.isNull() && eventType(eventTypeId).id == eventTypeId;
+}
+bool ThingClass::hasActionType(const QUuid &actionTypeId) const
+{
+    return !actionTypeId.isNull() && actionType(actionTypeId).id == actionTypeId;
+}
 
 StateType ThingClass::stateType(const QUuid &stateTypeId) const { return findById(m_stateTypes, stateTypeId); }
 EventType ThingClass::eventType(const QUuid &eventTypeId) const { return findById(m_eventTypes, eventTypeId); }

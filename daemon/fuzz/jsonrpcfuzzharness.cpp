@@ -52,10 +52,7 @@ JsonRpcFuzzHarness::JsonRpcFuzzHarness()
     m_router.registerHandler(m_integrationsHandler.get());
 }
 
-JsonRpcFuzzHarness::~JsonRpcFuzzHarness()
-{
-    m_registry->releaseThings();
-}
+JsonRpcFuzzHarness::~JsonRpcFuzzHarness() { m_registry->releaseThings(); }
 
 void JsonRpcFuzzHarness::run(const FuzzInput &input)
 {
@@ -116,7 +113,8 @@ void JsonRpcFuzzHarness::checkFraming(const FuzzInput &input, const QList<QJsonO
     fuzzCheck(messages == expected, "one message per complete object, whatever the cuts",
               "got:\n" + describe(messages) + "expected:\n" + describe(expected));
     fuzzCheck(failed == expectFailure, "the reader fails exactly on bad bytes, an oversized object or a repeated key",
-              QByteArray(failed ? "failed" : "did not fail") + " with limit " + QByteArray::number(input.maxMessageSize));
+              QByteArray(failed ? "failed" : "did not fail") + " with limit "
+                  + QByteArray::number(input.maxMessageSize));
 }
 
 void JsonRpcFuzzHarness::checkStoreMatchesRegistry()
@@ -128,7 +126,8 @@ void JsonRpcFuzzHarness::checkStoreMatchesRegistry()
     QList<QUuid> runningIds;
     for (const Thing *thing : m_registry->things())
         runningIds.append(thing->id());
-    fuzzCheck(errorMessage.isEmpty() && storedIds == runningIds, "every running thing is stored, and only those", errorMessage.toUtf8());
+    fuzzCheck(errorMessage.isEmpty() && storedIds == runningIds, "every running thing is stored, and only those",
+              errorMessage.toUtf8());
 }
 
 void JsonRpcFuzzHarness::removeAllThings()
@@ -136,7 +135,7 @@ void JsonRpcFuzzHarness::removeAllThings()
     const QList<Thing *> things = m_registry->things();
     for (const Thing *thing : things) {
         QString errorMessage;
-        fuzzCheck(m_registry->removeThing(thing->id(), &errorMessage) == Korvu::ThingErrorNoError, "a thing can be removed",
-                  errorMessage.toUtf8());
+        fuzzCheck(m_registry->removeThing(thing->id(), &errorMessage) == Korvu::ThingErrorNoError,
+                  "a thing can be removed", errorMessage.toUtf8());
     }
 }

@@ -11,9 +11,9 @@ class ReferenceFramer
 {
 public:
     enum class Ending {
-        Clean,      // only white space after the last object
+        Clean, // only white space after the last object
         Unfinished, // the stream stops inside an object that is still within the limit
-        Broken,     // a byte that cannot start an object, or an object over the limit
+        Broken, // a byte that cannot start an object, or an object over the limit
     };
 
     ReferenceFramer(const QByteArray &stream, int maxMessageSize);

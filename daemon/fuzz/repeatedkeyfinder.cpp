@@ -127,12 +127,6 @@ void RepeatedKeyFinder::skipWhiteSpace()
         ++m_position;
 }
 
-bool RepeatedKeyFinder::atEnd() const
-{
-    return m_position >= m_text.size();
-}
+bool RepeatedKeyFinder::atEnd() const { return m_position >= m_text.size(); }
 
-char RepeatedKeyFinder::current() const
-{
-    return atEnd() ? '\0' : m_text.at(m_position);
-}
+char RepeatedKeyFinder::current() const { return atEnd() ? '\0' : m_text.at(m_position); }

@@ -18,10 +18,7 @@ KorvudProcess::KorvudProcess(const QString &dataDirectory, QObject *parent)
     m_process.setArguments({QStringLiteral("-n")});
 }
 
-KorvudProcess::~KorvudProcess()
-{
-    kill();
-}
+KorvudProcess::~KorvudProcess() { kill(); }
 
 void KorvudProcess::setEnvironmentValue(const QString &name, const QString &value)
 {

@@ -7,16 +7,10 @@ using Chunks = QList<QByteArray>;
 
 namespace {
 
-QJsonObject object(const QByteArray &json)
-{
-    return QJsonDocument::fromJson(json).object();
-}
+QJsonObject object(const QByteArray &json) { return QJsonDocument::fromJson(json).object(); }
 
 // {"p":"xx..."} of exactly size bytes.
-QByteArray objectOfSize(int size)
-{
-    return "{\"p\":\"" + QByteArray(size - 8, 'x') + "\"}";
-}
+QByteArray objectOfSize(int size) { return "{\"p\":\"" + QByteArray(size - 8, 'x') + "\"}"; }
 
 Chunks byteByByte(const QByteArray &bytes)
 {
@@ -62,17 +56,23 @@ void TestJsonStreamReader::testFraming_data()
     const QByteArray things = R"({"id":2,"method":"Integrations.GetThings"})";
 
     QTest::newRow("one object in one read") << Chunks{hello} << Chunks{hello} << false;
-    QTest::newRow("one object over three reads") << Chunks{hello.left(5), hello.mid(5, 20), hello.mid(25)} << Chunks{hello} << false;
+    QTest::newRow("one object over three reads")
+        << Chunks{hello.left(5), hello.mid(5, 20), hello.mid(25)} << Chunks{hello} << false;
     QTest::newRow("one object byte by byte") << byteByByte(hello) << Chunks{hello} << false;
     QTest::newRow("two objects in one read") << Chunks{hello + things} << Chunks{hello, things} << false;
-    QTest::newRow("two objects split inside the second") << Chunks{hello + things.left(10), things.mid(10)} << Chunks{hello, things} << false;
-    QTest::newRow("white space around and between") << Chunks{" \r\n\t" + hello + "\n\n  " + things + "\r\n"} << Chunks{hello, things} << false;
+    QTest::newRow("two objects split inside the second")
+        << Chunks{hello + things.left(10), things.mid(10)} << Chunks{hello, things} << false;
+    QTest::newRow("white space around and between")
+        << Chunks{" \r\n\t" + hello + "\n\n  " + things + "\r\n"} << Chunks{hello, things} << false;
     QTest::newRow("white space only") << Chunks{" \n\t\r  "} << Chunks{} << false;
-    QTest::newRow("braces and brackets inside a string") << Chunks{R"({"a":"}{ ][ }}"})"} << Chunks{R"({"a":"}{ ][ }}"})"} << false;
-    QTest::newRow("escaped quotes inside a string") << Chunks{R"({"a":"say \"}\" now"})"} << Chunks{R"({"a":"say \"}\" now"})"} << false;
-    QTest::newRow("escaped backslash before the closing quote") << Chunks{R"({"a":"c:\\"}{"b":"\\\"}"})"}
-                                                                << Chunks{R"({"a":"c:\\"})", R"({"b":"\\\"}"})"} << false;
-    QTest::newRow("escape split across reads") << Chunks{R"({"a":"x\)", R"("}"})"} << Chunks{R"({"a":"x\"}"})"} << false;
+    QTest::newRow("braces and brackets inside a string")
+        << Chunks{R"({"a":"}{ ][ }}"})"} << Chunks{R"({"a":"}{ ][ }}"})"} << false;
+    QTest::newRow("escaped quotes inside a string")
+        << Chunks{R"({"a":"say \"}\" now"})"} << Chunks{R"({"a":"say \"}\" now"})"} << false;
+    QTest::newRow("escaped backslash before the closing quote")
+        << Chunks{R"({"a":"c:\\"}{"b":"\\\"}"})"} << Chunks{R"({"a":"c:\\"})", R"({"b":"\\\"}"})"} << false;
+    QTest::newRow("escape split across reads")
+        << Chunks{R"({"a":"x\)", R"("}"})"} << Chunks{R"({"a":"x\"}"})"} << false;
     QTest::newRow("unicode escape of a brace") << Chunks{R"({"a":"\u007d"})"} << Chunks{R"({"a":"}"})"} << false;
     QTest::newRow("nested objects and arrays") << Chunks{R"({"a":{"b":[{"c":[]},{}]},"d":[[{}]]})"}
                                                << Chunks{R"({"a":{"b":[{"c":[]},{}]},"d":[[{}]]})"} << false;
@@ -119,9 +119,12 @@ void TestJsonStreamReader::testSizeLimit_data()
     QTest::newRow("at the limit") << 32 << Chunks{objectOfSize(32)} << 1 << false;
     QTest::newRow("one byte over") << 32 << Chunks{objectOfSize(33)} << 0 << true;
     QTest::newRow("over the limit before the end arrives") << 32 << Chunks{objectOfSize(40).left(33)} << 0 << true;
-    QTest::newRow("several messages at the limit in one read") << 32 << Chunks{objectOfSize(32) + objectOfSize(32) + objectOfSize(32)} << 3 << false;
-    QTest::newRow("white space between messages does not count") << 32 << Chunks{QByteArray(100, ' ') + objectOfSize(32) + QByteArray(100, '\n')} << 1 << false;
-    QTest::newRow("message over the limit after one within it") << 32 << Chunks{objectOfSize(20), objectOfSize(33)} << 1 << true;
+    QTest::newRow("several messages at the limit in one read")
+        << 32 << Chunks{objectOfSize(32) + objectOfSize(32) + objectOfSize(32)} << 3 << false;
+    QTest::newRow("white space between messages does not count")
+        << 32 << Chunks{QByteArray(100, ' ') + objectOfSize(32) + QByteArray(100, '\n')} << 1 << false;
+    QTest::newRow("message over the limit after one within it")
+        << 32 << Chunks{objectOfSize(20), objectOfSize(33)} << 1 << true;
 }
 
 void TestJsonStreamReader::testSizeLimit()
@@ -150,7 +153,8 @@ void TestJsonStreamReader::testRepeatedKeys_data()
     const QByteArray deepClose = QByteArray("}").repeated(JsonStreamReader::MaxTrackedDepth - 1);
 
     QTest::newRow("at top level") << QByteArray(R"({"id":1,"id":2})") << 0 << true << "id";
-    QTest::newRow("first value an array") << QByteArray(R"({"params":{"x":[1,2]},"params":{}})") << 0 << true << "params";
+    QTest::newRow("first value an array")
+        << QByteArray(R"({"params":{"x":[1,2]},"params":{}})") << 0 << true << "params";
     QTest::newRow("in a nested object") << QByteArray(R"({"p":{"a":1,"b":{"c":[],"c":{}}}})") << 0 << true << "c";
     QTest::newRow("in an object inside an array") << QByteArray(R"({"a":[1,{"k":1,"k":2}]})") << 0 << true << "k";
     QTest::newRow("third of three keys") << QByteArray(R"({"a":1,"b":2,"a":3})") << 0 << true << "a";
@@ -158,20 +162,25 @@ void TestJsonStreamReader::testRepeatedKeys_data()
     QTest::newRow("escaped letter") << QByteArray(R"({"a":1,"\u0061":2})") << 0 << true << "a";
     QTest::newRow("escaped quote") << QByteArray(R"({"say \"hi\"":1,"say \u0022hi\"":2})") << 0 << true << "say \"hi\"";
     QTest::newRow("escaped solidus") << QByteArray(R"({"a/b":1,"a\/b":2})") << 0 << true << "a/b";
-    QTest::newRow("surrogate pair and UTF-8") << QByteArray("{\"\\ud83d\\ude00\":1,\"\xF0\x9F\x98\x80\":2}") << 0 << true
-                                              << QString::fromUtf8("\xF0\x9F\x98\x80");
+    QTest::newRow("surrogate pair and UTF-8") << QByteArray("{\"\\ud83d\\ude00\":1,\"\xF0\x9F\x98\x80\":2}") << 0
+                                              << true << QString::fromUtf8("\xF0\x9F\x98\x80");
     QTest::newRow("with a NUL byte") << QByteArray(repeatedKeyWithNul, sizeof repeatedKeyWithNul - 1) << 0 << true
                                      << QString::fromUtf8("a\0b", 3);
     QTest::newRow("at the deepest tracked level") << deepOpen + R"({"k":1,"k":2})" + deepClose << 0 << true << "k";
     QTest::newRow("after a good message") << QByteArray(R"({"id":1} {"id":2,"id":3})") << 1 << true << "id";
-    QTest::newRow("same key in sibling objects") << QByteArray(R"({"a":{"k":1},"b":{"k":2}})") << 1 << false << QString();
-    QTest::newRow("same key in an array of objects") << QByteArray(R"({"list":[{"k":1},{"k":2}]})") << 1 << false << QString();
+    QTest::newRow("same key in sibling objects")
+        << QByteArray(R"({"a":{"k":1},"b":{"k":2}})") << 1 << false << QString();
+    QTest::newRow("same key in an array of objects")
+        << QByteArray(R"({"list":[{"k":1},{"k":2}]})") << 1 << false << QString();
     QTest::newRow("same key at each depth") << QByteArray(R"({"k":{"k":{"k":1}}})") << 1 << false << QString();
     QTest::newRow("same key in consecutive messages") << QByteArray(R"({"id":1}{"id":2})") << 2 << false << QString();
-    QTest::newRow("key text repeated as values") << QByteArray(R"({"a":"a","b":["a","a"],"c":{"a":"a"}})") << 1 << false << QString();
+    QTest::newRow("key text repeated as values")
+        << QByteArray(R"({"a":"a","b":["a","a"],"c":{"a":"a"}})") << 1 << false << QString();
     QTest::newRow("keys differing in case") << QByteArray(R"({"a":1,"A":2})") << 1 << false << QString();
-    QTest::newRow("keys differing after a NUL byte") << QByteArray(keysWithNul, sizeof keysWithNul - 1) << 1 << false << QString();
-    QTest::newRow("escape decoding to another key") << QByteArray(R"({"\u0061b":1,"a":2,"\\a":3})") << 1 << false << QString();
+    QTest::newRow("keys differing after a NUL byte")
+        << QByteArray(keysWithNul, sizeof keysWithNul - 1) << 1 << false << QString();
+    QTest::newRow("escape decoding to another key")
+        << QByteArray(R"({"\u0061b":1,"a":2,"\\a":3})") << 1 << false << QString();
 }
 
 void TestJsonStreamReader::testRepeatedKeys()
@@ -186,7 +195,8 @@ void TestJsonStreamReader::testRepeatedKeys()
         QCOMPARE(feedAll(reader, chunks).size(), expectedMessageCount);
         QCOMPARE(reader.hasError(), expectRepeat);
         if (expectRepeat)
-            QVERIFY2(reader.errorString().contains(QLatin1Char('"') + repeatedKey + QLatin1Char('"')), qPrintable(reader.errorString()));
+            QVERIFY2(reader.errorString().contains(QLatin1Char('"') + repeatedKey + QLatin1Char('"')),
+                     qPrintable(reader.errorString()));
     }
 }
 

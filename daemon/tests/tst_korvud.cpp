@@ -23,14 +23,17 @@ QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
 QJsonObject paramsOf(const QJsonObject &reply) { return reply.value(QStringLiteral("params")).toObject(); }
 
-QString thingErrorOf(const QJsonObject &reply) { return paramsOf(reply).value(QStringLiteral("thingError")).toString(); }
-
-QString describe(const QJsonObject &reply) { return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact)); }
-
-QJsonValue jsonValue(const QByteArray &text)
+QString thingErrorOf(const QJsonObject &reply)
 {
-    return QJsonDocument::fromJson("[" + text + "]").array().at(0);
+    return paramsOf(reply).value(QStringLiteral("thingError")).toString();
 }
+
+QString describe(const QJsonObject &reply)
+{
+    return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
+}
+
+QJsonValue jsonValue(const QByteArray &text) { return QJsonDocument::fromJson("[" + text + "]").array().at(0); }
 
 // A JSONRPC.Hello request of exactly size bytes.
 QByteArray helloOfSize(int size)
@@ -75,7 +78,8 @@ private slots:
     void testStartupTime();
 
 private:
-    KorvudProcess *startDaemon(const QString &pluginsPath, const QString &experiencePath, const Environment &environment = Environment());
+    KorvudProcess *startDaemon(const QString &pluginsPath, const QString &experiencePath,
+                               const Environment &environment = Environment());
     bool restartDaemon();
     QUuid addLamp(RpcConnection &connection, const QString &name);
     QStringList listedThings(RpcConnection &connection);
@@ -99,7 +103,8 @@ void TestKorvud::cleanup()
     m_dataDir.reset();
 }
 
-KorvudProcess *TestKorvud::startDaemon(const QString &pluginsPath, const QString &experiencePath, const Environment &environment)
+KorvudProcess *TestKorvud::startDaemon(const QString &pluginsPath, const QString &experiencePath,
+                                       const Environment &environment)
 {
     m_pluginsPath = pluginsPath;
     m_experiencePath = experiencePath;
@@ -134,9 +139,11 @@ QUuid TestKorvud::addLamp(RpcConnection &connection, const QString &name)
 QStringList TestKorvud::listedThings(RpcConnection &connection)
 {
     QStringList things;
-    const QJsonArray list = paramsOf(connection.call(QStringLiteral("Integrations.GetThings"))).value(QStringLiteral("things")).toArray();
+    const QJsonArray list =
+        paramsOf(connection.call(QStringLiteral("Integrations.GetThings"))).value(QStringLiteral("things")).toArray();
     for (const QJsonValue &thing : list)
-        things.append(thing[QStringLiteral("id")].toString() + QLatin1Char(' ') + thing[QStringLiteral("name")].toString());
+        things.append(thing[QStringLiteral("id")].toString() + QLatin1Char(' ')
+                      + thing[QStringLiteral("name")].toString());
     return things;
 }
 
@@ -154,7 +161,8 @@ void TestKorvud::testHello_data()
     QTest::newRow("no experience path") << QString() << none << QByteArray("[]");
     QTest::newRow("missing folder") << QStringLiteral("/nonexistent/korvu") << none << QByteArray("[]");
     QTest::newRow("integration plug-ins are not experiences") << TestThingsDir << none << QByteArray("[]");
-    QTest::newRow("two folders, in path order") << PlavoDeliveryDir + ":" + TestExperienceDir << none << "[" + plavo + "," + testExperience + "]";
+    QTest::newRow("two folders, in path order")
+        << PlavoDeliveryDir + ":" + TestExperienceDir << none << "[" + plavo + "," + testExperience + "]";
     QTest::newRow("same plug-in twice, once through ..")
         << TestExperienceDir + "::" + TestExperienceDir + "/../testexperience/" << none << "[" + testExperience + "]";
     QTest::newRow("failing initialize unloads the experience")
@@ -182,7 +190,8 @@ void TestKorvud::testHello()
     // An experience that failed must not keep serving its namespace.
     const bool testExperienceListed = expectedExperiences.contains("TestExperience");
     const QJsonObject experienceReply = connection.call(QStringLiteral("TestExperience.TakeNotifications"));
-    QCOMPARE(experienceReply.value("status").toString(), testExperienceListed ? QStringLiteral("success") : QStringLiteral("error"));
+    QCOMPARE(experienceReply.value("status").toString(),
+             testExperienceListed ? QStringLiteral("success") : QStringLiteral("error"));
 }
 
 void TestKorvud::testSecondDaemonCannotListen()
@@ -212,13 +221,18 @@ void TestKorvud::testRequestErrors_data()
     QTest::addColumn<QString>("expectedError");
 
     const QByteArray lamp = idText(TestThingIds::lampClass).toLatin1();
-    QTest::newRow("unknown namespace") << QByteArray(R"({"id":1,"method":"Nope.Hello"})") << R"(Unknown method "Nope.Hello")";
-    QTest::newRow("unknown method") << QByteArray(R"({"id":1,"method":"Integrations.Fly"})") << R"(Unknown method "Integrations.Fly")";
-    QTest::newRow("method without namespace") << QByteArray(R"({"id":1,"method":"Hello"})") << R"(Unknown method "Hello")";
+    QTest::newRow("unknown namespace") << QByteArray(R"({"id":1,"method":"Nope.Hello"})")
+                                       << R"(Unknown method "Nope.Hello")";
+    QTest::newRow("unknown method") << QByteArray(R"({"id":1,"method":"Integrations.Fly"})")
+                                    << R"(Unknown method "Integrations.Fly")";
+    QTest::newRow("method without namespace")
+        << QByteArray(R"({"id":1,"method":"Hello"})") << R"(Unknown method "Hello")";
     QTest::newRow("method missing") << QByteArray(R"({"id":1,"params":{}})") << R"("method")";
     QTest::newRow("method not a string") << QByteArray(R"({"id":1,"method":5})") << R"("method")";
-    QTest::newRow("params a list") << QByteArray(R"({"id":1,"method":"JSONRPC.Hello","params":[]})") << R"(JSONRPC.Hello: "params" must be an object)";
-    QTest::newRow("params null") << QByteArray(R"({"id":1,"method":"JSONRPC.Hello","params":null})") << R"(JSONRPC.Hello: "params" must be an object)";
+    QTest::newRow("params a list") << QByteArray(R"({"id":1,"method":"JSONRPC.Hello","params":[]})")
+                                   << R"(JSONRPC.Hello: "params" must be an object)";
+    QTest::newRow("params null") << QByteArray(R"({"id":1,"method":"JSONRPC.Hello","params":null})")
+                                 << R"(JSONRPC.Hello: "params" must be an object)";
     QTest::newRow("AddThing without class")
         << QByteArray(R"({"id":1,"method":"Integrations.AddThing","params":{"name":"A"}})")
         << R"(Integrations.AddThing: parameter "thingClassId" is missing)";
@@ -234,14 +248,15 @@ void TestKorvud::testRequestErrors_data()
     QTest::newRow("AddThing with a number as name")
         << R"({"id":1,"method":"Integrations.AddThing","params":{"thingClassId":")" + lamp + R"(","name":1}})"
         << R"(Integrations.AddThing: parameter "name" must be a string)";
-    QTest::newRow("RemoveThing without thing")
-        << QByteArray(R"({"id":1,"method":"Integrations.RemoveThing"})")
-        << R"(Integrations.RemoveThing: parameter "thingId" is missing)";
+    QTest::newRow("RemoveThing without thing") << QByteArray(R"({"id":1,"method":"Integrations.RemoveThing"})")
+                                               << R"(Integrations.RemoveThing: parameter "thingId" is missing)";
     QTest::newRow("GetStateValue with a bad state type")
-        << R"({"id":1,"method":"Integrations.GetStateValue","params":{"thingId":")" + lamp + R"(","stateTypeId":"power"}})"
+        << R"({"id":1,"method":"Integrations.GetStateValue","params":{"thingId":")" + lamp
+               + R"(","stateTypeId":"power"}})"
         << R"(Integrations.GetStateValue: parameter "stateTypeId" must be a UUID)";
     QTest::newRow("ExecuteAction with params a list")
-        << R"({"id":1,"method":"Integrations.ExecuteAction","params":{"thingId":")" + lamp + R"(","actionTypeId":")" + lamp + R"(","params":[]}})"
+        << R"({"id":1,"method":"Integrations.ExecuteAction","params":{"thingId":")" + lamp + R"(","actionTypeId":")"
+               + lamp + R"(","params":[]}})"
         << R"(Integrations.ExecuteAction: parameter "params" must be an object)";
 }
 
@@ -274,13 +289,17 @@ void TestKorvud::testIdIsEchoed_data()
     QTest::addColumn<QString>("expectedStatus");
 
     QTest::newRow("integer") << QByteArray(R"({"id":7,"method":"JSONRPC.Hello"})") << QByteArray("7") << "success";
-    QTest::newRow("large integer") << QByteArray(R"({"id":2147483647,"method":"JSONRPC.Hello"})") << QByteArray("2147483647") << "success";
+    QTest::newRow("large integer") << QByteArray(R"({"id":2147483647,"method":"JSONRPC.Hello"})")
+                                   << QByteArray("2147483647") << "success";
     QTest::newRow("fraction") << QByteArray(R"({"id":2.5,"method":"JSONRPC.Hello"})") << QByteArray("2.5") << "success";
-    QTest::newRow("string") << QByteArray(R"({"id":"abc","method":"JSONRPC.Hello"})") << QByteArray(R"("abc")") << "success";
-    QTest::newRow("object") << QByteArray(R"({"id":{"a":[1,"}"]},"method":"JSONRPC.Hello"})") << QByteArray(R"({"a":[1,"}"]})") << "success";
+    QTest::newRow("string") << QByteArray(R"({"id":"abc","method":"JSONRPC.Hello"})") << QByteArray(R"("abc")")
+                            << "success";
+    QTest::newRow("object") << QByteArray(R"({"id":{"a":[1,"}"]},"method":"JSONRPC.Hello"})")
+                            << QByteArray(R"({"a":[1,"}"]})") << "success";
     QTest::newRow("null") << QByteArray(R"({"id":null,"method":"JSONRPC.Hello"})") << QByteArray("null") << "success";
     QTest::newRow("absent") << QByteArray(R"({"method":"JSONRPC.Hello"})") << QByteArray("null") << "success";
-    QTest::newRow("on an error reply") << QByteArray(R"({"id":"x","method":"JSONRPC.Nope"})") << QByteArray(R"("x")") << "error";
+    QTest::newRow("on an error reply") << QByteArray(R"({"id":"x","method":"JSONRPC.Nope"})") << QByteArray(R"("x")")
+                                       << "error";
 }
 
 void TestKorvud::testIdIsEchoed()
@@ -364,9 +383,10 @@ void TestKorvud::testBackToBackRequests()
     RpcConnection connection;
     QVERIFY(connection.open());
 
-    const QByteArray requests = R"({"id":1,"method":"JSONRPC.Hello"} )"
-                                "\n"
-                                R"({"id":2,"method":"JSONRPC.Nope"}{"id":3,"method":"Integrations.GetThings","params":{}})";
+    const QByteArray requests =
+        R"({"id":1,"method":"JSONRPC.Hello"} )"
+        "\n"
+        R"({"id":2,"method":"JSONRPC.Nope"}{"id":3,"method":"Integrations.GetThings","params":{}})";
     const int cut = requests.indexOf("Nope");
     connection.write(requests.left(cut));
     QTest::qWait(50);
@@ -391,7 +411,8 @@ void TestKorvud::testThingLifecycle()
     const QUuid lampId = addLamp(connection, QStringLiteral("Desk lamp"));
     QVERIFY(!lampId.isNull());
 
-    const QJsonArray things = paramsOf(connection.call(QStringLiteral("Integrations.GetThings"))).value("things").toArray();
+    const QJsonArray things =
+        paramsOf(connection.call(QStringLiteral("Integrations.GetThings"))).value("things").toArray();
     QCOMPARE(things.size(), 1);
     const QJsonObject expectedThing{
         {"id", idText(lampId)},
@@ -407,11 +428,14 @@ void TestKorvud::testThingLifecycle()
     QCOMPARE(paramsOf(reply).value("value"), QJsonValue(false));
 
     reply = connection.call(QStringLiteral("Integrations.ExecuteAction"),
-                            {{"thingId", idText(lampId)}, {"actionTypeId", idText(TestThingIds::setPowerAction)}, {"params", QVariantMap{{"power", true}}}});
+                            {{"thingId", idText(lampId)},
+                             {"actionTypeId", idText(TestThingIds::setPowerAction)},
+                             {"params", QVariantMap{{"power", true}}}});
     QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
 
     // Ids are accepted braced and in upper case as well.
-    const QVariantMap bracedQuery{{"thingId", lampId.toString().toUpper()}, {"stateTypeId", TestThingIds::powerState.toString().toUpper()}};
+    const QVariantMap bracedQuery{{"thingId", lampId.toString().toUpper()},
+                                  {"stateTypeId", TestThingIds::powerState.toString().toUpper()}};
     reply = connection.call(QStringLiteral("Integrations.GetStateValue"), bracedQuery);
     QCOMPARE(paramsOf(reply).value("value"), QJsonValue(true));
 
@@ -444,7 +468,8 @@ void TestKorvud::testAddThingResults()
     RpcConnection connection;
     QVERIFY(connection.open());
 
-    const QJsonObject reply = connection.call(QStringLiteral("Integrations.AddThing"), {{"thingClassId", thingClassId}, {"name", "Thing"}});
+    const QJsonObject reply = connection.call(QStringLiteral("Integrations.AddThing"),
+                                              {{"thingClassId", thingClassId}, {"name", "Thing"}});
     QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
     QCOMPARE(thingErrorOf(reply), expectedError);
 
@@ -462,7 +487,8 @@ void TestKorvud::testFirstPluginKeepsAThingClass_data()
     QTest::addColumn<QString>("expectedError");
 
     QTest::newRow("accepting plug-in first") << TestThingsDir + ":" + TestThingsRivalDir << "ThingErrorNoError";
-    QTest::newRow("refusing rival first") << TestThingsRivalDir + ":" + TestThingsDir << "ThingErrorHardwareNotAvailable";
+    QTest::newRow("refusing rival first")
+        << TestThingsRivalDir + ":" + TestThingsDir << "ThingErrorHardwareNotAvailable";
 }
 
 void TestKorvud::testFirstPluginKeepsAThingClass()
@@ -490,18 +516,24 @@ void TestKorvud::testThingErrors_data()
     const QString power = idText(TestThingIds::powerState);
     const QString setPower = idText(TestThingIds::setPowerAction);
 
-    QTest::newRow("state of an unknown thing") << "Integrations.GetStateValue" << QVariantMap{{"thingId", unknown}, {"stateTypeId", power}}
-                                               << "ThingErrorThingNotFound";
-    QTest::newRow("unknown state type") << "Integrations.GetStateValue" << QVariantMap{{"thingId", "LAMP"}, {"stateTypeId", unknown}}
+    QTest::newRow("state of an unknown thing")
+        << "Integrations.GetStateValue" << QVariantMap{{"thingId", unknown}, {"stateTypeId", power}}
+        << "ThingErrorThingNotFound";
+    QTest::newRow("unknown state type") << "Integrations.GetStateValue"
+                                        << QVariantMap{{"thingId", "LAMP"}, {"stateTypeId", unknown}}
                                         << "ThingErrorStateTypeNotFound";
-    QTest::newRow("action of an unknown thing") << "Integrations.ExecuteAction" << QVariantMap{{"thingId", unknown}, {"actionTypeId", setPower}}
-                                                << "ThingErrorThingNotFound";
-    QTest::newRow("unknown action type") << "Integrations.ExecuteAction" << QVariantMap{{"thingId", "LAMP"}, {"actionTypeId", power}}
+    QTest::newRow("action of an unknown thing")
+        << "Integrations.ExecuteAction" << QVariantMap{{"thingId", unknown}, {"actionTypeId", setPower}}
+        << "ThingErrorThingNotFound";
+    QTest::newRow("unknown action type") << "Integrations.ExecuteAction"
+                                         << QVariantMap{{"thingId", "LAMP"}, {"actionTypeId", power}}
                                          << "ThingErrorActionTypeNotFound";
     QTest::newRow("unknown action parameter")
-        << "Integrations.ExecuteAction" << QVariantMap{{"thingId", "LAMP"}, {"actionTypeId", setPower}, {"params", QVariantMap{{"brightness", 3}}}}
+        << "Integrations.ExecuteAction"
+        << QVariantMap{{"thingId", "LAMP"}, {"actionTypeId", setPower}, {"params", QVariantMap{{"brightness", 3}}}}
         << "ThingErrorInvalidParameter";
-    QTest::newRow("removing an unknown thing") << "Integrations.RemoveThing" << QVariantMap{{"thingId", unknown}} << "ThingErrorThingNotFound";
+    QTest::newRow("removing an unknown thing")
+        << "Integrations.RemoveThing" << QVariantMap{{"thingId", unknown}} << "ThingErrorThingNotFound";
 }
 
 void TestKorvud::testThingErrors()
@@ -545,7 +577,8 @@ void TestKorvud::testThingsSurviveKill()
         RpcConnection connection;
         QVERIFY(connection.open());
         QCOMPARE(listedThings(connection), expected);
-        const QJsonObject reply = connection.call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", idText(first)}});
+        const QJsonObject reply = connection.call(QStringLiteral("Integrations.RemoveThing"),
+                                                  {{"thingId", idText(first)}});
         QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
     }
 
@@ -592,15 +625,17 @@ void TestKorvud::testExperienceSeesThingChanges()
     QVERIFY(!lampId.isNull());
     const QString lamp = idText(lampId);
     const auto execute = [&](const QUuid &actionTypeId, const QVariantMap &params) {
-        const QJsonObject reply = connection.call(QStringLiteral("Integrations.ExecuteAction"),
-                                                  {{"thingId", lamp}, {"actionTypeId", idText(actionTypeId)}, {"params", params}});
+        const QJsonObject reply = connection.call(
+            QStringLiteral("Integrations.ExecuteAction"),
+            {{"thingId", lamp}, {"actionTypeId", idText(actionTypeId)}, {"params", params}});
         return thingErrorOf(reply);
     };
     QCOMPARE(execute(TestThingIds::setPowerAction, {{"power", true}}), QStringLiteral("ThingErrorNoError"));
     QCOMPARE(execute(TestThingIds::setPowerAction, {{"power", true}}), QStringLiteral("ThingErrorNoError"));
     QCOMPARE(execute(TestThingIds::pressAction, {}), QStringLiteral("ThingErrorNoError"));
     QCOMPARE(execute(TestThingIds::pressAction, {}), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(thingErrorOf(connection.call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", lamp}})), QStringLiteral("ThingErrorNoError"));
+    QCOMPARE(thingErrorOf(connection.call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", lamp}})),
+             QStringLiteral("ThingErrorNoError"));
 
     const QJsonObject reply = connection.call(QStringLiteral("TestExperience.TakeNotifications"));
     const QString pressed = idText(TestThingIds::pressedEvent);
@@ -643,7 +678,8 @@ void TestKorvud::testDiesWithItsParent()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), m_dataDir->path());
     parent.setProcessEnvironment(environment);
-    parent.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("\"$0\" -n & wait"), QStringLiteral(KORVUD_PATH)});
+    parent.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("\"$0\" -n & wait"), QStringLiteral(KORVUD_PATH)});
     QVERIFY(parent.waitForStarted());
 
     QDeadlineTimer deadline(10000);

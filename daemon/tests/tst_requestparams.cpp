@@ -50,11 +50,15 @@ void TestRequestParams::testReadErrors_data()
     QTest::newRow("all fine") << QVariantMap{{"thingId", id}, {"name", "Lamp"}, {"params", QVariantMap()}} << QString();
     QTest::newRow("optional map missing") << QVariantMap{{"thingId", id}, {"name", "Lamp"}} << QString();
     QTest::newRow("uuid missing") << QVariantMap{{"name", "Lamp"}} << R"(Do.It: parameter "thingId" is missing)";
-    QTest::newRow("uuid as a number") << QVariantMap{{"thingId", 5}, {"name", "Lamp"}} << R"(Do.It: parameter "thingId" must be a UUID)";
+    QTest::newRow("uuid as a number") << QVariantMap{{"thingId", 5}, {"name", "Lamp"}}
+                                      << R"(Do.It: parameter "thingId" must be a UUID)";
     QTest::newRow("name missing") << QVariantMap{{"thingId", id}} << R"(Do.It: parameter "name" is missing)";
-    QTest::newRow("name as a number") << QVariantMap{{"thingId", id}, {"name", 5}} << R"(Do.It: parameter "name" must be a string)";
-    QTest::newRow("map as a list") << QVariantMap{{"thingId", id}, {"name", "Lamp"}, {"params", QVariantList()}} << R"(Do.It: parameter "params" must be an object)";
-    QTest::newRow("first error wins") << QVariantMap{{"thingId", 5}, {"name", 5}} << R"(Do.It: parameter "thingId" must be a UUID)";
+    QTest::newRow("name as a number") << QVariantMap{{"thingId", id}, {"name", 5}}
+                                      << R"(Do.It: parameter "name" must be a string)";
+    QTest::newRow("map as a list") << QVariantMap{{"thingId", id}, {"name", "Lamp"}, {"params", QVariantList()}}
+                                   << R"(Do.It: parameter "params" must be an object)";
+    QTest::newRow("first error wins") << QVariantMap{{"thingId", 5}, {"name", 5}}
+                                      << R"(Do.It: parameter "thingId" must be a UUID)";
 }
 
 void TestRequestParams::testReadErrors()

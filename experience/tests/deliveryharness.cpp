@@ -5,21 +5,16 @@
 
 #include <QJsonDocument>
 
-static QVariant throughJson(const QVariant &value)
-{
-    return QJsonDocument::fromVariant(value).toVariant();
-}
+static QVariant throughJson(const QVariant &value) { return QJsonDocument::fromVariant(value).toVariant(); }
 
 DeliveryHarness::DeliveryHarness() = default;
 
-DeliveryHarness::~DeliveryHarness()
-{
-    stop();
-}
+DeliveryHarness::~DeliveryHarness() { stop(); }
 
 bool DeliveryHarness::start()
 {
-    m_context = std::make_unique<FakeExperienceContext>(&m_things, m_folder.filePath(QStringLiteral("plavodelivery.sqlite")));
+    m_context = std::make_unique<FakeExperienceContext>(&m_things,
+                                                        m_folder.filePath(QStringLiteral("plavodelivery.sqlite")));
     m_experience = std::make_unique<DeliveryExperience>();
     QString error;
     if (!m_experience->setUp(m_context.get(), &error)) {
@@ -45,10 +40,7 @@ bool DeliveryHarness::restart()
 FakeThingManager *DeliveryHarness::things() { return &m_things; }
 DeliveryExperience *DeliveryHarness::experience() const { return m_experience.get(); }
 
-QSqlDatabase DeliveryHarness::database() const
-{
-    return QSqlDatabase::database(m_context->connectionName(), false);
-}
+QSqlDatabase DeliveryHarness::database() const { return QSqlDatabase::database(m_context->connectionName(), false); }
 
 DeliveryHarness::Reply DeliveryHarness::call(const QString &method, const QVariantMap &params)
 {

@@ -19,7 +19,8 @@ class FakeExperienceContext;
 class DeliveryHarness
 {
 public:
-    struct Reply {
+    struct Reply
+    {
         bool success = false;
         QVariantMap params;
         QString errorMessage;

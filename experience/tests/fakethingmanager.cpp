@@ -33,8 +33,9 @@ ThingClass FakeThingManager::scannerClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass scanner = makeClass(QStringLiteral("Fake scanner"), QStringLiteral("parcelscanner"));
-        scanner.setEventTypes({EventType{QUuid::createUuid(), QStringLiteral("codeScanned"), {QStringLiteral("content")}},
-                               EventType{QUuid::createUuid(), QStringLiteral("lidOpened"), {QStringLiteral("content")}}});
+        scanner.setEventTypes(
+            {EventType{QUuid::createUuid(), QStringLiteral("codeScanned"), {QStringLiteral("content")}},
+             EventType{QUuid::createUuid(), QStringLiteral("lidOpened"), {QStringLiteral("content")}}});
         scanner.setActionTypes({actionType(QStringLiteral("accept")), actionType(QStringLiteral("reject"))});
         return scanner;
     }();
@@ -45,7 +46,8 @@ ThingClass FakeThingManager::notificationClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass device = makeClass(QStringLiteral("Fake notifier"), QStringLiteral("notifications"));
-        device.setActionTypes({actionType(QStringLiteral("notify"), {QStringLiteral("title"), QStringLiteral("body")})});
+        device.setActionTypes(
+            {actionType(QStringLiteral("notify"), {QStringLiteral("title"), QStringLiteral("body")})});
         return device;
     }();
     return thingClass;
@@ -55,7 +57,8 @@ ThingClass FakeThingManager::lampClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass lamp = makeClass(QStringLiteral("Fake lamp"), QStringLiteral("light"));
-        lamp.setEventTypes({EventType{QUuid::createUuid(), QStringLiteral("codeScanned"), {QStringLiteral("content")}}});
+        lamp.setEventTypes(
+            {EventType{QUuid::createUuid(), QStringLiteral("codeScanned"), {QStringLiteral("content")}}});
         lamp.setActionTypes({actionType(QStringLiteral("open")), actionType(QStringLiteral("accept"))});
         return lamp;
     }();

@@ -15,7 +15,8 @@ class FakeThingManager : public ThingManager
 public:
     enum class GateBehaviour { FollowsAtOnce, FollowsLater, Stuck };
 
-    struct ExecutedAction {
+    struct ExecutedAction
+    {
         QUuid thingId;
         QString actionName;
         QVariantMap params;

@@ -67,10 +67,7 @@ void TestDeliveryService::init()
     m_notifier = m_harness->things()->addNotificationDevice()->id();
 }
 
-void TestDeliveryService::cleanup()
-{
-    m_harness.reset();
-}
+void TestDeliveryService::cleanup() { m_harness.reset(); }
 
 // Placeholders in the JSON texts of the data rows: thing ids in several forms.
 QByteArray TestDeliveryService::fill(QByteArray json) const
@@ -101,7 +98,8 @@ QVariant TestDeliveryService::parseJson(const QByteArray &json) const
 QVariantMap TestDeliveryService::deliveryWith(const QByteArray &changes) const
 {
     QVariantMap delivery = parseJson(R"({"name": "Parcel", "trackingCode": "40862157",
-                                         "gateId": "$gate", "scannerId": "$scanner"})").toMap();
+                                         "gateId": "$gate", "scannerId": "$scanner"})")
+                               .toMap();
     const QVariantMap changeMap = parseJson(changes).toMap();
     for (auto it = changeMap.cbegin(); it != changeMap.cend(); ++it) {
         if (it.value().toByteArray() == removeMarker)
@@ -195,51 +193,82 @@ void TestDeliveryService::testRejectedDelivery_data()
     QTest::newRow("gate trailing text") << QByteArray(R"({"gateId": "$gate-0"})") << "delivery.gateId" << gateNotFound;
     QTest::newRow("gate number") << QByteArray(R"({"gateId": 42})") << "delivery.gateId" << gateNotFound;
     QTest::newRow("scanner null") << QByteArray(R"({"scannerId": "$null"})") << "delivery.scannerId" << scannerNotFound;
-    QTest::newRow("scanner list") << QByteArray(R"({"scannerId": ["$scanner"]})") << "delivery.scannerId" << scannerNotFound;
+    QTest::newRow("scanner list") << QByteArray(R"({"scannerId": ["$scanner"]})") << "delivery.scannerId"
+                                  << scannerNotFound;
 
-    QTest::newRow("open duration zero") << QByteArray(R"({"openDuration": 0})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration negative") << QByteArray(R"({"openDuration": -5})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration over a day") << QByteArray(R"({"openDuration": 86401})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration huge") << QByteArray(R"({"openDuration": 1e300})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration fraction") << QByteArray(R"({"openDuration": 1.5})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration text") << QByteArray(R"({"openDuration": "30"})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration boolean") << QByteArray(R"({"openDuration": true})") << "delivery.openDuration" << "";
-    QTest::newRow("open duration null") << QByteArray(R"({"openDuration": null})") << "delivery.openDuration" << "";
+    QTest::newRow("open duration zero") << QByteArray(R"({"openDuration": 0})") << "delivery.openDuration"
+                                        << "";
+    QTest::newRow("open duration negative") << QByteArray(R"({"openDuration": -5})") << "delivery.openDuration"
+                                            << "";
+    QTest::newRow("open duration over a day") << QByteArray(R"({"openDuration": 86401})") << "delivery.openDuration"
+                                              << "";
+    QTest::newRow("open duration huge") << QByteArray(R"({"openDuration": 1e300})") << "delivery.openDuration"
+                                        << "";
+    QTest::newRow("open duration fraction") << QByteArray(R"({"openDuration": 1.5})") << "delivery.openDuration"
+                                            << "";
+    QTest::newRow("open duration text") << QByteArray(R"({"openDuration": "30"})") << "delivery.openDuration"
+                                        << "";
+    QTest::newRow("open duration boolean") << QByteArray(R"({"openDuration": true})") << "delivery.openDuration"
+                                           << "";
+    QTest::newRow("open duration null") << QByteArray(R"({"openDuration": null})") << "delivery.openDuration"
+                                        << "";
 
-    QTest::newRow("calendar not a list") << QByteArray(R"({"calendarItems": {}})") << "delivery.calendarItems" << "";
-    QTest::newRow("calendar item number") << QByteArray(R"({"calendarItems": [5]})") << "delivery.calendarItems[0]" << "";
-    QTest::newRow("calendar item without duration") << QByteArray(R"({"calendarItems": [{"datetime": 1700000000}]})")
-                                                    << "delivery.calendarItems[0].duration" << "";
-    QTest::newRow("calendar item without datetime") << QByteArray(R"({"calendarItems": [{"duration": 60}]})")
-                                                    << "delivery.calendarItems[0].datetime" << "";
+    QTest::newRow("calendar not a list") << QByteArray(R"({"calendarItems": {}})") << "delivery.calendarItems"
+                                         << "";
+    QTest::newRow("calendar item number") << QByteArray(R"({"calendarItems": [5]})") << "delivery.calendarItems[0]"
+                                          << "";
+    QTest::newRow("calendar item without duration")
+        << QByteArray(R"({"calendarItems": [{"datetime": 1700000000}]})") << "delivery.calendarItems[0].duration"
+        << "";
+    QTest::newRow("calendar item without datetime")
+        << QByteArray(R"({"calendarItems": [{"duration": 60}]})") << "delivery.calendarItems[0].datetime"
+        << "";
     QTest::newRow("second item broken") << "{\"calendarItems\": [" + item + R"(, {"datetime": -1, "duration": 60}]})"
-                                        << "delivery.calendarItems[1].datetime" << "";
-    QTest::newRow("datetime beyond 32 bits") << QByteArray(R"({"calendarItems": [{"datetime": 4294967296, "duration": 60}]})")
-                                             << "delivery.calendarItems[0].datetime" << "";
+                                        << "delivery.calendarItems[1].datetime"
+                                        << "";
+    QTest::newRow("datetime beyond 32 bits")
+        << QByteArray(R"({"calendarItems": [{"datetime": 4294967296, "duration": 60}]})")
+        << "delivery.calendarItems[0].datetime"
+        << "";
     QTest::newRow("duration zero") << QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 0}]})")
-                                   << "delivery.calendarItems[0].duration" << "";
-    QTest::newRow("duration fraction") << QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 0.5}]})")
-                                       << "delivery.calendarItems[0].duration" << "";
+                                   << "delivery.calendarItems[0].duration"
+                                   << "";
+    QTest::newRow("duration fraction") << QByteArray(
+        R"({"calendarItems": [{"datetime": 1700000000, "duration": 0.5}]})")
+                                       << "delivery.calendarItems[0].duration"
+                                       << "";
     QTest::newRow("duration huge") << QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 1e20}]})")
-                                   << "delivery.calendarItems[0].duration" << "";
-    QTest::newRow("too many calendar items") << "{\"calendarItems\": " + repeatedJsonList(item, 101) + '}'
-                                             << "delivery.calendarItems" << "";
+                                   << "delivery.calendarItems[0].duration"
+                                   << "";
+    QTest::newRow("too many calendar items")
+        << "{\"calendarItems\": " + repeatedJsonList(item, 101) + '}' << "delivery.calendarItems"
+        << "";
 
-    QTest::newRow("notifications not a list") << QByteArray(R"({"notificationIds": "$notifier"})")
-                                              << "delivery.notificationIds" << "";
+    QTest::newRow("notifications not a list")
+        << QByteArray(R"({"notificationIds": "$notifier"})") << "delivery.notificationIds"
+        << "";
     QTest::newRow("notification broken") << QByteArray(R"({"notificationIds": ["$notifier", "nope"]})")
-                                         << "delivery.notificationIds[1]" << "";
-    QTest::newRow("thousands of notifications") << "{\"notificationIds\": " + repeatedJsonList("\"$notifier\"", 5000) + '}'
-                                                << "delivery.notificationIds" << "";
+                                         << "delivery.notificationIds[1]"
+                                         << "";
+    QTest::newRow("thousands of notifications")
+        << "{\"notificationIds\": " + repeatedJsonList("\"$notifier\"", 5000) + '}' << "delivery.notificationIds"
+        << "";
 
-    QTest::newRow("name number") << QByteArray(R"({"name": 5})") << "delivery.name" << "";
-    QTest::newRow("name null") << QByteArray(R"({"name": null})") << "delivery.name" << "";
-    QTest::newRow("name too long") << "{\"name\": \"" + QByteArray(257, 'x') + "\"}" << "delivery.name" << "";
-    QTest::newRow("tracking code number") << QByteArray(R"({"trackingCode": 40862157})") << "delivery.trackingCode" << "";
+    QTest::newRow("name number") << QByteArray(R"({"name": 5})") << "delivery.name"
+                                 << "";
+    QTest::newRow("name null") << QByteArray(R"({"name": null})") << "delivery.name"
+                               << "";
+    QTest::newRow("name too long") << "{\"name\": \"" + QByteArray(257, 'x') + "\"}"
+                                   << "delivery.name"
+                                   << "";
+    QTest::newRow("tracking code number") << QByteArray(R"({"trackingCode": 40862157})") << "delivery.trackingCode"
+                                          << "";
     QTest::newRow("tracking code too long") << "{\"trackingCode\": \"" + QByteArray(129, '7') + "\"}"
-                                            << "delivery.trackingCode" << "";
-    QTest::newRow("tracking code broken surrogate") << QByteArray(R"({"trackingCode": "4086\ud8002157"})")
-                                                    << "delivery.trackingCode" << "";
+                                            << "delivery.trackingCode"
+                                            << "";
+    QTest::newRow("tracking code broken surrogate")
+        << QByteArray(R"({"trackingCode": "4086\ud8002157"})") << "delivery.trackingCode"
+        << "";
 }
 
 void TestDeliveryService::testRejectedDelivery()
@@ -269,28 +298,30 @@ void TestDeliveryService::testDeliveryErrors_data()
     QTest::newRow("empty code") << QByteArray(R"({"trackingCode": ""})") << "DeliveryErrorInvalidTrackingCode";
     QTest::newRow("blank code") << QByteArray(R"({"trackingCode": "   "})") << "DeliveryErrorInvalidTrackingCode";
     QTest::newRow("no code") << QByteArray(R"({"trackingCode": "$remove"})") << "DeliveryErrorInvalidTrackingCode";
-    QTest::newRow("code without letters or digits") << QByteArray(R"({"trackingCode": "- / -"})")
-                                                    << "DeliveryErrorInvalidTrackingCode";
+    QTest::newRow("code without letters or digits")
+        << QByteArray(R"({"trackingCode": "- / -"})") << "DeliveryErrorInvalidTrackingCode";
     QTest::newRow("unknown gate") << QByteArray(R"({"gateId": "$unknown"})") << "DeliveryErrorGateNotFound";
     QTest::newRow("gate is a scanner") << QByteArray(R"({"gateId": "$scanner"})") << "DeliveryErrorGateNotFound";
     QTest::newRow("unknown scanner") << QByteArray(R"({"scannerId": "$unknown"})") << "DeliveryErrorScannerNotFound";
     QTest::newRow("scanner is the gate") << QByteArray(R"({"scannerId": "$gate"})") << "DeliveryErrorScannerNotFound";
     QTest::newRow("unknown notifier") << QByteArray(R"({"notificationIds": ["$unknown"]})")
                                       << "DeliveryErrorNotificationDeviceNotFound";
-    QTest::newRow("valid and unknown notifier") << QByteArray(R"({"notificationIds": ["$notifier", "$unknown"]})")
-                                                << "DeliveryErrorNotificationDeviceNotFound";
+    QTest::newRow("valid and unknown notifier")
+        << QByteArray(R"({"notificationIds": ["$notifier", "$unknown"]})") << "DeliveryErrorNotificationDeviceNotFound";
     QTest::newRow("null notifier") << QByteArray(R"({"notificationIds": ["$null"]})")
                                    << "DeliveryErrorNotificationDeviceNotFound";
-    QTest::newRow("notifier is the gate") << QByteArray(R"({"notificationIds": ["$gate"]})")
-                                          << "DeliveryErrorNotificationDeviceNotFound";
+    QTest::newRow("notifier is the gate")
+        << QByteArray(R"({"notificationIds": ["$gate"]})") << "DeliveryErrorNotificationDeviceNotFound";
 
-    QTest::newRow("name before code") << QByteArray(R"({"name": "", "trackingCode": ""})") << "DeliveryErrorInvalidName";
+    QTest::newRow("name before code") << QByteArray(R"({"name": "", "trackingCode": ""})")
+                                      << "DeliveryErrorInvalidName";
     QTest::newRow("code before gate") << QByteArray(R"({"trackingCode": "", "gateId": "$unknown"})")
                                       << "DeliveryErrorInvalidTrackingCode";
     QTest::newRow("gate before scanner") << QByteArray(R"({"gateId": "$unknown", "scannerId": "$unknown"})")
                                          << "DeliveryErrorGateNotFound";
-    QTest::newRow("scanner before notifier") << QByteArray(R"({"scannerId": "$unknown", "notificationIds": ["$unknown"]})")
-                                             << "DeliveryErrorScannerNotFound";
+    QTest::newRow("scanner before notifier")
+        << QByteArray(R"({"scannerId": "$unknown", "notificationIds": ["$unknown"]})")
+        << "DeliveryErrorScannerNotFound";
 }
 
 void TestDeliveryService::testDeliveryErrors()
@@ -310,7 +341,8 @@ void TestDeliveryService::testListedRecord_data()
     QTest::addColumn<QByteArray>("changes");
     QTest::addColumn<QByteArray>("expected");
 
-    const QByteArray minimal = R"({"name": "Parcel", "trackingCode": "40862157", "gateId": "$gate", "scannerId": "$scanner"})";
+    const QByteArray minimal =
+        R"({"name": "Parcel", "trackingCode": "40862157", "gateId": "$gate", "scannerId": "$scanner"})";
 
     QTest::newRow("minimal") << QByteArray("{}") << minimal;
     QTest::newRow("with notifier")
@@ -491,7 +523,8 @@ void TestDeliveryService::testFailedWritesChangeNothing()
 
     reply = m_harness->call(QStringLiteral("RemoveDelivery"), {{QStringLiteral("deliveryId"), kept}});
     QVERIFY(!reply.success);
-    QVERIFY2(reply.errorMessage.contains(QLatin1String("PlavoDelivery.RemoveDelivery")), qPrintable(reply.errorMessage));
+    QVERIFY2(reply.errorMessage.contains(QLatin1String("PlavoDelivery.RemoveDelivery")),
+             qPrintable(reply.errorMessage));
 
     QString error;
     QVERIFY(!m_harness->experience()->store()->markDelivered(QUuid(kept), 1700000000, &error));

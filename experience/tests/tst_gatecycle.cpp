@@ -60,10 +60,7 @@ void TestGateCycle::init()
     m_secondNotifier = m_things->addNotificationDevice()->id();
 }
 
-void TestGateCycle::cleanup()
-{
-    m_harness.reset();
-}
+void TestGateCycle::cleanup() { m_harness.reset(); }
 
 QString TestGateCycle::addDelivery(const QString &trackingCode, const QVariantMap &extra)
 {
@@ -82,15 +79,11 @@ QString TestGateCycle::addDelivery(const QString &trackingCode, const QVariantMa
 
 bool TestGateCycle::waitUntilDelivered(const QString &deliveryId, int timeout)
 {
-    return QTest::qWaitFor([&] {
-        return m_harness->deliveryRecord(deliveryId).value(QStringLiteral("delivered")).toBool();
-    }, timeout);
+    return QTest::qWaitFor(
+        [&] { return m_harness->deliveryRecord(deliveryId).value(QStringLiteral("delivered")).toBool(); }, timeout);
 }
 
-QStringList TestGateCycle::actions(const QUuid &thingId) const
-{
-    return m_things->actionNames(thingId);
-}
+QStringList TestGateCycle::actions(const QUuid &thingId) const { return m_things->actionNames(thingId); }
 
 qint64 TestGateCycle::lastActionTime(const QUuid &thingId, const QString &actionName) const
 {
@@ -159,12 +152,18 @@ void TestGateCycle::testRefusedScan_data()
     const QVariantList future{QVariantMap{{QStringLiteral("datetime"), now + 60}, {QStringLiteral("duration"), 120}}};
     const QVariantList past{QVariantMap{{QStringLiteral("datetime"), now - 180}, {QStringLiteral("duration"), 120}}};
 
-    QTest::newRow("wrong code") << "5807" << "5808" << open << false;
-    QTest::newRow("short code inside a barcode") << "5807" << "0061527058070004" << QVariantList() << false;
-    QTest::newRow("dash instead of letter") << "1-84106K3971240516" << "1Z84106K3971240516" << open << false;
-    QTest::newRow("window not begun") << "5807" << "5807" << future << false;
-    QTest::newRow("window over") << "5807" << "5807" << past << false;
-    QTest::newRow("another scanner's delivery") << "5807" << "5807" << QVariantList() << true;
+    QTest::newRow("wrong code") << "5807"
+                                << "5808" << open << false;
+    QTest::newRow("short code inside a barcode") << "5807"
+                                                 << "0061527058070004" << QVariantList() << false;
+    QTest::newRow("dash instead of letter") << "1-84106K3971240516"
+                                            << "1Z84106K3971240516" << open << false;
+    QTest::newRow("window not begun") << "5807"
+                                      << "5807" << future << false;
+    QTest::newRow("window over") << "5807"
+                                 << "5807" << past << false;
+    QTest::newRow("another scanner's delivery") << "5807"
+                                                << "5807" << QVariantList() << true;
 }
 
 void TestGateCycle::testRefusedScan()
@@ -217,7 +216,8 @@ void TestGateCycle::testGateConfirmsLater()
     QVERIFY(waitUntilDelivered(deliveryId));
     const qint64 closedAt = QDateTime::currentMSecsSinceEpoch();
     QCOMPARE(m_things->gateState(m_gate), QStringLiteral("closed"));
-    const qint64 deliveredTimestamp = m_harness->deliveryRecord(deliveryId).value(QStringLiteral("deliveredTimestamp")).toLongLong();
+    const qint64 deliveredTimestamp =
+        m_harness->deliveryRecord(deliveryId).value(QStringLiteral("deliveredTimestamp")).toLongLong();
     QVERIFY(deliveredTimestamp * 1000 >= lastActionTime(m_gate, QStringLiteral("close")) + 200);
     QVERIFY(deliveredTimestamp * 1000 < closedAt + 1000);
 }

@@ -34,7 +34,8 @@ void TestVariantParser::testToUuid_data()
     QTest::newRow("opening brace only") << text(QLatin1Char('{') + sample) << false << QUuid();
     QTest::newRow("closing brace only") << text(sample + QLatin1Char('}')) << false << QUuid();
     QTest::newRow("braces swapped") << text(QLatin1Char('}') + sample + QLatin1Char('{')) << false << QUuid();
-    QTest::newRow("brace and trailing text") << text(QLatin1Char('{') + sample + QStringLiteral("x")) << false << QUuid();
+    QTest::newRow("brace and trailing text")
+        << text(QLatin1Char('{') + sample + QStringLiteral("x")) << false << QUuid();
     QTest::newRow("38 characters, no braces") << text(QStringLiteral("((") + sample) << false << QUuid();
     QTest::newRow("trailing line feed") << text(sample + QLatin1Char('\n')) << false << QUuid();
     QTest::newRow("leading space") << text(QLatin1Char(' ') + sample) << false << QUuid();

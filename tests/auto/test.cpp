@@ -21,27 +21,20 @@ const qint64 connectionBoundMs = 60000;
 
 bool isMockThingClass(const QUuid &thingClassId)
 {
-    return thingClassId == QUuid(gateThingClassId)
-            || thingClassId == QUuid(scannerThingClassId)
-            || thingClassId == QUuid(notificationDeviceThingClassId);
+    return thingClassId == QUuid(gateThingClassId) || thingClassId == QUuid(scannerThingClassId)
+           || thingClassId == QUuid(notificationDeviceThingClassId);
 }
 
 } // namespace
 
-Test::Test(QObject *parent) :
-    QObject(parent)
+Test::Test(QObject *parent)
+    : QObject(parent)
 {
 }
 
-void Test::initTestCase()
-{
-    startDaemon();
-}
+void Test::initTestCase() { startDaemon(); }
 
-void Test::cleanupTestCase()
-{
-    stopDaemon();
-}
+void Test::cleanupTestCase() { stopDaemon(); }
 
 void Test::init()
 {
@@ -91,20 +84,18 @@ void Test::launchDaemon()
     m_process->setProcessEnvironment(env);
     qDebug() << "PATH:" << env.value("PATH");
 
-    const QStringList arguments = {"-n", "-d", "ThingManager", "-d", "Experiences",
-                                   "-d", "PlavoExperience", "-d", "DeliveryMocks"};
+    const QStringList arguments = {"-n", "-d",           "ThingManager", "-d", "Experiences", "-d", "PlavoExperience",
+                                   "-d", "DeliveryMocks"};
     m_process->start("korvud", arguments, QIODevice::ReadWrite);
     m_process->waitForStarted(30000);
 
     // The handlers capture the process itself: after stopDaemon has cleared
     // m_process, the kill of this process is still logged.
     QProcess *process = m_process;
-    connect(process, &QProcess::stateChanged, this, [](QProcess::ProcessState state) {
-        qWarning() << "Korvu state changed:" << state;
-    });
-    connect(process, &QProcess::errorOccurred, this, [](QProcess::ProcessError error) {
-        qWarning() << "Process error:" << error;
-    });
+    connect(process, &QProcess::stateChanged, this,
+            [](QProcess::ProcessState state) { qWarning() << "Korvu state changed:" << state; });
+    connect(process, &QProcess::errorOccurred, this,
+            [](QProcess::ProcessError error) { qWarning() << "Process error:" << error; });
     connect(process, &QProcess::readyRead, this, [process]() {
         const QList<QByteArray> lines = process->readAll().trimmed().split('\n');
         for (const QByteArray &line : lines)
@@ -126,13 +117,9 @@ bool Test::attemptConnection()
 {
     m_socket = new QTcpSocket(this);
     QSignalSpy spy(m_socket, &QTcpSocket::connected);
-    connect(m_socket, &QTcpSocket::connected, this, []() {
-        qDebug() << "Connected to korvu";
-    });
+    connect(m_socket, &QTcpSocket::connected, this, []() { qDebug() << "Connected to korvu"; });
     connect(m_socket, QOverload<QAbstractSocket::SocketError>::of(&QAbstractSocket::error), this,
-            [](QAbstractSocket::SocketError socketError) {
-        qWarning() << "Error connecting to korvu" << socketError;
-    });
+            [](QAbstractSocket::SocketError socketError) { qWarning() << "Error connecting to korvu" << socketError; });
     m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), 2222, QIODevice::ReadWrite);
     spy.wait(1000);
     if (spy.isEmpty()) {
@@ -156,7 +143,8 @@ void Test::verifyHandshake()
     QVERIFY2(reply.toMap().value("params").toMap().value("experiences").toList().contains(experienceDefinition),
              QString("PlavoDelivery 0.2 experience plugins not loaded!\n%1").arg(jsonText(reply)).toUtf8());
     QVERIFY2(reply.toMap().value("params").toMap().value("authenticationRequired").toBool() == false,
-             "Korvu is configured to require authentication on port 2222. This test requires an unauthenticated connection.");
+             "Korvu is configured to require authentication on port 2222. This test requires an unauthenticated "
+             "connection.");
 }
 
 QVariant Test::requestAndWait(const QString &method, const QVariantMap &params)
@@ -180,20 +168,11 @@ QVariant Test::requestAndWait(const QString &method, const QVariantMap &params)
     return QJsonDocument::fromJson(data).toVariant();
 }
 
-QUuid Test::createGate()
-{
-    return addMockThing(gateThingClassId, "Gate");
-}
+QUuid Test::createGate() { return addMockThing(gateThingClassId, "Gate"); }
 
-QUuid Test::createScanner()
-{
-    return addMockThing(scannerThingClassId, "Scanner");
-}
+QUuid Test::createScanner() { return addMockThing(scannerThingClassId, "Scanner"); }
 
-QUuid Test::createNotificationDevice()
-{
-    return addMockThing(notificationDeviceThingClassId, "Notification Device");
-}
+QUuid Test::createNotificationDevice() { return addMockThing(notificationDeviceThingClassId, "Notification Device"); }
 
 QUuid Test::addMockThing(const QString &thingClassId, const QString &name)
 {
@@ -229,7 +208,4 @@ void Test::removeMockThings()
     }
 }
 
-QString Test::jsonText(const QVariant &value)
-{
-    return QString::fromUtf8(QJsonDocument::fromVariant(value).toJson());
-}
+QString Test::jsonText(const QVariant &value) { return QString::fromUtf8(QJsonDocument::fromVariant(value).toJson()); }

@@ -4,10 +4,7 @@
 
 using namespace DeliveryMocksIds;
 
-QList<ThingClass> DeliveryMocksClasses::all()
-{
-    return {garageGate(), parcelScanner(), notificationDevice()};
-}
+QList<ThingClass> DeliveryMocksClasses::all() { return {garageGate(), parcelScanner(), notificationDevice()}; }
 
 ThingClass DeliveryMocksClasses::find(const QUuid &thingClassId)
 {
@@ -52,7 +49,8 @@ ThingClass DeliveryMocksClasses::notificationDevice()
     ThingClass thingClass(notificationDeviceThingClassId, QStringLiteral("Notification device"));
     thingClass.setInterfaces({QStringLiteral("notifications")});
     thingClass.setActionTypes({
-        ActionType{notificationDeviceNotifyActionTypeId, QStringLiteral("notify"),
+        ActionType{notificationDeviceNotifyActionTypeId,
+                   QStringLiteral("notify"),
                    {QStringLiteral("title"), QStringLiteral("body")}},
     });
     return thingClass;

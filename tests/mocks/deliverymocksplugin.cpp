@@ -15,10 +15,7 @@ DeliveryMocksPlugin::~DeliveryMocksPlugin() = default;
 
 QString DeliveryMocksPlugin::pluginName() const { return QStringLiteral("DeliveryMocks"); }
 
-QList<ThingClass> DeliveryMocksPlugin::thingClasses() const
-{
-    return DeliveryMocksClasses::all();
-}
+QList<ThingClass> DeliveryMocksPlugin::thingClasses() const { return DeliveryMocksClasses::all(); }
 
 Korvu::ThingError DeliveryMocksPlugin::setupThing(Thing *thing)
 {
@@ -32,13 +29,15 @@ Korvu::ThingError DeliveryMocksPlugin::setupThing(Thing *thing)
     auto device = new MockDevice(thing, this);
     QString errorMessage;
     if (!device->start(port, &errorMessage)) {
-        qCWarning(dcDeliveryMocks).noquote() << "Cannot set up" << LogText::shortened(thing->name()) << thing->id().toString()
-                                             << "- port" << port << "is not available:" << errorMessage;
+        qCWarning(dcDeliveryMocks).noquote()
+            << "Cannot set up" << LogText::shortened(thing->name()) << thing->id().toString() << "- port" << port
+            << "is not available:" << errorMessage;
         delete device;
         return Korvu::ThingErrorHardwareNotAvailable;
     }
     m_devices.insert(thing->id(), device);
-    qCDebug(dcDeliveryMocks).noquote() << "Set up" << LogText::shortened(thing->name()) << thing->id().toString() << "on port" << port;
+    qCDebug(dcDeliveryMocks).noquote() << "Set up" << LogText::shortened(thing->name()) << thing->id().toString()
+                                       << "on port" << port;
     return Korvu::ThingErrorNoError;
 }
 
@@ -51,7 +50,8 @@ void DeliveryMocksPlugin::thingRemoved(Thing *thing)
 Korvu::ThingError DeliveryMocksPlugin::executeAction(Thing *thing, const Action &action)
 {
     if (!thing->thingClass().hasActionType(action.actionTypeId)) {
-        qCDebug(dcDeliveryMocks).noquote() << LogText::shortened(thing->name()) << "has no action type" << action.actionTypeId.toString();
+        qCDebug(dcDeliveryMocks).noquote()
+            << LogText::shortened(thing->name()) << "has no action type" << action.actionTypeId.toString();
         return Korvu::ThingErrorActionTypeNotFound;
     }
     MockDevice *device = m_devices.value(thing->id());

@@ -13,7 +13,8 @@ constexpr qint64 maxPendingOutput = 256 * 1024;
 
 } // namespace
 
-HttpConnection::HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, const Timeouts &timeouts, QObject *parent)
+HttpConnection::HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, const Timeouts &timeouts,
+                               QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_dispatcher(dispatcher)
@@ -68,7 +69,8 @@ void HttpConnection::processIncoming()
 // Returns false when the connection is closing.
 bool HttpConnection::parsePending()
 {
-    const size_t parsed = http_parser_execute(&m_parser, parserSettings(), m_pending.constData(), size_t(m_pending.size()));
+    const size_t parsed = http_parser_execute(&m_parser, parserSettings(), m_pending.constData(),
+                                              size_t(m_pending.size()));
     m_pending.remove(0, int(parsed));
 
     const http_errno error = HTTP_PARSER_ERRNO(&m_parser);
@@ -174,10 +176,7 @@ void HttpConnection::handleTimeout()
     }
 }
 
-bool HttpConnection::isWriteBacklogged() const
-{
-    return m_socket->bytesToWrite() > maxPendingOutput;
-}
+bool HttpConnection::isWriteBacklogged() const { return m_socket->bytesToWrite() > maxPendingOutput; }
 
 const http_parser_settings *HttpConnection::parserSettings()
 {
@@ -212,7 +211,8 @@ int HttpConnection::onMessageBegin(http_parser *parser)
 int HttpConnection::onUrl(http_parser *parser, const char *data, size_t length)
 {
     HttpConnection *connection = connectionOf(parser);
-    if (connection->rejectWhenOver(connection->m_request.targetLength() + int(length), maxTargetLength, HTTP_STATUS_URI_TOO_LONG))
+    if (connection->rejectWhenOver(connection->m_request.targetLength() + int(length), maxTargetLength,
+                                   HTTP_STATUS_URI_TOO_LONG))
         return -1;
     connection->m_request.appendToTarget(data, int(length));
     return 0;
@@ -222,7 +222,8 @@ int HttpConnection::onHeaderField(http_parser *parser, const char *data, size_t 
 {
     HttpConnection *connection = connectionOf(parser);
     connection->m_headerBytes += int(length);
-    if (connection->rejectWhenOver(connection->m_headerBytes, maxHeaderBytes, HTTP_STATUS_REQUEST_HEADER_FIELDS_TOO_LARGE))
+    if (connection->rejectWhenOver(connection->m_headerBytes, maxHeaderBytes,
+                                   HTTP_STATUS_REQUEST_HEADER_FIELDS_TOO_LARGE))
         return -1;
     connection->m_request.appendToHeaderName(data, int(length));
     return 0;
@@ -232,7 +233,8 @@ int HttpConnection::onHeaderValue(http_parser *parser, const char *data, size_t 
 {
     HttpConnection *connection = connectionOf(parser);
     connection->m_headerBytes += int(length);
-    if (connection->rejectWhenOver(connection->m_headerBytes, maxHeaderBytes, HTTP_STATUS_REQUEST_HEADER_FIELDS_TOO_LARGE))
+    if (connection->rejectWhenOver(connection->m_headerBytes, maxHeaderBytes,
+                                   HTTP_STATUS_REQUEST_HEADER_FIELDS_TOO_LARGE))
         return -1;
     connection->m_request.appendToHeaderValue(data, int(length));
     return 0;
@@ -241,7 +243,8 @@ int HttpConnection::onHeaderValue(http_parser *parser, const char *data, size_t 
 int HttpConnection::onBody(http_parser *parser, const char *data, size_t length)
 {
     HttpConnection *connection = connectionOf(parser);
-    if (connection->rejectWhenOver(connection->m_request.body().size() + int(length), maxBodyLength, HTTP_STATUS_PAYLOAD_TOO_LARGE))
+    if (connection->rejectWhenOver(connection->m_request.body().size() + int(length), maxBodyLength,
+                                   HTTP_STATUS_PAYLOAD_TOO_LARGE))
         return -1;
     connection->m_request.appendToBody(data, int(length));
     return 0;

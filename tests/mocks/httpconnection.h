@@ -41,10 +41,10 @@ public:
     };
 
     enum class Phase {
-        Idle,      // waiting for the first byte of a request
+        Idle, // waiting for the first byte of a request
         Receiving, // a request has begun but not yet arrived whole
-        Handling,  // a request is being answered
-        Closing,   // the last reply is going out, or the connection is gone
+        Handling, // a request is being answered
+        Closing, // the last reply is going out, or the connection is gone
     };
     Q_ENUM(Phase)
 
@@ -53,7 +53,8 @@ public:
     static constexpr int maxBodyLength = 64 * 1024;
 
     // Takes ownership of the connected socket.
-    HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, const Timeouts &timeouts, QObject *parent = nullptr);
+    HttpConnection(QTcpSocket *socket, const Dispatcher &dispatcher, const Timeouts &timeouts,
+                   QObject *parent = nullptr);
     ~HttpConnection() override;
 
     Phase phase() const;

@@ -10,10 +10,7 @@ void HttpRequest::setMethod(const QByteArray &method) { m_method = method; }
 QByteArray HttpRequest::target() const { return m_target; }
 int HttpRequest::targetLength() const { return m_target.size(); }
 
-void HttpRequest::appendToTarget(const char *data, int length)
-{
-    m_target.append(data, length);
-}
+void HttpRequest::appendToTarget(const char *data, int length) { m_target.append(data, length); }
 
 bool HttpRequest::parseTarget()
 {
@@ -59,10 +56,7 @@ void HttpRequest::appendToHeaderValue(const char *data, int length)
 
 QByteArray HttpRequest::body() const { return m_body; }
 
-void HttpRequest::appendToBody(const char *data, int length)
-{
-    m_body.append(data, length);
-}
+void HttpRequest::appendToBody(const char *data, int length) { m_body.append(data, length); }
 
 bool HttpRequest::keepAlive() const { return m_keepAlive; }
 void HttpRequest::setKeepAlive(bool keepAlive) { m_keepAlive = keepAlive; }

@@ -33,20 +33,11 @@ HttpServer::HttpServer(QObject *parent)
     connect(m_server, &QTcpServer::newConnection, this, &HttpServer::acceptConnections);
 }
 
-HttpServer::~HttpServer()
-{
-    close();
-}
+HttpServer::~HttpServer() { close(); }
 
-void HttpServer::addRoute(const QString &path, const Handler &handler)
-{
-    m_routes.insert(path, handler);
-}
+void HttpServer::addRoute(const QString &path, const Handler &handler) { m_routes.insert(path, handler); }
 
-void HttpServer::setTimeouts(const HttpConnection::Timeouts &timeouts)
-{
-    m_timeouts = timeouts;
-}
+void HttpServer::setTimeouts(const HttpConnection::Timeouts &timeouts) { m_timeouts = timeouts; }
 
 bool HttpServer::listen(quint16 port)
 {
@@ -74,12 +65,14 @@ void HttpServer::acceptConnections()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         if (m_connections.count() >= maxConnections && !makeRoom()) {
-            qCWarning(dcDeliveryMocks) << "HTTP server on port" << m_port << "refuses a connection: every connection is busy";
+            qCWarning(dcDeliveryMocks) << "HTTP server on port" << m_port
+                                       << "refuses a connection: every connection is busy";
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        auto connection = new HttpConnection(socket, [this](const HttpRequest &request) { return dispatch(request); }, m_timeouts, this);
+        auto connection = new HttpConnection(
+            socket, [this](const HttpRequest &request) { return dispatch(request); }, m_timeouts, this);
         m_connections.insert(connection);
         connect(connection, &HttpConnection::closed, this, [this, connection] { m_connections.remove(connection); });
     }
@@ -91,8 +84,8 @@ bool HttpServer::makeRoom()
     HttpConnection *victim = evictionCandidate();
     if (!victim)
         return false;
-    qCDebug(dcDeliveryMocks) << "HTTP server on port" << m_port << "is full, dropping a connection"
-                             << victim->phase() << "for" << victim->phaseStarted().elapsed() << "ms";
+    qCDebug(dcDeliveryMocks) << "HTTP server on port" << m_port << "is full, dropping a connection" << victim->phase()
+                             << "for" << victim->phaseStarted().elapsed() << "ms";
     victim->abort();
     m_connections.remove(victim);
     return true;
@@ -128,7 +121,7 @@ HttpResponse HttpServer::dispatch(const HttpRequest &request) const
             response.addHeader("Allow", "GET");
         }
     }
-    qCDebug(dcDeliveryMocks).noquote() << "HTTP" << m_port << request.method()
-                                       << LogText::shortened(request.target()) << "->" << response.statusCode();
+    qCDebug(dcDeliveryMocks).noquote() << "HTTP" << m_port << request.method() << LogText::shortened(request.target())
+                                       << "->" << response.statusCode();
     return response;
 }

@@ -29,20 +29,11 @@ bool MockDevice::start(quint16 port, QString *errorMessage)
     return false;
 }
 
-void MockDevice::stop()
-{
-    m_server->close();
-}
+void MockDevice::stop() { m_server->close(); }
 
-void MockDevice::recordAction(const Action &action)
-{
-    m_actionHistory.append(action.actionTypeId);
-}
+void MockDevice::recordAction(const Action &action) { m_actionHistory.append(action.actionTypeId); }
 
-QList<QUuid> MockDevice::actionHistory() const
-{
-    return m_actionHistory;
-}
+QList<QUuid> MockDevice::actionHistory() const { return m_actionHistory; }
 
 HttpResponse MockDevice::handleActionHistory(const HttpRequest &request) const
 {

@@ -24,11 +24,14 @@ const QString valid = QStringLiteral("valid name, valid gate, valid scanner, val
 const QString withNotification = QStringLiteral("with notification");
 const QString withBadNotification = QStringLiteral("with bad notification");
 
-const QString availabilityMessage = QStringLiteral("PlavoDelivery.Status is not what it should be.\nExpected: %1\nGot: %2");
+const QString availabilityMessage = QStringLiteral(
+    "PlavoDelivery.Status is not what it should be.\nExpected: %1\nGot: %2");
 const QString addResultMessage = QStringLiteral("Unexpected result adding delivery:\nExpected: %1\nGot: %2");
 const QString addErrorMessage = QStringLiteral("Unexpected delivery error.\nExpected: %1\nGot: %2");
-const QString addedRecordMessage = QStringLiteral("Delivery not matching after AddDelivery and GetDeliveries.\nExpected: %1\nGot: %2");
-const QString notFoundMessage = QStringLiteral("Delivery {de11ce00-0000-4000-8000-000000000001} not found in GetDeliveries reply:\n%1");
+const QString addedRecordMessage = QStringLiteral(
+    "Delivery not matching after AddDelivery and GetDeliveries.\nExpected: %1\nGot: %2");
+const QString notFoundMessage = QStringLiteral(
+    "Delivery {de11ce00-0000-4000-8000-000000000001} not found in GetDeliveries reply:\n%1");
 
 // A reply as the scripted daemon sends it, with its id left open.
 QString reply(const QString &status, const QString &params)
@@ -39,13 +42,16 @@ QString reply(const QString &status, const QString &params)
 // The record testAddDelivery's valid row adds, in compact JSON.
 QString addedRecord(const QString &extraMembers = QString())
 {
-    return QStringLiteral(R"({"createdTimestamp":"<<N>>","delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001",
+    return QStringLiteral(
+               R"({"createdTimestamp":"<<N>>","delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001",
         "id":"de11ce00-0000-4000-8000-000000000001","name":"Delivery",
-        "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"864"%1})").arg(extraMembers);
+        "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"864"%1})")
+        .arg(extraMembers);
 }
 
 // The record testRemoveDelivery adds.
-const char removalRecord[] = R"({"createdTimestamp":"<<N>>","delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001",
+const char removalRecord[] =
+    R"({"createdTimestamp":"<<N>>","delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001",
     "id":"de11ce00-0000-4000-8000-000000000001","name":"Del",
     "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"5807"})";
 
@@ -55,7 +61,8 @@ QString persistedRecord(int duration = 60)
     return QStringLiteral(R"({"calendarItems":[{"datetime":"<<N>>","duration":%1}],"createdTimestamp":"<<N>>",
         "delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001","id":"de11ce00-0000-4000-8000-000000000001",
         "name":"Delivery","notificationIds":["7e1e0000-0000-4000-8000-000000000003"],
-        "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"46190"})").arg(duration);
+        "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"46190"})")
+        .arg(duration);
 }
 
 } // namespace
@@ -64,95 +71,114 @@ QList<SelfTestCase> SelfTestCases::availability()
 {
     return {
         SelfTestCase("unavailable with gate and scanner fails that row only", "status-never-available.json")
-                .runs(testAvailable)
-                .failsVerify(testAvailable, "gate, scanner", SuiteTexts::availableAsExpected,
-                             availabilityMessage.arg("1", reply("success", R"({"available":false})"))),
+            .runs(testAvailable)
+            .failsVerify(testAvailable, "gate, scanner", SuiteTexts::availableAsExpected,
+                         availabilityMessage.arg("1", reply("success", R"({"available":false})"))),
 
         SelfTestCase("available without a gate fails both rows without one", "status-always-available.json")
-                .runs(testAvailable)
-                .failsVerify(testAvailable, "No gate, no scanner", SuiteTexts::availableAsExpected,
-                             availabilityMessage.arg("0", reply("success", R"({"available":true})")))
-                .failsVerify(testAvailable, "No gate, scanner", SuiteTexts::availableAsExpected,
-                             availabilityMessage.arg("0", reply("success", R"({"available":true})"))),
+            .runs(testAvailable)
+            .failsVerify(testAvailable, "No gate, no scanner", SuiteTexts::availableAsExpected,
+                         availabilityMessage.arg("0", reply("success", R"({"available":true})")))
+            .failsVerify(testAvailable, "No gate, scanner", SuiteTexts::availableAsExpected,
+                         availabilityMessage.arg("0", reply("success", R"({"available":true})"))),
 
         SelfTestCase("a reply without params reads as unavailable", "status-without-params.json")
-                .runs(testAvailable)
-                .failsVerify(testAvailable, "gate, scanner", SuiteTexts::availableAsExpected,
-                             availabilityMessage.arg("1", json(R"({"id":"<<N>>","status":"success"})"))),
+            .runs(testAvailable)
+            .failsVerify(testAvailable, "gate, scanner", SuiteTexts::availableAsExpected,
+                         availabilityMessage.arg("1", json(R"({"id":"<<N>>","status":"success"})"))),
     };
 }
 
 QList<SelfTestCase> SelfTestCases::addDelivery()
 {
     return {
-        SelfTestCase("an empty name accepted without error fails the error check", "add-error-replaced-by-no-error.json")
-                .runs(testAddDelivery, invalidName)
-                .failsVerify(testAddDelivery, invalidName, SuiteTexts::addErrorAsExpected,
-                             addErrorMessage.arg("DeliveryErrorInvalidName", "DeliveryErrorNoError")),
+        SelfTestCase("an empty name accepted without error fails the error check",
+                     "add-error-replaced-by-no-error.json")
+            .runs(testAddDelivery, invalidName)
+            .failsVerify(testAddDelivery, invalidName, SuiteTexts::addErrorAsExpected,
+                         addErrorMessage.arg("DeliveryErrorInvalidName", "DeliveryErrorNoError")),
 
         SelfTestCase("a null gate id with status success fails the status check", "add-without-gate-succeeds.json")
-                .runs(testAddDelivery, invalidGate)
-                .failsVerify(testAddDelivery, invalidGate, SuiteTexts::addStatusAsExpected,
-                             addResultMessage.arg("error", json(R"({"id":3,"params":{"deliveryError":"DeliveryErrorGateNotFound"},"status":"success"})"))),
+            .runs(testAddDelivery, invalidGate)
+            .failsVerify(
+                testAddDelivery, invalidGate, SuiteTexts::addStatusAsExpected,
+                addResultMessage.arg(
+                    "error",
+                    json(R"({"id":3,"params":{"deliveryError":"DeliveryErrorGateNotFound"},"status":"success"})"))),
 
         SelfTestCase("a null scanner id with status success fails the status check", "add-status-success.json")
-                .runs(testAddDelivery, invalidScanner)
-                .failsVerify(testAddDelivery, invalidScanner, SuiteTexts::addStatusAsExpected,
-                             addResultMessage.arg("error", json(R"({"error":"PlavoDelivery.AddDelivery: parameter \"scannerId\" must be a UUID that is not null",
+            .runs(testAddDelivery, invalidScanner)
+            .failsVerify(
+                testAddDelivery, invalidScanner, SuiteTexts::addStatusAsExpected,
+                addResultMessage.arg(
+                    "error",
+                    json(
+                        R"({"error":"PlavoDelivery.AddDelivery: parameter \"scannerId\" must be a UUID that is not null",
                                                                      "id":"<<N>>","params":{},"status":"success"})"))),
 
-        SelfTestCase("an empty tracking code with another error name fails the error check", "add-wrong-error-name.json")
-                .runs(testAddDelivery, invalidCode)
-                .failsVerify(testAddDelivery, invalidCode, SuiteTexts::addErrorAsExpected,
-                             addErrorMessage.arg("DeliveryErrorInvalidTrackingCode", "DeliveryErrorInvalidName")),
+        SelfTestCase("an empty tracking code with another error name fails the error check",
+                     "add-wrong-error-name.json")
+            .runs(testAddDelivery, invalidCode)
+            .failsVerify(testAddDelivery, invalidCode, SuiteTexts::addErrorAsExpected,
+                         addErrorMessage.arg("DeliveryErrorInvalidTrackingCode", "DeliveryErrorInvalidName")),
 
         SelfTestCase("a valid delivery with status error fails the status check", "add-status-error.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::addStatusAsExpected,
-                             addResultMessage.arg("success", reply("error",
-                                 R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})"))),
+            .runs(testAddDelivery, valid)
+            .failsVerify(
+                testAddDelivery, valid, SuiteTexts::addStatusAsExpected,
+                addResultMessage.arg(
+                    "success",
+                    reply(
+                        "error",
+                        R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})"))),
 
         SelfTestCase("a valid delivery without deliveryId fails the id check", "add-without-delivery-id.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::deliveryIdNotNull, "New deliveryId must not be null"),
+            .runs(testAddDelivery, valid)
+            .failsVerify(testAddDelivery, valid, SuiteTexts::deliveryIdNotNull, "New deliveryId must not be null"),
 
         SelfTestCase("a valid delivery with the all-zero id fails the id check", "add-null-delivery-id.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::deliveryIdNotNull, "New deliveryId must not be null"),
+            .runs(testAddDelivery, valid)
+            .failsVerify(testAddDelivery, valid, SuiteTexts::deliveryIdNotNull, "New deliveryId must not be null"),
 
         SelfTestCase("a valid delivery missing from the listing fails the lookup", "second-listing-empty.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryFound,
-                             "Added delivery not found in GetDeliveries:\n" + reply("success", R"({"deliveries":[]})")),
+            .runs(testAddDelivery, valid)
+            .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryFound,
+                         "Added delivery not found in GetDeliveries:\n" + reply("success", R"({"deliveries":[]})")),
 
         SelfTestCase("a listed record with one key more fails the record equality", "listing-with-extra-key.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryEqual,
-                             addedRecordMessage.arg(json(addedRecord()), json(addedRecord(R"(,"openDuration":30)")))),
+            .runs(testAddDelivery, valid)
+            .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryEqual,
+                         addedRecordMessage.arg(json(addedRecord()), json(addedRecord(R"(,"openDuration":30)")))),
 
         SelfTestCase("a listed record with one key less fails the record equality", "listing-without-name.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryEqual,
-                             addedRecordMessage.arg(json(addedRecord()),
-                                 json(R"({"createdTimestamp":"<<N>>","delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001",
+            .runs(testAddDelivery, valid)
+            .failsVerify(
+                testAddDelivery, valid, SuiteTexts::addedDeliveryEqual,
+                addedRecordMessage.arg(
+                    json(addedRecord()),
+                    json(
+                        R"({"createdTimestamp":"<<N>>","delivered":false,"gateId":"7e1e0000-0000-4000-8000-000000000001",
                                           "id":"de11ce00-0000-4000-8000-000000000001",
                                           "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"864"})"))),
 
-        SelfTestCase("a createdTimestamp one second off fails the record equality", "listing-created-a-second-early.json")
-                .runs(testAddDelivery, valid)
-                .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryEqual,
-                             addedRecordMessage.arg(json(addedRecord()), json(addedRecord()))),
+        SelfTestCase("a createdTimestamp one second off fails the record equality",
+                     "listing-created-a-second-early.json")
+            .runs(testAddDelivery, valid)
+            .failsVerify(testAddDelivery, valid, SuiteTexts::addedDeliveryEqual,
+                         addedRecordMessage.arg(json(addedRecord()), json(addedRecord()))),
 
         SelfTestCase("notification ids listed braced fail the record equality", "listing-braced-notification-ids.json")
-                .runs(testAddDelivery, withNotification)
-                .failsVerify(testAddDelivery, withNotification, SuiteTexts::addedDeliveryEqual,
-                             addedRecordMessage.arg(json(addedRecord(R"(,"notificationIds":["7e1e0000-0000-4000-8000-000000000003"])")),
-                                                    json(addedRecord(R"(,"notificationIds":["{7e1e0000-0000-4000-8000-000000000003}"])")))),
+            .runs(testAddDelivery, withNotification)
+            .failsVerify(testAddDelivery, withNotification, SuiteTexts::addedDeliveryEqual,
+                         addedRecordMessage.arg(
+                             json(addedRecord(R"(,"notificationIds":["7e1e0000-0000-4000-8000-000000000003"])")),
+                             json(addedRecord(R"(,"notificationIds":["{7e1e0000-0000-4000-8000-000000000003}"])")))),
 
-        SelfTestCase("an unknown notification device accepted without error fails the error check", "add-error-replaced-by-no-error.json")
-                .runs(testAddDelivery, withBadNotification)
-                .failsVerify(testAddDelivery, withBadNotification, SuiteTexts::addErrorAsExpected,
-                             addErrorMessage.arg("DeliveryErrorNotificationDeviceNotFound", "DeliveryErrorNoError")),
+        SelfTestCase("an unknown notification device accepted without error fails the error check",
+                     "add-error-replaced-by-no-error.json")
+            .runs(testAddDelivery, withBadNotification)
+            .failsVerify(testAddDelivery, withBadNotification, SuiteTexts::addErrorAsExpected,
+                         addErrorMessage.arg("DeliveryErrorNotificationDeviceNotFound", "DeliveryErrorNoError")),
     };
 }
 
@@ -160,37 +186,41 @@ QList<SelfTestCase> SelfTestCases::getDeliveries()
 {
     return {
         SelfTestCase("an add with status error fails inside the adding loop", "third-add-status-error.json")
-                .runs(testGetDeliveries, "10")
-                .failsVerify(testGetDeliveries, "10", SuiteTexts::resultSuccess,
-                             reply("error", R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000003"})")),
+            .runs(testGetDeliveries, "10")
+            .failsVerify(
+                testGetDeliveries, "10", SuiteTexts::resultSuccess,
+                reply(
+                    "error",
+                    R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000003"})")),
 
         SelfTestCase("an add without deliveryId fails the id check", "add-without-delivery-id.json")
-                .runs(testGetDeliveries, "1")
-                .failsVerify(testGetDeliveries, "1", SuiteTexts::deliveryIdNotNull,
-                             "DeliveryId in result must not be null:\n" + reply("success", R"({"deliveryError":"DeliveryErrorNoError"})")),
+            .runs(testGetDeliveries, "1")
+            .failsVerify(testGetDeliveries, "1", SuiteTexts::deliveryIdNotNull,
+                         "DeliveryId in result must not be null:\n"
+                             + reply("success", R"({"deliveryError":"DeliveryErrorNoError"})")),
 
         SelfTestCase("a listing with status error fails the listing check", "second-listing-status-error.json")
-                .runs(testGetDeliveries, "0")
-                .failsVerify(testGetDeliveries, "0", SuiteTexts::resultSuccess,
-                             "GetDelivieries failed:\n" + reply("error", R"({"deliveries":[]})")),
+            .runs(testGetDeliveries, "0")
+            .failsVerify(testGetDeliveries, "0", SuiteTexts::resultSuccess,
+                         "GetDelivieries failed:\n" + reply("error", R"({"deliveries":[]})")),
 
         SelfTestCase("a listing with one record less fails the count", "second-listing-empty.json")
-                .runs(testGetDeliveries, "1")
-                .failsVerify(testGetDeliveries, "1", SuiteTexts::resultCount,
-                             "Unexpected result count!\nExpected: 1\nGot: 0\n" + reply("success", R"({"deliveries":[]})")),
+            .runs(testGetDeliveries, "1")
+            .failsVerify(testGetDeliveries, "1", SuiteTexts::resultCount,
+                         "Unexpected result count!\nExpected: 1\nGot: 0\n" + reply("success", R"({"deliveries":[]})")),
 
         SelfTestCase("a leftover delivery fails the count", "leftover-delivery.json")
-                .runs(testGetDeliveries, "0")
-                .failsVerify(testGetDeliveries, "0", SuiteTexts::resultCount,
-                             "Unexpected result count!\nExpected: 0\nGot: 1\n"
+            .runs(testGetDeliveries, "0")
+            .failsVerify(testGetDeliveries, "0", SuiteTexts::resultCount,
+                         "Unexpected result count!\nExpected: 0\nGot: 1\n"
                              + reply("success", R"({"deliveries":[{"createdTimestamp":1700000000,"delivered":false,
                                  "gateId":"0a7e0000-0000-4000-8000-000000000001","id":"de11ce00-0000-4000-8000-0000000000f1",
                                  "name":"Leftover","scannerId":"5ca40000-0000-4000-8000-000000000001","trackingCode":"999"}]})")),
 
         SelfTestCase("a listing under another id fails the lookup", "second-listing-other-id.json")
-                .runs(testGetDeliveries, "1")
-                .failsVerify(testGetDeliveries, "1", SuiteTexts::found,
-                             notFoundMessage.arg(json(R"([{"createdTimestamp":"<<N>>","delivered":false,
+            .runs(testGetDeliveries, "1")
+            .failsVerify(testGetDeliveries, "1", SuiteTexts::found,
+                         notFoundMessage.arg(json(R"([{"createdTimestamp":"<<N>>","delivered":false,
                                  "gateId":"7e1e0000-0000-4000-8000-000000000001","id":"de11ce00-0000-4000-8000-0000000000ff",
                                  "name":"Delivery 1","notificationIds":["7e1e0000-0000-4000-8000-000000000003"],
                                  "scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"7310"}])"))),
@@ -202,41 +232,46 @@ QList<SelfTestCase> SelfTestCases::removeDelivery()
     const QString removeMessage = QStringLiteral("Error removing delivery:\n%1");
     return {
         SelfTestCase("V1: an add reply without deliveryId", "add-without-delivery-id.json")
-                .runs(testRemoveDelivery)
-                .failsVerify(testRemoveDelivery, QString(), SuiteTexts::deliveryIdNotNull,
-                             "Error adding delivery:\n" + reply("success", R"({"deliveryError":"DeliveryErrorNoError"})")),
+            .runs(testRemoveDelivery)
+            .failsVerify(testRemoveDelivery, QString(), SuiteTexts::deliveryIdNotNull,
+                         "Error adding delivery:\n" + reply("success", R"({"deliveryError":"DeliveryErrorNoError"})")),
 
         SelfTestCase("V1: an add reply with the all-zero id", "add-null-delivery-id.json")
-                .runs(testRemoveDelivery)
-                .failsVerify(testRemoveDelivery, QString(), SuiteTexts::deliveryIdNotNull,
-                             "Error adding delivery:\n" + reply("success",
-                                 R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"00000000-0000-0000-0000-000000000000"})")),
+            .runs(testRemoveDelivery)
+            .failsVerify(
+                testRemoveDelivery, QString(), SuiteTexts::deliveryIdNotNull,
+                "Error adding delivery:\n"
+                    + reply(
+                        "success",
+                        R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"00000000-0000-0000-0000-000000000000"})")),
 
         SelfTestCase("V1 passes an add reply with status error but a valid id", "add-status-error.json")
-                .runs(testRemoveDelivery),
+            .runs(testRemoveDelivery),
 
         SelfTestCase("V2: the first listing lacks the delivery", "second-listing-empty.json")
-                .runs(testRemoveDelivery)
-                .failsVerify(testRemoveDelivery, QString(), SuiteTexts::addedDeliveryFound, notFoundMessage.arg(json("[]"))),
+            .runs(testRemoveDelivery)
+            .failsVerify(testRemoveDelivery, QString(), SuiteTexts::addedDeliveryFound,
+                         notFoundMessage.arg(json("[]"))),
 
         SelfTestCase("V3: the remove reply has status error", "remove-status-error.json")
-                .runs(testRemoveDelivery)
-                .failsVerify(testRemoveDelivery, QString(), SuiteTexts::resultSuccess,
-                             removeMessage.arg(reply("error", R"({"deliveryError":"DeliveryErrorNoError"})"))),
+            .runs(testRemoveDelivery)
+            .failsVerify(testRemoveDelivery, QString(), SuiteTexts::resultSuccess,
+                         removeMessage.arg(reply("error", R"({"deliveryError":"DeliveryErrorNoError"})"))),
 
         SelfTestCase("V4: the remove reply names an error", "remove-not-found.json")
-                .runs(testRemoveDelivery)
-                .failsVerify(testRemoveDelivery, QString(), SuiteTexts::resultNoError,
-                             removeMessage.arg(reply("success", R"({"deliveryError":"DeliveryErrorDeliveryNotFound"})"))),
+            .runs(testRemoveDelivery)
+            .failsVerify(testRemoveDelivery, QString(), SuiteTexts::resultNoError,
+                         removeMessage.arg(reply("success", R"({"deliveryError":"DeliveryErrorDeliveryNotFound"})"))),
 
         SelfTestCase("V5: the delivery is still listed after its removal", "remove-keeps-delivery.json")
-                .runs(testRemoveDelivery)
-                .failsVerify(testRemoveDelivery, QString(), SuiteTexts::notFound,
-                             "Delivery {de11ce00-0000-4000-8000-000000000001} not disappeared in GetDeliveries after RemoveDelivery:\n"
+            .runs(testRemoveDelivery)
+            .failsVerify(testRemoveDelivery, QString(), SuiteTexts::notFound,
+                         "Delivery {de11ce00-0000-4000-8000-000000000001} not disappeared in GetDeliveries after "
+                         "RemoveDelivery:\n"
                              + json(QStringLiteral("[%1]").arg(removalRecord))),
 
         SelfTestCase("ids match by value: a braced upper-case id is found", "listing-upper-case-id.json")
-                .runs(testRemoveDelivery),
+            .runs(testRemoveDelivery),
     };
 }
 
@@ -245,58 +280,68 @@ QList<SelfTestCase> SelfTestCases::persistence()
     const QString delivery1 = QStringLiteral("{de11ce00-0000-4000-8000-000000000001}");
     return {
         SelfTestCase("P1: the add reply has status error", "add-status-error.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
-                             "Error adding delivery:\n" + reply("error",
-                                 R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})")),
+            .runs(testDeliveryPersistence)
+            .failsVerify(
+                testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
+                "Error adding delivery:\n"
+                    + reply(
+                        "error",
+                        R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})")),
 
         SelfTestCase("P2: a successful add reply without deliveryId", "add-without-delivery-id.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::deliveryIdNotNull, "Delivery ID must not be null"),
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::deliveryIdNotNull,
+                         "Delivery ID must not be null"),
 
         SelfTestCase("P3: the listing before the restart lacks the delivery", "second-listing-empty.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedDeliveryFound,
-                             QStringLiteral("Failed to find delivery %1 in GetDeliveries:\n").arg(delivery1)
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedDeliveryFound,
+                         QStringLiteral("Failed to find delivery %1 in GetDeliveries:\n").arg(delivery1)
                              + reply("success", R"({"deliveries":[]})")),
 
-        SelfTestCase("P3 alone applies before the restart: a listing with status error passes", "listing-before-restart-status-error.json")
-                .runs(testDeliveryPersistence),
+        SelfTestCase("P3 alone applies before the restart: a listing with status error passes",
+                     "listing-before-restart-status-error.json")
+            .runs(testDeliveryPersistence),
 
-        SelfTestCase("P4: the listing after the first restart has status error", "listing-after-restart-status-error.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
-                             "Error getting deliveries:\n" + reply("error", QStringLiteral(R"({"deliveries":[%1]})").arg(persistedRecord()))),
+        SelfTestCase("P4: the listing after the first restart has status error",
+                     "listing-after-restart-status-error.json")
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
+                         "Error getting deliveries:\n"
+                             + reply("error", QStringLiteral(R"({"deliveries":[%1]})").arg(persistedRecord()))),
 
         SelfTestCase("P5: a daemon that forgets everything on restart", "forgets-on-restart.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedAfterRestartFound,
-                             QStringLiteral("Failed to find delivery %1 in GetDeliveries after restart:\n").arg(delivery1)
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedAfterRestartFound,
+                         QStringLiteral("Failed to find delivery %1 in GetDeliveries after restart:\n").arg(delivery1)
                              + reply("success", R"({"deliveries":[]})")),
 
         SelfTestCase("P6: a calendar item changed by the restart", "calendar-changed-by-restart.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedDeliveriesEqual,
-                             QStringLiteral("Delivery not matching after korvu restart.\nExpected: %1\nGot: %2")
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedDeliveriesEqual,
+                         QStringLiteral("Delivery not matching after korvu restart.\nExpected: %1\nGot: %2")
                              .arg(json(persistedRecord()), json(persistedRecord(3600)))),
 
         SelfTestCase("P7: the remove reply names an error", "remove-not-found.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseNoError,
-                             "Error removing delivery:\n" + reply("success", R"({"deliveryError":"DeliveryErrorDeliveryNotFound"})")),
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseNoError,
+                         "Error removing delivery:\n"
+                             + reply("success", R"({"deliveryError":"DeliveryErrorDeliveryNotFound"})")),
 
         SelfTestCase("P7 passes a remove reply without error whatever its status", "remove-status-error.json")
-                .runs(testDeliveryPersistence),
+            .runs(testDeliveryPersistence),
 
-        SelfTestCase("P8: the listing after the second restart has status error", "listing-after-second-restart-status-error.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
-                             "Error getting deliveries:\n" + reply("error", R"({"deliveries":[]})")),
+        SelfTestCase("P8: the listing after the second restart has status error",
+                     "listing-after-second-restart-status-error.json")
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
+                         "Error getting deliveries:\n" + reply("error", R"({"deliveries":[]})")),
 
         SelfTestCase("P9: a removal kept only in memory", "removal-not-persisted.json")
-                .runs(testDeliveryPersistence)
-                .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::notFound,
-                             QStringLiteral("Delivery %1 appeared again in GetDeliveries after removal and restart:\n").arg(delivery1)
+            .runs(testDeliveryPersistence)
+            .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::notFound,
+                         QStringLiteral("Delivery %1 appeared again in GetDeliveries after removal and restart:\n")
+                                 .arg(delivery1)
                              + reply("success", QStringLiteral(R"({"deliveries":[%1]})").arg(persistedRecord()))),
     };
 }

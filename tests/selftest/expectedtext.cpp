@@ -7,7 +7,8 @@ QString ExpectedText::json(const QString &compactJson)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(compactJson.toUtf8(), &error);
     Q_ASSERT_X(error.error == QJsonParseError::NoError, "ExpectedText::json", qPrintable(compactJson));
-    return QString::fromUtf8(document.toJson(QJsonDocument::Indented)).replace(QStringLiteral("\"<<N>>\""), QStringLiteral("<<N>>"));
+    return QString::fromUtf8(document.toJson(QJsonDocument::Indented))
+        .replace(QStringLiteral("\"<<N>>\""), QStringLiteral("<<N>>"));
 }
 
 QString ExpectedText::rpc(const QString &method, const QString &compactParams)

@@ -26,20 +26,22 @@ QString scannerActionMismatch(const QString &actual, const QString &expected)
     const QString actualLabel = QStringLiteral("executedActionTypeId");
     const int width = qMax(actualLabel.size(), expectedExpression.size());
     return QStringLiteral("Compared values are not the same\n   Actual   (%1)%2: %3\n   Expected (%4)%5: %6")
-            .arg(actualLabel, QString(width - actualLabel.size(), ' '), actual,
-                 expectedExpression, QString(width - expectedExpression.size(), ' '), expected);
+        .arg(actualLabel, QString(width - actualLabel.size(), ' '), actual, expectedExpression,
+             QString(width - expectedExpression.size(), ' '), expected);
 }
 
 QString networkErrorMismatch(const QString &error)
 {
     return QStringLiteral("Compared values are not the same\n"
                           "   Actual   (reply->error())        : %1\n"
-                          "   Expected (QNetworkReply::NoError): NoError").arg(error);
+                          "   Expected (QNetworkReply::NoError): NoError")
+        .arg(error);
 }
 
 QString gateMessage(const char *expected, const QString &history)
 {
-    return QStringLiteral("Gate Open action not as expected.\nExpected: %1\nBut action history is: %2").arg(expected, history);
+    return QStringLiteral("Gate Open action not as expected.\nExpected: %1\nBut action history is: %2")
+        .arg(expected, history);
 }
 
 QString notificationMessage(const QString &history)
@@ -47,16 +49,13 @@ QString notificationMessage(const QString &history)
     return QStringLiteral("Notification action not as expected.\nExpected: 1\nBut action history is: %1").arg(history);
 }
 
-QString emptyListingReply()
-{
-    return json(R"({"id":"<<N>>","params":{"deliveries":[]},"status":"success"})");
-}
+QString emptyListingReply() { return json(R"({"id":"<<N>>","params":{"deliveries":[]},"status":"success"})"); }
 
 // The control-port requests of a granted row, scanning code.
 QStringList grantedRowControlRequests(const QString &code)
 {
-    return { http(6656, "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-e50c39dbb8bf&content=" + code),
-             http(6656, "/actionhistory"), http(6655, "/actionhistory"), http(6657, "/actionhistory") };
+    return {http(6656, "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-e50c39dbb8bf&content=" + code),
+            http(6656, "/actionhistory"), http(6655, "/actionhistory"), http(6657, "/actionhistory")};
 }
 
 } // namespace
@@ -65,111 +64,119 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
 {
     return {
         SelfTestCase("V1: an add reply without deliveryId", "add-without-delivery-id.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::deliveryIdNotNull,
-                             "Failed to add delivery:\n"
-                             + json(R"({"id":"<<N>>","params":{"deliveryError":"DeliveryErrorNoError"},"status":"success"})")),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(
+                testDelivery, noCalendar, SuiteTexts::deliveryIdNotNull,
+                "Failed to add delivery:\n"
+                    + json(R"({"id":"<<N>>","params":{"deliveryError":"DeliveryErrorNoError"},"status":"success"})")),
 
         SelfTestCase("V2: a scanner history of two lines", "scanner-history-extra-line.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::oneScannerAction,
-                             "Not the expected amount of actions triggered in the scanner:" + acceptAction + '\n' + acceptAction),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::oneScannerAction,
+                         "Not the expected amount of actions triggered in the scanner:" + acceptAction + '\n'
+                             + acceptAction),
 
         SelfTestCase("V3: an empty scanner history passes V2 and is the null action", "scanner-history-empty.json")
-                .runs(testDelivery, noCalendar)
-                .failsCompare(testDelivery, noCalendar, scannerActionMismatch(nullAction, acceptAction)),
+            .runs(testDelivery, noCalendar)
+            .failsCompare(testDelivery, noCalendar, scannerActionMismatch(nullAction, acceptAction)),
 
         SelfTestCase("V3: a refused row that is accepted fails before the gate is asked", "codes-digits-only.json")
-                .runs(testDelivery, "bad code")
-                .failsCompare(testDelivery, "bad code", scannerActionMismatch(acceptAction, rejectAction))
-                .checks(RunChecks::controlPortRequests({
-                    http(6656, "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-e50c39dbb8bf&content=1Z84106K3971240516"),
-                    http(6656, "/actionhistory") })),
+            .runs(testDelivery, "bad code")
+            .failsCompare(testDelivery, "bad code", scannerActionMismatch(acceptAction, rejectAction))
+            .checks(RunChecks::controlPortRequests(
+                {http(6656,
+                      "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-e50c39dbb8bf&content=1Z84106K3971240516"),
+                 http(6656, "/actionhistory")})),
 
         SelfTestCase("V3: a code with spaces refused", "codes-exact.json")
-                .runs(testDelivery, "granted (code with spaces)")
-                .failsCompare(testDelivery, "granted (code with spaces)", scannerActionMismatch(rejectAction, acceptAction)),
+            .runs(testDelivery, "granted (code with spaces)")
+            .failsCompare(testDelivery, "granted (code with spaces)",
+                          scannerActionMismatch(rejectAction, acceptAction)),
 
         SelfTestCase("V3: a scan before the calendar window accepted", "calendar-ignored.json")
-                .runs(testDelivery, "inactive calendar item")
-                .failsCompare(testDelivery, "inactive calendar item", scannerActionMismatch(acceptAction, rejectAction)),
+            .runs(testDelivery, "inactive calendar item")
+            .failsCompare(testDelivery, "inactive calendar item", scannerActionMismatch(acceptAction, rejectAction)),
 
         SelfTestCase("V4: the gate's control port never opens", "gate-port-closed.json")
-                .runs(testDelivery, noCalendar)
-                .failsCompare(testDelivery, noCalendar, networkErrorMismatch("ConnectionRefusedError")),
+            .runs(testDelivery, noCalendar)
+            .failsCompare(testDelivery, noCalendar, networkErrorMismatch("ConnectionRefusedError")),
 
         SelfTestCase("V5: the open action listed without braces does not count", "gate-history-unbraced.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::gateOpenAsExpected,
-                             gateMessage("1", "2eb6135e-579f-4b9a-be7b-785d664a3875")),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::gateOpenAsExpected,
+                         gateMessage("1", "2eb6135e-579f-4b9a-be7b-785d664a3875")),
 
         SelfTestCase("V5: a refused row whose gate opened", "gate-history-open-always.json")
-                .runs(testDelivery, "wrong code")
-                .failsVerify(testDelivery, "wrong code", SuiteTexts::gateOpenAsExpected,
-                             gateMessage("0", "{2eb6135e-579f-4b9a-be7b-785d664a3875}")),
+            .runs(testDelivery, "wrong code")
+            .failsVerify(testDelivery, "wrong code", SuiteTexts::gateOpenAsExpected,
+                         gateMessage("0", "{2eb6135e-579f-4b9a-be7b-785d664a3875}")),
 
         SelfTestCase("V6: a gate that never opens", "gate-never-opens.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open")
-                .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 5, 950, 2500)),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open")
+            .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 5, 950, 2500)),
 
         SelfTestCase("V6: an open gate reading \"Open\" is not open", "gate-reads-capital-open.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open"),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open"),
 
         SelfTestCase("V7: a gate that never closes", "gate-never-closes.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::isClosed, "Garage did not close")
-                .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 16, 950, 2500)),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::isClosed, "Garage did not close")
+            .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 16, 950, 2500)),
 
         SelfTestCase("V8: the notification device's history answers 500", "notification-port-error.json")
-                .runs(testDelivery, noCalendar)
-                .failsCompare(testDelivery, noCalendar, networkErrorMismatch("InternalServerError")),
+            .runs(testDelivery, noCalendar)
+            .failsCompare(testDelivery, noCalendar, networkErrorMismatch("InternalServerError")),
 
         SelfTestCase("V9: the notify action in upper case does not count", "notification-history-upper-case.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected,
-                             notificationMessage("{86ED7935-5C88-4810-A94C-50A39946A04C}\n")),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected,
+                         notificationMessage("{86ED7935-5C88-4810-A94C-50A39946A04C}\n")),
 
         SelfTestCase("V9: a notification device never notified", "never-notifies.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected, notificationMessage(QString())),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected, notificationMessage(QString())),
 
         SelfTestCase("an empty final listing fails with its own message", "second-listing-empty.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::finalListingNotEmpty,
-                             "GetDeliveries returned no delivery for {de11ce00-0000-4000-8000-000000000001}:\n" + emptyListingReply()),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::finalListingNotEmpty,
+                         "GetDeliveries returned no delivery for {de11ce00-0000-4000-8000-000000000001}:\n"
+                             + emptyListingReply()),
 
         SelfTestCase("V10: the final listing names another delivery", "final-listing-other-id.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDeliveryId, "Not the delivery we're expecting"),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDeliveryId, "Not the delivery we're expecting"),
 
         SelfTestCase("V11: a delivery not marked delivered", "final-listing-not-delivered.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDelivered, "Delivery has not been marked as delivered"),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDelivered,
+                         "Delivery has not been marked as delivered"),
 
         SelfTestCase("V12: a delivery time in the second of the scan", "delivered-at-scan-second.json")
-                .runs(testDelivery, noCalendar)
-                .failsVerify(testDelivery, noCalendar, SuiteTexts::deliveredAfterScan, "Delivered timestamp seems not valid"),
+            .runs(testDelivery, noCalendar)
+            .failsVerify(testDelivery, noCalendar, SuiteTexts::deliveredAfterScan,
+                         "Delivered timestamp seems not valid"),
 
         SelfTestCase("a granted row asks the devices in order and adds the delivery as specified", "correct.json")
-                .runs(testDelivery, "granted (code with spaces)")
-                .checks(RunChecks::controlPortRequests(grantedRowControlRequests("7302918465")))
-                .checks(RunChecks::sendsSomewhere(rpc("PlavoDelivery.AddDelivery",
-                    R"({"delivery":{"calendarItems":[{"datetime":<<N>>,"duration":120}],"gateId":"7e1e0000-0000-4000-8000-000000000001",)"
-                    R"("name":"Delivery","notificationIds":["7e1e0000-0000-4000-8000-000000000003"],"openDuration":1,)"
-                    R"("scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"73 0291 8465"}})")))
-                .checks(RunChecks::sendsSomewhere(rpc("Integrations.GetStateValue",
-                    R"({"stateTypeId":"61ebba3f-02b2-472c-90e4-2ddb292e6ee9","thingId":"7e1e0000-0000-4000-8000-000000000001"})")))
-                .checks(RunChecks::sendsSomewhere(rpc("PlavoDelivery.GetDeliveries",
-                    R"({"deliveryId":"de11ce00-0000-4000-8000-000000000001"})"))),
+            .runs(testDelivery, "granted (code with spaces)")
+            .checks(RunChecks::controlPortRequests(grantedRowControlRequests("7302918465")))
+            .checks(RunChecks::sendsSomewhere(rpc(
+                "PlavoDelivery.AddDelivery",
+                R"({"delivery":{"calendarItems":[{"datetime":<<N>>,"duration":120}],"gateId":"7e1e0000-0000-4000-8000-000000000001",)"
+                R"("name":"Delivery","notificationIds":["7e1e0000-0000-4000-8000-000000000003"],"openDuration":1,)"
+                R"("scannerId":"7e1e0000-0000-4000-8000-000000000002","trackingCode":"73 0291 8465"}})")))
+            .checks(RunChecks::sendsSomewhere(rpc(
+                "Integrations.GetStateValue",
+                R"({"stateTypeId":"61ebba3f-02b2-472c-90e4-2ddb292e6ee9","thingId":"7e1e0000-0000-4000-8000-000000000001"})")))
+            .checks(RunChecks::sendsSomewhere(
+                rpc("PlavoDelivery.GetDeliveries", R"({"deliveryId":"de11ce00-0000-4000-8000-000000000001"})"))),
     };
 }
 
 QList<SelfTestCase> SelfTestCases::correctDaemon()
 {
     return {
-        SelfTestCase("a correct daemon passes every function and row", "correct.json")
-                .takesUpTo(240000),
+        SelfTestCase("a correct daemon passes every function and row", "correct.json").takesUpTo(240000),
     };
 }

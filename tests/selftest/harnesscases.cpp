@@ -18,13 +18,11 @@ const QString testRemoveDelivery = QStringLiteral("testRemoveDelivery");
 const QString noGateNoScanner = QStringLiteral("No gate, no scanner");
 const QString gateAndScanner = QStringLiteral("gate, scanner");
 
-const QString availabilityMessage = QStringLiteral("PlavoDelivery.Status is not what it should be.\nExpected: %1\nGot: %2");
+const QString availabilityMessage = QStringLiteral(
+    "PlavoDelivery.Status is not what it should be.\nExpected: %1\nGot: %2");
 
 // What init sends on a daemon without deliveries and things.
-QStringList emptyInit()
-{
-    return { rpc("PlavoDelivery.GetDeliveries"), rpc("Integrations.GetThings") };
-}
+QStringList emptyInit() { return {rpc("PlavoDelivery.GetDeliveries"), rpc("Integrations.GetThings")}; }
 
 } // namespace
 
@@ -32,60 +30,61 @@ QList<SelfTestCase> SelfTestCases::handshake()
 {
     return {
         SelfTestCase("a Hello without experiences fails the first check", "hello-without-experiences.json")
-                .runs(testAvailable)
-                .failsVerify(initTestCase, QString(), SuiteTexts::hasExperiences,
-                             "No experience plugins loaded!\n"
-                             "{\n"
-                             "    \"id\": 7,\n"
-                             "    \"params\": {\n"
-                             "        \"authenticationRequired\": false,\n"
-                             "        \"server\": \"korvud\",\n"
-                             "        \"version\": \"0.2\"\n"
-                             "    },\n"
-                             "    \"status\": \"success\"\n"
-                             "}\n")
-                .sends({ rpc("JSONRPC.Hello") })
-                .checks(RunChecks::daemonKilledInCleanup()),
+            .runs(testAvailable)
+            .failsVerify(initTestCase, QString(), SuiteTexts::hasExperiences,
+                         "No experience plugins loaded!\n"
+                         "{\n"
+                         "    \"id\": 7,\n"
+                         "    \"params\": {\n"
+                         "        \"authenticationRequired\": false,\n"
+                         "        \"server\": \"korvud\",\n"
+                         "        \"version\": \"0.2\"\n"
+                         "    },\n"
+                         "    \"status\": \"success\"\n"
+                         "}\n")
+            .sends({rpc("JSONRPC.Hello")})
+            .checks(RunChecks::daemonKilledInCleanup()),
 
-        SelfTestCase("an experience entry with a third member fails the second check", "hello-experience-with-third-member.json")
-                .runs(testAvailable)
-                .failsVerify(initTestCase, QString(), SuiteTexts::hasDeliveryExperience,
-                             "PlavoDelivery 0.2 experience plugins not loaded!\n"
+        SelfTestCase("an experience entry with a third member fails the second check",
+                     "hello-experience-with-third-member.json")
+            .runs(testAvailable)
+            .failsVerify(initTestCase, QString(), SuiteTexts::hasDeliveryExperience,
+                         "PlavoDelivery 0.2 experience plugins not loaded!\n"
                              + json(R"({"id":"<<N>>","params":{"authenticationRequired":false,
                                         "experiences":[{"build":"1","name":"PlavoDelivery","version":"0.2"}],
                                         "server":"korvud","version":"0.2"},"status":"success"})"))
-                .sends({ rpc("JSONRPC.Hello") }),
+            .sends({rpc("JSONRPC.Hello")}),
 
         SelfTestCase("another experience version fails the second check", "hello-other-version.json")
-                .runs(testAvailable)
-                .failsVerify(initTestCase, QString(), SuiteTexts::hasDeliveryExperience,
-                             "PlavoDelivery 0.2 experience plugins not loaded!\n"
+            .runs(testAvailable)
+            .failsVerify(initTestCase, QString(), SuiteTexts::hasDeliveryExperience,
+                         "PlavoDelivery 0.2 experience plugins not loaded!\n"
                              + json(R"({"id":"<<N>>","params":{"authenticationRequired":false,
                                         "experiences":[{"name":"PlavoDelivery","version":"0.3"}],
                                         "server":"korvud","version":"0.2"},"status":"success"})"))
-                .sends({ rpc("JSONRPC.Hello") }),
+            .sends({rpc("JSONRPC.Hello")}),
 
         SelfTestCase("required authentication fails the third check, runs no function and kills the daemon",
                      "hello-requires-authentication.json")
-                .runs(testAvailable)
-                .failsVerify(initTestCase, QString(), SuiteTexts::noAuthentication,
-                             "Korvu is configured to require authentication on port 2222. "
-                             "This test requires an unauthenticated connection.")
-                .sends({ rpc("JSONRPC.Hello") })
-                .checks(RunChecks::daemonKilledInCleanup()),
+            .runs(testAvailable)
+            .failsVerify(initTestCase, QString(), SuiteTexts::noAuthentication,
+                         "Korvu is configured to require authentication on port 2222. "
+                         "This test requires an unauthenticated connection.")
+            .sends({rpc("JSONRPC.Hello")})
+            .checks(RunChecks::daemonKilledInCleanup()),
 
         SelfTestCase("a port that opens 2.5 s late is connected at the fourth attempt", "port-opens-late.json")
-                .runs(testAvailable, noGateNoScanner)
-                .checks(RunChecks::failedAttemptsBeforeConnecting(3)),
+            .runs(testAvailable, noGateNoScanner)
+            .checks(RunChecks::failedAttemptsBeforeConnecting(3)),
 
         SelfTestCase("a port that never opens fails initTestCase after 60 s", "port-never-opens.json")
-                .runs(testAvailable)
-                .failsVerify(initTestCase, QString(), SuiteTexts::connectionBound,
-                             "korvud never accepted a connection on 127.0.0.1:2222 within 60 s")
-                .sends({})
-                .checks(RunChecks::neverConnected(55, 60000))
-                .checks(RunChecks::daemonKilledInCleanup())
-                .takesUpTo(150000),
+            .runs(testAvailable)
+            .failsVerify(initTestCase, QString(), SuiteTexts::connectionBound,
+                         "korvud never accepted a connection on 127.0.0.1:2222 within 60 s")
+            .sends({})
+            .checks(RunChecks::neverConnected(55, 60000))
+            .checks(RunChecks::daemonKilledInCleanup())
+            .takesUpTo(150000),
     };
 }
 
@@ -145,39 +144,41 @@ QList<SelfTestCase> SelfTestCases::fixtures()
 {
     return {
         SelfTestCase("init on an empty daemon lists deliveries, then things, and nothing else", "correct.json")
-                .runs(testAvailable, noGateNoScanner)
-                .sends(QStringList{ rpc("JSONRPC.Hello") } + emptyInit() + QStringList{ rpc("PlavoDelivery.Status") } + emptyInit()),
+            .runs(testAvailable, noGateNoScanner)
+            .sends(QStringList{rpc("JSONRPC.Hello")} + emptyInit() + QStringList{rpc("PlavoDelivery.Status")}
+                   + emptyInit()),
 
-        SelfTestCase("three deliveries are removed in list order with their ids as listed", "three-stored-deliveries.json")
-                .runs(testAvailable, noGateNoScanner)
-                .sends(QStringList{
-                           rpc("JSONRPC.Hello"),
-                           rpc("PlavoDelivery.GetDeliveries"),
-                           rpc("PlavoDelivery.RemoveDelivery", R"({"deliveryId":"de11ce00-0000-4000-8000-0000000000c3"})"),
-                           rpc("PlavoDelivery.RemoveDelivery", R"({"deliveryId":"{DE11CE00-0000-4000-8000-0000000000A1}"})"),
-                           rpc("PlavoDelivery.RemoveDelivery", R"({"deliveryId":"de11ce00-0000-4000-8000-0000000000b2"})"),
-                           rpc("Integrations.GetThings"),
-                           rpc("PlavoDelivery.Status") } + emptyInit()),
+        SelfTestCase("three deliveries are removed in list order with their ids as listed",
+                     "three-stored-deliveries.json")
+            .runs(testAvailable, noGateNoScanner)
+            .sends(
+                QStringList{
+                    rpc("JSONRPC.Hello"), rpc("PlavoDelivery.GetDeliveries"),
+                    rpc("PlavoDelivery.RemoveDelivery", R"({"deliveryId":"de11ce00-0000-4000-8000-0000000000c3"})"),
+                    rpc("PlavoDelivery.RemoveDelivery", R"({"deliveryId":"{DE11CE00-0000-4000-8000-0000000000A1}"})"),
+                    rpc("PlavoDelivery.RemoveDelivery", R"({"deliveryId":"de11ce00-0000-4000-8000-0000000000b2"})"),
+                    rpc("Integrations.GetThings"), rpc("PlavoDelivery.Status")}
+                + emptyInit()),
 
         SelfTestCase("mock things listed with braced class ids are removed", "braced-class-ids.json")
-                .runs(testAvailable, noGateNoScanner)
-                .sends(QStringList{
-                           rpc("JSONRPC.Hello"),
-                           rpc("PlavoDelivery.GetDeliveries"),
-                           rpc("Integrations.GetThings"),
-                           rpc("Integrations.RemoveThing", R"({"thingId":"7e1e0000-0000-4000-8000-0000000000a1"})"),
-                           rpc("Integrations.RemoveThing", R"({"thingId":"{7E1E0000-0000-4000-8000-0000000000A2}"})"),
-                           rpc("Integrations.RemoveThing", R"({"thingId":"7e1e0000-0000-4000-8000-0000000000a3"})"),
-                           rpc("PlavoDelivery.Status") } + emptyInit()),
+            .runs(testAvailable, noGateNoScanner)
+            .sends(
+                QStringList{rpc("JSONRPC.Hello"), rpc("PlavoDelivery.GetDeliveries"), rpc("Integrations.GetThings"),
+                            rpc("Integrations.RemoveThing", R"({"thingId":"7e1e0000-0000-4000-8000-0000000000a1"})"),
+                            rpc("Integrations.RemoveThing", R"({"thingId":"{7E1E0000-0000-4000-8000-0000000000A2}"})"),
+                            rpc("Integrations.RemoveThing", R"({"thingId":"7e1e0000-0000-4000-8000-0000000000a3"})"),
+                            rpc("PlavoDelivery.Status")}
+                + emptyInit()),
 
         SelfTestCase("a thing of another class named Gate is left alone", "foreign-gate.json")
-                .runs(testAvailable, noGateNoScanner)
-                .sends(QStringList{ rpc("JSONRPC.Hello") } + emptyInit() + QStringList{ rpc("PlavoDelivery.Status") } + emptyInit()),
+            .runs(testAvailable, noGateNoScanner)
+            .sends(QStringList{rpc("JSONRPC.Hello")} + emptyInit() + QStringList{rpc("PlavoDelivery.Status")}
+                   + emptyInit()),
     };
 }
 
 QList<SelfTestCase> SelfTestCases::all()
 {
-    return handshake() + client() + fixtures() + availability() + addDelivery() + getDeliveries()
-            + removeDelivery() + persistence() + deliveryFlow() + correctDaemon();
+    return handshake() + client() + fixtures() + availability() + addDelivery() + getDeliveries() + removeDelivery()
+           + persistence() + deliveryFlow() + correctDaemon();
 }

@@ -37,10 +37,7 @@ RequestRecord RequestRecord::fromFile(const QString &filePath, QString *errorMes
     return record;
 }
 
-QList<RequestRecord::Entry> RequestRecord::entries() const
-{
-    return m_entries;
-}
+QList<RequestRecord::Entry> RequestRecord::entries() const { return m_entries; }
 
 QList<RequestRecord::Entry> RequestRecord::rpcRequests() const
 {

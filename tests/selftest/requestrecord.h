@@ -10,11 +10,11 @@ class RequestRecord
 public:
     struct Entry
     {
-        qint64 time = 0;     // ms since the epoch
-        int start = 0;       // which start of the daemon received it
-        QString kind;        // "rpc", "http" or "trailing"
+        qint64 time = 0; // ms since the epoch
+        int start = 0; // which start of the daemon received it
+        QString kind; // "rpc", "http" or "trailing"
         int port = 0;
-        QString text;        // raw request text, or the HTTP request line
+        QString text; // raw request text, or the HTTP request line
 
         // "rpc <raw>", "http <port> <request line>" or "trailing <raw>".
         QString summary() const;

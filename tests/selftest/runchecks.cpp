@@ -43,7 +43,7 @@ SelfTestCase::Check RunChecks::daemonKilledInCleanup()
     return [](const SuiteRun &run) {
         const QList<SuiteLog::Entry> messages = run.log().messagesOf(QStringLiteral("cleanupTestCase"));
         if (hasMessage(messages, "qwarn", "Process error: QProcess::Crashed")
-                && hasMessage(messages, "qwarn", "Korvu state changed: QProcess::NotRunning"))
+            && hasMessage(messages, "qwarn", "Korvu state changed: QProcess::NotRunning"))
             return QString();
         return QStringLiteral("cleanupTestCase did not log the kill of the daemon");
     };
@@ -58,7 +58,10 @@ SelfTestCase::Check RunChecks::failedAttemptsBeforeConnecting(int count)
             if (message.type == "qdebug" && message.description == connectedMessage) {
                 if (failed == count)
                     return QString();
-                return QStringLiteral("%1 failed attempts before \"%2\", expected %3").arg(failed).arg(connectedMessage).arg(count);
+                return QStringLiteral("%1 failed attempts before \"%2\", expected %3")
+                    .arg(failed)
+                    .arg(connectedMessage)
+                    .arg(count);
             }
             if (message.type == "qwarn" && message.description == refusedMessage)
                 ++failed;
@@ -79,7 +82,9 @@ SelfTestCase::Check RunChecks::neverConnected(int minimumAttempts, qint64 minimu
         if (failed < minimumAttempts)
             return QStringLiteral("only %1 failed attempts, expected at least %2").arg(failed).arg(minimumAttempts);
         if (run.elapsedMs() < minimumMs)
-            return QStringLiteral("the run gave up after %1 ms, expected at least %2 ms").arg(run.elapsedMs()).arg(minimumMs);
+            return QStringLiteral("the run gave up after %1 ms, expected at least %2 ms")
+                .arg(run.elapsedMs())
+                .arg(minimumMs);
         return QString();
     };
 }
@@ -120,7 +125,7 @@ SelfTestCase::Check RunChecks::controlPortRequests(const QStringList &requests)
         if (actual == requests)
             return QString();
         return QStringLiteral("control-port requests:\n   %1\nexpected:\n   %2")
-                .arg(actual.join(QStringLiteral("\n   ")), requests.join(QStringLiteral("\n   ")));
+            .arg(actual.join(QStringLiteral("\n   ")), requests.join(QStringLiteral("\n   ")));
     };
 }
 

@@ -5,9 +5,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
-RunPool::RunPool(int maximumRunning, QObject *parent) :
-    QObject(parent),
-    m_maximumRunning(maximumRunning)
+RunPool::RunPool(int maximumRunning, QObject *parent)
+    : QObject(parent)
+    , m_maximumRunning(maximumRunning)
 {
 }
 

@@ -12,8 +12,9 @@ QString listing(const QList<SuiteLog::Entry> &incidents)
 {
     QStringList lines;
     for (const SuiteLog::Entry &incident : incidents) {
-        lines.append(QStringLiteral("   %1 %2%3").arg(incident.type, incident.function,
-                     incident.dataTag.isEmpty() ? QString() : ':' + incident.dataTag));
+        lines.append(QStringLiteral("   %1 %2%3")
+                         .arg(incident.type, incident.function,
+                              incident.dataTag.isEmpty() ? QString() : ':' + incident.dataTag));
     }
     return lines.join('\n');
 }
@@ -28,9 +29,9 @@ QString listing(const QList<RequestRecord::Entry> &entries)
 
 } // namespace
 
-SelfTestCase::SelfTestCase(const QString &name, const QString &scenario) :
-    m_name(name),
-    m_scenario(scenario)
+SelfTestCase::SelfTestCase(const QString &name, const QString &scenario)
+    : m_name(name)
+    , m_scenario(scenario)
 {
 }
 
@@ -40,15 +41,15 @@ SelfTestCase &SelfTestCase::runs(const QString &function, const QString &dataTag
     return *this;
 }
 
-SelfTestCase &SelfTestCase::failsVerify(const QString &function, const QString &dataTag,
-                                        const QString &expression, const QString &message)
+SelfTestCase &SelfTestCase::failsVerify(const QString &function, const QString &dataTag, const QString &expression,
+                                        const QString &message)
 {
     return failsCompare(function, dataTag, QStringLiteral("'%1' returned FALSE. (%2)").arg(expression, message));
 }
 
 SelfTestCase &SelfTestCase::failsCompare(const QString &function, const QString &dataTag, const QString &description)
 {
-    m_failures.append({ function, dataTag, false, description });
+    m_failures.append({function, dataTag, false, description});
     return *this;
 }
 
@@ -71,15 +72,9 @@ SelfTestCase &SelfTestCase::takesUpTo(int timeoutMs)
     return *this;
 }
 
-QString SelfTestCase::name() const
-{
-    return m_name;
-}
+QString SelfTestCase::name() const { return m_name; }
 
-QString SelfTestCase::scenario() const
-{
-    return m_scenario;
-}
+QString SelfTestCase::scenario() const { return m_scenario; }
 
 QStringList SelfTestCase::suiteArguments() const
 {
@@ -89,17 +84,14 @@ QStringList SelfTestCase::suiteArguments() const
     return arguments;
 }
 
-int SelfTestCase::timeoutMs() const
-{
-    return m_timeoutMs;
-}
+int SelfTestCase::timeoutMs() const { return m_timeoutMs; }
 
 QList<SelfTestCase::Verdict> SelfTestCase::expectedVerdicts() const
 {
     QList<Verdict> verdicts;
     auto expect = [this, &verdicts](const QString &function, const QString &dataTag) {
         const Verdict *failure = failureOf(function, dataTag);
-        verdicts.append(failure ? *failure : Verdict{ function, dataTag, true, QString() });
+        verdicts.append(failure ? *failure : Verdict{function, dataTag, true, QString()});
     };
     expect(QStringLiteral("initTestCase"), QString());
     if (verdicts.constLast().passes) {
@@ -110,7 +102,8 @@ QList<SelfTestCase::Verdict> SelfTestCase::expectedVerdicts() const
                 selection.append(qMakePair(function, QString()));
         }
         for (const auto &selected : qAsConst(selection)) {
-            const QStringList rows = selected.second.isEmpty() ? suiteRows(selected.first) : QStringList{ selected.second };
+            const QStringList rows = selected.second.isEmpty() ? suiteRows(selected.first)
+                                                               : QStringList{selected.second};
             if (rows.isEmpty())
                 expect(selected.first, QString());
             for (const QString &row : rows)
@@ -142,31 +135,44 @@ QString SelfTestCase::judge(const SuiteRun &run) const
 
 QStringList SelfTestCase::suiteFunctions()
 {
-    return { QStringLiteral("testAvailable"), QStringLiteral("testAddDelivery"), QStringLiteral("testGetDeliveries"),
-             QStringLiteral("testRemoveDelivery"), QStringLiteral("testDeliveryPersistence"), QStringLiteral("testDelivery") };
+    return {QStringLiteral("testAvailable"),           QStringLiteral("testAddDelivery"),
+            QStringLiteral("testGetDeliveries"),       QStringLiteral("testRemoveDelivery"),
+            QStringLiteral("testDeliveryPersistence"), QStringLiteral("testDelivery")};
 }
 
 QStringList SelfTestCase::suiteRows(const QString &function)
 {
     if (function == "testAvailable")
-        return { "No gate, no scanner", "No gate, scanner", "gate, scanner" };
+        return {"No gate, no scanner", "No gate, scanner", "gate, scanner"};
     if (function == "testAddDelivery") {
-        return { "invalid name, valid gate, valid scanner, valid code",
-                 "valid name, invalid gate, valid scanner, valid code",
-                 "valid name, valid gate, invalid scanner, valid code",
-                 "valid name, valid gate, valid scanner, invalid code",
-                 "valid name, valid gate, valid scanner, valid code",
-                 "with notification",
-                 "with bad notification" };
+        return {"invalid name, valid gate, valid scanner, valid code",
+                "valid name, invalid gate, valid scanner, valid code",
+                "valid name, valid gate, invalid scanner, valid code",
+                "valid name, valid gate, valid scanner, invalid code",
+                "valid name, valid gate, valid scanner, valid code",
+                "with notification",
+                "with bad notification"};
     }
     if (function == "testGetDeliveries")
-        return { "0", "1", "10" };
+        return {"0", "1", "10"};
     if (function == "testDelivery") {
-        return { "wrong code", "inactive calendar item", "granted (no calendar item)",
-                 "granted (active calendar item)", "granted (code with spaces)", "granted (code with dashes)",
-                 "granted (code with spaces and dashes)", "DHL express worldwide 1", "DHL express worldwide 2",
-                 "DHL express germany 1", "DHL express germany 2", "DHL standard germany 1",
-                 "DHL standard germany 2", "UPS Standard intl 1", "UPS Standard intl 2", "DPD Prio", "bad code" };
+        return {"wrong code",
+                "inactive calendar item",
+                "granted (no calendar item)",
+                "granted (active calendar item)",
+                "granted (code with spaces)",
+                "granted (code with dashes)",
+                "granted (code with spaces and dashes)",
+                "DHL express worldwide 1",
+                "DHL express worldwide 2",
+                "DHL express germany 1",
+                "DHL express germany 2",
+                "DHL standard germany 1",
+                "DHL standard germany 2",
+                "UPS Standard intl 1",
+                "UPS Standard intl 2",
+                "DPD Prio",
+                "bad code"};
     }
     return {};
 }
@@ -178,7 +184,9 @@ QString SelfTestCase::judgeVerdicts(const SuiteRun &run) const
     for (int i = 0; i < qMax(expected.count(), actual.count()); ++i) {
         if (i >= expected.count() || i >= actual.count()) {
             return QStringLiteral("%1 verdicts expected, %2 reported:\n%3")
-                    .arg(expected.count()).arg(actual.count()).arg(listing(actual));
+                .arg(expected.count())
+                .arg(actual.count())
+                .arg(listing(actual));
         }
         const Verdict &want = expected.at(i);
         const SuiteLog::Entry &got = actual.at(i);
@@ -187,10 +195,11 @@ QString SelfTestCase::judgeVerdicts(const SuiteRun &run) const
             return QStringLiteral("verdict %1 should be of %2:\n%3").arg(i).arg(where, listing(actual));
         if (got.type != (want.passes ? "pass" : "fail"))
             return QStringLiteral("%1 should %2, it reported %3: %4")
-                    .arg(where, want.passes ? "pass" : "fail", got.type, got.description);
+                .arg(where, want.passes ? "pass" : "fail", got.type, got.description);
         const TextPattern pattern(want.description);
         if (!want.passes && !pattern.matchesPossiblyCut(got.description, descriptionByteLimit))
-            return QStringLiteral("%1 fails with another description:\n   %2").arg(where, pattern.mismatch(got.description));
+            return QStringLiteral("%1 fails with another description:\n   %2")
+                .arg(where, pattern.mismatch(got.description));
     }
     return QString();
 }
@@ -203,7 +212,9 @@ QString SelfTestCase::judgeRequests(const SuiteRun &run) const
     for (int i = 0; i < qMax(m_requests.count(), actual.count()); ++i) {
         if (i >= m_requests.count() || i >= actual.count()) {
             return QStringLiteral("%1 requests expected, %2 received:\n%3")
-                    .arg(m_requests.count()).arg(actual.count()).arg(listing(actual));
+                .arg(m_requests.count())
+                .arg(actual.count())
+                .arg(listing(actual));
         }
         const TextPattern pattern(m_requests.at(i));
         if (!pattern.matches(actual.at(i).summary()))

@@ -21,7 +21,7 @@ public:
         QString function;
         QString dataTag;
         bool passes = true;
-        QString description;   // a TextPattern, for failures
+        QString description; // a TextPattern, for failures
     };
 
     // Returns an empty string when the run is as expected, else what is wrong.
@@ -31,8 +31,8 @@ public:
 
     // Selects a function, or one row of it; without any selection the whole suite runs.
     SelfTestCase &runs(const QString &function, const QString &dataTag = QString());
-    SelfTestCase &failsVerify(const QString &function, const QString &dataTag,
-                              const QString &expression, const QString &message);
+    SelfTestCase &failsVerify(const QString &function, const QString &dataTag, const QString &expression,
+                              const QString &message);
     SelfTestCase &failsCompare(const QString &function, const QString &dataTag, const QString &description);
     // The exact request record: "rpc <raw>", "http <port> <request line>", "trailing <raw>".
     SelfTestCase &sends(const QStringList &requests);

@@ -52,15 +52,9 @@ SuiteLog SuiteLog::fromFile(const QString &filePath, QString *errorMessage)
     return log;
 }
 
-QList<SuiteLog::Entry> SuiteLog::incidents() const
-{
-    return m_incidents;
-}
+QList<SuiteLog::Entry> SuiteLog::incidents() const { return m_incidents; }
 
-QList<SuiteLog::Entry> SuiteLog::messages() const
-{
-    return m_messages;
-}
+QList<SuiteLog::Entry> SuiteLog::messages() const { return m_messages; }
 
 QList<SuiteLog::Entry> SuiteLog::messagesOf(const QString &function) const
 {

@@ -13,7 +13,7 @@ public:
     {
         QString function;
         QString dataTag;
-        QString type;        // "pass", "fail", ... for incidents; "qdebug", "qwarn", ... for messages
+        QString type; // "pass", "fail", ... for incidents; "qdebug", "qwarn", ... for messages
         QString file;
         int line = 0;
         QString description;

@@ -13,16 +13,16 @@ const char namespaceScript[] = "ip link set lo up && exec \"$0\" \"$@\"";
 
 } // namespace
 
-SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments,
-                   int timeoutMs, QObject *parent) :
-    QObject(parent),
-    m_setup(setup),
-    m_scenario(scenario),
-    m_suiteArguments(suiteArguments),
-    m_timeoutMs(timeoutMs),
-    m_directory(QDir::temp().filePath(QStringLiteral("korvu-selftest-XXXXXX"))),
-    m_process(new QProcess(this)),
-    m_timer(new QTimer(this))
+SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
+                   QObject *parent)
+    : QObject(parent)
+    , m_setup(setup)
+    , m_scenario(scenario)
+    , m_suiteArguments(suiteArguments)
+    , m_timeoutMs(timeoutMs)
+    , m_directory(QDir::temp().filePath(QStringLiteral("korvu-selftest-XXXXXX")))
+    , m_process(new QProcess(this))
+    , m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &SuiteRun::onTimeout);
@@ -43,50 +43,34 @@ void SuiteRun::start()
     m_process->setWorkingDirectory(QFileInfo(m_setup.suiteBinary).absolutePath());
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setStandardOutputFile(filePath(QStringLiteral("console.txt")));
-    QStringList arguments = { QStringLiteral("-n"), QStringLiteral("sh"), QStringLiteral("-c"),
-                              QString::fromLatin1(namespaceScript), m_setup.suiteBinary,
-                              QStringLiteral("-o"), filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
-                              QStringLiteral("-o"), QStringLiteral("-,txt") };
+    QStringList arguments = {QStringLiteral("-n"),
+                             QStringLiteral("sh"),
+                             QStringLiteral("-c"),
+                             QString::fromLatin1(namespaceScript),
+                             m_setup.suiteBinary,
+                             QStringLiteral("-o"),
+                             filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
+                             QStringLiteral("-o"),
+                             QStringLiteral("-,txt")};
     arguments += m_suiteArguments;
     m_elapsed.start();
     m_timer->start(m_timeoutMs);
     m_process->start(QStringLiteral("unshare"), arguments);
 }
 
-bool SuiteRun::isFinished() const
-{
-    return m_finished;
-}
+bool SuiteRun::isFinished() const { return m_finished; }
 
-bool SuiteRun::timedOut() const
-{
-    return m_timedOut;
-}
+bool SuiteRun::timedOut() const { return m_timedOut; }
 
-int SuiteRun::exitCode() const
-{
-    return m_exitCode;
-}
+int SuiteRun::exitCode() const { return m_exitCode; }
 
-qint64 SuiteRun::elapsedMs() const
-{
-    return m_elapsedMs;
-}
+qint64 SuiteRun::elapsedMs() const { return m_elapsedMs; }
 
-QString SuiteRun::errorString() const
-{
-    return m_error;
-}
+QString SuiteRun::errorString() const { return m_error; }
 
-SuiteLog SuiteRun::log() const
-{
-    return m_log;
-}
+SuiteLog SuiteRun::log() const { return m_log; }
 
-RequestRecord SuiteRun::requests() const
-{
-    return m_requests;
-}
+RequestRecord SuiteRun::requests() const { return m_requests; }
 
 QString SuiteRun::consoleOutput() const
 {
@@ -136,7 +120,8 @@ QProcessEnvironment SuiteRun::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("PATH"), m_setup.scriptedDaemonDirectory + ':' + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("PATH"),
+                       m_setup.scriptedDaemonDirectory + ':' + environment.value(QStringLiteral("PATH")));
     environment.insert(QStringLiteral("KORVU_SCENARIO"), QDir(m_setup.scenarioDirectory).filePath(m_scenario));
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("KORVU_REQUEST_LOG"), filePath(QStringLiteral("requests.log")));
@@ -144,7 +129,4 @@ QProcessEnvironment SuiteRun::environment() const
     return environment;
 }
 
-QString SuiteRun::filePath(const QString &name) const
-{
-    return QDir(m_directory.path()).filePath(name);
-}
+QString SuiteRun::filePath(const QString &name) const { return QDir(m_directory.path()).filePath(name); }

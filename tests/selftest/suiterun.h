@@ -26,8 +26,8 @@ public:
         QString scenarioDirectory;
     };
 
-    SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments,
-             int timeoutMs, QObject *parent = nullptr);
+    SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
+             QObject *parent = nullptr);
 
     void start();
     bool isFinished() const;
@@ -35,7 +35,7 @@ public:
     bool timedOut() const;
     int exitCode() const;
     qint64 elapsedMs() const;
-    QString errorString() const;   // empty when the run and both logs were read fine
+    QString errorString() const; // empty when the run and both logs were read fine
     SuiteLog log() const;
     RequestRecord requests() const;
     QString consoleOutput() const;

@@ -29,23 +29,17 @@ QString expressionOf(const QString &pattern)
     return QRegularExpression::anchoredPattern(expression);
 }
 
-QString visible(QString text)
-{
-    return text.replace('\n', QStringLiteral("\\n"));
-}
+QString visible(QString text) { return text.replace('\n', QStringLiteral("\\n")); }
 
 } // namespace
 
-TextPattern::TextPattern(const QString &pattern) :
-    m_pattern(pattern),
-    m_expression(expressionOf(pattern))
+TextPattern::TextPattern(const QString &pattern)
+    : m_pattern(pattern)
+    , m_expression(expressionOf(pattern))
 {
 }
 
-bool TextPattern::matches(const QString &text) const
-{
-    return m_expression.match(text).hasMatch();
-}
+bool TextPattern::matches(const QString &text) const { return m_expression.match(text).hasMatch(); }
 
 bool TextPattern::matchesPossiblyCut(const QString &text, int byteLimit) const
 {
@@ -62,11 +56,12 @@ QString TextPattern::mismatch(const QString &text) const
     // Find the longest prefix of the text that a prefix of the pattern still accepts.
     int good = 0;
     for (int length = 1; length <= text.size(); ++length) {
-        const QRegularExpressionMatch match = m_expression.match(text.left(length), 0, QRegularExpression::PartialPreferFirstMatch);
+        const QRegularExpressionMatch match = m_expression.match(text.left(length), 0,
+                                                                 QRegularExpression::PartialPreferFirstMatch);
         if (!match.hasPartialMatch() && !match.hasMatch())
             break;
         good = length;
     }
     return QStringLiteral("expected: \"%1\"\n   actual: \"%2\"\n   they part after \"%3\"")
-            .arg(visible(m_pattern), visible(text), visible(text.left(good).right(60)));
+        .arg(visible(m_pattern), visible(text), visible(text.left(good).right(60)));
 }

@@ -59,7 +59,7 @@ private:
 
 void TestSelfTest::initTestCase()
 {
-    if (QProcess::execute(QStringLiteral("unshare"), { QStringLiteral("-n"), QStringLiteral("true") }) != 0)
+    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")}) != 0)
         QSKIP("Private network namespaces are not available here (unshare -n needs root).");
     const SuiteRun::Setup paths = setup();
     QVERIFY2(QFileInfo(paths.suiteBinary).isExecutable(), qPrintable(paths.suiteBinary + " is missing"));
@@ -68,12 +68,12 @@ void TestSelfTest::initTestCase()
 
     // Every case runs up front, the slowest first, so that the rows only judge.
     QList<SelfTestCase> cases = SelfTestCases::all();
-    std::stable_sort(cases.begin(), cases.end(), [](const SelfTestCase &a, const SelfTestCase &b) {
-        return a.timeoutMs() > b.timeoutMs();
-    });
+    std::stable_sort(cases.begin(), cases.end(),
+                     [](const SelfTestCase &a, const SelfTestCase &b) { return a.timeoutMs() > b.timeoutMs(); });
     RunPool pool(runsAtOnce);
     for (const SelfTestCase &selfTestCase : qAsConst(cases)) {
-        auto run = new SuiteRun(paths, selfTestCase.scenario(), selfTestCase.suiteArguments(), selfTestCase.timeoutMs(), this);
+        auto run = new SuiteRun(paths, selfTestCase.scenario(), selfTestCase.suiteArguments(), selfTestCase.timeoutMs(),
+                                this);
         QVERIFY2(!m_cases.contains(runKey(selfTestCase)), qPrintable("two cases alike: " + selfTestCase.name()));
         m_cases.insert(runKey(selfTestCase), selfTestCase);
         m_runs.insert(runKey(selfTestCase), run);
@@ -85,9 +85,9 @@ void TestSelfTest::initTestCase()
 
 SuiteRun::Setup TestSelfTest::setup()
 {
-    return { qEnvironmentVariable("KORVU_SELFTEST_SUITE", QStringLiteral(KORVU_SELFTEST_SUITE)),
-             qEnvironmentVariable("KORVU_SELFTEST_DAEMON_DIR", QStringLiteral(KORVU_SELFTEST_DAEMON_DIR)),
-             qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS)) };
+    return {qEnvironmentVariable("KORVU_SELFTEST_SUITE", QStringLiteral(KORVU_SELFTEST_SUITE)),
+            qEnvironmentVariable("KORVU_SELFTEST_DAEMON_DIR", QStringLiteral(KORVU_SELFTEST_DAEMON_DIR)),
+            qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS))};
 }
 
 QString TestSelfTest::runKey(const SelfTestCase &selfTestCase)

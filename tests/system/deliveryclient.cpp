@@ -14,13 +14,17 @@ QJsonObject DeliveryClient::call(const QString &method, const QVariantMap &param
 
 QUuid DeliveryClient::addThing(const QUuid &thingClassId, const QString &name)
 {
-    const QJsonObject reply = call(QStringLiteral("Integrations.AddThing"), {{"thingClassId", idText(thingClassId)}, {"name", name}});
+    const QJsonObject reply = call(QStringLiteral("Integrations.AddThing"),
+                                   {{"thingClassId", idText(thingClassId)}, {"name", name}});
     return QUuid(paramsOf(reply).value(QStringLiteral("thingId")).toString());
 }
 
 QUuid DeliveryClient::createGate() { return addThing(garageGateThingClassId, QStringLiteral("Gate")); }
 QUuid DeliveryClient::createScanner() { return addThing(parcelScannerThingClassId, QStringLiteral("Scanner")); }
-QUuid DeliveryClient::createNotificationDevice() { return addThing(notificationDeviceThingClassId, QStringLiteral("Notifications")); }
+QUuid DeliveryClient::createNotificationDevice()
+{
+    return addThing(notificationDeviceThingClassId, QStringLiteral("Notifications"));
+}
 
 QString DeliveryClient::gateState(const QUuid &gateId)
 {
@@ -59,7 +63,8 @@ QJsonObject DeliveryClient::removeDelivery(const QUuid &deliveryId)
     return call(QStringLiteral("PlavoDelivery.RemoveDelivery"), {{"deliveryId", idText(deliveryId)}});
 }
 
-QVariantMap DeliveryClient::deliveryRecord(const QString &name, const QString &trackingCode, const QUuid &gateId, const QUuid &scannerId)
+QVariantMap DeliveryClient::deliveryRecord(const QString &name, const QString &trackingCode, const QUuid &gateId,
+                                           const QUuid &scannerId)
 {
     return {
         {"name", name},

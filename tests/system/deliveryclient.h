@@ -36,7 +36,8 @@ public:
 
     // A delivery record that names the given things, with the defaults that
     // leave no room for a refusal.
-    static QVariantMap deliveryRecord(const QString &name, const QString &trackingCode, const QUuid &gateId, const QUuid &scannerId);
+    static QVariantMap deliveryRecord(const QString &name, const QString &trackingCode, const QUuid &gateId,
+                                      const QUuid &scannerId);
 
     static QJsonObject paramsOf(const QJsonObject &reply);
     static QString idText(const QUuid &id);

@@ -65,8 +65,9 @@ void DeliveryWriter::run()
 QByteArray DeliveryWriter::request(int n) const
 {
     const QVariantMap params{
-        {"delivery", DeliveryClient::deliveryRecord(deliveryName(m_clientIndex, n), QStringLiteral("TRACK%1X%2").arg(m_clientIndex).arg(n),
-                                                    m_gateId, m_scannerId)},
+        {"delivery",
+         DeliveryClient::deliveryRecord(deliveryName(m_clientIndex, n),
+                                        QStringLiteral("TRACK%1X%2").arg(m_clientIndex).arg(n), m_gateId, m_scannerId)},
     };
     const QJsonObject request{
         {"id", n},
@@ -80,12 +81,14 @@ bool DeliveryWriter::confirm(int n, const QJsonObject &reply)
 {
     const QString text = QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
     if (reply.value(QStringLiteral("id")) != QJsonValue(n)) {
-        m_failure = QStringLiteral("client %1 waited for the reply to %2 and got %3").arg(m_clientIndex).arg(n).arg(text);
+        m_failure =
+            QStringLiteral("client %1 waited for the reply to %2 and got %3").arg(m_clientIndex).arg(n).arg(text);
         return false;
     }
     const QUuid deliveryId = DeliveryClient::addedDeliveryId(reply);
     if (deliveryId.isNull()) {
-        m_failure = QStringLiteral("client %1: request %2 was not acknowledged: %3").arg(m_clientIndex).arg(n).arg(text);
+        m_failure =
+            QStringLiteral("client %1: request %2 was not acknowledged: %3").arg(m_clientIndex).arg(n).arg(text);
         return false;
     }
     m_acknowledgements.append({deliveryName(m_clientIndex, n), deliveryId});

@@ -101,15 +101,16 @@ QVariantMap HostileRequests::validParams(const QString &method) const
     if (method == QLatin1String("Integrations.ExecuteAction"))
         return {{"thingId", nobody}, {"actionTypeId", idText(garageGateOpenActionTypeId)}, {"params", QVariantMap()}};
     if (method == QLatin1String("PlavoDelivery.AddDelivery")) {
-        return {{"delivery", QVariantMap{
-                     {"name", "Parcel"},
-                     {"trackingCode", "4711"},
-                     {"gateId", idText(m_gateId)},
-                     {"scannerId", idText(m_scannerId)},
-                     {"notificationIds", QVariantList{idText(m_notificationId)}},
-                     {"openDuration", 30},
-                     {"calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}, {"duration", 60}}}},
-                 }}};
+        return {
+            {"delivery", QVariantMap{
+                             {"name", "Parcel"},
+                             {"trackingCode", "4711"},
+                             {"gateId", idText(m_gateId)},
+                             {"scannerId", idText(m_scannerId)},
+                             {"notificationIds", QVariantList{idText(m_notificationId)}},
+                             {"openDuration", 30},
+                             {"calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}, {"duration", 60}}}},
+                         }}};
     }
     if (method.endsWith(QLatin1String("Delivery")) || method.endsWith(QLatin1String("Deliveries")))
         return {{"deliveryId", nobody}};
@@ -118,24 +119,32 @@ QVariantMap HostileRequests::validParams(const QString &method) const
 
 QList<QVariant> HostileRequests::wrongValuesFor(const QString &kind)
 {
-    const QList<QVariant> containers{QVariantList(), QVariantMap(), QVariantList{QVariantList{"x"}}, QVariantMap{{"a", QVariantMap{{"b", 1}}}}};
-    const QList<QVariant> scalars{QVariant::fromValue(nullptr), true, false, 0, -1, 1.5, 1e308, -1e308, 9007199254740993.0};
+    const QList<QVariant> containers{QVariantList(), QVariantMap(), QVariantList{QVariantList{"x"}},
+                                     QVariantMap{{"a", QVariantMap{{"b", 1}}}}};
+    const QList<QVariant> scalars{
+        QVariant::fromValue(nullptr), true, false, 0, -1, 1.5, 1e308, -1e308, 9007199254740993.0};
     if (kind == QLatin1String("uuid") || kind == QLatin1String("string"))
         return scalars + containers;
     if (kind == QLatin1String("number"))
-        return QList<QVariant>{QVariant::fromValue(nullptr), true, false, "1", "", -1, 1.5, 1e308, -1e308, 9007199254740993.0} + containers;
+        return QList<QVariant>{
+                   QVariant::fromValue(nullptr), true, false, "1", "", -1, 1.5, 1e308, -1e308, 9007199254740993.0}
+               + containers;
     if (kind == QLatin1String("list"))
-        return QList<QVariant>{QVariant::fromValue(nullptr), true, false, 0, 1.5, "text", "", QVariantMap(), QVariantMap{{"a", 1}}};
-    return QList<QVariant>{QVariant::fromValue(nullptr), true, 0, 1e308, "text", QVariantList(), QVariantList{QVariantMap()}};
+        return QList<QVariant>{QVariant::fromValue(nullptr), true, false, 0, 1.5, "text", "", QVariantMap(),
+                               QVariantMap{{"a", 1}}};
+    return QList<QVariant>{QVariant::fromValue(nullptr), true, 0, 1e308, "text", QVariantList(),
+                           QVariantList{QVariantMap()}};
 }
 
-HostileRequests::Request HostileRequests::request(const QString &method, const QVariantMap &params, Outcome outcome, const QStringList &mentions) const
+HostileRequests::Request HostileRequests::request(const QString &method, const QVariantMap &params, Outcome outcome,
+                                                  const QStringList &mentions) const
 {
     const QJsonObject object{{"method", method}, {"params", QJsonObject::fromVariantMap(params)}};
     return {QJsonDocument(object).toJson(QJsonDocument::Compact), outcome, mentions};
 }
 
-HostileRequests::Request HostileRequests::substituted(const Parameter &parameter, const QVariant &value, Outcome outcome) const
+HostileRequests::Request HostileRequests::substituted(const Parameter &parameter, const QVariant &value,
+                                                      Outcome outcome) const
 {
     const QVariantMap params = replaced(validParams(parameter.method), parameter.path, value).toMap();
     return request(parameter.method, params, outcome, {parameter.method, parameterName(parameter.path)});
@@ -149,9 +158,16 @@ QList<HostileRequests::Request> HostileRequests::wrongTypes() const
             requests.append(substituted(parameter, value, Outcome::Error));
     }
     // "params" itself, for every method.
-    const QStringList methods{"JSONRPC.Hello", "Integrations.AddThing", "Integrations.GetThings", "Integrations.RemoveThing",
-                              "Integrations.GetStateValue", "Integrations.ExecuteAction", "PlavoDelivery.Status",
-                              "PlavoDelivery.AddDelivery", "PlavoDelivery.GetDeliveries", "PlavoDelivery.RemoveDelivery"};
+    const QStringList methods{"JSONRPC.Hello",
+                              "Integrations.AddThing",
+                              "Integrations.GetThings",
+                              "Integrations.RemoveThing",
+                              "Integrations.GetStateValue",
+                              "Integrations.ExecuteAction",
+                              "PlavoDelivery.Status",
+                              "PlavoDelivery.AddDelivery",
+                              "PlavoDelivery.GetDeliveries",
+                              "PlavoDelivery.RemoveDelivery"};
     for (const QString &method : methods) {
         for (const char *params : {"null", "true", "0", "\"{}\"", "[]", "[{}]"}) {
             const QByteArray bytes = R"({"method":")" + method.toLatin1() + R"(","params":)" + params + "}";
@@ -165,9 +181,22 @@ QList<HostileRequests::Request> HostileRequests::badUuids() const
 {
     const QString uuid = idText(m_gateId);
     const QStringList texts{
-        "", "x", "{}", "}}{{", "not-a-uuid-but-it-has-36-characters", uuid + "0", "{" + uuid, uuid + "}", "{{" + uuid + "}}",
-        QString(uuid).replace(0, 1, "g"), QString(uuid).remove('-'), " " + uuid, "00000000-0000-0000-0000-000000000000",
-        uuid.toUpper().replace('-', '_'), QString(HugeStringLength, 'a'), QString::fromUtf8("ünïcödé-ünïcödé-ünïcödé-ünïcödé-ünï"),
+        "",
+        "x",
+        "{}",
+        "}}{{",
+        "not-a-uuid-but-it-has-36-characters",
+        uuid + "0",
+        "{" + uuid,
+        uuid + "}",
+        "{{" + uuid + "}}",
+        QString(uuid).replace(0, 1, "g"),
+        QString(uuid).remove('-'),
+        " " + uuid,
+        "00000000-0000-0000-0000-000000000000",
+        uuid.toUpper().replace('-', '_'),
+        QString(HugeStringLength, 'a'),
+        QString::fromUtf8("ünïcödé-ünïcödé-ünïcödé-ünïcödé-ünï"),
     };
     QList<Request> requests;
     for (const Parameter &parameter : parameters()) {
@@ -182,12 +211,36 @@ QList<HostileRequests::Request> HostileRequests::badUuids() const
 QList<HostileRequests::Request> HostileRequests::unknownMethods() const
 {
     const QStringList methods{
-        "", ".", "..", "JSONRPC", "JSONRPC.", ".Hello", "JSONRPC.Hello.", "JSONRPC.Hello.World", "jsonrpc.hello",
-        "JSONRPC.hello", "JSONRPC .Hello", " JSONRPC.Hello", "JSONRPC.Hello ", "JSONRPC.Hello\n", QStringLiteral("JSONRPC.Hello") + QChar(0),
-        "PlavoDelivery.addDelivery", "PlavoDelivery.AddDeliveries", "PlavoDelivery.", "Plavo.Delivery.AddDelivery",
-        "Integrations.thingToMap", "Integrations.~IntegrationsHandler", "Integrations.registerMethod", "QObject.deleteLater",
-        "__proto__.constructor", "{}.{}", "\"}.{\"", QString::fromUtf8("Ünïcödé.Méthod"), QString::fromUtf8("😀.😀"),
-        QString(HugeStringLength, 'A') + ".B", "A." + QString(HugeStringLength, 'B'),
+        "",
+        ".",
+        "..",
+        "JSONRPC",
+        "JSONRPC.",
+        ".Hello",
+        "JSONRPC.Hello.",
+        "JSONRPC.Hello.World",
+        "jsonrpc.hello",
+        "JSONRPC.hello",
+        "JSONRPC .Hello",
+        " JSONRPC.Hello",
+        "JSONRPC.Hello ",
+        "JSONRPC.Hello\n",
+        QStringLiteral("JSONRPC.Hello") + QChar(0),
+        "PlavoDelivery.addDelivery",
+        "PlavoDelivery.AddDeliveries",
+        "PlavoDelivery.",
+        "Plavo.Delivery.AddDelivery",
+        "Integrations.thingToMap",
+        "Integrations.~IntegrationsHandler",
+        "Integrations.registerMethod",
+        "QObject.deleteLater",
+        "__proto__.constructor",
+        "{}.{}",
+        "\"}.{\"",
+        QString::fromUtf8("Ünïcödé.Méthod"),
+        QString::fromUtf8("😀.😀"),
+        QString(HugeStringLength, 'A') + ".B",
+        "A." + QString(HugeStringLength, 'B'),
     };
     QList<Request> requests;
     for (const QString &method : methods) {
@@ -238,20 +291,27 @@ QList<HostileRequests::Request> HostileRequests::extremeValues() const
     const QString add = QStringLiteral("PlavoDelivery.AddDelivery");
     const QByteArray deepArray = nested("[", "", "]", 1000);
     const QByteArray deepObject = nested(R"({"a":)", "1", "}", 1000);
-    const QVariantList tooManyItems = QVector<QVariant>(101, QVariantMap{{"datetime", 1700000000}, {"duration", 60}}).toList();
+    const QVariantList tooManyItems = QVector<QVariant>(101, QVariantMap{{"datetime", 1700000000}, {"duration", 60}})
+                                          .toList();
     const QVariantList tooManyIds = QVector<QVariant>(101, idText(m_notificationId)).toList();
     return {
         request(add, addDelivery("name", QString(HugeStringLength, 'n')), Outcome::Error, {add, "name"}),
-        request(add, addDelivery("trackingCode", QString(HugeStringLength, '7')), Outcome::Error, {add, "trackingCode"}),
+        request(add, addDelivery("trackingCode", QString(HugeStringLength, '7')), Outcome::Error,
+                {add, "trackingCode"}),
         request(add, addDelivery("name", QString(QChar(0xd800))), Outcome::Error, {add, "name"}),
-        request(add, addDelivery("trackingCode", QString(QChar(0xdc00)) + "4711"), Outcome::Error, {add, "trackingCode"}),
+        request(add, addDelivery("trackingCode", QString(QChar(0xdc00)) + "4711"), Outcome::Error,
+                {add, "trackingCode"}),
         request(add, addDelivery("openDuration", 86401), Outcome::Error, {add, "openDuration"}),
         request(add, addDelivery("openDuration", 0), Outcome::Error, {add, "openDuration"}),
         request(add, addDelivery("calendarItems", tooManyItems), Outcome::Error, {add, "calendarItems"}),
         request(add, addDelivery("notificationIds", tooManyIds), Outcome::Error, {add, "notificationIds"}),
-        request(add, addDelivery("calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}}}), Outcome::Error, {add, "duration"}),
-        request(add, addDelivery("calendarItems", QVariantList{QVariantMap{{"datetime", 4294967296.0}, {"duration", 1}}}), Outcome::Error, {add, "datetime"}),
-        request(add, addDelivery("calendarItems", QVariantList{QVariantMap{{"datetime", 0}, {"duration", 0}}}), Outcome::Error, {add, "duration"}),
+        request(add, addDelivery("calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}}}), Outcome::Error,
+                {add, "duration"}),
+        request(add,
+                addDelivery("calendarItems", QVariantList{QVariantMap{{"datetime", 4294967296.0}, {"duration", 1}}}),
+                Outcome::Error, {add, "datetime"}),
+        request(add, addDelivery("calendarItems", QVariantList{QVariantMap{{"datetime", 0}, {"duration", 0}}}),
+                Outcome::Error, {add, "duration"}),
         request(add, addDelivery("name", "   \t  "), Outcome::Refused),
         request(add, addDelivery("trackingCode", ""), Outcome::Refused),
         request(add, addDelivery("notificationIds", QVariantList{idText(m_gateId)}), Outcome::Refused),
@@ -263,13 +323,19 @@ QList<HostileRequests::Request> HostileRequests::extremeValues() const
         request(add, addDelivery("name", "\\"), Outcome::Answered),
         request(add, addDelivery("name", QString::fromUtf8("😀 ünïcödé \u2028")), Outcome::Answered),
         request(add, addDelivery("name", QString(256, 'n')), Outcome::Answered),
-        request("Integrations.AddThing", {{"thingClassId", idText(notificationDeviceThingClassId)}, {"name", QString(HugeStringLength, 't')}}, Outcome::Refused),
+        request("Integrations.AddThing",
+                {{"thingClassId", idText(notificationDeviceThingClassId)}, {"name", QString(HugeStringLength, 't')}},
+                Outcome::Refused),
         {R"({"method":"JSONRPC.Hello","params":{"deep":)" + deepArray + "}}", Outcome::Answered, {}},
         {R"({"method":"JSONRPC.Hello","params":{"deep":)" + deepObject + "}}", Outcome::Answered, {}},
         {R"({"method":"PlavoDelivery.AddDelivery","params":{"delivery":)" + deepObject + "}}", Outcome::Error, {add}},
-        {R"({"method":"PlavoDelivery.GetDeliveries","params":{"deliveryId":)" + deepArray + "}}", Outcome::Error, {"deliveryId"}},
+        {R"({"method":"PlavoDelivery.GetDeliveries","params":{"deliveryId":)" + deepArray + "}}",
+         Outcome::Error,
+         {"deliveryId"}},
         {R"({"method":"JSONRPC.Hello","params":{"x":"}}}}]]]]{{{{","y":"\"}"}})", Outcome::Answered, {}},
-        {R"({"method":"JSONRPC.Hello","params":{"n":1e308,"m":-1e308,"z":-0,"big":123456789012345678901234567890}})", Outcome::Answered, {}},
+        {R"({"method":"JSONRPC.Hello","params":{"n":1e308,"m":-1e308,"z":-0,"big":123456789012345678901234567890}})",
+         Outcome::Answered,
+         {}},
     };
 }
 
@@ -283,14 +349,32 @@ QList<QByteArray> HostileRequests::framingErrors()
     const QByteArray hello = R"({"id":1,"method":"JSONRPC.Hello")";
     const int twoMiB = 2 * 1024 * 1024;
     return {
-        "hello", "}", "]", "[]", "42", "null", "\"{}\"", "[" + hello + "}]",
-        "{]", R"({"a":})", hello + ",}", hello + R"(,"params":{"a"}})", R"({'id':1})", R"({"id":01})",
-        R"({"id":1e400})", R"({"id":NaN})", R"({"id":1,"method":"JSONRPC.Hello",})",
-        "{\"id\":\"\xff\"}", "{\"id\":\"\xc0\xaf\"}", "{\"id\":\"\xed\xa0\x80\"}", "{\"method\":\"JSONRPC.Hello\xf8\x88\x80\x80\x80\"}",
+        "hello",
+        "}",
+        "]",
+        "[]",
+        "42",
+        "null",
+        "\"{}\"",
+        "[" + hello + "}]",
+        "{]",
+        R"({"a":})",
+        hello + ",}",
+        hello + R"(,"params":{"a"}})",
+        R"({'id':1})",
+        R"({"id":01})",
+        R"({"id":1e400})",
+        R"({"id":NaN})",
+        R"({"id":1,"method":"JSONRPC.Hello",})",
+        "{\"id\":\"\xff\"}",
+        "{\"id\":\"\xc0\xaf\"}",
+        "{\"id\":\"\xed\xa0\x80\"}",
+        "{\"method\":\"JSONRPC.Hello\xf8\x88\x80\x80\x80\"}",
         R"({"id":1,"params":)" + nested("[", "", "]", 1100) + "}",
         QByteArray("{\0}", 3),
         // A repeated key: Qt's parser would lose the first value, so korvud refuses the object.
-        hello + R"(,"method":"Nope.Nope"})", hello + R"(,"params":{"a":[1]},"\u0070arams":{}})",
+        hello + R"(,"method":"Nope.Nope"})",
+        hello + R"(,"params":{"a":[1]},"\u0070arams":{}})",
         R"({"id":1,"method":"JSONRPC.Hello","params":{"p":")" + QByteArray(twoMiB, 'x') + "\"}}",
         "{" + QByteArray(twoMiB, '['),
         R"({"id":")" + QByteArray(twoMiB, '"'),

@@ -57,12 +57,13 @@ private:
     {
         QString method;
         QStringList path; // keys from "params" down; "0" stands for the first list element
-        QString kind;     // "uuid", "string", "number", "list" or "object"
+        QString kind; // "uuid", "string", "number", "list" or "object"
     };
 
     QList<Parameter> parameters() const;
     QVariantMap validParams(const QString &method) const;
-    Request request(const QString &method, const QVariantMap &params, Outcome outcome, const QStringList &mentions = QStringList()) const;
+    Request request(const QString &method, const QVariantMap &params, Outcome outcome,
+                    const QStringList &mentions = QStringList()) const;
     Request substituted(const Parameter &parameter, const QVariant &value, Outcome outcome) const;
     static QList<QVariant> wrongValuesFor(const QString &kind);
 

@@ -54,7 +54,8 @@ QList<QUuid> HttpProbe::actionHistory(quint16 port, QByteArray *rawBody)
 int HttpProbe::scan(const QString &code)
 {
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("eventTypeId"), DeliveryMocksIds::parcelScannerCodeScannedEventTypeId.toString(QUuid::WithoutBraces));
+    query.addQueryItem(QStringLiteral("eventTypeId"),
+                       DeliveryMocksIds::parcelScannerCodeScannedEventTypeId.toString(QUuid::WithoutBraces));
     query.addQueryItem(QStringLiteral("content"), code);
     return get(ScannerPort, "/generateevent?" + query.toString(QUrl::FullyEncoded).toLatin1()).statusCode;
 }

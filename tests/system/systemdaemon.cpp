@@ -13,10 +13,7 @@
 
 SystemDaemon::SystemDaemon() = default;
 
-SystemDaemon::~SystemDaemon()
-{
-    kill();
-}
+SystemDaemon::~SystemDaemon() { kill(); }
 
 bool SystemDaemon::start()
 {
@@ -41,15 +38,9 @@ void SystemDaemon::kill()
     m_process.reset();
 }
 
-bool SystemDaemon::isRunning() const
-{
-    return m_process && m_process->process().state() == QProcess::Running;
-}
+bool SystemDaemon::isRunning() const { return m_process && m_process->process().state() == QProcess::Running; }
 
-qint64 SystemDaemon::processId() const
-{
-    return m_process ? m_process->process().processId() : 0;
-}
+qint64 SystemDaemon::processId() const { return m_process ? m_process->process().processId() : 0; }
 
 qint64 SystemDaemon::residentKiB() const
 {

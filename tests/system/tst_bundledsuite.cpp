@@ -36,12 +36,11 @@ void TestBundledSuite::suiteHooksPassAndDaemonIsGone_data()
     QTest::addColumn<QStringList>("expectedPasses");
 
     QTest::newRow("one function selected")
-            << QStringList{"testAvailable"}
-            << QStringList{"initTestCase()", "testAvailable(No gate, no scanner)",
-                           "testAvailable(No gate, scanner)", "testAvailable(gate, scanner)", "cleanupTestCase()"};
-    QTest::newRow("restarting function")
-            << QStringList{"testDeliveryPersistence"}
-            << QStringList{"initTestCase()", "testDeliveryPersistence()", "cleanupTestCase()"};
+        << QStringList{"testAvailable"}
+        << QStringList{"initTestCase()", "testAvailable(No gate, no scanner)", "testAvailable(No gate, scanner)",
+                       "testAvailable(gate, scanner)", "cleanupTestCase()"};
+    QTest::newRow("restarting function") << QStringList{
+        "testDeliveryPersistence"} << QStringList{"initTestCase()", "testDeliveryPersistence()", "cleanupTestCase()"};
 }
 
 void TestBundledSuite::suiteHooksPassAndDaemonIsGone()

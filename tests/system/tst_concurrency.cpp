@@ -40,10 +40,7 @@ void TestConcurrency::init()
     QVERIFY(!m_gateId.isNull() && !m_scannerId.isNull());
 }
 
-void TestConcurrency::cleanup()
-{
-    m_daemon.reset();
-}
+void TestConcurrency::cleanup() { m_daemon.reset(); }
 
 void TestConcurrency::testClientsAddingAtOnce_data()
 {
@@ -64,7 +61,8 @@ void TestConcurrency::testClientsAddingAtOnce()
     std::atomic<int> acknowledged{0};
     std::vector<std::unique_ptr<DeliveryWriter>> writers;
     for (int i = 0; i < clients; ++i)
-        writers.push_back(std::make_unique<DeliveryWriter>(i, m_gateId, m_scannerId, deliveriesEach, window, &acknowledged));
+        writers.push_back(
+            std::make_unique<DeliveryWriter>(i, m_gateId, m_scannerId, deliveriesEach, window, &acknowledged));
     for (const auto &writer : writers)
         writer->start();
     for (const auto &writer : writers)
@@ -88,7 +86,8 @@ void TestConcurrency::testClientsAddingAtOnce()
     QCOMPARE(stored.size(), clients * deliveriesEach);
     for (const QJsonValue &value : stored) {
         const QUuid id(value["id"].toString());
-        QVERIFY2(acknowledgedNames.contains(id), qPrintable("listed but never acknowledged: " + value["id"].toString()));
+        QVERIFY2(acknowledgedNames.contains(id),
+                 qPrintable("listed but never acknowledged: " + value["id"].toString()));
         QCOMPARE(value["name"].toString(), acknowledgedNames.value(id));
     }
 }

@@ -86,7 +86,8 @@ bool TestDeliveryFlow::createThings()
 
 QUuid TestDeliveryFlow::addDelivery(const QString &trackingCode, const QVariantList &calendarItems)
 {
-    QVariantMap delivery = DeliveryClient::deliveryRecord(QStringLiteral("Parcel"), trackingCode, m_gateId, m_scannerId);
+    QVariantMap delivery = DeliveryClient::deliveryRecord(QStringLiteral("Parcel"), trackingCode, m_gateId,
+                                                          m_scannerId);
     delivery.insert("notificationIds", QVariantList{DeliveryClient::idText(m_notificationId)});
     delivery.insert("openDuration", 1);
     delivery.insert("calendarItems", calendarItems);
@@ -113,9 +114,10 @@ void TestDeliveryFlow::testGrantedScan_data()
     QTest::addColumn<QString>("scannedCode");
     QTest::addColumn<QVariantList>("calendarItems");
 
-    QTest::newRow("same code, no calendar") << "5807" << "5807" << QVariantList();
-    QTest::newRow("long code inside a barcode, open window")
-        << "JJD 0004 7120-3958" << "JJD000471203958816204" << calendarWindow(-60, 120);
+    QTest::newRow("same code, no calendar") << "5807"
+                                            << "5807" << QVariantList();
+    QTest::newRow("long code inside a barcode, open window") << "JJD 0004 7120-3958"
+                                                             << "JJD000471203958816204" << calendarWindow(-60, 120);
 }
 
 void TestDeliveryFlow::testGrantedScan()
@@ -139,7 +141,8 @@ void TestDeliveryFlow::testGrantedScan()
     const qint64 closedSeen = waitWhileGateIs(QStringLiteral("open"), 5000);
     QCOMPARE(m_client->gateState(m_gateId), QStringLiteral("closed"));
     QVERIFY2(closedSeen - scanStart >= 1000, "the gate closed before its open duration was over");
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort), (Actions{garageGateOpenActionTypeId, garageGateCloseActionTypeId}));
+    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort),
+             (Actions{garageGateOpenActionTypeId, garageGateCloseActionTypeId}));
 
     // Marked as soon as the gate reports closed, with that moment rounded up.
     const QJsonObject delivered = m_client->delivery(deliveryId);
@@ -150,8 +153,10 @@ void TestDeliveryFlow::testGrantedScan()
 
     // A delivered delivery is never granted again.
     QCOMPARE(HttpProbe::scan(scannedCode), 200);
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort), (Actions{parcelScannerAcceptActionTypeId, parcelScannerRejectActionTypeId}));
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort), (Actions{garageGateOpenActionTypeId, garageGateCloseActionTypeId}));
+    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort),
+             (Actions{parcelScannerAcceptActionTypeId, parcelScannerRejectActionTypeId}));
+    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort),
+             (Actions{garageGateOpenActionTypeId, garageGateCloseActionTypeId}));
     QCOMPARE(m_client->delivery(deliveryId), delivered);
 
     // Nor after a restart, which keeps the record as it was.
@@ -174,12 +179,18 @@ void TestDeliveryFlow::testRefusedScanChangesNothing_data()
     QTest::addColumn<QVariantList>("calendarItems");
     QTest::addColumn<bool>("removeFirst");
 
-    QTest::newRow("wrong code") << "5807" << "5808" << QVariantList() << false;
-    QTest::newRow("short code inside a barcode") << "5807" << "WAYBILL58071234" << QVariantList() << false;
-    QTest::newRow("window not yet open") << "5807" << "5807" << calendarWindow(60, 120) << false;
-    QTest::newRow("window over") << "5807" << "5807" << calendarWindow(-200, 100) << false;
-    QTest::newRow("removed delivery") << "5807" << "5807" << QVariantList() << true;
-    QTest::newRow("empty scan") << "5807" << "" << QVariantList() << false;
+    QTest::newRow("wrong code") << "5807"
+                                << "5808" << QVariantList() << false;
+    QTest::newRow("short code inside a barcode") << "5807"
+                                                 << "WAYBILL58071234" << QVariantList() << false;
+    QTest::newRow("window not yet open") << "5807"
+                                         << "5807" << calendarWindow(60, 120) << false;
+    QTest::newRow("window over") << "5807"
+                                 << "5807" << calendarWindow(-200, 100) << false;
+    QTest::newRow("removed delivery") << "5807"
+                                      << "5807" << QVariantList() << true;
+    QTest::newRow("empty scan") << "5807"
+                                << "" << QVariantList() << false;
 }
 
 void TestDeliveryFlow::testRefusedScanChangesNothing()
@@ -192,7 +203,8 @@ void TestDeliveryFlow::testRefusedScanChangesNothing()
     const QUuid deliveryId = addDelivery(trackingCode, calendarItems);
     QVERIFY(!deliveryId.isNull());
     if (removeFirst)
-        QCOMPARE(DeliveryClient::paramsOf(m_client->removeDelivery(deliveryId)).value("deliveryError").toString(), QStringLiteral("DeliveryErrorNoError"));
+        QCOMPARE(DeliveryClient::paramsOf(m_client->removeDelivery(deliveryId)).value("deliveryError").toString(),
+                 QStringLiteral("DeliveryErrorNoError"));
     const QJsonArray deliveriesBefore = m_client->deliveries();
     const QJsonArray thingsBefore = things();
 

@@ -72,7 +72,8 @@ void TestHttpAbuse::initTestCase()
     QVERIFY(!gateId.isNull() && !client.createScanner().isNull() && !client.createNotificationDevice().isNull());
     // Something in one history, so that a served history can be told from an empty body.
     const QJsonObject reply = client.call("Integrations.ExecuteAction",
-                                          {{"thingId", DeliveryClient::idText(gateId)}, {"actionTypeId", DeliveryClient::idText(garageGateOpenActionTypeId)}});
+                                          {{"thingId", DeliveryClient::idText(gateId)},
+                                           {"actionTypeId", DeliveryClient::idText(garageGateOpenActionTypeId)}});
     QCOMPARE(DeliveryClient::paramsOf(reply).value("thingError").toString(), QStringLiteral("ThingErrorNoError"));
     m_histories.insert(HttpProbe::GatePort, garageGateOpenActionTypeId.toString().toLatin1() + '\n');
     m_histories.insert(HttpProbe::ScannerPort, QByteArray());
@@ -80,10 +81,7 @@ void TestHttpAbuse::initTestCase()
     verifyControlPortsServe();
 }
 
-void TestHttpAbuse::cleanupTestCase()
-{
-    m_daemon.reset();
-}
+void TestHttpAbuse::cleanupTestCase() { m_daemon.reset(); }
 
 void TestHttpAbuse::verifyControlPortsServe()
 {
@@ -106,14 +104,26 @@ void TestHttpAbuse::testBadRequestIsRefused_data()
     QTest::newRow("bad version") << "GET /actionhistory HTTP/x.y" + end << 400;
     QTest::newRow("space in the target") << "GET /action history HTTP/1.1" + end << 400;
     QTest::newRow("header without colon") << QByteArray("GET /actionhistory HTTP/1.1\r\nHost\r\n\r\n") << 400;
-    QTest::newRow("control byte in a header") << QByteArray("GET /actionhistory HTTP/1.1\r\nX-A: b\x01" "c\r\n\r\n") << 400;
-    QTest::newRow("bad content length") << QByteArray("GET /actionhistory HTTP/1.1\r\nContent-Length: -5\r\n\r\n") << 400;
-    QTest::newRow("two content lengths") << QByteArray("GET /actionhistory HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab") << 400;
-    QTest::newRow("broken chunk") << QByteArray("GET /actionhistory HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") << 400;
-    QTest::newRow("oversized header") << "GET /actionhistory HTTP/1.1\r\nX-Big: " + QByteArray(64 * 1024, 'h') + end << 431;
-    QTest::newRow("many headers") << "GET /actionhistory HTTP/1.1\r\n" + QByteArray("X-A: b\r\n").repeated(8000) + "\r\n" << 431;
+    QTest::newRow("control byte in a header") << QByteArray("GET /actionhistory HTTP/1.1\r\nX-A: b\x01"
+                                                            "c\r\n\r\n")
+                                              << 400;
+    QTest::newRow("bad content length") << QByteArray("GET /actionhistory HTTP/1.1\r\nContent-Length: -5\r\n\r\n")
+                                        << 400;
+    QTest::newRow("two content lengths") << QByteArray(
+        "GET /actionhistory HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab")
+                                         << 400;
+    QTest::newRow("broken chunk") << QByteArray(
+        "GET /actionhistory HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n")
+                                  << 400;
+    QTest::newRow("oversized header") << "GET /actionhistory HTTP/1.1\r\nX-Big: " + QByteArray(64 * 1024, 'h') + end
+                                      << 431;
+    QTest::newRow("many headers") << "GET /actionhistory HTTP/1.1\r\n" + QByteArray("X-A: b\r\n").repeated(8000)
+                                         + "\r\n"
+                                  << 431;
     QTest::newRow("oversized target") << "GET /actionhistory?" + QByteArray(64 * 1024, 'q') + " HTTP/1.1" + end << 414;
-    QTest::newRow("oversized body") << "POST /actionhistory HTTP/1.1\r\nContent-Length: 1000000" + end + QByteArray(1000000, 'b') << 413;
+    QTest::newRow("oversized body") << "POST /actionhistory HTTP/1.1\r\nContent-Length: 1000000" + end
+                                           + QByteArray(1000000, 'b')
+                                    << 413;
     QTest::newRow("unknown path") << "GET /../../etc/passwd HTTP/1.1" + end << 404;
     QTest::newRow("other method") << "DELETE /actionhistory HTTP/1.1" + end << 405;
     QTest::newRow("truncated request line") << QByteArray("GET /actionhis") << 0;

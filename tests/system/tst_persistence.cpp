@@ -13,10 +13,7 @@
 
 namespace {
 
-QByteArray describe(const QJsonValue &value)
-{
-    return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-}
+QByteArray describe(const QJsonValue &value) { return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact); }
 
 } // namespace
 
@@ -47,17 +44,15 @@ void TestPersistence::init()
     QVERIFY(m_daemon->start());
 }
 
-void TestPersistence::cleanup()
-{
-    m_daemon.reset();
-}
+void TestPersistence::cleanup() { m_daemon.reset(); }
 
 void TestPersistence::verifyDatabasesIntact()
 {
     const QStringList files = m_daemon->databaseFiles();
     QCOMPARE(files.size(), 2);
     for (const QString &file : files)
-        QVERIFY2(SystemDaemon::integrityCheck(file) == QLatin1String("ok"), qPrintable(file + ": " + SystemDaemon::integrityCheck(file)));
+        QVERIFY2(SystemDaemon::integrityCheck(file) == QLatin1String("ok"),
+                 qPrintable(file + ": " + SystemDaemon::integrityCheck(file)));
 }
 
 void TestPersistence::testChangeSurvivesKill_data()
@@ -83,7 +78,8 @@ void TestPersistence::testChangeSurvivesKill()
         const QUuid notificationId = client.createNotificationDevice();
         QVERIFY(!gateId.isNull() && !scannerId.isNull() && !notificationId.isNull());
 
-        QVariantMap kept = DeliveryClient::deliveryRecord(QStringLiteral("Kept \"parcel\" ✓"), QStringLiteral("JJD 0004 7120"), gateId, scannerId);
+        QVariantMap kept = DeliveryClient::deliveryRecord(QStringLiteral("Kept \"parcel\" ✓"),
+                                                          QStringLiteral("JJD 0004 7120"), gateId, scannerId);
         kept.insert("notificationIds", QVariantList{DeliveryClient::idText(notificationId)});
         kept.insert("openDuration", 5);
         kept.insert("calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}, {"duration", 3600}}});
@@ -94,20 +90,23 @@ void TestPersistence::testChangeSurvivesKill()
             expected = client.deliveries();
             expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
         } else if (change == QLatin1String("remove")) {
-            const QUuid goneId = DeliveryClient::addedDeliveryId(
-                client.addDelivery(DeliveryClient::deliveryRecord(QStringLiteral("Gone"), QStringLiteral("4711"), gateId, scannerId)));
+            const QUuid goneId = DeliveryClient::addedDeliveryId(client.addDelivery(
+                DeliveryClient::deliveryRecord(QStringLiteral("Gone"), QStringLiteral("4711"), gateId, scannerId)));
             QVERIFY(!goneId.isNull());
             expected = client.deliveries();
             expected.removeLast();
             expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
             const QJsonObject reply = client.removeDelivery(goneId);
-            QCOMPARE(DeliveryClient::paramsOf(reply).value("deliveryError").toString(), QStringLiteral("DeliveryErrorNoError"));
+            QCOMPARE(DeliveryClient::paramsOf(reply).value("deliveryError").toString(),
+                     QStringLiteral("DeliveryErrorNoError"));
         } else {
             expected = client.deliveries();
             expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
             expectedThings.removeLast();
-            const QJsonObject reply = client.call("Integrations.RemoveThing", {{"thingId", DeliveryClient::idText(notificationId)}});
-            QCOMPARE(DeliveryClient::paramsOf(reply).value("thingError").toString(), QStringLiteral("ThingErrorNoError"));
+            const QJsonObject reply = client.call("Integrations.RemoveThing",
+                                                  {{"thingId", DeliveryClient::idText(notificationId)}});
+            QCOMPARE(DeliveryClient::paramsOf(reply).value("thingError").toString(),
+                     QStringLiteral("ThingErrorNoError"));
         }
         // Killed right after the reply, before anything else can happen.
         m_daemon->kill();
@@ -192,7 +191,8 @@ void TestPersistence::testKillDuringBurst()
     }
     for (auto it = acknowledgedIds.cbegin(); it != acknowledgedIds.cend(); ++it)
         QVERIFY2(storedIds.value(it.key()) == it.value(), qPrintable("acknowledged but lost: " + it.key()));
-    qInfo("%d acknowledged, %d stored, %d sent", int(acknowledgedIds.size()), int(storedIds.size()), int(sentNames.size()));
+    qInfo("%d acknowledged, %d stored, %d sent", int(acknowledgedIds.size()), int(storedIds.size()),
+          int(sentNames.size()));
 }
 
 QTEST_GUILESS_MAIN(TestPersistence)

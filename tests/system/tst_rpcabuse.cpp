@@ -21,10 +21,7 @@ namespace {
 
 const quint32 GarbageSeed = 20240611;
 
-QByteArray compact(const QJsonValue &value)
-{
-    return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-}
+QByteArray compact(const QJsonValue &value) { return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact); }
 
 // The id as the reply must echo it: absent reads as null.
 QJsonValue requestId(const QByteArray &request)
@@ -37,7 +34,8 @@ bool acknowledges(const QJsonObject &reply)
 {
     const QJsonObject params = DeliveryClient::paramsOf(reply);
     return reply.value("status") == QLatin1String("success")
-        && (params.value("deliveryError") == QLatin1String("DeliveryErrorNoError") || params.value("thingError") == QLatin1String("ThingErrorNoError"));
+           && (params.value("deliveryError") == QLatin1String("DeliveryErrorNoError")
+               || params.value("thingError") == QLatin1String("ThingErrorNoError"));
 }
 
 // Empty when the reply is what the request deserves; else why not.
@@ -64,7 +62,9 @@ QString judge(const Request &request, const QJsonObject &reply)
 
 int openDescriptors(qint64 processId)
 {
-    return QDir(QStringLiteral("/proc/%1/fd").arg(processId)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size();
+    return QDir(QStringLiteral("/proc/%1/fd").arg(processId))
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)
+        .size();
 }
 
 } // namespace
@@ -115,10 +115,7 @@ void TestRpcAbuse::initTestCase()
     m_requests = std::make_unique<HostileRequests>(m_gateId, m_scannerId, notificationId);
 }
 
-void TestRpcAbuse::cleanupTestCase()
-{
-    m_daemon.reset();
-}
+void TestRpcAbuse::cleanupTestCase() { m_daemon.reset(); }
 
 QList<Request> TestRpcAbuse::requestsOfKind(const QString &kind) const
 {
@@ -157,7 +154,8 @@ int TestRpcAbuse::sendAndJudge(const QList<Request> &requests)
     }
     int acknowledged = 0;
     for (int i = 0; i < requests.size(); ++i) {
-        const Request request{HostileRequests::withId(requests.at(i).bytes, i + 1), requests.at(i).outcome, requests.at(i).mentions};
+        const Request request{HostileRequests::withId(requests.at(i).bytes, i + 1), requests.at(i).outcome,
+                              requests.at(i).mentions};
         const QString verdict = judge(request, replies.at(i));
         if (!verdict.isEmpty()) {
             qWarning("%s\nrequest: %s\nreply:   %s", qPrintable(verdict), request.bytes.left(300).constData(),
@@ -168,7 +166,8 @@ int TestRpcAbuse::sendAndJudge(const QList<Request> &requests)
             ++acknowledged;
     }
     // The connection is still good.
-    return connection.call(QStringLiteral("JSONRPC.Hello")).value("status") == QLatin1String("success") ? acknowledged : -1;
+    return connection.call(QStringLiteral("JSONRPC.Hello")).value("status") == QLatin1String("success") ? acknowledged
+                                                                                                        : -1;
 }
 
 void TestRpcAbuse::testWellFramedHostileRequests_data()
@@ -215,7 +214,9 @@ void TestRpcAbuse::testBrokenStreamsAreClosed_data()
 
     const QList<QByteArray> framingErrors = HostileRequests::framingErrors();
     for (int i = 0; i < framingErrors.size(); ++i)
-        QTest::addRow("%d: %s", i, QByteArray(framingErrors.at(i)).replace('\0', "\\0").left(40).toPercentEncoding(" {}[]:\",'").constData())
+        QTest::addRow(
+            "%d: %s", i,
+            QByteArray(framingErrors.at(i)).replace('\0', "\\0").left(40).toPercentEncoding(" {}[]:\",'").constData())
             << framingErrors.at(i);
 }
 
@@ -291,7 +292,8 @@ void TestRpcAbuse::testRepeatedKeysLeakNothing()
         QVERIFY(connection.waitForClosed());
     }
     const qint64 growthKiB = m_daemon->residentKiB() - residentBefore;
-    qInfo("100 requests of %d bytes with a repeated key: resident memory grew by %lld KiB", int(request.size()), growthKiB);
+    qInfo("100 requests of %d bytes with a repeated key: resident memory grew by %lld KiB", int(request.size()),
+          growthKiB);
     QVERIFY(growthKiB < 16 * 1024);
     QCOMPARE(bystander.call("JSONRPC.Hello").value("status").toString(), QStringLiteral("success"));
 }
@@ -301,7 +303,8 @@ void TestRpcAbuse::testRepeatedKeysLeakNothing()
 void TestRpcAbuse::testOthersAreServedDuringAbuse()
 {
     const QList<Request> wellFramed = m_requests->all();
-    const QList<QByteArray> broken = HostileRequests::framingErrors() + HostileRequests::randomGarbage(450, GarbageSeed);
+    const QList<QByteArray> broken = HostileRequests::framingErrors()
+                                     + HostileRequests::randomGarbage(450, GarbageSeed);
     const int churned = 100;
     QVERIFY2(wellFramed.size() + broken.size() >= 1000, qPrintable(QString::number(wellFramed.size() + broken.size())));
 
@@ -324,8 +327,10 @@ void TestRpcAbuse::testOthersAreServedDuringAbuse()
     QVERIFY(bystander.wait(30000));
     if (QTest::currentTestFailed())
         return;
-    qInfo("%d hostile requests and %d churned connections in %lld ms; the bystander made %d calls, the slowest took %lld ms",
-          int(wellFramed.size() + broken.size()), churned, clock.elapsed(), bystander.calls(), bystander.slowestReplyMs());
+    qInfo("%d hostile requests and %d churned connections in %lld ms; the bystander made %d calls, the slowest took "
+          "%lld ms",
+          int(wellFramed.size() + broken.size()), churned, clock.elapsed(), bystander.calls(),
+          bystander.slowestReplyMs());
     QVERIFY2(bystander.failures() == 0, qPrintable(bystander.firstFailure()));
     QVERIFY(bystander.calls() > 10);
     QVERIFY2(bystander.slowestReplyMs() < 2000, "the bystander waited too long");
@@ -336,8 +341,8 @@ void TestRpcAbuse::testOthersAreServedDuringAbuse()
     QVERIFY(client.open());
     const QJsonArray things = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
     QCOMPARE(things.size(), 3);
-    QVariantMap delivery = DeliveryClient::deliveryRecord("After the storm", "4711", QUuid(things.at(0)["id"].toString()),
-                                                          QUuid(things.at(1)["id"].toString()));
+    QVariantMap delivery = DeliveryClient::deliveryRecord(
+        "After the storm", "4711", QUuid(things.at(0)["id"].toString()), QUuid(things.at(1)["id"].toString()));
     const QUuid deliveryId = DeliveryClient::addedDeliveryId(client.addDelivery(delivery));
     QVERIFY(!deliveryId.isNull());
     QCOMPARE(client.delivery(deliveryId)["name"].toString(), QStringLiteral("After the storm"));
@@ -357,7 +362,8 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
         for (int i = 0; i < batchSize; ++i) {
             const QString name = QStringLiteral("Parcel %1").arg(batch * batchSize + i);
             const QVariantMap params{{"delivery", DeliveryClient::deliveryRecord(name, name, m_gateId, m_scannerId)}};
-            const QJsonObject request{{"id", i}, {"method", "PlavoDelivery.AddDelivery"}, {"params", QJsonObject::fromVariantMap(params)}};
+            const QJsonObject request{
+                {"id", i}, {"method", "PlavoDelivery.AddDelivery"}, {"params", QJsonObject::fromVariantMap(params)}};
             stream += QJsonDocument(request).toJson(QJsonDocument::Compact);
         }
         client.connection().write(stream);
@@ -372,10 +378,12 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
     const int replySize = QJsonDocument(listing).toJson(QJsonDocument::Compact).size();
     QVERIFY2(replySize > 1024 * 1024, qPrintable(QString::number(replySize)));
     for (int i = 0; i < 2; ++i)
-        QCOMPARE(client.call(QStringLiteral("PlavoDelivery.GetDeliveries")).value("status").toString(), QStringLiteral("success"));
+        QCOMPARE(client.call(QStringLiteral("PlavoDelivery.GetDeliveries")).value("status").toString(),
+                 QStringLiteral("success"));
 
     const auto growthKiB = [&] { return m_daemon->residentKiB() - residentBefore; };
-    QTRY_VERIFY2_WITH_TIMEOUT(growthKiB() < 2 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(growthKiB())), 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(growthKiB() < 2 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(growthKiB())),
+                              5000);
     qInfo("three listings of %d bytes: resident memory grew by %lld KiB", replySize, growthKiB());
 }
 

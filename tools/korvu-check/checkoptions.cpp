@@ -17,10 +17,7 @@ const QString description = QStringLiteral(
     "the run tree or the network cannot be prepared, 4 when korvud does not come up,\n"
     "128 + N when the suite died of signal N or korvu-check was stopped by it.");
 
-QString absolute(const QString &path)
-{
-    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-}
+QString absolute(const QString &path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
 
 // A bare program name is looked up on PATH when there is no such file here.
 QString resolveProgram(const QString &program)
@@ -46,21 +43,30 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     parser.setApplicationDescription(description);
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption daemonOption(QStringLiteral("daemon"),
-        QStringLiteral("korvud executable to check (default: %1).").arg(defaults.daemon), QStringLiteral("path"));
-    const QCommandLineOption mocksOption(QStringLiteral("mocks"),
-        QStringLiteral("Folder of the mock plug-in (default: %1).").arg(defaults.mocksDir), QStringLiteral("dir"));
-    const QCommandLineOption experienceOption(QStringLiteral("experience"),
-        QStringLiteral("Folder of the experience plug-in (default: %1).").arg(defaults.experienceDir), QStringLiteral("dir"));
+    const QCommandLineOption daemonOption(
+        QStringLiteral("daemon"), QStringLiteral("korvud executable to check (default: %1).").arg(defaults.daemon),
+        QStringLiteral("path"));
+    const QCommandLineOption mocksOption(
+        QStringLiteral("mocks"), QStringLiteral("Folder of the mock plug-in (default: %1).").arg(defaults.mocksDir),
+        QStringLiteral("dir"));
+    const QCommandLineOption experienceOption(
+        QStringLiteral("experience"),
+        QStringLiteral("Folder of the experience plug-in (default: %1).").arg(defaults.experienceDir),
+        QStringLiteral("dir"));
     const QCommandLineOption suiteOption(QStringLiteral("suite"),
-        QStringLiteral("testdeliveries executable (default: %1).").arg(defaults.suite), QStringLiteral("path"));
+                                         QStringLiteral("testdeliveries executable (default: %1).").arg(defaults.suite),
+                                         QStringLiteral("path"));
     const QCommandLineOption junitOption(QStringLiteral("junit"),
-        QStringLiteral("Also write the results as JUnit XML to <file>."), QStringLiteral("file"));
-    const QCommandLineOption keepOption(QStringLiteral("keep"),
+                                         QStringLiteral("Also write the results as JUnit XML to <file>."),
+                                         QStringLiteral("file"));
+    const QCommandLineOption keepOption(
+        QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links) after the run."));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+    const QCommandLineOption verboseOption(
+        QStringLiteral("verbose"),
         QStringLiteral("Also print the suite's other log lines: debug output, warnings, -v1/-v2 output."));
-    parser.addOptions({ daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption });
+    parser.addOptions(
+        {daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption});
     m_helpText = parser.helpText();
 
     if (!parser.parse(ownArguments)) {
@@ -87,15 +93,9 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     return ParseResult::Run;
 }
 
-QString CheckOptions::parseError() const
-{
-    return m_parseError;
-}
+QString CheckOptions::parseError() const { return m_parseError; }
 
-QString CheckOptions::helpText() const
-{
-    return m_helpText;
-}
+QString CheckOptions::helpText() const { return m_helpText; }
 
 QString CheckOptions::validate()
 {
@@ -105,13 +105,15 @@ QString CheckOptions::validate()
     experienceDir = absolute(experienceDir);
     junitFile = absolute(junitFile);
 
-    QString problem = checkExecutable(QStringLiteral("daemon"), daemon, QStringLiteral("build korvud or pass --daemon"));
+    QString problem = checkExecutable(QStringLiteral("daemon"), daemon,
+                                      QStringLiteral("build korvud or pass --daemon"));
     if (problem.isEmpty())
         problem = checkPluginFolder(QStringLiteral("mocks"), mocksDir);
     if (problem.isEmpty())
         problem = checkPluginFolder(QStringLiteral("experience"), experienceDir);
     if (problem.isEmpty())
-        problem = checkExecutable(QStringLiteral("suite"), suite, QStringLiteral("build testdeliveries or pass --suite"));
+        problem = checkExecutable(QStringLiteral("suite"), suite,
+                                  QStringLiteral("build testdeliveries or pass --suite"));
     if (problem.isEmpty())
         problem = checkJunitFile();
     return problem;
@@ -140,7 +142,8 @@ QString CheckOptions::checkPluginFolder(const QString &what, const QString &path
         if (QLibrary::isLibrary(entry.fileName()))
             return QString();
     }
-    return QStringLiteral("%1 plug-in folder holds no shared library: %2 (build the plug-in or pass --%1)").arg(what, path);
+    return QStringLiteral("%1 plug-in folder holds no shared library: %2 (build the plug-in or pass --%1)")
+        .arg(what, path);
 }
 
 QString CheckOptions::checkJunitFile() const

@@ -14,11 +14,7 @@ namespace {
 const int daemonStartTimeoutMsecs = 3000;
 const QString setupTestName = QStringLiteral("korvu-check setup");
 
-enum ExitStatus {
-    EnvironmentProblem = 3,
-    DaemonDoesNotStart = 4,
-    SignalBase = 128
-};
+enum ExitStatus { EnvironmentProblem = 3, DaemonDoesNotStart = 4, SignalBase = 128 };
 
 } // namespace
 
@@ -41,8 +37,8 @@ int CheckRun::exec()
     RunTree tree;
     tree.setKeep(m_options.keepRunTree);
     QString error;
-    if (!tree.create({ m_options.daemon, m_options.mocksDir, m_options.experienceDir }, &error)) {
-        fail({ error });
+    if (!tree.create({m_options.daemon, m_options.mocksDir, m_options.experienceDir}, &error)) {
+        fail({error});
         return stopEarly(EnvironmentProblem);
     }
 
@@ -59,9 +55,9 @@ int CheckRun::exec()
     if (StopSignals::received())
         return stopEarly(SignalBase + StopSignals::received());
 
-    SuiteRunner runner({ m_options.suite, m_options.suiteArguments, m_report.get(), tree.suiteDir(), environment,
-                         m_options.verbose },
-                       isolation, m_out);
+    SuiteRunner runner(
+        {m_options.suite, m_options.suiteArguments, m_report.get(), tree.suiteDir(), environment, m_options.verbose},
+        isolation, m_out);
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &runner, &SuiteRunner::interrupt);
     int status = runner.run();
     const bool reportWritten = writeReport(&status);
@@ -76,11 +72,12 @@ bool CheckRun::prepareNetwork(const NetworkIsolation &isolation)
     const quint16 port = PortCheck::firstTakenPort(PortCheck::korvuPorts());
     if (port == 0)
         return true;
-    fail({ PortCheck::takenPortMessage(port) });
+    fail({PortCheck::takenPortMessage(port)});
     return false;
 }
 
-bool CheckRun::daemonStarts(const RunTree &tree, const NetworkIsolation &isolation, const QProcessEnvironment &environment)
+bool CheckRun::daemonStarts(const RunTree &tree, const NetworkIsolation &isolation,
+                            const QProcessEnvironment &environment)
 {
     // The same plug-in paths the suite gives the daemon, but a data folder of its own.
     QProcessEnvironment probeEnvironment = environment;
@@ -90,7 +87,8 @@ bool CheckRun::daemonStarts(const RunTree &tree, const NetworkIsolation &isolati
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), tree.probeDataDir());
 
     DaemonPreflight preflight(isolation, tree.binDir() + QStringLiteral("/korvud"), probeEnvironment, tree.suiteDir());
-    const DaemonPreflight::Outcome outcome = preflight.run(daemonStartTimeoutMsecs, [] { return StopSignals::received() != 0; });
+    const DaemonPreflight::Outcome outcome = preflight.run(daemonStartTimeoutMsecs,
+                                                           [] { return StopSignals::received() != 0; });
     if (outcome == DaemonPreflight::Outcome::Listening)
         return true;
     if (outcome != DaemonPreflight::Outcome::Interrupted)
@@ -132,7 +130,7 @@ bool CheckRun::writeReport(int *status)
     QString error;
     if (m_report->writeFile(m_options.junitFile, &error))
         return true;
-    fail({ QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error) });
+    fail({QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error)});
     if (*status == 0)
         *status = EnvironmentProblem;
     return false;
@@ -149,7 +147,8 @@ void CheckRun::printHeader(const NetworkIsolation &isolation)
     const QString network = isolation.isAvailable()
                                 ? QStringLiteral("a private network namespace (%1)").arg(isolation.description())
                                 : QStringLiteral("the shared network");
-    m_out << QStringLiteral("korvu-check: %1 against %2, in %3").arg(m_options.suite, m_options.daemon, network) << '\n';
+    m_out << QStringLiteral("korvu-check: %1 against %2, in %3").arg(m_options.suite, m_options.daemon, network)
+          << '\n';
     m_out.flush();
 }
 

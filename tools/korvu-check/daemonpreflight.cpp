@@ -47,7 +47,7 @@ DaemonPreflight::Outcome DaemonPreflight::run(int timeoutMsecs, const std::funct
 {
     m_timeoutMsecs = timeoutMsecs;
     QString program = m_daemon;
-    QStringList arguments = { QStringLiteral("-n") };
+    QStringList arguments = {QStringLiteral("-n")};
     m_isolation.wrap(&program, &arguments);
     qCDebug(dcCheck) << "Start-up probe:" << program << arguments;
 
@@ -89,7 +89,7 @@ QStringList DaemonPreflight::report() const
     QString headline;
     switch (m_outcome) {
     case Outcome::NotStarted:
-        return { QStringLiteral("korvud could not be started: %1").arg(m_process.errorString()) };
+        return {QStringLiteral("korvud could not be started: %1").arg(m_process.errorString())};
     case Outcome::Exited:
         headline = m_process.exitStatus() == QProcess::CrashExit
                        ? QStringLiteral("korvud died at start-up of signal %1; its last output:")
@@ -98,13 +98,14 @@ QStringList DaemonPreflight::report() const
         break;
     case Outcome::NotListening:
         headline = QStringLiteral("korvud did not accept connections on 127.0.0.1:%1 within %2 s; its last output:")
-                       .arg(jsonRpcPort).arg(m_timeoutMsecs / 1000.0);
+                       .arg(jsonRpcPort)
+                       .arg(m_timeoutMsecs / 1000.0);
         break;
     case Outcome::Listening:
     case Outcome::Interrupted:
         return {};
     }
-    QStringList lines = { headline };
+    QStringList lines = {headline};
     const QStringList output = lastOutputLines();
     for (const QString &line : output)
         lines.append(QStringLiteral("  ") + line);
@@ -132,7 +133,7 @@ bool DaemonPreflight::isListening() const
     if (m_isolation.isAvailable() && !isInOwnNamespace())
         return false;
     const QByteArray procDir = "/proc/" + QByteArray::number(m_process.processId()) + "/net/";
-    for (const char *table : { "tcp", "tcp6" }) {
+    for (const char *table : {"tcp", "tcp6"}) {
         QFile file(QString::fromLatin1(procDir + table));
         if (file.open(QIODevice::ReadOnly) && tableHasListener(file.readAll(), jsonRpcPort))
             return true;
@@ -146,10 +147,7 @@ bool DaemonPreflight::isInOwnNamespace() const
     return differentFiles(own, QByteArrayLiteral("/proc/self/ns/net"));
 }
 
-void DaemonPreflight::collectOutput()
-{
-    m_output += m_process.readAll();
-}
+void DaemonPreflight::collectOutput() { m_output += m_process.readAll(); }
 
 void DaemonPreflight::stop()
 {
@@ -164,7 +162,7 @@ QStringList DaemonPreflight::lastOutputLines() const
 {
     QStringList lines = QString::fromUtf8(m_output).trimmed().split(QLatin1Char('\n'));
     if (lines.size() == 1 && lines.constFirst().isEmpty())
-        return { QStringLiteral("(no output)") };
+        return {QStringLiteral("(no output)")};
     if (lines.size() > reportedOutputLines)
         lines = lines.mid(lines.size() - reportedOutputLines);
     return lines;

@@ -18,8 +18,8 @@ class DaemonPreflight
 public:
     enum class Outcome { Listening, Exited, NotListening, NotStarted, Interrupted };
 
-    DaemonPreflight(const NetworkIsolation &isolation, const QString &daemon,
-                    const QProcessEnvironment &environment, const QString &workingDirectory);
+    DaemonPreflight(const NetworkIsolation &isolation, const QString &daemon, const QProcessEnvironment &environment,
+                    const QString &workingDirectory);
 
     Outcome run(int timeoutMsecs, const std::function<bool()> &interrupted);
     // The lines explaining a failed outcome, with the daemon's last output.

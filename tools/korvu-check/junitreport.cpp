@@ -9,10 +9,7 @@ namespace {
 const QChar replacementCharacter(0xfffd);
 const QString cutMarker = QStringLiteral(" [...]");
 
-QString seconds(double value)
-{
-    return QString::number(value, 'f', 3);
-}
+QString seconds(double value) { return QString::number(value, 'f', 3); }
 
 bool isXmlCharacter(char16_t c)
 {
@@ -58,30 +55,15 @@ JunitReport::JunitReport(int outputLimit)
 {
 }
 
-void JunitReport::setSuiteName(const QString &name)
-{
-    m_suiteName = name;
-}
+void JunitReport::setSuiteName(const QString &name) { m_suiteName = name; }
 
-QString JunitReport::suiteName() const
-{
-    return m_suiteName;
-}
+QString JunitReport::suiteName() const { return m_suiteName; }
 
-void JunitReport::setStartTime(const QDateTime &startTime)
-{
-    m_startTime = startTime;
-}
+void JunitReport::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
 
-void JunitReport::setHostName(const QString &hostName)
-{
-    m_hostName = hostName;
-}
+void JunitReport::setHostName(const QString &hostName) { m_hostName = hostName; }
 
-void JunitReport::setSeconds(double seconds)
-{
-    m_seconds = seconds;
-}
+void JunitReport::setSeconds(double seconds) { m_seconds = seconds; }
 
 void JunitReport::addVerdict(const TestVerdict &verdict)
 {
@@ -102,7 +84,8 @@ void JunitReport::addVerdict(const TestVerdict &verdict)
     case TestVerdict::Outcome::Fail:
     case TestVerdict::Outcome::UnexpectedPass:
         testCase.result = TestCase::Result::Failed;
-        testCase.type = verdict.outcome == TestVerdict::Outcome::Fail ? QStringLiteral("fail") : QStringLiteral("xpass");
+        testCase.type = verdict.outcome == TestVerdict::Outcome::Fail ? QStringLiteral("fail")
+                                                                      : QStringLiteral("xpass");
         testCase.message = firstLine(verdict);
         testCase.text = failureText(verdict);
         break;
@@ -161,25 +144,13 @@ void JunitReport::addOutputLine(const QString &line)
     }
 }
 
-int JunitReport::tests() const
-{
-    return m_cases.size();
-}
+int JunitReport::tests() const { return m_cases.size(); }
 
-int JunitReport::failures() const
-{
-    return count(TestCase::Result::Failed);
-}
+int JunitReport::failures() const { return count(TestCase::Result::Failed); }
 
-int JunitReport::errors() const
-{
-    return count(TestCase::Result::Error);
-}
+int JunitReport::errors() const { return count(TestCase::Result::Error); }
 
-int JunitReport::skipped() const
-{
-    return count(TestCase::Result::Skipped);
-}
+int JunitReport::skipped() const { return count(TestCase::Result::Skipped); }
 
 bool JunitReport::write(QIODevice *device) const
 {
@@ -211,7 +182,7 @@ bool JunitReport::write(QIODevice *device) const
         case TestCase::Result::Failed:
         case TestCase::Result::Error:
             xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
-                                                                               : QStringLiteral("error"));
+                                                                              : QStringLiteral("error"));
             xml.writeAttribute(QStringLiteral("message"), xmlSafe(testCase.message));
             xml.writeAttribute(QStringLiteral("type"), xmlSafe(testCase.type));
             xml.writeCharacters(xmlSafe(testCase.text));

@@ -12,8 +12,8 @@ const int badCommandLine = 2;
 
 CheckOptions::Defaults builtDefaults()
 {
-    return { QStringLiteral(KORVU_CHECK_DEFAULT_SUITE), QStringLiteral(KORVU_CHECK_DEFAULT_DAEMON),
-             QStringLiteral(KORVU_CHECK_DEFAULT_MOCKS), QStringLiteral(KORVU_CHECK_DEFAULT_EXPERIENCE) };
+    return {QStringLiteral(KORVU_CHECK_DEFAULT_SUITE), QStringLiteral(KORVU_CHECK_DEFAULT_DAEMON),
+            QStringLiteral(KORVU_CHECK_DEFAULT_MOCKS), QStringLiteral(KORVU_CHECK_DEFAULT_EXPERIENCE)};
 }
 
 } // namespace

@@ -16,8 +16,8 @@ QString findTool(const QString &name)
     if (!onPath.isEmpty())
         return onPath;
     // Normal users often lack the sbin folders on PATH.
-    return QStandardPaths::findExecutable(name, { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                                  QStringLiteral("/usr/bin"), QStringLiteral("/bin") });
+    return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
+                                                 QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
 }
 
 } // namespace
@@ -31,7 +31,7 @@ NetworkIsolation NetworkIsolation::detect()
         qCDebug(dcCheck) << "No unshare or ip here:" << isolation.m_unshare << isolation.m_ip;
         return isolation;
     }
-    const QList<QStringList> candidates = { { QStringLiteral("-n") }, { QStringLiteral("-rn") } };
+    const QList<QStringList> candidates = {{QStringLiteral("-n")}, {QStringLiteral("-rn")}};
     for (const QStringList &candidate : candidates) {
         if (isolation.works(candidate)) {
             isolation.m_unshareArguments = candidate;
@@ -42,10 +42,7 @@ NetworkIsolation NetworkIsolation::detect()
     return isolation;
 }
 
-bool NetworkIsolation::isAvailable() const
-{
-    return !m_unshareArguments.isEmpty();
-}
+bool NetworkIsolation::isAvailable() const { return !m_unshareArguments.isEmpty(); }
 
 QString NetworkIsolation::description() const
 {

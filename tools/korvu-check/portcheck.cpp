@@ -3,10 +3,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 
-QList<quint16> PortCheck::korvuPorts()
-{
-    return { 2222, 6655, 6656, 6657 };
-}
+QList<quint16> PortCheck::korvuPorts() { return {2222, 6655, 6656, 6657}; }
 
 quint16 PortCheck::firstTakenPort(const QList<quint16> &ports)
 {
@@ -21,5 +18,6 @@ quint16 PortCheck::firstTakenPort(const QList<quint16> &ports)
 QString PortCheck::takenPortMessage(quint16 port)
 {
     return QStringLiteral("port %1 on 127.0.0.1 is in use and this machine offers no private network namespace; "
-                          "stop its holder first (see it with: ss -ltnp 'sport = :%1')").arg(port);
+                          "stop its holder first (see it with: ss -ltnp 'sport = :%1')")
+        .arg(port);
 }

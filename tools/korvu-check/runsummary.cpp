@@ -5,10 +5,7 @@ namespace {
 const QString progressIndent = QStringLiteral("      ");
 const QString failureIndent = QStringLiteral("    ");
 
-QString seconds(double value)
-{
-    return QString::number(value, 'f', 2) + QStringLiteral(" s");
-}
+QString seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
 
 } // namespace
 
@@ -49,31 +46,19 @@ void RunSummary::addAbnormalEnd(const QString &description, const QStringList &l
     ++m_failed;
 }
 
-int RunSummary::passed() const
-{
-    return m_passed;
-}
+int RunSummary::passed() const { return m_passed; }
 
-int RunSummary::failed() const
-{
-    return m_failed;
-}
+int RunSummary::failed() const { return m_failed; }
 
-int RunSummary::skipped() const
-{
-    return m_skipped;
-}
+int RunSummary::skipped() const { return m_skipped; }
 
-int RunSummary::blacklisted() const
-{
-    return m_blacklisted;
-}
+int RunSummary::blacklisted() const { return m_blacklisted; }
 
 QStringList RunSummary::progressLines(const TestVerdict &verdict)
 {
     QStringList lines;
-    lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + verdict.testName()
-                 + QStringLiteral("  ") + seconds(verdict.seconds));
+    lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + verdict.testName() + QStringLiteral("  ")
+                 + seconds(verdict.seconds));
     if (!verdict.isBare())
         lines += detailLines(verdict, progressIndent);
     return lines;

@@ -9,44 +9,24 @@ bool RunTree::create(const Sources &sources, QString *error)
         *error = QStringLiteral("cannot create a temporary run tree: %1").arg(m_dir.errorString());
         return false;
     }
-    return makeDir(suiteDir(), error)
-        && makeDir(binDir(), error)
-        && makeDir(dataDir(), error)
-        && makeDir(probeDataDir(), error)
-        && makeLink(sources.mocksDir, root() + QStringLiteral("/tests/mocks"), error)
-        && makeLink(sources.experienceDir, root() + QStringLiteral("/experience"), error)
-        && makeLink(sources.daemon, binDir() + QStringLiteral("/korvud"), error);
+    return makeDir(suiteDir(), error) && makeDir(binDir(), error) && makeDir(dataDir(), error)
+           && makeDir(probeDataDir(), error)
+           && makeLink(sources.mocksDir, root() + QStringLiteral("/tests/mocks"), error)
+           && makeLink(sources.experienceDir, root() + QStringLiteral("/experience"), error)
+           && makeLink(sources.daemon, binDir() + QStringLiteral("/korvud"), error);
 }
 
-void RunTree::setKeep(bool keep)
-{
-    m_dir.setAutoRemove(!keep);
-}
+void RunTree::setKeep(bool keep) { m_dir.setAutoRemove(!keep); }
 
-QString RunTree::root() const
-{
-    return m_dir.path();
-}
+QString RunTree::root() const { return m_dir.path(); }
 
-QString RunTree::suiteDir() const
-{
-    return root() + QStringLiteral("/tests/auto/deliveries");
-}
+QString RunTree::suiteDir() const { return root() + QStringLiteral("/tests/auto/deliveries"); }
 
-QString RunTree::binDir() const
-{
-    return root() + QStringLiteral("/bin");
-}
+QString RunTree::binDir() const { return root() + QStringLiteral("/bin"); }
 
-QString RunTree::dataDir() const
-{
-    return root() + QStringLiteral("/data");
-}
+QString RunTree::dataDir() const { return root() + QStringLiteral("/data"); }
 
-QString RunTree::probeDataDir() const
-{
-    return root() + QStringLiteral("/probe-data");
-}
+QString RunTree::probeDataDir() const { return root() + QStringLiteral("/probe-data"); }
 
 QProcessEnvironment RunTree::environment(const QProcessEnvironment &base) const
 {

@@ -43,7 +43,7 @@ private:
     bool makeDir(const QString &path, QString *error) const;
     bool makeLink(const QString &target, const QString &link, QString *error) const;
 
-    QTemporaryDir m_dir { QDir::tempPath() + QStringLiteral("/korvu-check-XXXXXX") };
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/korvu-check-XXXXXX")};
 };
 
 #endif // RUNTREE_H

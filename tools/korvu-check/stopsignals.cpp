@@ -8,8 +8,8 @@
 
 namespace {
 
-const int stopSignalNumbers[] = { SIGINT, SIGTERM, SIGHUP, SIGPIPE };
-int signalPipe[2] = { -1, -1 };
+const int stopSignalNumbers[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+int signalPipe[2] = {-1, -1};
 volatile std::sig_atomic_t firstStopSignal = 0;
 
 void handleStopSignal(int signalNumber)
@@ -54,10 +54,7 @@ StopSignals::~StopSignals()
     signalPipe[0] = signalPipe[1] = -1;
 }
 
-int StopSignals::received()
-{
-    return firstStopSignal;
-}
+int StopSignals::received() { return firstStopSignal; }
 
 void StopSignals::readSignal()
 {

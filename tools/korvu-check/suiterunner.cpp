@@ -17,7 +17,7 @@ const int rememberedOutputLines = 20;
 const int terminateGraceMsecs = 2000;
 const int signalStatusBase = 128;
 const QRegularExpression enteringPattern(QStringLiteral("^INFO   : .*\\) entering$"));
-const QStringList verbosityOptions = { QStringLiteral("-v1"), QStringLiteral("-v2") };
+const QStringList verbosityOptions = {QStringLiteral("-v1"), QStringLiteral("-v2")};
 
 // Takes the complete lines out of buffer, leaving a partial last line in it.
 QStringList takeLines(QByteArray *buffer, bool all)
@@ -79,7 +79,7 @@ int SuiteRunner::run()
 
     if (m_process.error() == QProcess::FailedToStart) {
         reportAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
-                          { m_process.errorString() });
+                          {m_process.errorString()});
         return 1;
     }
     finishOutput();
@@ -92,10 +92,7 @@ int SuiteRunner::run()
     return status;
 }
 
-const RunSummary &SuiteRunner::summary() const
-{
-    return m_summary;
-}
+const RunSummary &SuiteRunner::summary() const { return m_summary; }
 
 void SuiteRunner::interrupt(int signalNumber)
 {
@@ -110,7 +107,7 @@ QStringList SuiteRunner::suiteArguments() const
 {
     // -v1 names each function as it starts, so a crash can be placed; the
     // caller's own verbosity options come later and win.
-    const QStringList arguments = { QStringLiteral("-o"), QStringLiteral("-,txt"), QStringLiteral("-v1") };
+    const QStringList arguments = {QStringLiteral("-o"), QStringLiteral("-,txt"), QStringLiteral("-v1")};
     return arguments + m_setup.arguments;
 }
 
@@ -214,14 +211,16 @@ int SuiteRunner::exitStatus()
     if (m_stopSignal != 0) {
         reportAbnormalEnd(QStringLiteral("interrupted"),
                           QStringLiteral("stopped by signal %1 (%2)%3")
-                              .arg(m_stopSignal).arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
+                              .arg(m_stopSignal)
+                              .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
                           QStringList());
         return signalStatusBase + m_stopSignal;
     }
     if (m_process.exitStatus() == QProcess::CrashExit) {
-        reportAbnormalEnd(QStringLiteral("crash"),
-                          QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
-                          m_lastOutput);
+        reportAbnormalEnd(
+            QStringLiteral("crash"),
+            QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
+            m_lastOutput);
         return signalStatusBase + m_process.exitCode();
     }
     const int status = m_process.exitCode();
@@ -237,10 +236,7 @@ int SuiteRunner::exitStatus()
     return status;
 }
 
-QString SuiteRunner::suiteName() const
-{
-    return QFileInfo(m_setup.suite).fileName();
-}
+QString SuiteRunner::suiteName() const { return QFileInfo(m_setup.suite).fileName(); }
 
 void SuiteRunner::print(const QString &line)
 {

@@ -10,15 +10,15 @@ struct OutcomeName
 };
 
 const OutcomeName outcomeNames[] = {
-    { TestVerdict::Outcome::Pass, "PASS", "PASS" },
-    { TestVerdict::Outcome::Fail, "FAIL!", "FAIL" },
-    { TestVerdict::Outcome::Skip, "SKIP", "SKIP" },
-    { TestVerdict::Outcome::ExpectedFail, "XFAIL", "XFAIL" },
-    { TestVerdict::Outcome::UnexpectedPass, "XPASS", "XPASS" },
-    { TestVerdict::Outcome::BlacklistedPass, "BPASS", "BPASS" },
-    { TestVerdict::Outcome::BlacklistedFail, "BFAIL", "BFAIL" },
-    { TestVerdict::Outcome::BlacklistedExpectedFail, "BXFAIL", "BXFAIL" },
-    { TestVerdict::Outcome::BlacklistedUnexpectedPass, "BXPASS", "BXPASS" },
+    {TestVerdict::Outcome::Pass, "PASS", "PASS"},
+    {TestVerdict::Outcome::Fail, "FAIL!", "FAIL"},
+    {TestVerdict::Outcome::Skip, "SKIP", "SKIP"},
+    {TestVerdict::Outcome::ExpectedFail, "XFAIL", "XFAIL"},
+    {TestVerdict::Outcome::UnexpectedPass, "XPASS", "XPASS"},
+    {TestVerdict::Outcome::BlacklistedPass, "BPASS", "BPASS"},
+    {TestVerdict::Outcome::BlacklistedFail, "BFAIL", "BFAIL"},
+    {TestVerdict::Outcome::BlacklistedExpectedFail, "BXFAIL", "BXFAIL"},
+    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "BXPASS", "BXPASS"},
 };
 
 } // namespace
@@ -39,10 +39,7 @@ QString TestVerdict::label() const
     return QString();
 }
 
-bool TestVerdict::isFailure() const
-{
-    return outcome == Outcome::Fail || outcome == Outcome::UnexpectedPass;
-}
+bool TestVerdict::isFailure() const { return outcome == Outcome::Fail || outcome == Outcome::UnexpectedPass; }
 
 bool TestVerdict::isBlacklisted() const
 {
@@ -62,10 +59,7 @@ bool TestVerdict::endsTest() const
     return outcome != Outcome::ExpectedFail && outcome != Outcome::BlacklistedExpectedFail;
 }
 
-bool TestVerdict::isBare() const
-{
-    return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass;
-}
+bool TestVerdict::isBare() const { return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass; }
 
 bool TestVerdict::outcomeFromTag(const QString &tag, Outcome *outcome)
 {

@@ -11,10 +11,9 @@ const int incidentPrefixLength = 9;
 const QRegularExpression locationPattern(QStringLiteral("^ *Loc: \\[(.*)\\]\\s*$"));
 const QLatin1String totalsPrefix("Totals: ");
 const QRegularExpression startPattern(QStringLiteral("^\\*+ Start testing of (.+) \\*+$"));
-const QStringList otherIncidentTags = {
-    QStringLiteral("QDEBUG"), QStringLiteral("QINFO"), QStringLiteral("QWARN"), QStringLiteral("QSYSTEM"),
-    QStringLiteral("QFATAL"), QStringLiteral("INFO"), QStringLiteral("WARNING"), QStringLiteral("RESULT")
-};
+const QStringList otherIncidentTags = {QStringLiteral("QDEBUG"),  QStringLiteral("QINFO"),  QStringLiteral("QWARN"),
+                                       QStringLiteral("QSYSTEM"), QStringLiteral("QFATAL"), QStringLiteral("INFO"),
+                                       QStringLiteral("WARNING"), QStringLiteral("RESULT")};
 
 bool isIncident(const QRegularExpressionMatch &match)
 {
@@ -71,7 +70,7 @@ TxtLogParser::LineKind TxtLogParser::addLine(const QString &line, qint64 msecs)
         return addIncident(incident.captured(1), incident.captured(2), msecs);
 
     if (line.startsWith(totalsPrefix) || line.startsWith(QLatin1String("*********"))
-            || line.startsWith(QLatin1String("Config: "))) {
+        || line.startsWith(QLatin1String("Config: "))) {
         completePending();
         if (line.startsWith(totalsPrefix))
             m_sawTotals = true;
@@ -115,10 +114,7 @@ TxtLogParser::LineKind TxtLogParser::addIncident(const QString &tag, const QStri
     return LineKind::Verdict;
 }
 
-void TxtLogParser::finish()
-{
-    completePending();
-}
+void TxtLogParser::finish() { completePending(); }
 
 QVector<TestVerdict> TxtLogParser::takeCompleted()
 {
@@ -127,30 +123,15 @@ QVector<TestVerdict> TxtLogParser::takeCompleted()
     return completed;
 }
 
-bool TxtLogParser::sawTotals() const
-{
-    return m_sawTotals;
-}
+bool TxtLogParser::sawTotals() const { return m_sawTotals; }
 
-QString TxtLogParser::testClass() const
-{
-    return m_testClass;
-}
+QString TxtLogParser::testClass() const { return m_testClass; }
 
-QString TxtLogParser::lastTestName() const
-{
-    return m_lastTestName;
-}
+QString TxtLogParser::lastTestName() const { return m_lastTestName; }
 
-bool TxtLogParser::lastTestEnded() const
-{
-    return m_lastTestEnded;
-}
+bool TxtLogParser::lastTestEnded() const { return m_lastTestEnded; }
 
-qint64 TxtLogParser::lastTestEndMsecs() const
-{
-    return m_lastTestEndMsecs;
-}
+qint64 TxtLogParser::lastTestEndMsecs() const { return m_lastTestEndMsecs; }
 
 void TxtLogParser::splitSubject(const QString &subject, bool bare, QString *function, QString *row, QString *message)
 {

@@ -12,9 +12,9 @@ class TxtLogParser
 {
 public:
     enum class LineKind {
-        Verdict,        // the first line of a verdict
-        VerdictDetail,  // a message or location line of the verdict before it
-        Other           // debug output, warnings, headers, totals, ...
+        Verdict, // the first line of a verdict
+        VerdictDetail, // a message or location line of the verdict before it
+        Other // debug output, warnings, headers, totals, ...
     };
 
     // msecs: time since the suite started; a verdict's seconds are counted

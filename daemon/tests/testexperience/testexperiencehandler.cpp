@@ -19,14 +19,19 @@ TestExperienceHandler::TestExperienceHandler(ThingManager *thingManager, QObject
     });
     connect(thingManager, &ThingManager::thingRemoved, this, [this, thingManager](const QUuid &thingId) {
         const bool stillListed = thingManager->findThing(thingId) != nullptr;
-        record(QStringLiteral("thingRemoved %1%2").arg(idText(thingId), stillListed ? QStringLiteral(" still listed") : QString()));
+        record(QStringLiteral("thingRemoved %1%2")
+                   .arg(idText(thingId), stillListed ? QStringLiteral(" still listed") : QString()));
     });
-    connect(thingManager, &ThingManager::thingStateChanged, this, [this](Thing *thing, const QUuid &stateTypeId, const QVariant &value) {
-        record(QStringLiteral("stateChanged %1 %2 %3").arg(idText(thing->id()), idText(stateTypeId), value.toString()));
-    });
+    connect(thingManager, &ThingManager::thingStateChanged, this,
+            [this](Thing *thing, const QUuid &stateTypeId, const QVariant &value) {
+                record(QStringLiteral("stateChanged %1 %2 %3")
+                           .arg(idText(thing->id()), idText(stateTypeId), value.toString()));
+            });
     connect(thingManager, &ThingManager::eventTriggered, this, [this](const Event &event) {
-        const QByteArray params = QJsonDocument(QJsonObject::fromVariantMap(event.params)).toJson(QJsonDocument::Compact);
-        record(QStringLiteral("event %1 %2 %3").arg(idText(event.thingId), idText(event.eventTypeId), QString::fromUtf8(params)));
+        const QByteArray params = QJsonDocument(QJsonObject::fromVariantMap(event.params))
+                                      .toJson(QJsonDocument::Compact);
+        record(QStringLiteral("event %1 %2 %3")
+                   .arg(idText(event.thingId), idText(event.eventTypeId), QString::fromUtf8(params)));
     });
 
     registerMethod(QStringLiteral("TakeNotifications"), [this](const QVariantMap &) {
@@ -36,7 +41,4 @@ TestExperienceHandler::TestExperienceHandler(ThingManager *thingManager, QObject
     });
 }
 
-void TestExperienceHandler::record(const QString &line)
-{
-    m_notifications.append(line);
-}
+void TestExperienceHandler::record(const QString &line) { m_notifications.append(line); }

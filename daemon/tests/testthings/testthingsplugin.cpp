@@ -39,10 +39,7 @@ Korvu::ThingError TestThingsPlugin::setupThing(Thing *thing)
     return Korvu::ThingErrorNoError;
 }
 
-void TestThingsPlugin::thingRemoved(Thing *thing)
-{
-    m_pressCounts.remove(thing->id());
-}
+void TestThingsPlugin::thingRemoved(Thing *thing) { m_pressCounts.remove(thing->id()); }
 
 Korvu::ThingError TestThingsPlugin::executeAction(Thing *thing, const Action &action)
 {

@@ -19,10 +19,7 @@ const int notificationDevicePort = 6657;
 const char codeScannedEventTypeId[] = "0da90af2-90bc-43a6-bcdc-e50c39dbb8bf";
 const char gateStateStateTypeId[] = "61ebba3f-02b2-472c-90e4-2ddb292e6ee9";
 
-uint currentEpochSeconds()
-{
-    return static_cast<uint>(QDateTime::currentDateTimeUtc().toSecsSinceEpoch());
-}
+uint currentEpochSeconds() { return static_cast<uint>(QDateTime::currentDateTimeUtc().toSecsSinceEpoch()); }
 
 QVariantMap calendarItem(int secondsFromNow, int duration)
 {
@@ -93,7 +90,8 @@ void TestDeliveries::testAvailable()
     const QVariant response = requestAndWait("PlavoDelivery.Status");
     QVERIFY2(response.toMap().value("params").toMap().value("available").toBool() == available,
              QString("PlavoDelivery.Status is not what it should be.\nExpected: %1\nGot: %2")
-             .arg(QString::number(int(available)), jsonText(response)).toUtf8());
+                 .arg(QString::number(int(available)), jsonText(response))
+                 .toUtf8());
 }
 
 void TestDeliveries::testAddDelivery_data()
@@ -108,19 +106,19 @@ void TestDeliveries::testAddDelivery_data()
     QTest::addColumn<QString>("deliveryError");
 
     QTest::newRow("invalid name, valid gate, valid scanner, valid code")
-            << "" << true << true << "864" << false << false << true << "DeliveryErrorInvalidName";
+        << "" << true << true << "864" << false << false << true << "DeliveryErrorInvalidName";
     QTest::newRow("valid name, invalid gate, valid scanner, valid code")
-            << "Delivery" << false << true << "864" << false << false << false << "DeliveryErrorGateNotFound";
+        << "Delivery" << false << true << "864" << false << false << false << "DeliveryErrorGateNotFound";
     QTest::newRow("valid name, valid gate, invalid scanner, valid code")
-            << "Delivery" << true << false << "864" << false << false << false << "DeliveryErrorScannerNotFound";
+        << "Delivery" << true << false << "864" << false << false << false << "DeliveryErrorScannerNotFound";
     QTest::newRow("valid name, valid gate, valid scanner, invalid code")
-            << "Delivery" << true << true << "" << false << false << true << "DeliveryErrorInvalidTrackingCode";
+        << "Delivery" << true << true << "" << false << false << true << "DeliveryErrorInvalidTrackingCode";
     QTest::newRow("valid name, valid gate, valid scanner, valid code")
-            << "Delivery" << true << true << "864" << false << false << true << "DeliveryErrorNoError";
-    QTest::newRow("with notification")
-            << "Delivery" << true << true << "864" << true << false << true << "DeliveryErrorNoError";
+        << "Delivery" << true << true << "864" << false << false << true << "DeliveryErrorNoError";
+    QTest::newRow("with notification") << "Delivery" << true << true << "864" << true << false << true
+                                       << "DeliveryErrorNoError";
     QTest::newRow("with bad notification")
-            << "Delivery" << true << true << "864" << true << true << true << "DeliveryErrorNotificationDeviceNotFound";
+        << "Delivery" << true << true << "864" << true << true << true << "DeliveryErrorNotificationDeviceNotFound";
 }
 
 void TestDeliveries::testAddDelivery()
@@ -159,13 +157,15 @@ void TestDeliveries::testAddDelivery()
     QVariant response = requestAndWait("PlavoDelivery.AddDelivery", params);
     QVERIFY2(response.toMap().value("status").toString() == (jsonSuccess ? "success" : "error"),
              QString("Unexpected result adding delivery:\nExpected: %1\nGot: %2")
-             .arg(QString(jsonSuccess ? "success" : "error"), jsonText(response)).toUtf8());
+                 .arg(QString(jsonSuccess ? "success" : "error"), jsonText(response))
+                 .toUtf8());
     if (!jsonSuccess)
         return;
 
     QVERIFY2(response.toMap().value("params").toMap().value("deliveryError").toString() == deliveryError,
              QString("Unexpected delivery error.\nExpected: %1\nGot: %2")
-             .arg(deliveryError, response.toMap().value("params").toMap().value("deliveryError").toString()).toUtf8());
+                 .arg(deliveryError, response.toMap().value("params").toMap().value("deliveryError").toString())
+                 .toUtf8());
     if (deliveryError != "DeliveryErrorNoError")
         return;
 
@@ -182,7 +182,8 @@ void TestDeliveries::testAddDelivery()
              QString("Added delivery not found in GetDeliveries:\n%1").arg(jsonText(response)).toUtf8());
     QVERIFY2(addedDelivery == QJsonDocument::fromVariant(delivery).toVariant().toMap(),
              QString("Delivery not matching after AddDelivery and GetDeliveries.\nExpected: %1\nGot: %2")
-             .arg(jsonText(delivery), jsonText(addedDelivery)).toUtf8());
+                 .arg(jsonText(delivery), jsonText(addedDelivery))
+                 .toUtf8());
 }
 
 void TestDeliveries::testGetDeliveries_data()
@@ -225,17 +226,18 @@ void TestDeliveries::testGetDeliveries()
     result = requestAndWait("PlavoDelivery.GetDeliveries");
     QVERIFY2(result.toMap().value("status").toString() == "success",
              QString("GetDelivieries failed:\n%1").arg(jsonText(result)).toUtf8());
-    QVERIFY2(result.toMap().value("params").toMap().value("deliveries").toList().count() == deliveryCount,
-             QString("Unexpected result count!\nExpected: %1\nGot: %2\n%3")
-             .arg(QString::number(deliveryCount),
-                  QString::number(listedDeliveries(result).count()),
-                  jsonText(result)).toUtf8());
+    QVERIFY2(
+        result.toMap().value("params").toMap().value("deliveries").toList().count() == deliveryCount,
+        QString("Unexpected result count!\nExpected: %1\nGot: %2\n%3")
+            .arg(QString::number(deliveryCount), QString::number(listedDeliveries(result).count()), jsonText(result))
+            .toUtf8());
 
     const QVariantList deliveries = listedDeliveries(result);
     for (const QUuid &deliveryId : qAsConst(deliveryIds)) {
         const bool found = findDelivery(deliveries, deliveryId).isValid();
         QVERIFY2(found, QString("Delivery %1 not found in GetDeliveries reply:\n%2")
-                 .arg(deliveryId.toString(), jsonText(deliveries)).toUtf8());
+                            .arg(deliveryId.toString(), jsonText(deliveries))
+                            .toUtf8());
     }
 }
 
@@ -260,7 +262,8 @@ void TestDeliveries::testRemoveDelivery()
     QVariantList deliveries = listedDeliveries(result);
     const QVariant addedDelivery = findDelivery(deliveries, deliveryId);
     QVERIFY2(!addedDelivery.isNull(), QString("Delivery %1 not found in GetDeliveries reply:\n%2")
-             .arg(deliveryId.toString(), jsonText(deliveries)).toUtf8());
+                                          .arg(deliveryId.toString(), jsonText(deliveries))
+                                          .toUtf8());
 
     params.clear();
     params.insert("deliveryId", deliveryId);
@@ -274,7 +277,8 @@ void TestDeliveries::testRemoveDelivery()
     deliveries = listedDeliveries(result);
     const bool found = findDelivery(deliveries, deliveryId).isValid();
     QVERIFY2(!found, QString("Delivery %1 not disappeared in GetDeliveries after RemoveDelivery:\n%2")
-             .arg(deliveryId.toString(), jsonText(deliveries)).toUtf8());
+                         .arg(deliveryId.toString(), jsonText(deliveries))
+                         .toUtf8());
 }
 
 void TestDeliveries::testDeliveryPersistence()
@@ -303,7 +307,8 @@ void TestDeliveries::testDeliveryPersistence()
     response = requestAndWait("PlavoDelivery.GetDeliveries");
     const QVariant loadedDelivery = findDelivery(listedDeliveries(response), deliveryId);
     QVERIFY2(!loadedDelivery.isNull(), QString("Failed to find delivery %1 in GetDeliveries:\n%2")
-             .arg(deliveryId.toString(), jsonText(response)).toUtf8());
+                                           .arg(deliveryId.toString(), jsonText(response))
+                                           .toUtf8());
 
     stopDaemon();
     startDaemon();
@@ -312,11 +317,14 @@ void TestDeliveries::testDeliveryPersistence()
     QVERIFY2(response.toMap().value("status").toString() == "success",
              QString("Error getting deliveries:\n%1").arg(jsonText(response)).toUtf8());
     const QVariant loadedDeliveryAfterRestert = findDelivery(listedDeliveries(response), deliveryId);
-    QVERIFY2(!loadedDeliveryAfterRestert.isNull(), QString("Failed to find delivery %1 in GetDeliveries after restart:\n%2")
-             .arg(deliveryId.toString(), jsonText(response)).toUtf8());
+    QVERIFY2(!loadedDeliveryAfterRestert.isNull(),
+             QString("Failed to find delivery %1 in GetDeliveries after restart:\n%2")
+                 .arg(deliveryId.toString(), jsonText(response))
+                 .toUtf8());
     QVERIFY2(loadedDelivery == loadedDeliveryAfterRestert,
              QString("Delivery not matching after korvu restart.\nExpected: %1\nGot: %2")
-             .arg(jsonText(loadedDelivery), jsonText(loadedDeliveryAfterRestert)).toUtf8());
+                 .arg(jsonText(loadedDelivery), jsonText(loadedDeliveryAfterRestert))
+                 .toUtf8());
 
     params.clear();
     params.insert("deliveryId", deliveryId);
@@ -332,7 +340,8 @@ void TestDeliveries::testDeliveryPersistence()
              QString("Error getting deliveries:\n%1").arg(jsonText(response)).toUtf8());
     const bool found = findDelivery(listedDeliveries(response), deliveryId).isValid();
     QVERIFY2(!found, QString("Delivery %1 appeared again in GetDeliveries after removal and restart:\n%2")
-             .arg(deliveryId.toString(), jsonText(response)).toUtf8());
+                         .arg(deliveryId.toString(), jsonText(response))
+                         .toUtf8());
 }
 
 void TestDeliveries::testDelivery_data()
@@ -347,23 +356,40 @@ void TestDeliveries::testDelivery_data()
     const QVariantList futureWindow = {calendarItem(60, 120)};
     const QVariantList noWindow;
 
-    QTest::newRow("wrong code") << "5807" << "5808" << openWindow << false;
-    QTest::newRow("inactive calendar item") << "5807" << "5807" << futureWindow << false;
-    QTest::newRow("granted (no calendar item)") << "5807" << "5807" << noWindow << true;
-    QTest::newRow("granted (active calendar item)") << "5807" << "5807" << openWindow << true;
-    QTest::newRow("granted (code with spaces)") << "73 0291 8465" << "7302918465" << openWindow << true;
-    QTest::newRow("granted (code with dashes)") << "73-0291-8465" << "7302918465" << openWindow << true;
-    QTest::newRow("granted (code with spaces and dashes)") << "73 0291-8465" << "7302918465" << openWindow << true;
-    QTest::newRow("DHL express worldwide 1") << "4086215730" << "WAYBILL4086215730" << openWindow << true;
-    QTest::newRow("DHL express worldwide 2") << "Waybill: 4086215730" << "WAYBILL4086215730" << openWindow << true;
-    QTest::newRow("DHL express germany 1") << "JJD000471203958816204" << "JJD000471203958816204" << openWindow << true;
-    QTest::newRow("DHL express germany 2") << "JJ D000471203958816204" << "JJD000471203958816204" << openWindow << true;
-    QTest::newRow("DHL standard germany 1") << "305719862243" << "305719862243" << openWindow << true;
-    QTest::newRow("DHL standard germany 2") << "30.57 1986224 3" << "305719862243" << openWindow << true;
-    QTest::newRow("UPS Standard intl 1") << "1Z84106K3971240516" << "1Z84106K3971240516" << openWindow << true;
-    QTest::newRow("UPS Standard intl 2") << "1Z 841 06K 39 7124 0516" << "1Z84106K3971240516" << openWindow << true;
-    QTest::newRow("DPD Prio") << "05218834762290" << "0061527052188347622904419083" << openWindow << true;
-    QTest::newRow("bad code") << "1-84106K3971240516" << "1Z84106K3971240516" << openWindow << false;
+    QTest::newRow("wrong code") << "5807"
+                                << "5808" << openWindow << false;
+    QTest::newRow("inactive calendar item") << "5807"
+                                            << "5807" << futureWindow << false;
+    QTest::newRow("granted (no calendar item)") << "5807"
+                                                << "5807" << noWindow << true;
+    QTest::newRow("granted (active calendar item)") << "5807"
+                                                    << "5807" << openWindow << true;
+    QTest::newRow("granted (code with spaces)") << "73 0291 8465"
+                                                << "7302918465" << openWindow << true;
+    QTest::newRow("granted (code with dashes)") << "73-0291-8465"
+                                                << "7302918465" << openWindow << true;
+    QTest::newRow("granted (code with spaces and dashes)") << "73 0291-8465"
+                                                           << "7302918465" << openWindow << true;
+    QTest::newRow("DHL express worldwide 1") << "4086215730"
+                                             << "WAYBILL4086215730" << openWindow << true;
+    QTest::newRow("DHL express worldwide 2") << "Waybill: 4086215730"
+                                             << "WAYBILL4086215730" << openWindow << true;
+    QTest::newRow("DHL express germany 1") << "JJD000471203958816204"
+                                           << "JJD000471203958816204" << openWindow << true;
+    QTest::newRow("DHL express germany 2") << "JJ D000471203958816204"
+                                           << "JJD000471203958816204" << openWindow << true;
+    QTest::newRow("DHL standard germany 1") << "305719862243"
+                                            << "305719862243" << openWindow << true;
+    QTest::newRow("DHL standard germany 2") << "30.57 1986224 3"
+                                            << "305719862243" << openWindow << true;
+    QTest::newRow("UPS Standard intl 1") << "1Z84106K3971240516"
+                                         << "1Z84106K3971240516" << openWindow << true;
+    QTest::newRow("UPS Standard intl 2") << "1Z 841 06K 39 7124 0516"
+                                         << "1Z84106K3971240516" << openWindow << true;
+    QTest::newRow("DPD Prio") << "05218834762290"
+                              << "0061527052188347622904419083" << openWindow << true;
+    QTest::newRow("bad code") << "1-84106K3971240516"
+                              << "1Z84106K3971240516" << openWindow << false;
 }
 
 void TestDeliveries::testDelivery()
@@ -419,7 +445,8 @@ void TestDeliveries::testDelivery()
     QStringList actions = gateActionHistory.split("\n");
     QVERIFY2(actions.contains(QUuid("2eb6135e-579f-4b9a-be7b-785d664a3875").toString()) == accessGranted,
              QString("Gate Open action not as expected.\nExpected: %1\nBut action history is: %2")
-             .arg(QString::number(int(accessGranted)), gateActionHistory).toUtf8());
+                 .arg(QString::number(int(accessGranted)), gateActionHistory)
+                 .toUtf8());
 
     if (!accessGranted)
         return;
@@ -437,14 +464,16 @@ void TestDeliveries::testDelivery()
     actions = notificationActionHistory.split("\n");
     QVERIFY2(actions.contains(QUuid("86ed7935-5c88-4810-a94c-50a39946a04c").toString()) == accessGranted,
              QString("Notification action not as expected.\nExpected: %1\nBut action history is: %2")
-             .arg(QString::number(int(accessGranted)), notificationActionHistory).toUtf8());
+                 .arg(QString::number(int(accessGranted)), notificationActionHistory)
+                 .toUtf8());
 
     params.clear();
     params.insert("deliveryId", deliveryId);
     response = requestAndWait("PlavoDelivery.GetDeliveries", params);
     const QVariantList deliveries = listedDeliveries(response);
     QVERIFY2(!deliveries.isEmpty(), QString("GetDeliveries returned no delivery for %1:\n%2")
-             .arg(deliveryId.toString(), jsonText(response)).toUtf8());
+                                        .arg(deliveryId.toString(), jsonText(response))
+                                        .toUtf8());
     const QVariantMap finalDelivery = deliveries.first().toMap();
     qDebug().noquote() << "final delivery:" << jsonText(finalDelivery);
     qDebug() << "scan time" << scanTime.toMSecsSinceEpoch() / 1000;

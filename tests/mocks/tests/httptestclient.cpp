@@ -6,16 +6,16 @@
 bool HttpTestClient::connectTo(quint16 port, int timeoutMs)
 {
     m_socket.connectToHost(QHostAddress::LocalHost, port);
-    const bool settled = QTest::qWaitFor([this] { return m_socket.state() != QAbstractSocket::ConnectingState
-                                                         && m_socket.state() != QAbstractSocket::HostLookupState; },
-                                         timeoutMs);
+    const bool settled = QTest::qWaitFor(
+        [this] {
+            return m_socket.state() != QAbstractSocket::ConnectingState
+                   && m_socket.state() != QAbstractSocket::HostLookupState;
+        },
+        timeoutMs);
     return settled && m_socket.state() == QAbstractSocket::ConnectedState;
 }
 
-QAbstractSocket::SocketError HttpTestClient::error() const
-{
-    return m_socket.error();
-}
+QAbstractSocket::SocketError HttpTestClient::error() const { return m_socket.error(); }
 
 void HttpTestClient::send(const QByteArray &bytes)
 {
@@ -23,10 +23,7 @@ void HttpTestClient::send(const QByteArray &bytes)
     m_socket.flush();
 }
 
-void HttpTestClient::expectBodilessResponse()
-{
-    m_nextResponseBodiless = true;
-}
+void HttpTestClient::expectBodilessResponse() { m_nextResponseBodiless = true; }
 
 QList<HttpTestClient::Response> HttpTestClient::readResponses(int count, int timeoutMs)
 {
@@ -45,16 +42,15 @@ QList<HttpTestClient::Response> HttpTestClient::readResponses(int count, int tim
 
 bool HttpTestClient::waitForDisconnected(int timeoutMs)
 {
-    return QTest::qWaitFor([this] {
-        m_socket.readAll();
-        return m_socket.state() == QAbstractSocket::UnconnectedState;
-    }, timeoutMs);
+    return QTest::qWaitFor(
+        [this] {
+            m_socket.readAll();
+            return m_socket.state() == QAbstractSocket::UnconnectedState;
+        },
+        timeoutMs);
 }
 
-bool HttpTestClient::isConnected() const
-{
-    return m_socket.state() == QAbstractSocket::ConnectedState;
-}
+bool HttpTestClient::isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
 // Our server always sends Content-Length, so that is all this needs to handle.
 bool HttpTestClient::takeResponse(Response *response)

@@ -40,7 +40,8 @@ public:
     LogCapture()
         : m_previousHandler(qInstallMessageHandler(&LogCapture::handle))
     {
-        QLoggingCategory::setFilterRules(QStringLiteral("%1.debug=true").arg(QLatin1String(dcDeliveryMocks().categoryName())));
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("%1.debug=true").arg(QLatin1String(dcDeliveryMocks().categoryName())));
     }
     ~LogCapture()
     {
@@ -193,13 +194,27 @@ void TestDeliveryMocksPlugin::testTypeIds_data()
     QTest::addColumn<QString>("typeName");
     QTest::addColumn<QUuid>("typeId");
 
-    QTest::newRow("gate state") << gateClassId << "garagegate" << "state" << "state" << gateStateTypeId;
-    QTest::newRow("gate open") << gateClassId << "garagegate" << "action" << "open" << gateOpenId;
-    QTest::newRow("gate close") << gateClassId << "garagegate" << "action" << "close" << QUuid();
-    QTest::newRow("scanner event") << scannerClassId << "parcelscanner" << "event" << "codeScanned" << codeScannedId;
-    QTest::newRow("scanner accept") << scannerClassId << "parcelscanner" << "action" << "accept" << acceptId;
-    QTest::newRow("scanner reject") << scannerClassId << "parcelscanner" << "action" << "reject" << rejectId;
-    QTest::newRow("notify") << notificationClassId << "notifications" << "action" << "notify" << notifyId;
+    QTest::newRow("gate state") << gateClassId << "garagegate"
+                                << "state"
+                                << "state" << gateStateTypeId;
+    QTest::newRow("gate open") << gateClassId << "garagegate"
+                               << "action"
+                               << "open" << gateOpenId;
+    QTest::newRow("gate close") << gateClassId << "garagegate"
+                                << "action"
+                                << "close" << QUuid();
+    QTest::newRow("scanner event") << scannerClassId << "parcelscanner"
+                                   << "event"
+                                   << "codeScanned" << codeScannedId;
+    QTest::newRow("scanner accept") << scannerClassId << "parcelscanner"
+                                    << "action"
+                                    << "accept" << acceptId;
+    QTest::newRow("scanner reject") << scannerClassId << "parcelscanner"
+                                    << "action"
+                                    << "reject" << rejectId;
+    QTest::newRow("notify") << notificationClassId << "notifications"
+                            << "action"
+                            << "notify" << notifyId;
 }
 
 void TestDeliveryMocksPlugin::testTypeIds()
@@ -214,9 +229,9 @@ void TestDeliveryMocksPlugin::testTypeIds()
     QVERIFY(thing);
     const ThingClass thingClass = thing->thingClass();
     QCOMPARE(thingClass.interfaces(), QStringList{interfaceName});
-    const QUuid found = kind == "state" ? thingClass.stateTypeId(typeName)
-                      : kind == "event" ? thingClass.eventTypeId(typeName)
-                                        : thingClass.actionTypeId(typeName);
+    const QUuid found = kind == "state"   ? thingClass.stateTypeId(typeName)
+                        : kind == "event" ? thingClass.eventTypeId(typeName)
+                                          : thingClass.actionTypeId(typeName);
     QVERIFY(!found.isNull());
     if (!typeId.isNull())
         QCOMPARE(found, typeId);
@@ -252,11 +267,14 @@ void TestDeliveryMocksPlugin::testActionHistory_data()
     QTest::addColumn<QByteArray>("expectedHistory");
 
     QTest::newRow("gate") << gateClassId << 6655 << QList<QUuid>{gateOpenId, acceptId, gateOpenId}
-                          << QByteArray("{2eb6135e-579f-4b9a-be7b-785d664a3875}\n{2eb6135e-579f-4b9a-be7b-785d664a3875}\n");
+                          << QByteArray(
+                                 "{2eb6135e-579f-4b9a-be7b-785d664a3875}\n{2eb6135e-579f-4b9a-be7b-785d664a3875}\n");
     QTest::newRow("scanner") << scannerClassId << 6656 << QList<QUuid>{rejectId, notifyId, acceptId}
-                             << QByteArray("{03b1abeb-4589-44f9-849b-03a1465ef015}\n{7e3e6b01-99a1-4346-826f-12ebff61c83d}\n");
-    QTest::newRow("notifications") << notificationClassId << 6657 << QList<QUuid>{notifyId, gateOpenId, notifyId}
-                                   << QByteArray("{86ed7935-5c88-4810-a94c-50a39946a04c}\n{86ed7935-5c88-4810-a94c-50a39946a04c}\n");
+                             << QByteArray(
+                                    "{03b1abeb-4589-44f9-849b-03a1465ef015}\n{7e3e6b01-99a1-4346-826f-12ebff61c83d}\n");
+    QTest::newRow("notifications")
+        << notificationClassId << 6657 << QList<QUuid>{notifyId, gateOpenId, notifyId}
+        << QByteArray("{86ed7935-5c88-4810-a94c-50a39946a04c}\n{86ed7935-5c88-4810-a94c-50a39946a04c}\n");
 }
 
 void TestDeliveryMocksPlugin::testActionHistory()
@@ -270,7 +288,8 @@ void TestDeliveryMocksPlugin::testActionHistory()
     QCOMPARE(m_plugin->setupThing(thing), Korvu::ThingErrorNoError);
     for (const QUuid &actionTypeId : qAsConst(actions)) {
         const Korvu::ThingError expected = thing->thingClass().hasActionType(actionTypeId)
-                ? Korvu::ThingErrorNoError : Korvu::ThingErrorActionTypeNotFound;
+                                               ? Korvu::ThingErrorNoError
+                                               : Korvu::ThingErrorActionTypeNotFound;
         QCOMPARE(execute(thing, actionTypeId), expected);
     }
     QCOMPARE(request(quint16(port), "/actionhistory").body, expectedHistory);
@@ -314,8 +333,9 @@ void TestDeliveryMocksPlugin::testGenerateEvent()
         execute(scanner, acceptId);
     });
 
-    const HttpResult result = request(6656, "/generateevent?eventTypeId=" + codeScannedId.toByteArray(QUuid::WithoutBraces)
-                                                + "&content=" + encodedContent);
+    const HttpResult result = request(6656,
+                                      "/generateevent?eventTypeId=" + codeScannedId.toByteArray(QUuid::WithoutBraces)
+                                          + "&content=" + encodedContent);
     QCOMPARE(result.statusCode, 200);
     QCOMPARE(events.count(), 1);
     QCOMPARE(events.first().thingId, scanner->id());
@@ -394,10 +414,7 @@ void TestDeliveryMocksPlugin::testMalformedRequest()
     QCOMPARE(request(6655, "/actionhistory").body, historyOf({gateOpenId}));
 }
 
-void TestDeliveryMocksPlugin::testSecondThingRefused_data()
-{
-    testNewThingHasEmptyHistory_data();
-}
+void TestDeliveryMocksPlugin::testSecondThingRefused_data() { testNewThingHasEmptyHistory_data(); }
 
 void TestDeliveryMocksPlugin::testSecondThingRefused()
 {
@@ -418,10 +435,7 @@ void TestDeliveryMocksPlugin::testSecondThingRefused()
     QCOMPARE(request(quint16(port), "/actionhistory").body, historyOf({actionTypeId}));
 }
 
-void TestDeliveryMocksPlugin::testRemovalFreesPort_data()
-{
-    testNewThingHasEmptyHistory_data();
-}
+void TestDeliveryMocksPlugin::testRemovalFreesPort_data() { testNewThingHasEmptyHistory_data(); }
 
 void TestDeliveryMocksPlugin::testRemovalFreesPort()
 {
@@ -458,7 +472,8 @@ void TestDeliveryMocksPlugin::testRemovalWhileHandlingEvent()
 
 void TestDeliveryMocksPlugin::testUnknownClassRefused()
 {
-    Thing stranger(QUuid::createUuid(), ThingClass(QUuid::createUuid(), QStringLiteral("Stranger")), QStringLiteral("Stranger"));
+    Thing stranger(QUuid::createUuid(), ThingClass(QUuid::createUuid(), QStringLiteral("Stranger")),
+                   QStringLiteral("Stranger"));
     QCOMPARE(m_plugin->setupThing(&stranger), Korvu::ThingErrorThingClassNotFound);
 }
 
@@ -470,15 +485,19 @@ void TestDeliveryMocksPlugin::testClientTextShortenedInLog_data()
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<QString>("actionParam");
 
-    const QByteArray scan = "/generateevent?eventTypeId=" + codeScannedId.toByteArray(QUuid::WithoutBraces) + "&content=";
+    const QByteArray scan = "/generateevent?eventTypeId=" + codeScannedId.toByteArray(QUuid::WithoutBraces)
+                            + "&content=";
     const QByteArray history = "/actionhistory";
     QTest::newRow("300 KB name") << "Scanner " + QString(300 * 1024, QLatin1Char('n')) << history << QString();
-    QTest::newRow("line breaks in the name") << QStringLiteral("Scanner\nDeliveryMocks: forged line\r\n") << history << QString();
+    QTest::newRow("line breaks in the name")
+        << QStringLiteral("Scanner\nDeliveryMocks: forged line\r\n") << history << QString();
     QTest::newRow("direction override in the name") << QStringLiteral("Scanner \u202egnp.exe") << history << QString();
     QTest::newRow("long scanned code") << QStringLiteral("Scanner") << scan + QByteArray(7000, 'c') << QString();
-    QTest::newRow("encoded line breaks in the code") << QStringLiteral("Scanner") << scan + "a%0AWarning:%20forged%0D%0A" << QString();
+    QTest::newRow("encoded line breaks in the code")
+        << QStringLiteral("Scanner") << scan + "a%0AWarning:%20forged%0D%0A" << QString();
     QTest::newRow("long unknown path") << QStringLiteral("Scanner") << "/" + QByteArray(7000, 'p') << QString();
-    QTest::newRow("long action parameter") << QStringLiteral("Scanner") << history << QString(100 * 1024, QLatin1Char('a'));
+    QTest::newRow("long action parameter")
+        << QStringLiteral("Scanner") << history << QString(100 * 1024, QLatin1Char('a'));
 }
 
 void TestDeliveryMocksPlugin::testClientTextShortenedInLog()
@@ -495,8 +514,9 @@ void TestDeliveryMocksPlugin::testClientTextShortenedInLog()
         Thing *second = addThing(scannerClassId, name);
         QCOMPARE(m_plugin->setupThing(second), Korvu::ThingErrorHardwareNotAvailable);
         QVERIFY(request(6656, target).error != QNetworkReply::TimeoutError);
-        QCOMPARE(m_plugin->executeAction(scanner, Action{scanner->id(), acceptId, {{QStringLiteral("note"), actionParam}}}),
-                 Korvu::ThingErrorNoError);
+        QCOMPARE(
+            m_plugin->executeAction(scanner, Action{scanner->id(), acceptId, {{QStringLiteral("note"), actionParam}}}),
+            Korvu::ThingErrorNoError);
         removeThing(scanner);
         messages = capture.messages();
     }
@@ -510,7 +530,8 @@ void TestDeliveryMocksPlugin::testClientTextShortenedInLog()
                  qPrintable(message.text.left(200)));
         if (message.type == QtWarningMsg && message.text.contains(QLatin1String("is not available"))) {
             warned = true;
-            QVERIFY2(message.text.startsWith(QLatin1String("Cannot set up Scanner")), qPrintable(message.text.left(200)));
+            QVERIFY2(message.text.startsWith(QLatin1String("Cannot set up Scanner")),
+                     qPrintable(message.text.left(200)));
         }
     }
     QVERIFY(warned);

@@ -53,7 +53,8 @@ void TestHttpServer::init()
 {
     m_server = new HttpServer(this);
     m_server->addRoute(QStringLiteral("/hello"), [](const HttpRequest &request) {
-        return HttpResponse(200, "hello " + request.query().queryItemValue(QStringLiteral("who"), QUrl::FullyDecoded).toUtf8());
+        return HttpResponse(
+            200, "hello " + request.query().queryItemValue(QStringLiteral("who"), QUrl::FullyDecoded).toUtf8());
     });
     QVERIFY(m_server->listen(0));
     m_port = m_server->serverPort();
@@ -87,21 +88,33 @@ void TestHttpServer::testResponse_data()
     const QByteArray bigBody(HttpConnection::maxBodyLength + 1, 'x');
 
     QTest::newRow("get") << get("/hello") << 200 << QByteArray("hello ") << true;
-    QTest::newRow("percent-encoded query") << get("/hello?who=a%20b%C3%BC") << 200 << QByteArray("hello a b\xc3\xbc") << true;
-    QTest::newRow("absolute-form target") << get("http://localhost/hello?who=me") << 200 << QByteArray("hello me") << true;
-    QTest::newRow("connection close") << QByteArray("GET /hello HTTP/1.1\r\nConnection: close\r\n\r\n") << 200 << QByteArray("hello ") << false;
+    QTest::newRow("percent-encoded query")
+        << get("/hello?who=a%20b%C3%BC") << 200 << QByteArray("hello a b\xc3\xbc") << true;
+    QTest::newRow("absolute-form target")
+        << get("http://localhost/hello?who=me") << 200 << QByteArray("hello me") << true;
+    QTest::newRow("connection close") << QByteArray("GET /hello HTTP/1.1\r\nConnection: close\r\n\r\n") << 200
+                                      << QByteArray("hello ") << false;
     QTest::newRow("http/1.0") << QByteArray("GET /hello HTTP/1.0\r\n\r\n") << 200 << QByteArray("hello ") << false;
-    QTest::newRow("upgrade") << QByteArray("GET /hello HTTP/1.1\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n\r\n") << 200 << QByteArray("hello ") << false;
+    QTest::newRow("upgrade") << QByteArray("GET /hello HTTP/1.1\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n\r\n")
+                             << 200 << QByteArray("hello ") << false;
     QTest::newRow("unknown path") << get("/nothing") << 404 << QByteArray("Not Found\n") << true;
-    QTest::newRow("post") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc") << 405 << QByteArray("Method Not Allowed\n") << true;
-    QTest::newRow("head") << QByteArray("HEAD /hello HTTP/1.1\r\n\r\n") << 405 << QByteArray("Method Not Allowed\n") << true;
-    QTest::newRow("binary garbage") << QByteArray("\x00\x01\x02hello\r\n\r\n", 12) << 400 << QByteArray("Bad Request\n") << false;
-    QTest::newRow("bad version") << QByteArray("GET /hello HTTP/x.y\r\n\r\n") << 400 << QByteArray("Bad Request\n") << false;
-    QTest::newRow("header without colon") << QByteArray("GET /hello HTTP/1.1\r\nBroken\r\n\r\n") << 400 << QByteArray("Bad Request\n") << false;
-    QTest::newRow("bad content length") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: zz\r\n\r\n") << 400 << QByteArray("Bad Request\n") << false;
+    QTest::newRow("post") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc") << 405
+                          << QByteArray("Method Not Allowed\n") << true;
+    QTest::newRow("head") << QByteArray("HEAD /hello HTTP/1.1\r\n\r\n") << 405 << QByteArray("Method Not Allowed\n")
+                          << true;
+    QTest::newRow("binary garbage") << QByteArray("\x00\x01\x02hello\r\n\r\n", 12) << 400 << QByteArray("Bad Request\n")
+                                    << false;
+    QTest::newRow("bad version") << QByteArray("GET /hello HTTP/x.y\r\n\r\n") << 400 << QByteArray("Bad Request\n")
+                                 << false;
+    QTest::newRow("header without colon")
+        << QByteArray("GET /hello HTTP/1.1\r\nBroken\r\n\r\n") << 400 << QByteArray("Bad Request\n") << false;
+    QTest::newRow("bad content length") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: zz\r\n\r\n") << 400
+                                        << QByteArray("Bad Request\n") << false;
     QTest::newRow("target too long") << get(longTarget) << 414 << QByteArray("URI Too Long\n") << false;
-    QTest::newRow("headers too large") << "GET /hello HTTP/1.1\r\n" + bigHeader + "\r\n" << 431 << QByteArray("Request Header Fields Too Large\n") << false;
-    QTest::newRow("body too large") << "POST /hello HTTP/1.1\r\nContent-Length: " + QByteArray::number(bigBody.size()) + "\r\n\r\n" + bigBody
+    QTest::newRow("headers too large") << "GET /hello HTTP/1.1\r\n" + bigHeader + "\r\n"
+                                       << 431 << QByteArray("Request Header Fields Too Large\n") << false;
+    QTest::newRow("body too large") << "POST /hello HTTP/1.1\r\nContent-Length: " + QByteArray::number(bigBody.size())
+                                           + "\r\n\r\n" + bigBody
                                     << 413 << QByteArray("Payload Too Large\n") << false;
 }
 
@@ -180,7 +193,8 @@ void TestHttpServer::testPipelinedRequests()
 {
     HttpTestClient client;
     QVERIFY(client.connectTo(m_port));
-    client.send(get("/hello?who=1") + get("/nothing") + "POST /hello HTTP/1.1\r\nContent-Length: 2\r\n\r\nxy" + get("/hello?who=4"));
+    client.send(get("/hello?who=1") + get("/nothing") + "POST /hello HTTP/1.1\r\nContent-Length: 2\r\n\r\nxy"
+                + get("/hello?who=4"));
     const QList<HttpTestClient::Response> responses = client.readResponses(4);
     QCOMPARE(responses.count(), 4);
     QCOMPARE(responses.at(0).body, QByteArray("hello 1"));
@@ -194,7 +208,8 @@ void TestHttpServer::testKeepAliveWithNetworkAccessManager()
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy);
     for (const QString &who : {QStringLiteral("first"), QStringLiteral("second")}) {
-        QNetworkReply *reply = manager.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/hello?who=%2").arg(m_port).arg(who))));
+        QNetworkReply *reply = manager.get(
+            QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/hello?who=%2").arg(m_port).arg(who))));
         QSignalSpy finished(reply, &QNetworkReply::finished);
         QVERIFY(finished.wait(5000));
         QCOMPARE(reply->error(), QNetworkReply::NoError);
@@ -229,7 +244,8 @@ void TestHttpServer::testCloseDropsClientsAndFreesPort()
 void TestHttpServer::testGarbageNeverBreaksServer()
 {
     QRandomGenerator random(20240611);
-    const QList<QByteArray> prefixes = {"", "GET ", "GET /hello HTTP/1.1\r\n", "GET /hello HTTP/1.1\r\nHost: x\r\n\r\n"};
+    const QList<QByteArray> prefixes = {"", "GET ", "GET /hello HTTP/1.1\r\n",
+                                        "GET /hello HTTP/1.1\r\nHost: x\r\n\r\n"};
     for (int batch = 0; batch < 8; ++batch) {
         std::vector<std::unique_ptr<HttpTestClient>> clients;
         for (int i = 0; i < 16; ++i) {
@@ -258,12 +274,14 @@ void TestHttpServer::testStalledConnectionDropped_data()
     const int requestMs = shortTimeouts.requestMs;
     const int idleMs = shortTimeouts.idleMs;
     QTest::newRow("request line cut") << QByteArray("GET /hel") << QByteArray() << QList<int>{408} << requestMs;
-    QTest::newRow("headers never end") << QByteArray("GET /hello HTTP/1.1\r\nHost: x\r\n") << QByteArray() << QList<int>{408} << requestMs;
-    QTest::newRow("body shorter than announced") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc") << QByteArray()
-                                                 << QList<int>{408} << requestMs;
-    QTest::newRow("second pipelined request cut") << get("/hello") + "GET /hel" << QByteArray() << QList<int>{200, 408} << requestMs;
-    QTest::newRow("header trickled a byte at a time") << QByteArray("GET /hello HTTP/1.1\r\nX-Slow: ") << QByteArray("s")
-                                                      << QList<int>{408} << requestMs;
+    QTest::newRow("headers never end") << QByteArray("GET /hello HTTP/1.1\r\nHost: x\r\n") << QByteArray()
+                                       << QList<int>{408} << requestMs;
+    QTest::newRow("body shorter than announced") << QByteArray("POST /hello HTTP/1.1\r\nContent-Length: 10\r\n\r\nabc")
+                                                 << QByteArray() << QList<int>{408} << requestMs;
+    QTest::newRow("second pipelined request cut")
+        << get("/hello") + "GET /hel" << QByteArray() << QList<int>{200, 408} << requestMs;
+    QTest::newRow("header trickled a byte at a time")
+        << QByteArray("GET /hello HTTP/1.1\r\nX-Slow: ") << QByteArray("s") << QList<int>{408} << requestMs;
     QTest::newRow("nothing sent") << QByteArray() << QByteArray() << QList<int>() << idleMs;
     QTest::newRow("after a served request") << get("/hello") << QByteArray() << QList<int>{200} << idleMs;
     QTest::newRow("blank lines only") << QByteArray("\r\n") << QByteArray("\r\n") << QList<int>() << idleMs;
@@ -331,9 +349,9 @@ void TestHttpServer::testSteadyClientKeptAlive()
 // unfinished request began first - not simply its oldest connection.
 void TestHttpServer::testFullServerMakesRoom_data()
 {
-    QTest::addColumn<QList<int>>("served");  // send a whole request, in this order
+    QTest::addColumn<QList<int>>("served"); // send a whole request, in this order
     QTest::addColumn<QList<int>>("partial"); // then start a request, in this order
-    QTest::addColumn<int>("evicted");        // the others sent nothing since they connected
+    QTest::addColumn<int>("evicted"); // the others sent nothing since they connected
 
     QList<int> allButFirst;
     QList<int> allButLast;
@@ -349,10 +367,12 @@ void TestHttpServer::testFullServerMakesRoom_data()
         allBackwards.prepend(i);
     }
 
-    QTest::newRow("idle newcomer before partial requests") << QList<int>() << allButLast << HttpServer::maxConnections - 1;
+    QTest::newRow("idle newcomer before partial requests")
+        << QList<int>() << allButLast << HttpServer::maxConnections - 1;
     QTest::newRow("idle since connecting before idle after a request") << QList<int>{0} << allButFirstTwo << 1;
     QTest::newRow("earlier served before later served") << QList<int>{1, 0} << allButFirstTwo << 1;
-    QTest::newRow("oldest partial request, not oldest connection") << QList<int>() << allBackwards << HttpServer::maxConnections - 1;
+    QTest::newRow("oldest partial request, not oldest connection")
+        << QList<int>() << allBackwards << HttpServer::maxConnections - 1;
     QTest::newRow("oldest partial request after a served one") << QList<int>{0} << allButFirst + QList<int>{0} << 1;
 }
 
@@ -389,7 +409,8 @@ void TestHttpServer::testFullServerMakesRoom()
     QTest::qWait(50);
     for (int i = 0; i < HttpServer::maxConnections; ++i) {
         if (i != evicted)
-            QVERIFY2(clients.at(size_t(i))->isConnected(), qPrintable(QStringLiteral("client %1 was dropped too").arg(i)));
+            QVERIFY2(clients.at(size_t(i))->isConnected(),
+                     qPrintable(QStringLiteral("client %1 was dropped too").arg(i)));
     }
     QCOMPARE(m_server->connectionCount(), HttpServer::maxConnections);
 }

@@ -19,29 +19,20 @@ bool isWholeNumber(const QJsonValue &value)
     return value.isDouble() && std::floor(value.toDouble()) == value.toDouble();
 }
 
-QUuid uuidOf(const QJsonValue &value)
-{
-    return value.isString() ? QUuid::fromString(value.toString()) : QUuid();
-}
+QUuid uuidOf(const QJsonValue &value) { return value.isString() ? QUuid::fromString(value.toString()) : QUuid(); }
 
-QString bare(const QUuid &id)
-{
-    return id.toString(QUuid::WithoutBraces);
-}
+QString bare(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
-bool isBlank(const QJsonValue &value)
-{
-    return value.toString().trimmed().isEmpty();
-}
+bool isBlank(const QJsonValue &value) { return value.toString().trimmed().isEmpty(); }
 
 } // namespace
 
-DeliveryService::DeliveryService(const Scenario &scenario, ThingRegistry *things, IdSource *ids, QObject *parent) :
-    QObject(parent),
-    m_scenario(scenario),
-    m_things(things),
-    m_ids(ids),
-    m_matcher(scenario.codeMatch)
+DeliveryService::DeliveryService(const Scenario &scenario, ThingRegistry *things, IdSource *ids, QObject *parent)
+    : QObject(parent)
+    , m_scenario(scenario)
+    , m_things(things)
+    , m_ids(ids)
+    , m_matcher(scenario.codeMatch)
 {
     connect(m_things, &ThingRegistry::codeScanned, this, &DeliveryService::handleScan);
 }
@@ -49,31 +40,32 @@ DeliveryService::DeliveryService(const Scenario &scenario, ThingRegistry *things
 MethodResult DeliveryService::status() const
 {
     const bool available = m_things->firstOfKind(MockThing::Kind::Gate)
-            && m_things->firstOfKind(MockThing::Kind::Scanner);
-    return MethodResult::success({ { "available", available } });
+                           && m_things->firstOfKind(MockThing::Kind::Scanner);
+    return MethodResult::success({{"available", available}});
 }
 
 MethodResult DeliveryService::addDelivery(const QJsonObject &params)
 {
     if (!params.value("delivery").isObject())
-        return MethodResult::error(QStringLiteral("PlavoDelivery.AddDelivery: parameter \"delivery\" must be an object"));
+        return MethodResult::error(
+            QStringLiteral("PlavoDelivery.AddDelivery: parameter \"delivery\" must be an object"));
     const QJsonObject delivery = params.value("delivery").toObject();
     const QString invalid = validationError(delivery);
     if (!invalid.isEmpty())
         return MethodResult::error(QStringLiteral("PlavoDelivery.AddDelivery: ") + invalid);
     const QString error = deliveryError(delivery);
     if (error != "DeliveryErrorNoError")
-        return MethodResult::success({ { "deliveryError", error } });
+        return MethodResult::success({{"deliveryError", error}});
 
     QJsonObject record = storedRecord(delivery);
     const QString idText = m_ids->nextDeliveryId();
     record.insert("id", idText);
     record.insert("delivered", false);
     record.insert("createdTimestamp", QDateTime::currentMSecsSinceEpoch() / 1000);
-    m_deliveries.append({ QUuid::fromString(idText), record });
+    m_deliveries.append({QUuid::fromString(idText), record});
     m_lastAddedId = idText;
     emit changed();
-    return MethodResult::success({ { "deliveryError", error }, { "deliveryId", idText } });
+    return MethodResult::success({{"deliveryError", error}, {"deliveryId", idText}});
 }
 
 MethodResult DeliveryService::getDeliveries(const QJsonObject &params) const
@@ -81,41 +73,40 @@ MethodResult DeliveryService::getDeliveries(const QJsonObject &params) const
     const bool filtered = params.contains("deliveryId");
     const QUuid wanted = uuidOf(params.value("deliveryId"));
     if (filtered && wanted.isNull())
-        return MethodResult::error(QStringLiteral("PlavoDelivery.GetDeliveries: parameter \"deliveryId\" must be a UUID"));
+        return MethodResult::error(
+            QStringLiteral("PlavoDelivery.GetDeliveries: parameter \"deliveryId\" must be a UUID"));
     QJsonArray list;
     for (const Delivery &delivery : m_deliveries) {
         if (!filtered || delivery.id == wanted)
             list.append(delivery.record);
     }
-    return MethodResult::success({ { "deliveries", list } });
+    return MethodResult::success({{"deliveries", list}});
 }
 
 MethodResult DeliveryService::removeDelivery(const QJsonObject &params)
 {
     const QUuid id = uuidOf(params.value("deliveryId"));
     if (id.isNull())
-        return MethodResult::error(QStringLiteral("PlavoDelivery.RemoveDelivery: parameter \"deliveryId\" must be a UUID"));
+        return MethodResult::error(
+            QStringLiteral("PlavoDelivery.RemoveDelivery: parameter \"deliveryId\" must be a UUID"));
     const int index = indexOf(id);
     if (index < 0)
-        return MethodResult::success({ { "deliveryError", "DeliveryErrorDeliveryNotFound" } });
+        return MethodResult::success({{"deliveryError", "DeliveryErrorDeliveryNotFound"}});
     const Delivery removed = m_deliveries.takeAt(index);
     if (!m_scenario.persistRemovals)
         m_forgottenRemovals.append(removed.record);
     m_granted.remove(id);
     emit changed();
-    return MethodResult::success({ { "deliveryError", "DeliveryErrorNoError" } });
+    return MethodResult::success({{"deliveryError", "DeliveryErrorNoError"}});
 }
 
-QString DeliveryService::lastAddedId() const
-{
-    return m_lastAddedId;
-}
+QString DeliveryService::lastAddedId() const { return m_lastAddedId; }
 
 void DeliveryService::restore(const QJsonArray &records)
 {
     for (const QJsonValue &value : records) {
         const QJsonObject record = value.toObject();
-        m_deliveries.append({ uuidOf(record.value("id")), record });
+        m_deliveries.append({uuidOf(record.value("id")), record});
     }
 }
 
@@ -134,8 +125,8 @@ void DeliveryService::handleScan(MockThing *scanner, const QString &code)
     const qint64 nowSeconds = QDateTime::currentMSecsSinceEpoch() / 1000;
     for (const Delivery &delivery : qAsConst(m_deliveries)) {
         const QJsonObject &record = delivery.record;
-        if (uuidOf(record.value("scannerId")) != scanner->id()
-                || record.value("delivered").toBool() || m_granted.contains(delivery.id))
+        if (uuidOf(record.value("scannerId")) != scanner->id() || record.value("delivered").toBool()
+            || m_granted.contains(delivery.id))
             continue;
         if (m_matcher.matches(record.value("trackingCode").toString(), code) && calendarAllows(record, nowSeconds)) {
             grant(delivery, scanner);
@@ -174,9 +165,8 @@ void DeliveryService::grant(const Delivery &delivery, MockThing *scanner)
     }
     const int openDuration = delivery.record.value("openDuration").toInt(defaultOpenDuration);
     const QUuid id = delivery.id;
-    QTimer::singleShot(openDuration * 1000, Qt::PreciseTimer, this, [this, id, scanMSecs] {
-        closeGate(id, scanMSecs);
-    });
+    QTimer::singleShot(openDuration * 1000, Qt::PreciseTimer, this,
+                       [this, id, scanMSecs] { closeGate(id, scanMSecs); });
 }
 
 void DeliveryService::closeGate(const QUuid &deliveryId, qint64 scanMSecs)
@@ -198,8 +188,8 @@ void DeliveryService::markDelivered(const QUuid &deliveryId, qint64 scanMSecs)
     const int index = indexOf(deliveryId);
     const qint64 nowMSecs = QDateTime::currentMSecsSinceEpoch();
     const qint64 timestamp = m_scenario.deliveredTime == Scenario::DeliveredTime::ScanRoundedDown
-            ? scanMSecs / 1000
-            : (nowMSecs + 999) / 1000;
+                                 ? scanMSecs / 1000
+                                 : (nowMSecs + 999) / 1000;
     QJsonObject &record = m_deliveries[index].record;
     record.insert("delivered", true);
     record.insert("deliveredTimestamp", timestamp);
@@ -213,14 +203,16 @@ QString DeliveryService::validationError(const QJsonObject &delivery) const
         return QStringLiteral("parameter \"gateId\" must be a UUID that is not null");
     if (uuidOf(delivery.value("scannerId")).isNull())
         return QStringLiteral("parameter \"scannerId\" must be a UUID that is not null");
-    for (const char *key : { "name", "trackingCode" }) {
+    for (const char *key : {"name", "trackingCode"}) {
         if (delivery.contains(key) && !delivery.value(key).isString())
             return QStringLiteral("parameter \"%1\" must be a string").arg(key);
     }
     if (delivery.contains("openDuration")) {
         const QJsonValue openDuration = delivery.value("openDuration");
-        if (!isWholeNumber(openDuration) || openDuration.toDouble() < 1 || openDuration.toDouble() > longestOpenDuration)
-            return QStringLiteral("parameter \"openDuration\" must be an integer from 1 to %1").arg(longestOpenDuration);
+        if (!isWholeNumber(openDuration) || openDuration.toDouble() < 1
+            || openDuration.toDouble() > longestOpenDuration)
+            return QStringLiteral("parameter \"openDuration\" must be an integer from 1 to %1")
+                .arg(longestOpenDuration);
     }
     const QJsonArray notificationIds = delivery.value("notificationIds").toArray();
     if (delivery.contains("notificationIds") && !delivery.value("notificationIds").isArray())
@@ -265,7 +257,7 @@ QString DeliveryService::deliveryError(const QJsonObject &delivery) const
 QJsonObject DeliveryService::storedRecord(const QJsonObject &delivery) const
 {
     QJsonObject record;
-    for (const char *key : { "name", "trackingCode" }) {
+    for (const char *key : {"name", "trackingCode"}) {
         if (delivery.contains(key))
             record.insert(key, delivery.value(key));
     }
@@ -285,8 +277,8 @@ QJsonObject DeliveryService::storedRecord(const QJsonObject &delivery) const
         const QJsonArray sent = delivery.value("calendarItems").toArray();
         for (const QJsonValue &item : sent) {
             items.append(QJsonObject{
-                { "datetime", static_cast<qint64>(item.toObject().value("datetime").toDouble()) },
-                { "duration", static_cast<qint64>(item.toObject().value("duration").toDouble()) },
+                {"datetime", static_cast<qint64>(item.toObject().value("datetime").toDouble())},
+                {"duration", static_cast<qint64>(item.toObject().value("duration").toDouble())},
             });
         }
         record.insert("calendarItems", items);

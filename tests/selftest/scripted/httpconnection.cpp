@@ -7,22 +7,29 @@ namespace {
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
 } // namespace
 
-HttpConnection::HttpConnection(QTcpSocket *socket, const Handler &handler, QObject *parent) :
-    QObject(parent),
-    m_socket(socket),
-    m_handler(handler)
+HttpConnection::HttpConnection(QTcpSocket *socket, const Handler &handler, QObject *parent)
+    : QObject(parent)
+    , m_socket(socket)
+    , m_handler(handler)
 {
     m_socket->setParent(this);
     http_parser_init(&m_parser, HTTP_REQUEST);
@@ -53,9 +60,10 @@ void HttpConnection::readAvailable()
         return;
     }
     const QByteArray data = m_socket->readAll();
-    const size_t parsed = http_parser_execute(&m_parser, &m_settings, data.constData(), static_cast<size_t>(data.size()));
+    const size_t parsed = http_parser_execute(&m_parser, &m_settings, data.constData(),
+                                              static_cast<size_t>(data.size()));
     if (HTTP_PARSER_ERRNO(&m_parser) != HPE_OK || parsed != static_cast<size_t>(data.size())) {
-        respondWith({ 400, QByteArray("Malformed request\n") });
+        respondWith({400, QByteArray("Malformed request\n")});
         return;
     }
     if (m_complete)
@@ -68,7 +76,9 @@ void HttpConnection::respond()
     request.method = QString::fromLatin1(http_method_str(static_cast<http_method>(m_parser.method)));
     request.url = QString::fromUtf8(m_url);
     request.requestLine = QStringLiteral("%1 %2 HTTP/%3.%4")
-            .arg(request.method, request.url).arg(m_parser.http_major).arg(m_parser.http_minor);
+                              .arg(request.method, request.url)
+                              .arg(m_parser.http_major)
+                              .arg(m_parser.http_minor);
     respondWith(m_handler(request));
 }
 

@@ -3,11 +3,11 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-HttpServer::HttpServer(quint16 port, const HttpConnection::Handler &handler, QObject *parent) :
-    QObject(parent),
-    m_port(port),
-    m_handler(handler),
-    m_server(new QTcpServer(this))
+HttpServer::HttpServer(quint16 port, const HttpConnection::Handler &handler, QObject *parent)
+    : QObject(parent)
+    , m_port(port)
+    , m_handler(handler)
+    , m_server(new QTcpServer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &HttpServer::acceptConnections);
 }
@@ -20,10 +20,7 @@ bool HttpServer::listen(QString *errorMessage)
     return false;
 }
 
-quint16 HttpServer::port() const
-{
-    return m_port;
-}
+quint16 HttpServer::port() const { return m_port; }
 
 void HttpServer::acceptConnections()
 {

@@ -1,14 +1,8 @@
 #include "idsource.h"
 
-QString IdSource::nextThingId()
-{
-    return idText(QStringLiteral("7e1e0000"), ++m_things);
-}
+QString IdSource::nextThingId() { return idText(QStringLiteral("7e1e0000"), ++m_things); }
 
-QString IdSource::nextDeliveryId()
-{
-    return idText(QStringLiteral("de11ce00"), ++m_deliveries);
-}
+QString IdSource::nextDeliveryId() { return idText(QStringLiteral("de11ce00"), ++m_deliveries); }
 
 void IdSource::restore(const QJsonObject &counters)
 {
@@ -16,10 +10,7 @@ void IdSource::restore(const QJsonObject &counters)
     m_deliveries = counters.value("deliveries").toInt();
 }
 
-QJsonObject IdSource::toJson() const
-{
-    return QJsonObject{ { "things", m_things }, { "deliveries", m_deliveries } };
-}
+QJsonObject IdSource::toJson() const { return QJsonObject{{"things", m_things}, {"deliveries", m_deliveries}}; }
 
 QString IdSource::idText(const QString &prefix, int number)
 {

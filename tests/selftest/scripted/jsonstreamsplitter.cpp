@@ -2,10 +2,7 @@
 
 namespace {
 
-bool isJsonWhiteSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+bool isJsonWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 } // namespace
 
@@ -24,20 +21,11 @@ QList<JsonStreamSplitter::Message> JsonStreamSplitter::takeMessages()
     return messages;
 }
 
-bool JsonStreamSplitter::hasError() const
-{
-    return !m_error.isEmpty();
-}
+bool JsonStreamSplitter::hasError() const { return !m_error.isEmpty(); }
 
-QString JsonStreamSplitter::errorString() const
-{
-    return m_error;
-}
+QString JsonStreamSplitter::errorString() const { return m_error; }
 
-QByteArray JsonStreamSplitter::pendingBytes() const
-{
-    return m_buffer;
-}
+QByteArray JsonStreamSplitter::pendingBytes() const { return m_buffer; }
 
 QByteArray JsonStreamSplitter::takeWhiteSpace()
 {
@@ -78,7 +66,7 @@ void JsonStreamSplitter::scan()
             ++m_depth;
         } else if ((c == '}' || c == ']') && --m_depth == 0) {
             const int end = m_position + 1;
-            m_messages.append({ m_buffer.left(end), m_buffer.mid(m_objectStart, end - m_objectStart) });
+            m_messages.append({m_buffer.left(end), m_buffer.mid(m_objectStart, end - m_objectStart)});
             m_buffer.remove(0, end);
             m_position = -1;
             m_objectStart = -1;

@@ -15,8 +15,8 @@ public:
 
     struct Message
     {
-        QByteArray raw;     // everything consumed for this message
-        QByteArray object;  // the object alone, without the white space in front
+        QByteArray raw; // everything consumed for this message
+        QByteArray object; // the object alone, without the white space in front
     };
 
     void append(const QByteArray &data);

@@ -20,8 +20,8 @@ int main(int argc, char *argv[])
 
     // The real daemon's command line, accepted and ignored.
     QCommandLineParser parser;
-    parser.addOption({ QStringLiteral("n"), QStringLiteral("Stay in the foreground.") });
-    parser.addOption({ QStringLiteral("d"), QStringLiteral("Debug output of a category."), QStringLiteral("category") });
+    parser.addOption({QStringLiteral("n"), QStringLiteral("Stay in the foreground.")});
+    parser.addOption({QStringLiteral("d"), QStringLiteral("Debug output of a category."), QStringLiteral("category")});
     parser.process(application);
 
     // Never outlive the suite that started us, whatever happens to it.

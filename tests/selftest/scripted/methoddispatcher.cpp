@@ -23,11 +23,12 @@ MethodResult missingParameter(const QString &method, const char *key)
 
 } // namespace
 
-MethodDispatcher::MethodDispatcher(const Scenario &scenario, ThingRegistry *things, DeliveryService *deliveries, IdSource *ids) :
-    m_scenario(scenario),
-    m_things(things),
-    m_deliveries(deliveries),
-    m_ids(ids)
+MethodDispatcher::MethodDispatcher(const Scenario &scenario, ThingRegistry *things, DeliveryService *deliveries,
+                                   IdSource *ids)
+    : m_scenario(scenario)
+    , m_things(things)
+    , m_deliveries(deliveries)
+    , m_ids(ids)
 {
 }
 
@@ -58,12 +59,12 @@ MethodResult MethodDispatcher::call(const QString &method, const QJsonObject &pa
 
 MethodResult MethodDispatcher::hello() const
 {
-    const QJsonArray experiences{ QJsonObject{ { "name", "PlavoDelivery" }, { "version", "0.2" } } };
+    const QJsonArray experiences{QJsonObject{{"name", "PlavoDelivery"}, {"version", "0.2"}}};
     return MethodResult::success({
-        { "server", "korvud" },
-        { "version", "0.2" },
-        { "authenticationRequired", m_scenario.requireAuthentication },
-        { "experiences", experiences },
+        {"server", "korvud"},
+        {"version", "0.2"},
+        {"authenticationRequired", m_scenario.requireAuthentication},
+        {"experiences", experiences},
     });
 }
 
@@ -73,26 +74,25 @@ MethodResult MethodDispatcher::addThing(const QJsonObject &params)
     if (classId.isNull())
         return missingParameter(QStringLiteral("Integrations.AddThing"), "thingClassId");
     if (!params.value("name").isString())
-        return MethodResult::error(QStringLiteral("Integrations.AddThing: parameter \"name\" is missing or not a string"));
+        return MethodResult::error(
+            QStringLiteral("Integrations.AddThing: parameter \"name\" is missing or not a string"));
     const QString idText = m_ids->nextThingId();
-    const QString error = m_things->addThing(idText, classId.toString(QUuid::WithoutBraces), params.value("name").toString());
-    QJsonObject result{ { "thingError", error } };
+    const QString error = m_things->addThing(idText, classId.toString(QUuid::WithoutBraces),
+                                             params.value("name").toString());
+    QJsonObject result{{"thingError", error}};
     if (error == "ThingErrorNoError")
         result.insert("thingId", idText);
     return MethodResult::success(result);
 }
 
-MethodResult MethodDispatcher::getThings() const
-{
-    return MethodResult::success({ { "things", m_things->toJson() } });
-}
+MethodResult MethodDispatcher::getThings() const { return MethodResult::success({{"things", m_things->toJson()}}); }
 
 MethodResult MethodDispatcher::removeThing(const QJsonObject &params)
 {
     const QUuid thingId = uuidParameter(params, "thingId");
     if (thingId.isNull())
         return missingParameter(QStringLiteral("Integrations.RemoveThing"), "thingId");
-    return MethodResult::success({ { "thingError", m_things->removeThing(thingId) } });
+    return MethodResult::success({{"thingError", m_things->removeThing(thingId)}});
 }
 
 MethodResult MethodDispatcher::getStateValue(const QJsonObject &params) const
@@ -105,8 +105,8 @@ MethodResult MethodDispatcher::getStateValue(const QJsonObject &params) const
         return missingParameter(QStringLiteral("Integrations.GetStateValue"), "stateTypeId");
     const MockThing *thing = m_things->findThing(thingId);
     if (!thing)
-        return MethodResult::success({ { "thingError", "ThingErrorThingNotFound" } });
+        return MethodResult::success({{"thingError", "ThingErrorThingNotFound"}});
     if (thing->kind() != MockThing::Kind::Gate || stateTypeId != MockIds::gateState)
-        return MethodResult::success({ { "thingError", "ThingErrorStateTypeNotFound" } });
-    return MethodResult::success({ { "thingError", "ThingErrorNoError" }, { "value", thing->gateStateText() } });
+        return MethodResult::success({{"thingError", "ThingErrorStateTypeNotFound"}});
+    return MethodResult::success({{"thingError", "ThingErrorNoError"}, {"value", thing->gateStateText()}});
 }

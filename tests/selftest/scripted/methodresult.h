@@ -7,8 +7,8 @@
 // What one JSON-RPC method produced, before it is wrapped into a reply.
 struct MethodResult
 {
-    static MethodResult success(const QJsonObject &params) { return { true, params, QString() }; }
-    static MethodResult error(const QString &message) { return { false, QJsonObject(), message }; }
+    static MethodResult success(const QJsonObject &params) { return {true, params, QString()}; }
+    static MethodResult error(const QString &message) { return {false, QJsonObject(), message}; }
 
     bool isSuccess = true;
     QJsonObject params;

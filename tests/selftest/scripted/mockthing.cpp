@@ -9,16 +9,16 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-MockThing::MockThing(const QString &idText, const QString &classIdText, const QString &name,
-                     const Scenario &scenario, RequestLog *requestLog, QObject *parent) :
-    QObject(parent),
-    m_idText(idText),
-    m_classIdText(classIdText),
-    m_name(name),
-    m_id(QUuid::fromString(idText)),
-    m_kind(kindOf(QUuid::fromString(classIdText))),
-    m_scenario(scenario),
-    m_requestLog(requestLog)
+MockThing::MockThing(const QString &idText, const QString &classIdText, const QString &name, const Scenario &scenario,
+                     RequestLog *requestLog, QObject *parent)
+    : QObject(parent)
+    , m_idText(idText)
+    , m_classIdText(classIdText)
+    , m_name(name)
+    , m_id(QUuid::fromString(idText))
+    , m_kind(kindOf(QUuid::fromString(classIdText)))
+    , m_scenario(scenario)
+    , m_requestLog(requestLog)
 {
 }
 
@@ -36,35 +36,31 @@ MockThing::Kind MockThing::kindOf(const QUuid &classId)
 quint16 MockThing::portOf(Kind kind)
 {
     switch (kind) {
-    case Kind::Gate: return 6655;
-    case Kind::Scanner: return 6656;
-    case Kind::Notifier: return 6657;
-    case Kind::Other: break;
+    case Kind::Gate:
+        return 6655;
+    case Kind::Scanner:
+        return 6656;
+    case Kind::Notifier:
+        return 6657;
+    case Kind::Other:
+        break;
     }
     return 0;
 }
 
-QUuid MockThing::id() const
-{
-    return m_id;
-}
+QUuid MockThing::id() const { return m_id; }
 
-MockThing::Kind MockThing::kind() const
-{
-    return m_kind;
-}
+MockThing::Kind MockThing::kind() const { return m_kind; }
 
-bool MockThing::hasPort() const
-{
-    return portOf(m_kind) != 0;
-}
+bool MockThing::hasPort() const { return portOf(m_kind) != 0; }
 
 bool MockThing::startServing(QString *errorMessage)
 {
     const quint16 port = portOf(m_kind);
     if (!port || m_scenario.closedPorts.contains(port))
         return true;
-    m_server = new HttpServer(port, [this](const HttpRequest &request) { return handle(request); }, this);
+    m_server = new HttpServer(
+        port, [this](const HttpRequest &request) { return handle(request); }, this);
     return m_server->listen(errorMessage);
 }
 
@@ -79,30 +75,24 @@ void MockThing::executeAction(const QUuid &actionTypeId)
         m_gateOpen = false;
 }
 
-bool MockThing::isGateOpen() const
-{
-    return m_gateOpen;
-}
+bool MockThing::isGateOpen() const { return m_gateOpen; }
 
-QString MockThing::gateStateText() const
-{
-    return m_gateOpen ? m_scenario.gateOpenText : QStringLiteral("closed");
-}
+QString MockThing::gateStateText() const { return m_gateOpen ? m_scenario.gateOpenText : QStringLiteral("closed"); }
 
 QJsonObject MockThing::toJson() const
 {
     QJsonArray states;
     if (m_kind == Kind::Gate) {
         states.append(QJsonObject{
-            { "stateTypeId", MockIds::gateState.toString(QUuid::WithoutBraces) },
-            { "value", gateStateText() },
+            {"stateTypeId", MockIds::gateState.toString(QUuid::WithoutBraces)},
+            {"value", gateStateText()},
         });
     }
     return QJsonObject{
-        { "id", m_idText },
-        { "thingClassId", m_classIdText },
-        { "name", m_name },
-        { "states", states },
+        {"id", m_idText},
+        {"thingClassId", m_classIdText},
+        {"name", m_name},
+        {"states", states},
     };
 }
 
@@ -113,13 +103,13 @@ HttpResponse MockThing::handle(const HttpRequest &request)
     const QString path = url.path();
     HttpResponse response;
     if (path != "/actionhistory" && !(path == "/generateevent" && m_kind == Kind::Scanner))
-        response = { 404, QByteArray("Not found\n") };
+        response = {404, QByteArray("Not found\n")};
     else if (request.method != "GET")
-        response = { 405, QByteArray("Method not allowed\n") };
+        response = {405, QByteArray("Method not allowed\n")};
     else if (path == "/generateevent")
         response = handleGenerateEvent(url.query());
     else
-        response = { 200, historyBody(m_history) };
+        response = {200, historyBody(m_history)};
     return applyRules(path, response);
 }
 
@@ -128,10 +118,10 @@ HttpResponse MockThing::handleGenerateEvent(const QString &query)
     const QUrlQuery items(query);
     const QUuid eventTypeId = QUuid::fromString(items.queryItemValue("eventTypeId", QUrl::FullyDecoded));
     if (eventTypeId != MockIds::codeScannedEvent || !items.hasQueryItem("content"))
-        return { 400, QByteArray("Unknown event type or missing parameter\n") };
+        return {400, QByteArray("Unknown event type or missing parameter\n")};
     // Everything the scan causes happens inside this emission, before the reply.
     emit codeScanned(items.queryItemValue("content", QUrl::FullyDecoded));
-    return { 200, QByteArray() };
+    return {200, QByteArray()};
 }
 
 HttpResponse MockThing::applyRules(const QString &path, HttpResponse response) const

@@ -23,8 +23,8 @@ public:
     enum class Kind { Gate, Scanner, Notifier, Other };
 
     // idText and classIdText are listed exactly as given.
-    MockThing(const QString &idText, const QString &classIdText, const QString &name,
-              const Scenario &scenario, RequestLog *requestLog, QObject *parent = nullptr);
+    MockThing(const QString &idText, const QString &classIdText, const QString &name, const Scenario &scenario,
+              RequestLog *requestLog, QObject *parent = nullptr);
 
     static Kind kindOf(const QUuid &classId);
     static quint16 portOf(Kind kind);

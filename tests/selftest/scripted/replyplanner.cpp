@@ -9,11 +9,11 @@
 #include <QJsonDocument>
 
 ReplyPlanner::ReplyPlanner(const Scenario &scenario, int start, MethodDispatcher *dispatcher,
-                           const std::function<QString()> &deliveryId) :
-    m_scenario(scenario),
-    m_start(start),
-    m_dispatcher(dispatcher),
-    m_deliveryId(deliveryId)
+                           const std::function<QString()> &deliveryId)
+    : m_scenario(scenario)
+    , m_start(start)
+    , m_dispatcher(dispatcher)
+    , m_deliveryId(deliveryId)
 {
 }
 
@@ -25,9 +25,9 @@ ReplyPlanner::Plan ReplyPlanner::plan(const QByteArray &request)
     const QJsonValue id = object.value("id");
     const QString method = object.value("method").toString();
     if (!document.isObject() || method.isEmpty())
-        return { errorReply(id, QStringLiteral("Invalid request: %1").arg(parseError.errorString())) };
+        return {errorReply(id, QStringLiteral("Invalid request: %1").arg(parseError.errorString()))};
     if (object.contains("params") && !object.value("params").isObject())
-        return { errorReply(id, QStringLiteral("%1: \"params\" must be an object").arg(method)) };
+        return {errorReply(id, QStringLiteral("%1: \"params\" must be an object").arg(method))};
 
     const int call = ++m_calls[method];
     const QList<Scenario::RpcRule> rules = m_scenario.rpcRulesFor(method, m_start, call);
@@ -62,10 +62,10 @@ ReplyPlanner::Plan ReplyPlanner::plan(const QByteArray &request)
 QByteArray ReplyPlanner::errorReply(const QJsonValue &id, const QString &message)
 {
     const QJsonObject reply{
-        { "id", id.isUndefined() ? QJsonValue() : id },
-        { "status", "error" },
-        { "params", QJsonObject() },
-        { "error", message },
+        {"id", id.isUndefined() ? QJsonValue() : id},
+        {"status", "error"},
+        {"params", QJsonObject()},
+        {"error", message},
     };
     return QJsonDocument(reply).toJson(QJsonDocument::Compact);
 }
@@ -74,9 +74,9 @@ QJsonObject ReplyPlanner::correctReply(const QJsonValue &id, const QString &meth
 {
     const MethodResult result = m_dispatcher->call(method, params);
     QJsonObject reply{
-        { "id", id.isUndefined() ? QJsonValue() : id },
-        { "status", result.isSuccess ? "success" : "error" },
-        { "params", result.params },
+        {"id", id.isUndefined() ? QJsonValue() : id},
+        {"status", result.isSuccess ? "success" : "error"},
+        {"params", result.params},
     };
     if (!result.isSuccess)
         reply.insert("error", result.errorMessage);

@@ -5,9 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-RequestLog::RequestLog(const QString &filePath, int start) :
-    m_filePath(filePath),
-    m_start(start)
+RequestLog::RequestLog(const QString &filePath, int start)
+    : m_filePath(filePath)
+    , m_start(start)
 {
 }
 
@@ -31,10 +31,10 @@ void RequestLog::write(const QString &kind, const QString &key, const QString &t
     if (m_filePath.isEmpty())
         return;
     QJsonObject entry{
-        { "t", QDateTime::currentMSecsSinceEpoch() },
-        { "start", m_start },
-        { "kind", kind },
-        { key, text },
+        {"t", QDateTime::currentMSecsSinceEpoch()},
+        {"start", m_start},
+        {"kind", kind},
+        {key, text},
     };
     if (port)
         entry.insert("port", port);

@@ -6,11 +6,11 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-RpcConnection::RpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog, QObject *parent) :
-    QObject(parent),
-    m_socket(socket),
-    m_planner(planner),
-    m_requestLog(requestLog)
+RpcConnection::RpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog, QObject *parent)
+    : QObject(parent)
+    , m_socket(socket)
+    , m_planner(planner)
+    , m_requestLog(requestLog)
 {
     m_socket->setParent(this);
     connect(m_socket, &QTcpSocket::readyRead, this, &RpcConnection::readAvailable);

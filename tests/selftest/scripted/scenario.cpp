@@ -32,10 +32,8 @@ QStringList toStringList(const QJsonValue &value)
 
 bool parseRpcRule(const QJsonObject &object, Scenario::RpcRule *rule, QString *errorMessage)
 {
-    static const QSet<QString> known = {
-        "method", "start", "call", "skip", "withhold", "holdForNext", "delayMs",
-        "reply", "set", "remove", "add", "prepend", "append", "comment"
-    };
+    static const QSet<QString> known = {"method", "start", "call",   "skip", "withhold", "holdForNext", "delayMs",
+                                        "reply",  "set",   "remove", "add",  "prepend",  "append",      "comment"};
     if (!checkKeys(object, known, QStringLiteral("an rpc rule"), errorMessage))
         return false;
     rule->method = object.value("method").toString();
@@ -60,7 +58,7 @@ bool parseRpcRule(const QJsonObject &object, Scenario::RpcRule *rule, QString *e
 
 bool parseHttpRule(const QJsonObject &object, Scenario::HttpRule *rule, QString *errorMessage)
 {
-    static const QSet<QString> known = { "port", "path", "status", "body", "lines", "extraLines", "comment" };
+    static const QSet<QString> known = {"port", "path", "status", "body", "lines", "extraLines", "comment"};
     if (!checkKeys(object, known, QStringLiteral("an http rule"), errorMessage))
         return false;
     rule->port = object.value("port").toInt();
@@ -76,7 +74,7 @@ bool parseHttpRule(const QJsonObject &object, Scenario::HttpRule *rule, QString 
 
 bool parseGate(const QJsonObject &object, Scenario *scenario, QString *errorMessage)
 {
-    if (!checkKeys(object, { "opens", "closes", "openText" }, QStringLiteral("\"gate\""), errorMessage))
+    if (!checkKeys(object, {"opens", "closes", "openText"}, QStringLiteral("\"gate\""), errorMessage))
         return false;
     scenario->gateOpens = object.value("opens").toBool(true);
     scenario->gateCloses = object.value("closes").toBool(true);
@@ -116,9 +114,7 @@ bool parseDeliveredTime(const QString &text, Scenario::DeliveredTime *time, QStr
 
 bool Scenario::RpcRule::matches(const QString &otherMethod, int otherStart, int otherCall) const
 {
-    return method == otherMethod
-            && (start == 0 || start == otherStart)
-            && (call == 0 || call == otherCall);
+    return method == otherMethod && (start == 0 || start == otherStart) && (call == 0 || call == otherCall);
 }
 
 bool Scenario::HttpRule::matches(int otherPort, const QString &otherPath) const
@@ -151,11 +147,20 @@ Scenario Scenario::fromEnvironment(QString *errorMessage)
 
 Scenario Scenario::fromJson(const QJsonObject &object, QString *errorMessage)
 {
-    static const QSet<QString> known = {
-        "description", "listenAfterMs", "requireAuthentication", "forgetOnRestart",
-        "persistRemovals", "initialState", "codeMatch", "ignoreCalendar", "notify",
-        "gate", "deliveredTimestamp", "rpc", "http", "closedPorts"
-    };
+    static const QSet<QString> known = {"description",
+                                        "listenAfterMs",
+                                        "requireAuthentication",
+                                        "forgetOnRestart",
+                                        "persistRemovals",
+                                        "initialState",
+                                        "codeMatch",
+                                        "ignoreCalendar",
+                                        "notify",
+                                        "gate",
+                                        "deliveredTimestamp",
+                                        "rpc",
+                                        "http",
+                                        "closedPorts"};
     Scenario scenario;
     if (!checkKeys(object, known, QStringLiteral("the scenario"), errorMessage))
         return scenario;
@@ -168,8 +173,8 @@ Scenario Scenario::fromJson(const QJsonObject &object, QString *errorMessage)
     scenario.ignoreCalendar = object.value("ignoreCalendar").toBool();
     scenario.notify = object.value("notify").toBool(true);
     if (!parseCodeMatch(object.value("codeMatch").toString(), &scenario.codeMatch, errorMessage)
-            || !parseDeliveredTime(object.value("deliveredTimestamp").toString(), &scenario.deliveredTime, errorMessage)
-            || !parseGate(object.value("gate").toObject(), &scenario, errorMessage))
+        || !parseDeliveredTime(object.value("deliveredTimestamp").toString(), &scenario.deliveredTime, errorMessage)
+        || !parseGate(object.value("gate").toObject(), &scenario, errorMessage))
         return scenario;
 
     const QJsonArray rpcRules = object.value("rpc").toArray();

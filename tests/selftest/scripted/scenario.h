@@ -16,18 +16,18 @@ public:
     struct RpcRule
     {
         QString method;
-        int start = 0;              // n-th daemon start in this data folder; 0 = any
-        int call = 0;               // n-th call of the method in this process; 0 = any
-        bool skip = false;          // do not run the method; answer with "reply" or nothing
-        bool withhold = false;      // never answer
-        bool holdForNext = false;   // send the reply together with the next reply, in one write
+        int start = 0; // n-th daemon start in this data folder; 0 = any
+        int call = 0; // n-th call of the method in this process; 0 = any
+        bool skip = false; // do not run the method; answer with "reply" or nothing
+        bool withhold = false; // never answer
+        bool holdForNext = false; // send the reply together with the next reply, in one write
         int delayMs = 0;
-        QString reply;              // raw text replacing the whole reply
-        QJsonObject set;            // path -> value (strings may hold templates)
-        QStringList remove;         // paths
-        QJsonObject add;            // path -> number added to the number there
-        QString prepend;            // raw text sent before the reply, in the same write
-        QString append;             // raw text sent after the reply, in the same write
+        QString reply; // raw text replacing the whole reply
+        QJsonObject set; // path -> value (strings may hold templates)
+        QStringList remove; // paths
+        QJsonObject add; // path -> number added to the number there
+        QString prepend; // raw text sent before the reply, in the same write
+        QString append; // raw text sent after the reply, in the same write
 
         bool matches(const QString &method, int start, int call) const;
     };
@@ -36,13 +36,13 @@ public:
     struct HttpRule
     {
         int port = 0;
-        QString path;               // empty = any path
-        int status = 0;             // 0 = as a correct device would answer
+        QString path; // empty = any path
+        int status = 0; // 0 = as a correct device would answer
         bool hasBody = false;
-        QString body;               // replaces the whole body
+        QString body; // replaces the whole body
         bool hasLines = false;
-        QStringList lines;          // replaces the action history lines
-        QStringList extraLines;     // appended to the action history lines
+        QStringList lines; // replaces the action history lines
+        QStringList extraLines; // appended to the action history lines
 
         bool matches(int port, const QString &path) const;
     };
@@ -54,11 +54,11 @@ public:
     static Scenario fromJson(const QJsonObject &object, QString *errorMessage);
 
     QString description;
-    int listenAfterMs = 0;          // < 0: never listen
+    int listenAfterMs = 0; // < 0: never listen
     bool requireAuthentication = false;
     bool forgetOnRestart = false;
     bool persistRemovals = true;
-    QJsonObject initialState;       // {"things": [...], "deliveries": [...]} for the first start
+    QJsonObject initialState; // {"things": [...], "deliveries": [...]} for the first start
     CodeMatch codeMatch = CodeMatch::Normalised;
     bool ignoreCalendar = false;
     bool notify = true;

@@ -19,10 +19,10 @@ const quint16 rpcPort = 2222;
 
 } // namespace
 
-ScriptedDaemon::ScriptedDaemon(const Scenario &scenario, const QString &dataDirectory, QObject *parent) :
-    QObject(parent),
-    m_scenario(scenario),
-    m_stateFile(QDir(dataDirectory).filePath(QStringLiteral("scripted-korvud.json")))
+ScriptedDaemon::ScriptedDaemon(const Scenario &scenario, const QString &dataDirectory, QObject *parent)
+    : QObject(parent)
+    , m_scenario(scenario)
+    , m_stateFile(QDir(dataDirectory).filePath(QStringLiteral("scripted-korvud.json")))
 {
 }
 
@@ -42,10 +42,10 @@ bool ScriptedDaemon::start(QString *errorMessage)
                                                [this] { return m_deliveries->lastAddedId(); });
 
     if (m_start == 1)
-        state = QJsonObject{ { "things", m_scenario.initialState.value("things") },
-                             { "deliveries", m_scenario.initialState.value("deliveries") } };
+        state = QJsonObject{{"things", m_scenario.initialState.value("things")},
+                            {"deliveries", m_scenario.initialState.value("deliveries")}};
     else if (m_scenario.forgetOnRestart)
-        state = QJsonObject{ { "ids", state.value("ids") } };
+        state = QJsonObject{{"ids", state.value("ids")}};
     restore(state);
     save();
     connect(m_things, &ThingRegistry::changed, this, &ScriptedDaemon::save);
@@ -76,10 +76,10 @@ void ScriptedDaemon::restore(const QJsonObject &state)
 void ScriptedDaemon::save()
 {
     const QJsonObject state{
-        { "starts", m_start },
-        { "ids", m_ids.toJson() },
-        { "things", m_things->toJson() },
-        { "deliveries", m_deliveries->toJson() },
+        {"starts", m_start},
+        {"ids", m_ids.toJson()},
+        {"things", m_things->toJson()},
+        {"deliveries", m_deliveries->toJson()},
     };
     QSaveFile file(m_stateFile);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -5,10 +5,10 @@
 #include <QJsonObject>
 #include <QTextStream>
 
-ThingRegistry::ThingRegistry(const Scenario &scenario, RequestLog *requestLog, QObject *parent) :
-    QObject(parent),
-    m_scenario(scenario),
-    m_requestLog(requestLog)
+ThingRegistry::ThingRegistry(const Scenario &scenario, RequestLog *requestLog, QObject *parent)
+    : QObject(parent)
+    , m_scenario(scenario)
+    , m_requestLog(requestLog)
 {
 }
 
@@ -26,9 +26,8 @@ QString ThingRegistry::addThing(const QString &idText, const QString &classIdTex
         delete thing;
         return QStringLiteral("ThingErrorHardwareNotAvailable");
     }
-    connect(thing, &MockThing::codeScanned, this, [this, thing](const QString &code) {
-        emit codeScanned(thing, code);
-    });
+    connect(thing, &MockThing::codeScanned, this,
+            [this, thing](const QString &code) { emit codeScanned(thing, code); });
     m_things.append(thing);
     emit changed();
     return QStringLiteral("ThingErrorNoError");
@@ -65,10 +64,7 @@ MockThing *ThingRegistry::firstOfKind(MockThing::Kind kind) const
     return nullptr;
 }
 
-QList<MockThing *> ThingRegistry::things() const
-{
-    return m_things;
-}
+QList<MockThing *> ThingRegistry::things() const { return m_things; }
 
 void ThingRegistry::restore(const QJsonArray &things)
 {

@@ -6,8 +6,8 @@ const int shortestEmbeddedCode = 8;
 
 } // namespace
 
-TrackingCodeMatcher::TrackingCodeMatcher(Scenario::CodeMatch mode) :
-    m_mode(mode)
+TrackingCodeMatcher::TrackingCodeMatcher(Scenario::CodeMatch mode)
+    : m_mode(mode)
 {
 }
 

@@ -48,10 +48,7 @@ void TestCheckOptions::initTestCase()
     QVERIFY(writeFile(path("no-library/README")));
 }
 
-QString TestCheckOptions::path(const QString &name) const
-{
-    return m_dir.filePath(name);
-}
+QString TestCheckOptions::path(const QString &name) const { return m_dir.filePath(name); }
 
 CheckOptions TestCheckOptions::validOptions() const
 {
@@ -69,19 +66,39 @@ void TestCheckOptions::testValidation_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("problem");
 
-    QTest::newRow("all in place") << "" << "" << "";
-    QTest::newRow("missing daemon") << "daemon" << "missing/korvud" << "daemon not found: <dir>/missing/korvud";
-    QTest::newRow("daemon not executable") << "daemon" << "plain-file" << "daemon is not an executable file: <dir>/plain-file";
-    QTest::newRow("daemon is a folder") << "daemon" << "mocks" << "daemon is not an executable file: <dir>/mocks";
-    QTest::newRow("missing mocks folder") << "mocks" << "nowhere" << "mocks plug-in folder not found: <dir>/nowhere";
-    QTest::newRow("mocks folder without library") << "mocks" << "no-library"
+    QTest::newRow("all in place") << ""
+                                  << ""
+                                  << "";
+    QTest::newRow("missing daemon") << "daemon"
+                                    << "missing/korvud"
+                                    << "daemon not found: <dir>/missing/korvud";
+    QTest::newRow("daemon not executable") << "daemon"
+                                           << "plain-file"
+                                           << "daemon is not an executable file: <dir>/plain-file";
+    QTest::newRow("daemon is a folder") << "daemon"
+                                        << "mocks"
+                                        << "daemon is not an executable file: <dir>/mocks";
+    QTest::newRow("missing mocks folder") << "mocks"
+                                          << "nowhere"
+                                          << "mocks plug-in folder not found: <dir>/nowhere";
+    QTest::newRow("mocks folder without library") << "mocks"
+                                                  << "no-library"
                                                   << "mocks plug-in folder holds no shared library: <dir>/no-library";
-    QTest::newRow("mocks is a file") << "mocks" << "plain-file" << "mocks plug-in folder is not a folder: <dir>/plain-file";
-    QTest::newRow("missing experience folder") << "experience" << "nowhere"
+    QTest::newRow("mocks is a file") << "mocks"
+                                     << "plain-file"
+                                     << "mocks plug-in folder is not a folder: <dir>/plain-file";
+    QTest::newRow("missing experience folder") << "experience"
+                                               << "nowhere"
                                                << "experience plug-in folder not found: <dir>/nowhere";
-    QTest::newRow("missing suite") << "suite" << "missing/testdeliveries" << "suite not found: <dir>/missing/testdeliveries";
-    QTest::newRow("JUnit file name with a comma") << "junit" << "a,b.xml" << "";
-    QTest::newRow("JUnit file in a missing folder") << "junit" << "nowhere/r.xml" << "cannot write the JUnit file into <dir>/nowhere";
+    QTest::newRow("missing suite") << "suite"
+                                   << "missing/testdeliveries"
+                                   << "suite not found: <dir>/missing/testdeliveries";
+    QTest::newRow("JUnit file name with a comma") << "junit"
+                                                  << "a,b.xml"
+                                                  << "";
+    QTest::newRow("JUnit file in a missing folder") << "junit"
+                                                    << "nowhere/r.xml"
+                                                    << "cannot write the JUnit file into <dir>/nowhere";
 }
 
 void TestCheckOptions::testValidation()
@@ -123,17 +140,20 @@ void TestCheckOptions::testParse_data()
     const int run = int(CheckOptions::ParseResult::Run);
     const int error = int(CheckOptions::ParseResult::Error);
     QTest::newRow("defaults") << QStringList() << run << "/build/korvud" << QStringList() << "";
-    QTest::newRow("own daemon") << QStringList { "--daemon", "/opt/korvud" } << run << "/opt/korvud" << QStringList() << "";
+    QTest::newRow("own daemon") << QStringList{"--daemon", "/opt/korvud"} << run << "/opt/korvud" << QStringList()
+                                << "";
     QTest::newRow("suite arguments after --")
-        << QStringList { "--keep", "--", "testDelivery", "DPD Prio", "-v2", "--daemon", "x" } << run << "/build/korvud"
-        << QStringList { "testDelivery", "DPD Prio", "-v2", "--daemon", "x" } << "";
-    QTest::newRow("suite argument before --") << QStringList { "testDelivery" } << error << "" << QStringList()
-                                              << "unexpected argument 'testDelivery' (arguments for the suite go after --)";
-    QTest::newRow("suite option before --") << QStringList { "-v2" } << error << "" << QStringList()
-                                            << "(arguments for the suite go after --)";
-    QTest::newRow("option without its value") << QStringList { "--daemon" } << error << "" << QStringList()
-                                               << "Missing value after '--daemon'";
-    QTest::newRow("help") << QStringList { "--help" } << int(CheckOptions::ParseResult::ShowHelp) << "" << QStringList() << "";
+        << QStringList{"--keep", "--", "testDelivery", "DPD Prio", "-v2", "--daemon", "x"} << run << "/build/korvud"
+        << QStringList{"testDelivery", "DPD Prio", "-v2", "--daemon", "x"} << "";
+    QTest::newRow("suite argument before --")
+        << QStringList{"testDelivery"} << error << "" << QStringList()
+        << "unexpected argument 'testDelivery' (arguments for the suite go after --)";
+    QTest::newRow("suite option before --")
+        << QStringList{"-v2"} << error << "" << QStringList() << "(arguments for the suite go after --)";
+    QTest::newRow("option without its value")
+        << QStringList{"--daemon"} << error << "" << QStringList() << "Missing value after '--daemon'";
+    QTest::newRow("help") << QStringList{"--help"} << int(CheckOptions::ParseResult::ShowHelp) << "" << QStringList()
+                          << "";
 }
 
 void TestCheckOptions::testParse()
@@ -145,8 +165,9 @@ void TestCheckOptions::testParse()
     QFETCH(QString, error);
 
     CheckOptions options;
-    const CheckOptions::Defaults defaults = { "/build/testdeliveries", "/build/korvud", "/build/mocks", "/build/experience" };
-    QCOMPARE(int(options.parse(QStringList { "korvu-check" } + arguments, defaults)), result);
+    const CheckOptions::Defaults defaults = {"/build/testdeliveries", "/build/korvud", "/build/mocks",
+                                             "/build/experience"};
+    QCOMPARE(int(options.parse(QStringList{"korvu-check"} + arguments, defaults)), result);
     QVERIFY2(options.parseError().contains(error), qPrintable(options.parseError()));
     if (result != int(CheckOptions::ParseResult::Run))
         return;

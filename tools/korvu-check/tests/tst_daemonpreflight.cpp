@@ -11,7 +11,8 @@ const QByteArray tcp6Header =
 
 QByteArray tcpLine(const QByteArray &local, const QByteArray &state)
 {
-    return "   0: " + local + " 00000000:0000 " + state + " 00000000:00000000 00:00000000 00000000     0        0 1234\n";
+    return "   0: " + local + " 00000000:0000 " + state
+           + " 00000000:00000000 00:00000000 00000000     0        0 1234\n";
 }
 
 } // namespace
@@ -35,12 +36,10 @@ void TestDaemonPreflight::testTableHasListener_data()
     QTest::newRow("loopback, connected only") << tcpHeader + tcpLine("0100007F:08AE", "01") << false;
     QTest::newRow("another port") << tcpHeader + tcpLine("0100007F:19FF", "0A") << false;
     QTest::newRow("another loopback address") << tcpHeader + tcpLine("0200007F:08AE", "0A") << false;
-    QTest::newRow("among other sockets")
-        << tcpHeader + tcpLine("0100007F:19FF", "0A") + tcpLine("0100007F:08AE", "0A") << true;
-    QTest::newRow("IPv6 any address")
-        << tcp6Header + tcpLine("00000000000000000000000000000000:08AE", "0A") << true;
-    QTest::newRow("IPv6 loopback only")
-        << tcp6Header + tcpLine("00000000000000000000000001000000:08AE", "0A") << false;
+    QTest::newRow("among other sockets") << tcpHeader + tcpLine("0100007F:19FF", "0A") + tcpLine("0100007F:08AE", "0A")
+                                         << true;
+    QTest::newRow("IPv6 any address") << tcp6Header + tcpLine("00000000000000000000000000000000:08AE", "0A") << true;
+    QTest::newRow("IPv6 loopback only") << tcp6Header + tcpLine("00000000000000000000000001000000:08AE", "0A") << false;
 }
 
 void TestDaemonPreflight::testTableHasListener()

@@ -77,7 +77,7 @@ ParsedReport parse(const JunitReport &report)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     if (!report.write(&buffer))
-        return ParsedReport { {}, {}, {}, QStringLiteral("write failed") };
+        return ParsedReport{{}, {}, {}, QStringLiteral("write failed")};
     return parse(buffer.data());
 }
 
@@ -112,25 +112,24 @@ void TestJunitReport::testCounts_data()
 
     using O = TestVerdict::Outcome;
     QTest::newRow("clean run with rows")
-        << QVector<TestVerdict> { verdict(O::Pass, "initTestCase"), verdict(O::Pass, "testDelivery", "DPD Prio"),
-                                  verdict(O::Pass, "testDelivery", "UPS"), verdict(O::Pass, "cleanupTestCase") }
-        << false << QStringList { "initTestCase", "testDelivery(DPD Prio)", "testDelivery(UPS)", "cleanupTestCase" }
-        << QVector<int> { 4, 0, 0, 0 };
+        << QVector<TestVerdict>{verdict(O::Pass, "initTestCase"), verdict(O::Pass, "testDelivery", "DPD Prio"),
+                                verdict(O::Pass, "testDelivery", "UPS"), verdict(O::Pass, "cleanupTestCase")}
+        << false << QStringList{"initTestCase", "testDelivery(DPD Prio)", "testDelivery(UPS)", "cleanupTestCase"}
+        << QVector<int>{4, 0, 0, 0};
     QTest::newRow("failure, unexpected pass and skip")
-        << QVector<TestVerdict> { verdict(O::Fail, "f", "a", { "no" }), verdict(O::UnexpectedPass, "g", QString(), { "yes" }),
-                                  verdict(O::Skip, "h", QString(), { "no scanner" }) }
-        << false << QStringList { "f(a)", "g", "h" } << QVector<int> { 3, 2, 0, 1 };
+        << QVector<TestVerdict>{verdict(O::Fail, "f", "a", {"no"}), verdict(O::UnexpectedPass, "g", QString(), {"yes"}),
+                                verdict(O::Skip, "h", QString(), {"no scanner"})}
+        << false << QStringList{"f(a)", "g", "h"} << QVector<int>{3, 2, 0, 1};
     QTest::newRow("expected failure and its verdict are one case")
-        << QVector<TestVerdict> { verdict(O::ExpectedFail, "f", "a", { "known" }), verdict(O::Pass, "f", "a") }
-        << false << QStringList { "f(a)" } << QVector<int> { 1, 0, 0, 0 };
+        << QVector<TestVerdict>{verdict(O::ExpectedFail, "f", "a", {"known"}), verdict(O::Pass, "f", "a")} << false
+        << QStringList{"f(a)"} << QVector<int>{1, 0, 0, 0};
     QTest::newRow("blacklisted failures do not fail the report")
-        << QVector<TestVerdict> { verdict(O::BlacklistedPass, "f"), verdict(O::BlacklistedFail, "g", QString(), { "bad" }),
-                                  verdict(O::BlacklistedUnexpectedPass, "h", QString(), { "good" }) }
-        << false << QStringList { "f", "g", "h" } << QVector<int> { 3, 0, 0, 2 };
-    QTest::newRow("crash adds an error case")
-        << QVector<TestVerdict> { verdict(O::Pass, "initTestCase") } << true << QStringList { "initTestCase", "testCrash" }
-        << QVector<int> { 2, 0, 1, 0 };
-    QTest::newRow("nothing ran") << QVector<TestVerdict>() << false << QStringList() << QVector<int> { 0, 0, 0, 0 };
+        << QVector<TestVerdict>{verdict(O::BlacklistedPass, "f"), verdict(O::BlacklistedFail, "g", QString(), {"bad"}),
+                                verdict(O::BlacklistedUnexpectedPass, "h", QString(), {"good"})}
+        << false << QStringList{"f", "g", "h"} << QVector<int>{3, 0, 0, 2};
+    QTest::newRow("crash adds an error case") << QVector<TestVerdict>{verdict(O::Pass, "initTestCase")} << true
+                                              << QStringList{"initTestCase", "testCrash"} << QVector<int>{2, 0, 1, 0};
+    QTest::newRow("nothing ran") << QVector<TestVerdict>() << false << QStringList() << QVector<int>{0, 0, 0, 0};
 }
 
 void TestJunitReport::testCounts()
@@ -147,12 +146,12 @@ void TestJunitReport::testCounts()
     if (crashed)
         report.addError("testCrash", "crash", "testdeliveries died of signal 11 during testCrash", QStringList());
 
-    QCOMPARE((QVector<int> { report.tests(), report.failures(), report.errors(), report.skipped() }), counts);
+    QCOMPARE((QVector<int>{report.tests(), report.failures(), report.errors(), report.skipped()}), counts);
     const ParsedReport parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.names(), names);
-    const QVector<int> parsedCounts = { parsed.suite.value("tests").toInt(), parsed.suite.value("failures").toInt(),
-                                        parsed.suite.value("errors").toInt(), parsed.suite.value("skipped").toInt() };
+    const QVector<int> parsedCounts = {parsed.suite.value("tests").toInt(), parsed.suite.value("failures").toInt(),
+                                       parsed.suite.value("errors").toInt(), parsed.suite.value("skipped").toInt()};
     QCOMPARE(parsedCounts, counts);
     for (const ParsedCase &testCase : parsed.cases)
         QCOMPARE(testCase.attributes.value("classname").toString(), QStringLiteral("TestDeliveries"));
@@ -164,12 +163,15 @@ void TestJunitReport::testNames_data()
     QTest::addColumn<QString>("row");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("parentheses and commas")
-        << "TestDeliveries" << "granted (code with spaces), late" << "testDelivery(granted (code with spaces), late)";
-    QTest::newRow("quotes, ampersands and angle brackets")
-        << "Test<\"A&B\">" << "DPD \"Prio\" & <express> 'x'" << "testDelivery(DPD \"Prio\" & <express> 'x')";
-    QTest::newRow("markup-like text stays text")
-        << "T" << "]]><!-- &amp; -->" << "testDelivery(]]><!-- &amp; -->)";
+    QTest::newRow("parentheses and commas") << "TestDeliveries"
+                                            << "granted (code with spaces), late"
+                                            << "testDelivery(granted (code with spaces), late)";
+    QTest::newRow("quotes, ampersands and angle brackets") << "Test<\"A&B\">"
+                                                           << "DPD \"Prio\" & <express> 'x'"
+                                                           << "testDelivery(DPD \"Prio\" & <express> 'x')";
+    QTest::newRow("markup-like text stays text") << "T"
+                                                 << "]]><!-- &amp; -->"
+                                                 << "testDelivery(]]><!-- &amp; -->)";
     QTest::newRow("control characters become replacement characters")
         << "T" << QString("\x1b[31mred\x01") << QString("testDelivery(\uFFFD[31mred\uFFFD)");
     QTest::newRow("non-ASCII rows survive") << "T" << QString("Straße 🚚") << QString("testDelivery(Straße 🚚)");
@@ -183,12 +185,12 @@ void TestJunitReport::testNames()
 
     JunitReport report;
     report.setSuiteName(suiteName);
-    report.addVerdict(verdict(TestVerdict::Outcome::Fail, "testDelivery", row, { row }));
+    report.addVerdict(verdict(TestVerdict::Outcome::Fail, "testDelivery", row, {row}));
 
     const ParsedReport parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("name").toString(), suiteName);
-    QCOMPARE(parsed.names(), QStringList { name });
+    QCOMPARE(parsed.names(), QStringList{name});
     QCOMPARE(parsed.cases.constFirst().attributes.value("classname").toString(), suiteName);
     QCOMPARE(parsed.cases.constFirst().resultAttributes.value("message").toString(), name.mid(13).chopped(1));
 }
@@ -204,28 +206,49 @@ void TestJunitReport::testResultElements_data()
 
     using O = TestVerdict::Outcome;
     QTest::newRow("failure: first line as message, all lines and location as text")
-        << QVector<TestVerdict> { verdict(O::Fail, "testGetDeliveries", "10",
-                                          { "Compared values are not the same", "   Actual   (count): 9",
-                                            "   Expected (10)   : 10" },
-                                          "/src/tst.cpp(30)") }
-        << "failure" << "fail" << "Compared values are not the same"
+        << QVector<TestVerdict>{verdict(
+               O::Fail, "testGetDeliveries", "10",
+               {"Compared values are not the same", "   Actual   (count): 9", "   Expected (10)   : 10"},
+               "/src/tst.cpp(30)")}
+        << "failure"
+        << "fail"
+        << "Compared values are not the same"
         << "Compared values are not the same\n   Actual   (count): 9\n   Expected (10)   : 10\nLoc: [/src/tst.cpp(30)]"
         << "";
     QTest::newRow("failure without location")
-        << QVector<TestVerdict> { verdict(O::Fail, "f", QString(), { "gone" }) } << "failure" << "fail" << "gone" << "gone" << "";
-    QTest::newRow("unexpected pass")
-        << QVector<TestVerdict> { verdict(O::UnexpectedPass, "f", QString(), { "'x' returned TRUE unexpectedly. ()" }, "t.cpp(9)") }
-        << "failure" << "xpass" << "'x' returned TRUE unexpectedly. ()"
-        << "'x' returned TRUE unexpectedly. ()\nLoc: [t.cpp(9)]" << "";
-    QTest::newRow("skip with reason")
-        << QVector<TestVerdict> { verdict(O::Skip, "f", QString(), { "no scanner here" }, "t.cpp(40)") }
-        << "skipped" << "" << "no scanner here" << "" << "";
-    QTest::newRow("blacklisted failure")
-        << QVector<TestVerdict> { verdict(O::BlacklistedFail, "f", QString(), { "bad" }, "t.cpp(2)") }
-        << "skipped" << "" << "blacklisted, BFAIL: bad\nLoc: [t.cpp(2)]" << "" << "";
+        << QVector<TestVerdict>{verdict(O::Fail, "f", QString(), {"gone"})} << "failure"
+        << "fail"
+        << "gone"
+        << "gone"
+        << "";
+    QTest::newRow("unexpected pass") << QVector<TestVerdict>{verdict(
+        O::UnexpectedPass, "f", QString(), {"'x' returned TRUE unexpectedly. ()"}, "t.cpp(9)")}
+                                     << "failure"
+                                     << "xpass"
+                                     << "'x' returned TRUE unexpectedly. ()"
+                                     << "'x' returned TRUE unexpectedly. ()\nLoc: [t.cpp(9)]"
+                                     << "";
+    QTest::newRow("skip with reason") << QVector<TestVerdict>{verdict(O::Skip, "f", QString(), {"no scanner here"},
+                                                                      "t.cpp(40)")}
+                                      << "skipped"
+                                      << ""
+                                      << "no scanner here"
+                                      << ""
+                                      << "";
+    QTest::newRow("blacklisted failure") << QVector<TestVerdict>{verdict(O::BlacklistedFail, "f", QString(), {"bad"},
+                                                                         "t.cpp(2)")}
+                                         << "skipped"
+                                         << ""
+                                         << "blacklisted, BFAIL: bad\nLoc: [t.cpp(2)]"
+                                         << ""
+                                         << "";
     QTest::newRow("expected failure becomes a note of the pass")
-        << QVector<TestVerdict> { verdict(O::ExpectedFail, "f", "a", { "known" }, "t.cpp(8)"), verdict(O::Pass, "f", "a") }
-        << "passed" << "" << "" << "" << "XFAIL: known\nLoc: [t.cpp(8)]";
+        << QVector<TestVerdict>{verdict(O::ExpectedFail, "f", "a", {"known"}, "t.cpp(8)"), verdict(O::Pass, "f", "a")}
+        << "passed"
+        << ""
+        << ""
+        << ""
+        << "XFAIL: known\nLoc: [t.cpp(8)]";
 }
 
 void TestJunitReport::testResultElements()
@@ -260,7 +283,7 @@ void TestJunitReport::testCrash()
     pass.seconds = 0.25;
     report.addVerdict(pass);
     report.addError("testDelivery(DPD Prio)", "crash", "testdeliveries died of signal 11 during testDelivery(DPD Prio)",
-                    { "QDEBUG : TestDeliveries::testDelivery(DPD Prio) scanning", "korvud: lost connection" }, 1.5);
+                    {"QDEBUG : TestDeliveries::testDelivery(DPD Prio) scanning", "korvud: lost connection"}, 1.5);
 
     const ParsedReport parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
@@ -303,7 +326,7 @@ void TestJunitReport::testSystemOut_data()
     QTest::addColumn<QString>("systemOut");
 
     QTest::newRow("everything fits")
-        << 100 << QStringList { "********* Start testing of T *********", "QDEBUG : T::f() a & <b>", "PASS   : T::f()" }
+        << 100 << QStringList{"********* Start testing of T *********", "QDEBUG : T::f() a & <b>", "PASS   : T::f()"}
         << "********* Start testing of T *********\nQDEBUG : T::f() a & <b>\nPASS   : T::f()";
     // Lines of 9 characters with their line break: 5 fit into half of 100,
     // 6 into the 55 left.
@@ -315,8 +338,8 @@ void TestJunitReport::testSystemOut_data()
         << "line 000\nline 001\nline 002\nline 003\nline 004\n[... 89 lines left out ...]\n"
            "line 094\nline 095\nline 096\nline 097\nline 098\nline 099";
     QTest::newRow("overlong line is cut")
-        << 40 << QStringList { "short", QString(30, 'x'), "end" } << "short\nxxxxxxxxxxxxx [...]\nend";
-    QTest::newRow("control characters") << 100 << QStringList { QString("\x1b[1mbold\x1b[0m\x7f\x08") }
+        << 40 << QStringList{"short", QString(30, 'x'), "end"} << "short\nxxxxxxxxxxxxx [...]\nend";
+    QTest::newRow("control characters") << 100 << QStringList{QString("\x1b[1mbold\x1b[0m\x7f\x08")}
                                         << QString("\uFFFD[1mbold\uFFFD[0m\x7f\uFFFD");
     QTest::newRow("no output, no element") << 100 << QStringList() << "";
 }
@@ -356,7 +379,7 @@ void TestJunitReport::testWriteFile()
     QVERIFY(stale.open(QIODevice::ReadOnly));
     const ParsedReport parsed = parse(stale.readAll());
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-    QCOMPARE(parsed.names(), QStringList { "initTestCase" });
+    QCOMPARE(parsed.names(), QStringList{"initTestCase"});
 }
 
 QTEST_GUILESS_MAIN(TestJunitReport)

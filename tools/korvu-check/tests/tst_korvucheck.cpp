@@ -40,8 +40,9 @@ JunitSummary readJunit(const QString &fileName)
     }
     const QXmlStreamAttributes suite = xml.attributes();
     summary.suiteName = suite.value("name").toString();
-    summary.counts = QStringList { suite.value("tests").toString(), suite.value("failures").toString(),
-                                   suite.value("errors").toString(), suite.value("skipped").toString() }.join('/');
+    summary.counts = QStringList{suite.value("tests").toString(), suite.value("failures").toString(),
+                                 suite.value("errors").toString(), suite.value("skipped").toString()}
+                         .join('/');
     while (xml.readNextStartElement()) {
         if (xml.name() == QLatin1String("system-out")) {
             summary.systemOut = xml.readElementText();
@@ -97,17 +98,15 @@ private:
 void TestKorvuCheck::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    for (const QString &plugin : { QStringLiteral("mocks/libdeliverymocks.so"), QStringLiteral("experience/libplavodelivery.so") }) {
+    for (const QString &plugin :
+         {QStringLiteral("mocks/libdeliverymocks.so"), QStringLiteral("experience/libplavodelivery.so")}) {
         QVERIFY(QDir().mkpath(QFileInfo(path(plugin)).path()));
         QFile file(path(plugin));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
 }
 
-QString TestKorvuCheck::path(const QString &name) const
-{
-    return m_dir.filePath(name);
-}
+QString TestKorvuCheck::path(const QString &name) const { return m_dir.filePath(name); }
 
 QString TestKorvuCheck::writeScript(const QString &name, const QByteArray &body) const
 {
@@ -120,10 +119,7 @@ QString TestKorvuCheck::writeScript(const QString &name, const QByteArray &body)
     return script.fileName();
 }
 
-QStringList TestKorvuCheck::plugins() const
-{
-    return { "--mocks", path("mocks"), "--experience", path("experience") };
-}
+QStringList TestKorvuCheck::plugins() const { return {"--mocks", path("mocks"), "--experience", path("experience")}; }
 
 CheckResult TestKorvuCheck::runCheck(const QStringList &arguments, const QStringList &extraEnvironment) const
 {
@@ -157,15 +153,16 @@ void TestKorvuCheck::testDaemonDoesNotStart_data()
 
     QTest::newRow("exits at once with an error")
         << QByteArray("echo 'korvud: cannot open the database in /nowhere' >&2\nexit 3")
-        << QStringList { "korvu-check: korvud exited at start-up with status 3; its last output:",
-                         "  korvud: cannot open the database in /nowhere" };
-    QTest::newRow("dies of a signal")
-        << QByteArray("echo 'loading plug-ins'\nkill -SEGV $$")
-        << QStringList { "korvu-check: korvud died at start-up of signal 11; its last output:", "  loading plug-ins" };
+        << QStringList{"korvu-check: korvud exited at start-up with status 3; its last output:",
+                       "  korvud: cannot open the database in /nowhere"};
+    QTest::newRow("dies of a signal") << QByteArray("echo 'loading plug-ins'\nkill -SEGV $$")
+                                      << QStringList{
+                                             "korvu-check: korvud died at start-up of signal 11; its last output:",
+                                             "  loading plug-ins"};
     QTest::newRow("never listens")
         << QByteArray("echo 'waiting for nothing'\nexec sleep 30")
-        << QStringList { "korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 3 s; its last output:",
-                         "  waiting for nothing" };
+        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 3 s; its last output:",
+                       "  waiting for nothing"};
 }
 
 void TestKorvuCheck::testDaemonDoesNotStart()
@@ -180,7 +177,7 @@ void TestKorvuCheck::testDaemonDoesNotStart()
     stale.write("<testsuite name=\"FakeSuite\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\"/>");
     stale.close();
 
-    const CheckResult result = runCheck(QStringList { "--daemon", daemon, "--suite", FAKE_SUITE, "--junit", junit }
+    const CheckResult result = runCheck(QStringList{"--daemon", daemon, "--suite", FAKE_SUITE, "--junit", junit}
                                         + plugins());
     QCOMPARE(result.status, 4);
     QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), expectedLines);
@@ -191,7 +188,7 @@ void TestKorvuCheck::testDaemonDoesNotStart()
     const JunitSummary report = readJunit(junit);
     QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
     QCOMPARE(report.counts, QStringLiteral("1/0/1/0"));
-    QCOMPARE(report.cases, QStringList { "korvu-check setup: error [setup] " + expectedLines.constFirst().mid(13) });
+    QCOMPARE(report.cases, QStringList{"korvu-check setup: error [setup] " + expectedLines.constFirst().mid(13)});
 }
 
 void TestKorvuCheck::testBadCommandLine_data()
@@ -199,11 +196,11 @@ void TestKorvuCheck::testBadCommandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expectedError");
 
-    QTest::newRow("missing daemon")
-        << QStringList { "--daemon", "/nowhere/korvud", "--suite", FAKE_SUITE }
-        << "korvu-check: daemon not found: /nowhere/korvud (build korvud or pass --daemon)\n";
+    QTest::newRow("missing daemon") << QStringList{
+        "--daemon", "/nowhere/korvud", "--suite",
+        FAKE_SUITE} << "korvu-check: daemon not found: /nowhere/korvud (build korvud or pass --daemon)\n";
     QTest::newRow("suite arguments without --")
-        << QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "testRows" }
+        << QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "testRows"}
         << "korvu-check: unexpected argument 'testRows' (arguments for the suite go after --)\n";
 }
 
@@ -221,7 +218,7 @@ void TestKorvuCheck::testBadCommandLine()
 void TestKorvuCheck::testRunReportsEveryVerdict()
 {
     const QString junit = path("report.xml");
-    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit }
+    const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit}
                                         + plugins());
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
@@ -274,8 +271,8 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
 
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
-    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE } + plugins()
-                                        + QStringList { "--", "testRows:plain" });
+    const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE} + plugins()
+                                        + QStringList{"--", "testRows:plain"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -283,9 +280,9 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough()
 void TestKorvuCheck::testSuiteCrash()
 {
     const QString junit = path("crash.xml");
-    const CheckResult result = runCheck(QStringList { "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit }
+    const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit}
                                             + plugins(),
-                                        { "FAKE_SUITE_CRASH=1" });
+                                        {"FAKE_SUITE_CRASH=1"});
     QCOMPARE(result.status, 128 + 9);
     QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
     QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
@@ -293,7 +290,8 @@ void TestKorvuCheck::testSuiteCrash()
     const JunitSummary report = readJunit(junit);
     QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
     QCOMPARE(report.counts, QStringLiteral("6/1/1/1"));
-    QCOMPARE(report.cases.constLast(), QStringLiteral("testCrash: error [crash] fakesuite died of signal 9 during testCrash"));
+    QCOMPARE(report.cases.constLast(),
+             QStringLiteral("testCrash: error [crash] fakesuite died of signal 9 during testCrash"));
 }
 
 void TestKorvuCheck::testRunTreeRemoval_data()
@@ -307,13 +305,14 @@ void TestKorvuCheck::testRunTreeRemoval()
 {
     QFETCH(bool, keep);
 
-    QStringList arguments = QStringList { "--verbose", "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE } + plugins();
+    QStringList arguments = QStringList{"--verbose", "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE} + plugins();
     if (keep)
         arguments.append("--keep");
-    const CheckResult result = runCheck(arguments + QStringList { "--", "testRunTree" });
+    const CheckResult result = runCheck(arguments + QStringList{"--", "testRunTree"});
     QCOMPARE(result.status, 0);
 
-    const QRegularExpression runningIn("QDEBUG : FakeSuite::testRunTree\\(\\) Running in: \"(.*)/tests/auto/deliveries\"");
+    const QRegularExpression runningIn(
+        "QDEBUG : FakeSuite::testRunTree\\(\\) Running in: \"(.*)/tests/auto/deliveries\"");
     const QRegularExpressionMatch match = runningIn.match(result.out);
     QVERIFY2(match.hasMatch(), qPrintable(result.out));
     const QString root = match.captured(1);

@@ -23,24 +23,21 @@ void TestRunSummary::testProgressLines_data()
     QTest::addColumn<double>("seconds");
     QTest::addColumn<QStringList>("lines");
 
-    QTest::newRow("pass with row")
-        << verdict(TestVerdict::Outcome::Pass, "testAddDelivery", "with notification") << 0.031
-        << QStringList { "PASS  testAddDelivery(with notification)  0.03 s" };
-    QTest::newRow("pass without row")
-        << verdict(TestVerdict::Outcome::Pass, "testRemoveDelivery") << 2.0
-        << QStringList { "PASS  testRemoveDelivery  2.00 s" };
+    QTest::newRow("pass with row") << verdict(TestVerdict::Outcome::Pass, "testAddDelivery", "with notification")
+                                   << 0.031 << QStringList{"PASS  testAddDelivery(with notification)  0.03 s"};
+    QTest::newRow("pass without row") << verdict(TestVerdict::Outcome::Pass, "testRemoveDelivery") << 2.0
+                                      << QStringList{"PASS  testRemoveDelivery  2.00 s"};
     QTest::newRow("failure with message and location")
-        << verdict(TestVerdict::Outcome::Fail, "testDelivery", "bad code", { "'granted' returned FALSE. (first", "second)" },
-                   "/src/t.cpp(12)")
+        << verdict(TestVerdict::Outcome::Fail, "testDelivery", "bad code",
+                   {"'granted' returned FALSE. (first", "second)"}, "/src/t.cpp(12)")
         << 1.5
-        << QStringList { "FAIL  testDelivery(bad code)  1.50 s", "      'granted' returned FALSE. (first", "      second)",
-                         "      at /src/t.cpp(12)" };
+        << QStringList{"FAIL  testDelivery(bad code)  1.50 s", "      'granted' returned FALSE. (first",
+                       "      second)", "      at /src/t.cpp(12)"};
     QTest::newRow("skip shows its reason, not its location")
-        << verdict(TestVerdict::Outcome::Skip, "testSkipped", QString(), { "no scanner" }, "t.cpp(3)") << 0.0
-        << QStringList { "SKIP  testSkipped  0.00 s", "      no scanner" };
+        << verdict(TestVerdict::Outcome::Skip, "testSkipped", QString(), {"no scanner"}, "t.cpp(3)") << 0.0
+        << QStringList{"SKIP  testSkipped  0.00 s", "      no scanner"};
     QTest::newRow("long label keeps a blank")
-        << verdict(TestVerdict::Outcome::BlacklistedUnexpectedPass, "f") << 0.0
-        << QStringList { "BXPASS f  0.00 s" };
+        << verdict(TestVerdict::Outcome::BlacklistedUnexpectedPass, "f") << 0.0 << QStringList{"BXPASS f  0.00 s"};
 }
 
 void TestRunSummary::testProgressLines()
@@ -60,12 +57,17 @@ void TestRunSummary::testCounts_data()
     QTest::addColumn<QString>("lastLine");
 
     QTest::newRow("nothing") << QVector<Outcome>() << false << "0 passed, 0 failed, 0 skipped";
-    QTest::newRow("like the framework's totals")
-        << QVector<Outcome> { Outcome::Pass, Outcome::ExpectedFail, Outcome::Pass, Outcome::Fail, Outcome::UnexpectedPass,
-                              Outcome::Skip, Outcome::BlacklistedPass, Outcome::BlacklistedFail }
-        << false << "2 passed, 2 failed, 1 skipped";
+    QTest::newRow("like the framework's totals") << QVector<Outcome>{Outcome::Pass,
+                                                                     Outcome::ExpectedFail,
+                                                                     Outcome::Pass,
+                                                                     Outcome::Fail,
+                                                                     Outcome::UnexpectedPass,
+                                                                     Outcome::Skip,
+                                                                     Outcome::BlacklistedPass,
+                                                                     Outcome::BlacklistedFail}
+                                                 << false << "2 passed, 2 failed, 1 skipped";
     QTest::newRow("an abnormal end is a failure")
-        << QVector<Outcome> { Outcome::Pass, Outcome::Pass } << true << "2 passed, 1 failed, 0 skipped";
+        << QVector<Outcome>{Outcome::Pass, Outcome::Pass} << true << "2 passed, 1 failed, 0 skipped";
 }
 
 void TestRunSummary::testCounts()
@@ -86,10 +88,11 @@ void TestRunSummary::testSummaryLines()
 {
     RunSummary summary;
     summary.addVerdict(verdict(TestVerdict::Outcome::Pass, "initTestCase"));
-    summary.addVerdict(verdict(TestVerdict::Outcome::Fail, "testAvailable", "gate, scanner", { "not available" }, "t.cpp(5)"));
-    summary.addVerdict(verdict(TestVerdict::Outcome::BlacklistedFail, "testFlaky", QString(), { "flaky" }));
+    summary.addVerdict(
+        verdict(TestVerdict::Outcome::Fail, "testAvailable", "gate, scanner", {"not available"}, "t.cpp(5)"));
+    summary.addVerdict(verdict(TestVerdict::Outcome::BlacklistedFail, "testFlaky", QString(), {"flaky"}));
     summary.addAbnormalEnd(QStringLiteral("testdeliveries died of signal 6 during testDelivery(DPD Prio)"),
-                           { "Received signal 6" });
+                           {"Received signal 6"});
 
     const QStringList expected = {
         "",
@@ -105,7 +108,7 @@ void TestRunSummary::testSummaryLines()
         "JUnit report: /tmp/r.xml",
         "1 passed, 2 failed, 0 skipped",
     };
-    QCOMPARE(summary.summaryLines(12.346, { "JUnit report: /tmp/r.xml" }), expected);
+    QCOMPARE(summary.summaryLines(12.346, {"JUnit report: /tmp/r.xml"}), expected);
 }
 
 QTEST_GUILESS_MAIN(TestRunSummary)

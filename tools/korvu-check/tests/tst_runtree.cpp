@@ -23,7 +23,7 @@ void TestRunTree::initTestCase()
 {
     QVERIFY(m_sourceDir.isValid());
     const QString root = m_sourceDir.path();
-    m_sources = { root + "/build/daemon/korvud", root + "/build/tests/mocks", root + "/build/experience" };
+    m_sources = {root + "/build/daemon/korvud", root + "/build/tests/mocks", root + "/build/experience"};
     QVERIFY(QDir().mkpath(root + "/build/daemon"));
     QVERIFY(QDir().mkpath(m_sources.mocksDir));
     QVERIFY(QDir().mkpath(m_sources.experienceDir));
@@ -58,7 +58,7 @@ void TestRunTree::testLayout()
     QCOMPARE(QFileInfo(tree.suiteDir() + fromSuiteDir).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
     QVERIFY(tree.suiteDir().startsWith(tree.root()));
     QVERIFY(QDir(tree.dataDir()).isEmpty());
-    QCOMPARE(QStandardPaths::findExecutable("korvud", { tree.binDir() }), tree.binDir() + "/korvud");
+    QCOMPARE(QStandardPaths::findExecutable("korvud", {tree.binDir()}), tree.binDir() + "/korvud");
 }
 
 void TestRunTree::testEnvironment_data()
@@ -67,13 +67,19 @@ void TestRunTree::testEnvironment_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("bin first on PATH") << QStringList { "PATH=/usr/bin:/bin" } << "PATH" << "<bin>:/usr/bin:/bin";
-    QTest::newRow("no PATH before") << QStringList() << "PATH" << "<bin>";
-    QTest::newRow("offscreen by default") << QStringList() << "QT_QPA_PLATFORM" << "offscreen";
-    QTest::newRow("platform chosen by the caller") << QStringList { "QT_QPA_PLATFORM=minimal" } << "QT_QPA_PLATFORM" << "minimal";
+    QTest::newRow("bin first on PATH") << QStringList{"PATH=/usr/bin:/bin"} << "PATH"
+                                       << "<bin>:/usr/bin:/bin";
+    QTest::newRow("no PATH before") << QStringList() << "PATH"
+                                    << "<bin>";
+    QTest::newRow("offscreen by default") << QStringList() << "QT_QPA_PLATFORM"
+                                          << "offscreen";
+    QTest::newRow("platform chosen by the caller") << QStringList{"QT_QPA_PLATFORM=minimal"} << "QT_QPA_PLATFORM"
+                                                   << "minimal";
     QTest::newRow("fresh data folder, whatever was set")
-        << QStringList { "KORVU_DATA_DIR=/var/lib/korvu" } << "KORVU_DATA_DIR" << "<data>";
-    QTest::newRow("everything else kept") << QStringList { "LANG=C.UTF-8" } << "LANG" << "C.UTF-8";
+        << QStringList{"KORVU_DATA_DIR=/var/lib/korvu"} << "KORVU_DATA_DIR"
+        << "<data>";
+    QTest::newRow("everything else kept") << QStringList{"LANG=C.UTF-8"} << "LANG"
+                                          << "C.UTF-8";
 }
 
 void TestRunTree::testEnvironment()

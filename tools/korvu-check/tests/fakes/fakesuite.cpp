@@ -19,7 +19,8 @@ private slots:
         QVERIFY(QFileInfo(cwd + QStringLiteral("/../../mocks/")).isDir());
         QVERIFY(QFileInfo(cwd + QStringLiteral("/../../../experience/")).isDir());
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("korvud"));
-        QCOMPARE(QFileInfo(QFileInfo(daemon).absolutePath()).canonicalFilePath(), QFileInfo(cwd + QStringLiteral("/../../../bin")).canonicalFilePath());
+        QCOMPARE(QFileInfo(QFileInfo(daemon).absolutePath()).canonicalFilePath(),
+                 QFileInfo(cwd + QStringLiteral("/../../../bin")).canonicalFilePath());
         const QDir data(qEnvironmentVariable("KORVU_DATA_DIR"));
         QVERIFY(data.exists());
         QVERIFY(data.isEmpty());
@@ -39,10 +40,7 @@ private slots:
         QVERIFY2(succeeds, "delivery not granted\nsecond line");
     }
 
-    void testSkipped()
-    {
-        QSKIP("no scanner here");
-    }
+    void testSkipped() { QSKIP("no scanner here"); }
 
     void testCrash()
     {
