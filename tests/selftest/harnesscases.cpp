@@ -18,6 +18,11 @@ const QString testRemoveDelivery = QStringLiteral("testRemoveDelivery");
 const QString noGateNoScanner = QStringLiteral("No gate, no scanner");
 const QString gateAndScanner = QStringLiteral("gate, scanner");
 
+// The suite waits 5000 ms for a reply on a coarse timer, which may fire up to
+// 5 % early.
+const qint64 replyWaitShortestMs = 4750;
+const qint64 replyWaitLongestMs = 6500;
+
 const QString availabilityMessage = QStringLiteral(
     "PlavoDelivery.Status is not what it should be.\nExpected: %1\nGot: %2");
 
@@ -113,8 +118,8 @@ QList<SelfTestCase> SelfTestCases::client()
         SelfTestCase("a request never answered gives an empty reply after 5000 ms", "status-never-answered.json")
                 .runs(testAvailable)
                 .failsVerify(testAvailable, gateAndScanner, SuiteTexts::availableAsExpected, availabilityMessage.arg("1", ""))
-                .checks(RunChecks::pauseAfter("PlavoDelivery.Status", 1, 4900, 6500))
-                .checks(RunChecks::pauseAfter("PlavoDelivery.Status", 3, 4900, 6500)),
+                .checks(RunChecks::pauseAfter("PlavoDelivery.Status", 1, replyWaitShortestMs, replyWaitLongestMs))
+                .checks(RunChecks::pauseAfter("PlavoDelivery.Status", 3, replyWaitShortestMs, replyWaitLongestMs)),
 
         SelfTestCase("a late reply is taken by the next call, whose wait ends when it arrives", "late-reply-taken-by-next-call.json")
                 .runs(testRemoveDelivery)
@@ -122,13 +127,13 @@ QList<SelfTestCase> SelfTestCases::client()
                              "Error adding delivery:\n"
                              + json(QStringLiteral(R"({"id":"<<N>>","params":{"thingError":"ThingErrorNoError","thingId":"%1"},"status":"success"})")
                                     .arg(thing2)))
-                .checks(RunChecks::pauseBefore("PlavoDelivery.AddDelivery", 1, 4900, 6500))
+                .checks(RunChecks::pauseBefore("PlavoDelivery.AddDelivery", 1, replyWaitShortestMs, replyWaitLongestMs))
                 .checks(RunChecks::pauseAfter("PlavoDelivery.AddDelivery", 1, 200, 2500)),
 
         SelfTestCase("a late reply read together with the next reply gives an empty reply", "late-reply-with-next-reply.json")
                 .runs(testAvailable, gateAndScanner)
                 .failsVerify(testAvailable, gateAndScanner, SuiteTexts::availableAsExpected, availabilityMessage.arg("1", ""))
-                .checks(RunChecks::pauseBefore("PlavoDelivery.Status", 1, 4900, 6500)),
+                .checks(RunChecks::pauseBefore("PlavoDelivery.Status", 1, replyWaitShortestMs, replyWaitLongestMs)),
 
         SelfTestCase("a notification ahead of the reply gives an empty reply", "notification-before-reply.json")
                 .runs(testAvailable)
