@@ -16,8 +16,6 @@ public:
 
     bool containsMSecs(qint64 msecsSinceEpoch) const;
 
-    bool operator==(const CalendarItem &other) const;
-
 private:
     qint64 m_datetime = 0;
     qint64 m_duration = 0;

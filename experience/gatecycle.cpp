@@ -21,8 +21,6 @@ GateCycle::GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const 
     connect(m_thingManager, &ThingManager::thingRemoved, this, &GateCycle::onThingRemoved);
 }
 
-QUuid GateCycle::deliveryId() const { return m_deliveryId; }
-
 void GateCycle::setOpenDuration(int msecs) { m_closeTimer.setInterval(msecs); }
 void GateCycle::setCloseConfirmationTimeout(int msecs) { m_confirmationTimer.setInterval(msecs); }
 

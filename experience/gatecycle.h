@@ -25,8 +25,6 @@ public:
 
     GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent = nullptr);
 
-    QUuid deliveryId() const;
-
     void setOpenDuration(int msecs);
     void setCloseConfirmationTimeout(int msecs);
 

@@ -21,8 +21,6 @@ public:
     ~PreciseSingleShotTimer() override;
 
     void setInterval(int msecs);
-    int interval() const;
-    bool isActive() const;
 
     void start();
     void stop();

@@ -24,7 +24,6 @@ public:
 
     QString name() const;
     QStringList methods() const;
-    bool hasMethod(const QString &method) const;
 
     // method is the part after the dot. Unknown methods give an error reply.
     JsonReply call(const QString &method, const QVariantMap &params) const;
