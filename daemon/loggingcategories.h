@@ -1,5 +1,5 @@
-#ifndef LOGGINGCATEGORIES_H
-#define LOGGINGCATEGORIES_H
+#ifndef KORVUD_LOGGINGCATEGORIES_H
+#define KORVUD_LOGGINGCATEGORIES_H
 
 #include <QLoggingCategory>
 
@@ -10,4 +10,4 @@ Q_DECLARE_LOGGING_CATEGORY(dcJsonRpc)
 // How much of a request or reply dcJsonRpc shows (see LogText::shortened).
 constexpr int maxLoggedMessageLength = 1000;
 
-#endif // LOGGINGCATEGORIES_H
+#endif // KORVUD_LOGGINGCATEGORIES_H

@@ -1,5 +1,5 @@
-#ifndef PLUGINLOADER_H
-#define PLUGINLOADER_H
+#ifndef KORVUD_PLUGINLOADER_H
+#define KORVUD_PLUGINLOADER_H
 
 #include <QList>
 #include <QLoggingCategory>
@@ -24,4 +24,4 @@ private:
     QSet<QString> m_loadedFiles;
 };
 
-#endif // PLUGINLOADER_H
+#endif // KORVUD_PLUGINLOADER_H

@@ -1,5 +1,5 @@
-#ifndef REQUESTPARAMS_H
-#define REQUESTPARAMS_H
+#ifndef KORVUD_REQUESTPARAMS_H
+#define KORVUD_REQUESTPARAMS_H
 
 #include <QString>
 #include <QUuid>
@@ -28,4 +28,4 @@ private:
     QString m_errorMessage;
 };
 
-#endif // REQUESTPARAMS_H
+#endif // KORVUD_REQUESTPARAMS_H

@@ -1,5 +1,5 @@
-#ifndef CALENDARITEM_H
-#define CALENDARITEM_H
+#ifndef PLAVODELIVERY_CALENDARITEM_H
+#define PLAVODELIVERY_CALENDARITEM_H
 
 #include <QtGlobal>
 
@@ -21,4 +21,4 @@ private:
     qint64 m_duration = 0;
 };
 
-#endif // CALENDARITEM_H
+#endif // PLAVODELIVERY_CALENDARITEM_H

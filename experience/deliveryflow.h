@@ -1,5 +1,5 @@
-#ifndef DELIVERYFLOW_H
-#define DELIVERYFLOW_H
+#ifndef PLAVODELIVERY_DELIVERYFLOW_H
+#define PLAVODELIVERY_DELIVERYFLOW_H
 
 #include "delivery.h"
 #include "gatecycle.h"
@@ -44,4 +44,4 @@ private:
     int m_closeConfirmationTimeout = GateCycle::defaultCloseConfirmationTimeout;
 };
 
-#endif // DELIVERYFLOW_H
+#endif // PLAVODELIVERY_DELIVERYFLOW_H

@@ -1,5 +1,5 @@
-#ifndef DELIVERYPARSER_H
-#define DELIVERYPARSER_H
+#ifndef PLAVODELIVERY_DELIVERYPARSER_H
+#define PLAVODELIVERY_DELIVERYPARSER_H
 
 #include "delivery.h"
 
@@ -56,4 +56,4 @@ private:
     QString m_errorReason;
 };
 
-#endif // DELIVERYPARSER_H
+#endif // PLAVODELIVERY_DELIVERYPARSER_H

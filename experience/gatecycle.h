@@ -1,5 +1,5 @@
-#ifndef GATECYCLE_H
-#define GATECYCLE_H
+#ifndef PLAVODELIVERY_GATECYCLE_H
+#define PLAVODELIVERY_GATECYCLE_H
 
 #include "precisesingleshottimer.h"
 
@@ -51,4 +51,4 @@ private:
     bool m_finished = false;
 };
 
-#endif // GATECYCLE_H
+#endif // PLAVODELIVERY_GATECYCLE_H

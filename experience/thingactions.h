@@ -1,5 +1,5 @@
-#ifndef THINGACTIONS_H
-#define THINGACTIONS_H
+#ifndef PLAVODELIVERY_THINGACTIONS_H
+#define PLAVODELIVERY_THINGACTIONS_H
 
 #include <QString>
 #include <QVariantMap>
@@ -17,4 +17,4 @@ bool execute(ThingManager *thingManager, Thing *thing, const QString &actionName
 
 } // namespace ThingActions
 
-#endif // THINGACTIONS_H
+#endif // PLAVODELIVERY_THINGACTIONS_H

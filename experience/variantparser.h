@@ -1,5 +1,5 @@
-#ifndef VARIANTPARSER_H
-#define VARIANTPARSER_H
+#ifndef PLAVODELIVERY_VARIANTPARSER_H
+#define PLAVODELIVERY_VARIANTPARSER_H
 
 #include <QUuid>
 #include <QVariant>
@@ -22,4 +22,4 @@ bool toWholeNumber(const QVariant &value, qint64 *number);
 
 } // namespace VariantParser
 
-#endif // VARIANTPARSER_H
+#endif // PLAVODELIVERY_VARIANTPARSER_H

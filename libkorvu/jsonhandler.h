@@ -1,5 +1,5 @@
-#ifndef JSONHANDLER_H
-#define JSONHANDLER_H
+#ifndef LIBKORVU_JSONHANDLER_H
+#define LIBKORVU_JSONHANDLER_H
 
 #include "jsonreply.h"
 #include "korvu_global.h"
@@ -36,4 +36,4 @@ private:
     QHash<QString, Method> m_methods;
 };
 
-#endif // JSONHANDLER_H
+#endif // LIBKORVU_JSONHANDLER_H

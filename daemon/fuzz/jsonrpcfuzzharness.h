@@ -1,5 +1,5 @@
-#ifndef JSONRPCFUZZHARNESS_H
-#define JSONRPCFUZZHARNESS_H
+#ifndef KORVUD_FUZZ_JSONRPCFUZZHARNESS_H
+#define KORVUD_FUZZ_JSONRPCFUZZHARNESS_H
 
 #include "requestpath.h"
 
@@ -36,4 +36,4 @@ private:
     RequestPath m_requestPath;
 };
 
-#endif // JSONRPCFUZZHARNESS_H
+#endif // KORVUD_FUZZ_JSONRPCFUZZHARNESS_H

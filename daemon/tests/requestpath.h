@@ -1,5 +1,5 @@
-#ifndef KORVUD_REQUESTPATH_H
-#define KORVUD_REQUESTPATH_H
+#ifndef KORVUD_TESTS_REQUESTPATH_H
+#define KORVUD_TESTS_REQUESTPATH_H
 
 #include "integrationshandler.h"
 #include "jsonrpchandler.h"
@@ -43,4 +43,4 @@ private:
     int m_nextId = 1;
 };
 
-#endif // KORVUD_REQUESTPATH_H
+#endif // KORVUD_TESTS_REQUESTPATH_H

@@ -1,5 +1,5 @@
-#ifndef DELIVERYHARNESS_H
-#define DELIVERYHARNESS_H
+#ifndef PLAVODELIVERY_TESTS_DELIVERYHARNESS_H
+#define PLAVODELIVERY_TESTS_DELIVERYHARNESS_H
 
 #include "fakethingmanager.h"
 
@@ -54,4 +54,4 @@ private:
     std::unique_ptr<DeliveryExperience> m_experience;
 };
 
-#endif // DELIVERYHARNESS_H
+#endif // PLAVODELIVERY_TESTS_DELIVERYHARNESS_H

@@ -1,5 +1,5 @@
-#ifndef FAKETHINGMANAGER_H
-#define FAKETHINGMANAGER_H
+#ifndef PLAVODELIVERY_TESTS_FAKETHINGMANAGER_H
+#define PLAVODELIVERY_TESTS_FAKETHINGMANAGER_H
 
 #include "thingmanager.h"
 
@@ -59,4 +59,4 @@ private:
     QString m_failingAction;
 };
 
-#endif // FAKETHINGMANAGER_H
+#endif // PLAVODELIVERY_TESTS_FAKETHINGMANAGER_H
