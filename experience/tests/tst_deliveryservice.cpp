@@ -137,7 +137,7 @@ void TestDeliveryService::testStatus()
     QFETCH(bool, others);
     QFETCH(bool, available);
 
-    FakeThingManager *things = m_harness->things();
+    FakeThings *things = m_harness->things();
     for (Thing *thing : things->things())
         things->removeThing(thing->id());
     if (gate)
@@ -146,7 +146,7 @@ void TestDeliveryService::testStatus()
         things->addScanner();
     if (others) {
         things->addNotificationDevice();
-        things->addThing(FakeThingManager::lampClass(), QStringLiteral("Lamp"));
+        things->addThing(FakeDevicesPlugin::lampClass(), QStringLiteral("Lamp"));
     }
 
     const DeliveryHarness::Reply reply = m_harness->call(QStringLiteral("Status"));
