@@ -66,16 +66,9 @@ bool Daemon::start(QString *errorMessage)
 
 void Daemon::loadIntegrationPlugins()
 {
-    const QList<QObject *> instances = m_pluginLoader.load(environmentValue("KORVU_PLUGINS_PATH"),
-                                                           QStringLiteral(IntegrationPlugin_iid), dcThingManager());
-    for (QObject *instance : instances) {
-        auto plugin = qobject_cast<IntegrationPlugin *>(instance);
-        if (!plugin) {
-            qCWarning(dcThingManager) << "Plug-in" << instance->metaObject()->className()
-                                      << "does not implement the integration interface";
-            delete instance;
-            continue;
-        }
+    const QList<IntegrationPlugin *> plugins = m_pluginLoader.load<IntegrationPlugin>(
+        environmentValue("KORVU_PLUGINS_PATH"), dcThingManager());
+    for (IntegrationPlugin *plugin : plugins) {
         m_integrationPlugins.append(plugin);
         m_registry->addIntegrationPlugin(plugin);
         qCDebug(dcThingManager) << "Integration plug-in" << plugin->pluginName() << "loaded";
@@ -85,16 +78,9 @@ void Daemon::loadIntegrationPlugins()
 void Daemon::loadExperiencePlugins()
 {
     QVariantList experiences;
-    const QList<QObject *> instances = m_pluginLoader.load(environmentValue("KORVU_EXPERIENCE_PLUGINS_PATH"),
-                                                           QStringLiteral(ExperiencePlugin_iid), dcExperiences());
-    for (QObject *instance : instances) {
-        auto plugin = qobject_cast<ExperiencePlugin *>(instance);
-        if (!plugin) {
-            qCWarning(dcExperiences) << "Plug-in" << instance->metaObject()->className()
-                                     << "does not implement the experience interface";
-            delete instance;
-            continue;
-        }
+    const QList<ExperiencePlugin *> plugins = m_pluginLoader.load<ExperiencePlugin>(
+        environmentValue("KORVU_EXPERIENCE_PLUGINS_PATH"), dcExperiences());
+    for (ExperiencePlugin *plugin : plugins) {
         if (!initializeExperience(plugin))
             continue;
         experiences.append(

@@ -1,5 +1,5 @@
-#ifndef DAEMON_H
-#define DAEMON_H
+#ifndef KORVUD_DAEMON_H
+#define KORVUD_DAEMON_H
 
 #include "pluginloader.h"
 #include "thingstore.h"
@@ -49,4 +49,4 @@ private:
     std::vector<std::unique_ptr<DaemonExperienceContext>> m_experienceContexts;
 };
 
-#endif // DAEMON_H
+#endif // KORVUD_DAEMON_H

@@ -1,5 +1,5 @@
-#ifndef DAEMONEXPERIENCECONTEXT_H
-#define DAEMONEXPERIENCECONTEXT_H
+#ifndef KORVUD_DAEMONEXPERIENCECONTEXT_H
+#define KORVUD_DAEMONEXPERIENCECONTEXT_H
 
 #include "experienceplugin.h"
 
@@ -40,4 +40,4 @@ private:
     QString m_connectionName;
 };
 
-#endif // DAEMONEXPERIENCECONTEXT_H
+#endif // KORVUD_DAEMONEXPERIENCECONTEXT_H

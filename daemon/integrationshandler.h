@@ -1,5 +1,5 @@
-#ifndef INTEGRATIONSHANDLER_H
-#define INTEGRATIONSHANDLER_H
+#ifndef KORVUD_INTEGRATIONSHANDLER_H
+#define KORVUD_INTEGRATIONSHANDLER_H
 
 #include "jsonhandler.h"
 
@@ -33,4 +33,4 @@ private:
     ThingRegistry *m_registry;
 };
 
-#endif // INTEGRATIONSHANDLER_H
+#endif // KORVUD_INTEGRATIONSHANDLER_H

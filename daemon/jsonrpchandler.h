@@ -1,5 +1,5 @@
-#ifndef JSONRPCHANDLER_H
-#define JSONRPCHANDLER_H
+#ifndef KORVUD_JSONRPCHANDLER_H
+#define KORVUD_JSONRPCHANDLER_H
 
 #include "jsonhandler.h"
 
@@ -21,4 +21,4 @@ private:
     QVariantList m_experiences;
 };
 
-#endif // JSONRPCHANDLER_H
+#endif // KORVUD_JSONRPCHANDLER_H

@@ -2,17 +2,11 @@
 
 #include "jsonhandler.h"
 #include "loggingcategories.h"
+#include "logtext.h"
 
 #include <QJsonDocument>
 
 namespace {
-
-const int MaxLoggedLength = 1000;
-
-QByteArray shortened(const QByteArray &text)
-{
-    return text.size() <= MaxLoggedLength ? text : text.left(MaxLoggedLength) + "...";
-}
 
 QJsonValue replyId(const QJsonValue &id) { return id.isUndefined() ? QJsonValue(QJsonValue::Null) : id; }
 
@@ -42,7 +36,9 @@ void JsonRpcRouter::unregisterHandler(JsonHandler *handler)
 
 QJsonObject JsonRpcRouter::processRequest(const QJsonObject &request) const
 {
-    qCDebug(dcJsonRpc).noquote() << "Request:" << shortened(QJsonDocument(request).toJson(QJsonDocument::Compact));
+    qCDebug(dcJsonRpc).noquote() << "Request:"
+                                 << LogText::shortened(QJsonDocument(request).toJson(QJsonDocument::Compact),
+                                                       maxLoggedMessageLength);
     const QJsonValue id = request.value(QStringLiteral("id"));
     const QJsonValue methodValue = request.value(QStringLiteral("method"));
     if (!methodValue.isString())

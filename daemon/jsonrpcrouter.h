@@ -1,5 +1,5 @@
-#ifndef JSONRPCROUTER_H
-#define JSONRPCROUTER_H
+#ifndef KORVUD_JSONRPCROUTER_H
+#define KORVUD_JSONRPCROUTER_H
 
 #include <QHash>
 #include <QJsonObject>
@@ -30,4 +30,4 @@ private:
     QHash<QString, QPointer<JsonHandler>> m_handlers;
 };
 
-#endif // JSONRPCROUTER_H
+#endif // KORVUD_JSONRPCROUTER_H

@@ -2,6 +2,7 @@
 
 #include "jsonstreamreader.h"
 #include "loggingcategories.h"
+#include "logtext.h"
 
 #include <QJsonDocument>
 #include <QPointer>
@@ -15,13 +16,7 @@
 
 namespace {
 
-const int MaxLoggedLength = 1000;
 const int LargeReplySize = 1024 * 1024;
-
-QByteArray shortened(const QByteArray &text)
-{
-    return text.size() <= MaxLoggedLength ? text : text.left(MaxLoggedLength) + "...";
-}
 
 // glibc keeps freed memory for later allocations instead of giving it back,
 // so without this the memory of one large reply would stay resident for good.
@@ -111,7 +106,7 @@ void JsonRpcServer::sendReply(QTcpSocket *socket, QJsonObject reply)
     const QByteArray bytes = QJsonDocument(reply).toJson(QJsonDocument::Compact);
     // Free the reply before the socket takes its own copy of the bytes.
     reply = QJsonObject();
-    qCDebug(dcJsonRpc).noquote() << "Reply:" << shortened(bytes);
+    qCDebug(dcJsonRpc).noquote() << "Reply:" << LogText::shortened(bytes, maxLoggedMessageLength);
     socket->write(bytes);
     if (bytes.size() > LargeReplySize)
         m_largeRepliesInFlight.insert(socket);

@@ -1,5 +1,5 @@
-#ifndef JSONRPCSERVER_H
-#define JSONRPCSERVER_H
+#ifndef KORVUD_JSONRPCSERVER_H
+#define KORVUD_JSONRPCSERVER_H
 
 #include "jsonrpcrouter.h"
 
@@ -49,4 +49,4 @@ private:
     QSet<QTcpSocket *> m_largeRepliesInFlight;
 };
 
-#endif // JSONRPCSERVER_H
+#endif // KORVUD_JSONRPCSERVER_H

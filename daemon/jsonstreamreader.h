@@ -1,5 +1,5 @@
-#ifndef JSONSTREAMREADER_H
-#define JSONSTREAMREADER_H
+#ifndef KORVUD_JSONSTREAMREADER_H
+#define KORVUD_JSONSTREAMREADER_H
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -75,4 +75,4 @@ private:
     QString m_error;
 };
 
-#endif // JSONSTREAMREADER_H
+#endif // KORVUD_JSONSTREAMREADER_H

@@ -1,5 +1,5 @@
-#ifndef LOGGINGCATEGORIES_H
-#define LOGGINGCATEGORIES_H
+#ifndef KORVUD_LOGGINGCATEGORIES_H
+#define KORVUD_LOGGINGCATEGORIES_H
 
 #include <QLoggingCategory>
 
@@ -7,4 +7,7 @@ Q_DECLARE_LOGGING_CATEGORY(dcThingManager)
 Q_DECLARE_LOGGING_CATEGORY(dcExperiences)
 Q_DECLARE_LOGGING_CATEGORY(dcJsonRpc)
 
-#endif // LOGGINGCATEGORIES_H
+// How much of a request or reply dcJsonRpc shows (see LogText::shortened).
+constexpr int maxLoggedMessageLength = 1000;
+
+#endif // KORVUD_LOGGINGCATEGORIES_H

@@ -6,8 +6,8 @@
 #include <QLibrary>
 #include <QPluginLoader>
 
-QList<QObject *> PluginLoader::load(const QString &directoryList, const QString &interfaceId,
-                                    const QLoggingCategory &category)
+QList<QObject *> PluginLoader::loadInstances(const QString &directoryList, const QString &interfaceId,
+                                             const QLoggingCategory &category)
 {
     QList<QObject *> plugins;
     const QStringList directories = directoryList.split(QLatin1Char(':'), Qt::SkipEmptyParts);

@@ -1,5 +1,5 @@
-#ifndef PLUGINLOADER_H
-#define PLUGINLOADER_H
+#ifndef KORVUD_PLUGINLOADER_H
+#define KORVUD_PLUGINLOADER_H
 
 #include <QList>
 #include <QLoggingCategory>
@@ -13,9 +13,27 @@
 class PluginLoader
 {
 public:
-    QList<QObject *> load(const QString &directoryList, const QString &interfaceId, const QLoggingCategory &category);
+    // Interface is a plug-in interface declared with Q_DECLARE_INTERFACE.
+    template<typename Interface>
+    QList<Interface *> load(const QString &directoryList, const QLoggingCategory &category)
+    {
+        const QString interfaceId = QString::fromLatin1(qobject_interface_iid<Interface *>());
+        QList<Interface *> plugins;
+        for (QObject *instance : loadInstances(directoryList, interfaceId, category)) {
+            if (auto plugin = qobject_cast<Interface *>(instance)) {
+                plugins.append(plugin);
+                continue;
+            }
+            qCWarning(category) << "Plug-in" << instance->metaObject()->className() << "does not implement"
+                                << interfaceId;
+            delete instance;
+        }
+        return plugins;
+    }
 
 private:
+    QList<QObject *> loadInstances(const QString &directoryList, const QString &interfaceId,
+                                   const QLoggingCategory &category);
     QList<QObject *> loadDirectory(const QString &directory, const QString &interfaceId,
                                    const QLoggingCategory &category);
     QObject *loadFile(const QString &filePath, const QString &interfaceId, const QLoggingCategory &category);
@@ -24,4 +42,4 @@ private:
     QSet<QString> m_loadedFiles;
 };
 
-#endif // PLUGINLOADER_H
+#endif // KORVUD_PLUGINLOADER_H

@@ -1,5 +1,5 @@
-#ifndef SIGNALHANDLER_H
-#define SIGNALHANDLER_H
+#ifndef KORVUD_SIGNALHANDLER_H
+#define KORVUD_SIGNALHANDLER_H
 
 #include <QObject>
 
@@ -25,4 +25,4 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-#endif // SIGNALHANDLER_H
+#endif // KORVUD_SIGNALHANDLER_H

@@ -1,5 +1,5 @@
-#ifndef THINGREGISTRY_H
-#define THINGREGISTRY_H
+#ifndef KORVUD_THINGREGISTRY_H
+#define KORVUD_THINGREGISTRY_H
 
 #include "integrationplugin.h"
 #include "thingmanager.h"
@@ -55,4 +55,4 @@ private:
     QList<Thing *> m_things;
 };
 
-#endif // THINGREGISTRY_H
+#endif // KORVUD_THINGREGISTRY_H

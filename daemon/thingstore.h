@@ -1,5 +1,5 @@
-#ifndef THINGSTORE_H
-#define THINGSTORE_H
+#ifndef KORVUD_THINGSTORE_H
+#define KORVUD_THINGSTORE_H
 
 #include <QList>
 #include <QSqlDatabase>
@@ -37,4 +37,4 @@ private:
     QSqlDatabase m_database;
 };
 
-#endif // THINGSTORE_H
+#endif // KORVUD_THINGSTORE_H

@@ -15,8 +15,3 @@ bool CalendarItem::containsMSecs(qint64 msecsSinceEpoch) const
     const qint64 end = (m_datetime + m_duration) * 1000;
     return msecsSinceEpoch >= start && msecsSinceEpoch < end;
 }
-
-bool CalendarItem::operator==(const CalendarItem &other) const
-{
-    return m_datetime == other.m_datetime && m_duration == other.m_duration;
-}

@@ -1,5 +1,5 @@
-#ifndef CALENDARITEM_H
-#define CALENDARITEM_H
+#ifndef PLAVODELIVERY_CALENDARITEM_H
+#define PLAVODELIVERY_CALENDARITEM_H
 
 #include <QtGlobal>
 
@@ -16,11 +16,9 @@ public:
 
     bool containsMSecs(qint64 msecsSinceEpoch) const;
 
-    bool operator==(const CalendarItem &other) const;
-
 private:
     qint64 m_datetime = 0;
     qint64 m_duration = 0;
 };
 
-#endif // CALENDARITEM_H
+#endif // PLAVODELIVERY_CALENDARITEM_H

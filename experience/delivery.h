@@ -1,5 +1,5 @@
-#ifndef DELIVERY_H
-#define DELIVERY_H
+#ifndef PLAVODELIVERY_DELIVERY_H
+#define PLAVODELIVERY_DELIVERY_H
 
 #include "calendaritem.h"
 
@@ -58,4 +58,4 @@ private:
     QJsonObject m_record;
 };
 
-#endif // DELIVERY_H
+#endif // PLAVODELIVERY_DELIVERY_H

@@ -1,5 +1,5 @@
-#ifndef DELIVERYCALENDAR_H
-#define DELIVERYCALENDAR_H
+#ifndef PLAVODELIVERY_DELIVERYCALENDAR_H
+#define PLAVODELIVERY_DELIVERYCALENDAR_H
 
 #include "calendaritem.h"
 
@@ -13,4 +13,4 @@ public:
     static bool allows(const QList<CalendarItem> &items, qint64 msecsSinceEpoch);
 };
 
-#endif // DELIVERYCALENDAR_H
+#endif // PLAVODELIVERY_DELIVERYCALENDAR_H

@@ -1,5 +1,5 @@
-#ifndef DELIVERYERROR_H
-#define DELIVERYERROR_H
+#ifndef PLAVODELIVERY_DELIVERYERROR_H
+#define PLAVODELIVERY_DELIVERYERROR_H
 
 #include <QString>
 
@@ -16,4 +16,4 @@ enum class DeliveryError {
 
 QString deliveryErrorName(DeliveryError error);
 
-#endif // DELIVERYERROR_H
+#endif // PLAVODELIVERY_DELIVERYERROR_H

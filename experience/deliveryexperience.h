@@ -1,5 +1,5 @@
-#ifndef DELIVERYEXPERIENCE_H
-#define DELIVERYEXPERIENCE_H
+#ifndef PLAVODELIVERY_DELIVERYEXPERIENCE_H
+#define PLAVODELIVERY_DELIVERYEXPERIENCE_H
 
 #include <QObject>
 
@@ -31,4 +31,4 @@ private:
     DeliveryFlow *m_flow = nullptr;
 };
 
-#endif // DELIVERYEXPERIENCE_H
+#endif // PLAVODELIVERY_DELIVERYEXPERIENCE_H

@@ -6,6 +6,7 @@
 #include "plavoexperiencelogging.h"
 #include "thinginterfaces.h"
 #include "thingmanager.h"
+#include "uuidtext.h"
 #include "variantparser.h"
 
 #include <QDateTime>
@@ -42,10 +43,11 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
 
     DeliveryParser parser;
     if (!parser.parseRequest(params.value(QStringLiteral("delivery")))) {
+        // A thing id that names no thing at all is, to a client, a thing not found.
         QVariantMap errorParams;
-        if (parser.errorKey() == QLatin1String("gateId"))
+        if (parser.errorField() == DeliveryParser::Field::GateId)
             errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::GateNotFound));
-        else if (parser.errorKey() == QLatin1String("scannerId"))
+        else if (parser.errorField() == DeliveryParser::Field::ScannerId)
             errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::ScannerNotFound));
         return invalidParameter(method, parser.errorParameter(), parser.errorReason(), errorParams);
     }
@@ -62,8 +64,7 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
         return storageFailure(method, storageError);
 
     qCDebug(dcPlavoExperience) << "Added delivery" << delivery.id() << LogText::shortened(delivery.name());
-    return deliveryErrorReply(DeliveryError::NoError,
-                              {{QStringLiteral("deliveryId"), VariantParser::uuidText(delivery.id())}});
+    return deliveryErrorReply(DeliveryError::NoError, {{QStringLiteral("deliveryId"), Korvu::idText(delivery.id())}});
 }
 
 JsonReply DeliveryService::getDeliveries(const QVariantMap &params) const

@@ -1,5 +1,5 @@
-#ifndef DELIVERYSERVICE_H
-#define DELIVERYSERVICE_H
+#ifndef PLAVODELIVERY_DELIVERYSERVICE_H
+#define PLAVODELIVERY_DELIVERYSERVICE_H
 
 #include "deliveryerror.h"
 #include "jsonhandler.h"
@@ -30,4 +30,4 @@ private:
     DeliveryStore *m_store;
 };
 
-#endif // DELIVERYSERVICE_H
+#endif // PLAVODELIVERY_DELIVERYSERVICE_H

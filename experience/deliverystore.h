@@ -1,5 +1,5 @@
-#ifndef DELIVERYSTORE_H
-#define DELIVERYSTORE_H
+#ifndef PLAVODELIVERY_DELIVERYSTORE_H
+#define PLAVODELIVERY_DELIVERYSTORE_H
 
 #include "delivery.h"
 
@@ -59,4 +59,4 @@ private:
     QVector<QUuid> m_ids;
 };
 
-#endif // DELIVERYSTORE_H
+#endif // PLAVODELIVERY_DELIVERYSTORE_H

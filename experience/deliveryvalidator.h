@@ -1,5 +1,5 @@
-#ifndef DELIVERYVALIDATOR_H
-#define DELIVERYVALIDATOR_H
+#ifndef PLAVODELIVERY_DELIVERYVALIDATOR_H
+#define PLAVODELIVERY_DELIVERYVALIDATOR_H
 
 #include "delivery.h"
 #include "deliveryerror.h"
@@ -23,4 +23,4 @@ private:
     const ThingManager *m_thingManager;
 };
 
-#endif // DELIVERYVALIDATOR_H
+#endif // PLAVODELIVERY_DELIVERYVALIDATOR_H

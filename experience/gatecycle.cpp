@@ -1,12 +1,12 @@
 #include "gatecycle.h"
 #include "plavoexperiencelogging.h"
+#include "thingactions.h"
 #include "thingmanager.h"
 
 #include <QDateTime>
 
 static const QString gateStateName = QStringLiteral("state");
 static const QString closedValue = QStringLiteral("closed");
-static const int defaultCloseConfirmationTimeout = 10000;
 
 GateCycle::GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent)
     : QObject(parent)
@@ -21,8 +21,6 @@ GateCycle::GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const 
     connect(m_thingManager, &ThingManager::thingRemoved, this, &GateCycle::onThingRemoved);
 }
 
-QUuid GateCycle::deliveryId() const { return m_deliveryId; }
-
 void GateCycle::setOpenDuration(int msecs) { m_closeTimer.setInterval(msecs); }
 void GateCycle::setCloseConfirmationTimeout(int msecs) { m_confirmationTimer.setInterval(msecs); }
 
@@ -30,7 +28,7 @@ void GateCycle::start()
 {
     Thing *gate = m_thingManager->findThing(m_gateId);
     if (gate)
-        executeOnGate(gate, QStringLiteral("open"));
+        ThingActions::execute(m_thingManager, gate, QStringLiteral("open"));
     else
         qCWarning(dcPlavoExperience) << "Gate" << m_gateId << "vanished before it could be opened";
     m_closeTimer.start();
@@ -44,7 +42,7 @@ void GateCycle::closeGate()
         finish();
         return;
     }
-    executeOnGate(gate, QStringLiteral("close"));
+    ThingActions::execute(m_thingManager, gate, QStringLiteral("close"));
     if (reportsClosed(gate))
         finish();
     else
@@ -79,22 +77,6 @@ void GateCycle::onConfirmationTimeout()
 {
     qCWarning(dcPlavoExperience) << "Gate" << m_gateId << "did not report closed in time for delivery" << m_deliveryId;
     finish();
-}
-
-bool GateCycle::executeOnGate(Thing *gate, const QString &actionName)
-{
-    const QUuid actionTypeId = gate->thingClass().actionTypeId(actionName);
-    if (actionTypeId.isNull()) {
-        qCWarning(dcPlavoExperience) << "Gate" << m_gateId << "has no action" << actionName;
-        return false;
-    }
-    const Korvu::ThingError error = m_thingManager->executeAction(Action{m_gateId, actionTypeId, QVariantMap()});
-    if (error != Korvu::ThingErrorNoError) {
-        qCWarning(dcPlavoExperience) << "Action" << actionName << "failed on gate" << m_gateId
-                                     << Korvu::thingErrorName(error);
-        return false;
-    }
-    return true;
 }
 
 bool GateCycle::reportsClosed(Thing *gate) const { return gate->stateValue(gateStateName).toString() == closedValue; }

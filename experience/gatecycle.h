@@ -1,5 +1,5 @@
-#ifndef GATECYCLE_H
-#define GATECYCLE_H
+#ifndef PLAVODELIVERY_GATECYCLE_H
+#define PLAVODELIVERY_GATECYCLE_H
 
 #include "precisesingleshottimer.h"
 
@@ -20,9 +20,10 @@ class GateCycle : public QObject
 {
     Q_OBJECT
 public:
-    GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent = nullptr);
+    // How long to wait for a closed gate to confirm, unless set otherwise.
+    static constexpr int defaultCloseConfirmationTimeout = 10000;
 
-    QUuid deliveryId() const;
+    GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent = nullptr);
 
     void setOpenDuration(int msecs);
     void setCloseConfirmationTimeout(int msecs);
@@ -38,7 +39,6 @@ private:
     void onThingStateChanged(Thing *thing, const QUuid &stateTypeId, const QVariant &value);
     void onThingRemoved(const QUuid &thingId);
     void onConfirmationTimeout();
-    bool executeOnGate(Thing *gate, const QString &actionName);
     bool reportsClosed(Thing *gate) const;
     void waitForClosed();
     void finish();
@@ -51,4 +51,4 @@ private:
     bool m_finished = false;
 };
 
-#endif // GATECYCLE_H
+#endif // PLAVODELIVERY_GATECYCLE_H

@@ -1,5 +1,5 @@
-#ifndef PLAVODELIVERYPLUGIN_H
-#define PLAVODELIVERYPLUGIN_H
+#ifndef PLAVODELIVERY_PLAVODELIVERYPLUGIN_H
+#define PLAVODELIVERY_PLAVODELIVERYPLUGIN_H
 
 #include "experienceplugin.h"
 
@@ -21,4 +21,4 @@ private:
     DeliveryExperience *m_experience = nullptr;
 };
 
-#endif // PLAVODELIVERYPLUGIN_H
+#endif // PLAVODELIVERY_PLAVODELIVERYPLUGIN_H

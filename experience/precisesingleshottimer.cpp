@@ -32,8 +32,6 @@ PreciseSingleShotTimer::~PreciseSingleShotTimer()
 }
 
 void PreciseSingleShotTimer::setInterval(int msecs) { m_interval = qMax(0, msecs); }
-int PreciseSingleShotTimer::interval() const { return m_interval; }
-bool PreciseSingleShotTimer::isActive() const { return m_active; }
 
 void PreciseSingleShotTimer::start()
 {

@@ -1,5 +1,5 @@
-#ifndef PRECISESINGLESHOTTIMER_H
-#define PRECISESINGLESHOTTIMER_H
+#ifndef PLAVODELIVERY_PRECISESINGLESHOTTIMER_H
+#define PLAVODELIVERY_PRECISESINGLESHOTTIMER_H
 
 #include <QObject>
 
@@ -21,8 +21,6 @@ public:
     ~PreciseSingleShotTimer() override;
 
     void setInterval(int msecs);
-    int interval() const;
-    bool isActive() const;
 
     void start();
     void stop();
@@ -39,4 +37,4 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-#endif // PRECISESINGLESHOTTIMER_H
+#endif // PLAVODELIVERY_PRECISESINGLESHOTTIMER_H

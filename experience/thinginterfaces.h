@@ -1,5 +1,5 @@
-#ifndef THINGINTERFACES_H
-#define THINGINTERFACES_H
+#ifndef PLAVODELIVERY_THINGINTERFACES_H
+#define PLAVODELIVERY_THINGINTERFACES_H
 
 #include <QString>
 
@@ -13,4 +13,4 @@ inline QString notifications() { return QStringLiteral("notifications"); }
 
 } // namespace ThingInterfaces
 
-#endif // THINGINTERFACES_H
+#endif // PLAVODELIVERY_THINGINTERFACES_H

@@ -1,5 +1,5 @@
-#ifndef TRACKINGCODEMATCHER_H
-#define TRACKINGCODEMATCHER_H
+#ifndef PLAVODELIVERY_TRACKINGCODEMATCHER_H
+#define PLAVODELIVERY_TRACKINGCODEMATCHER_H
 
 #include <QString>
 
@@ -19,4 +19,4 @@ public:
     static bool matches(const QString &registeredCode, const QString &scannedCode);
 };
 
-#endif // TRACKINGCODEMATCHER_H
+#endif // PLAVODELIVERY_TRACKINGCODEMATCHER_H

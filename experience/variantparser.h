@@ -1,5 +1,5 @@
-#ifndef VARIANTPARSER_H
-#define VARIANTPARSER_H
+#ifndef PLAVODELIVERY_VARIANTPARSER_H
+#define PLAVODELIVERY_VARIANTPARSER_H
 
 #include <QUuid>
 #include <QVariant>
@@ -12,9 +12,7 @@ bool isString(const QVariant &value);
 bool isList(const QVariant &value);
 bool isMap(const QVariant &value);
 
-// Accepts a UUID value or its text, braced or bare, in any letter case:
-// exactly 36 characters (8-4-4-4-12 ASCII hex digits and dashes) or those
-// 36 inside braces, with nothing before or after.
+// Accepts a UUID value or its text as Korvu::parseUuid reads it.
 // Null UUIDs are accepted here; callers decide whether they mean anything.
 bool toUuid(const QVariant &value, QUuid *uuid);
 
@@ -22,9 +20,6 @@ bool toUuid(const QVariant &value, QUuid *uuid);
 // numeric text are refused.
 bool toWholeNumber(const QVariant &value, qint64 *number);
 
-// The text form used in replies and storage: bare and lower-case.
-QString uuidText(const QUuid &uuid);
-
 } // namespace VariantParser
 
-#endif // VARIANTPARSER_H
+#endif // PLAVODELIVERY_VARIANTPARSER_H

@@ -1,5 +1,5 @@
-#ifndef EXPERIENCEPLUGIN_H
-#define EXPERIENCEPLUGIN_H
+#ifndef LIBKORVU_EXPERIENCEPLUGIN_H
+#define LIBKORVU_EXPERIENCEPLUGIN_H
 
 #include "korvu_global.h"
 
@@ -49,4 +49,4 @@ public:
 #define ExperiencePlugin_iid "org.korvu.ExperiencePlugin/1.0"
 Q_DECLARE_INTERFACE(ExperiencePlugin, ExperiencePlugin_iid)
 
-#endif // EXPERIENCEPLUGIN_H
+#endif // LIBKORVU_EXPERIENCEPLUGIN_H

@@ -1,5 +1,5 @@
-#ifndef INTEGRATIONPLUGIN_H
-#define INTEGRATIONPLUGIN_H
+#ifndef LIBKORVU_INTEGRATIONPLUGIN_H
+#define LIBKORVU_INTEGRATIONPLUGIN_H
 
 #include "korvu_global.h"
 #include "thing.h"
@@ -36,4 +36,4 @@ public:
 #define IntegrationPlugin_iid "org.korvu.IntegrationPlugin/1.0"
 Q_DECLARE_INTERFACE(IntegrationPlugin, IntegrationPlugin_iid)
 
-#endif // INTEGRATIONPLUGIN_H
+#endif // LIBKORVU_INTEGRATIONPLUGIN_H

@@ -17,8 +17,6 @@ QStringList JsonHandler::methods() const
     return names;
 }
 
-bool JsonHandler::hasMethod(const QString &method) const { return m_methods.contains(method); }
-
 JsonReply JsonHandler::call(const QString &method, const QVariantMap &params) const
 {
     const auto it = m_methods.constFind(method);

@@ -1,5 +1,5 @@
-#ifndef JSONHANDLER_H
-#define JSONHANDLER_H
+#ifndef LIBKORVU_JSONHANDLER_H
+#define LIBKORVU_JSONHANDLER_H
 
 #include "jsonreply.h"
 #include "korvu_global.h"
@@ -24,7 +24,6 @@ public:
 
     QString name() const;
     QStringList methods() const;
-    bool hasMethod(const QString &method) const;
 
     // method is the part after the dot. Unknown methods give an error reply.
     JsonReply call(const QString &method, const QVariantMap &params) const;
@@ -37,4 +36,4 @@ private:
     QHash<QString, Method> m_methods;
 };
 
-#endif // JSONHANDLER_H
+#endif // LIBKORVU_JSONHANDLER_H

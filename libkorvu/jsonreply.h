@@ -1,5 +1,5 @@
-#ifndef JSONREPLY_H
-#define JSONREPLY_H
+#ifndef LIBKORVU_JSONREPLY_H
+#define LIBKORVU_JSONREPLY_H
 
 #include "korvu_global.h"
 
@@ -26,4 +26,4 @@ private:
     QString m_errorMessage;
 };
 
-#endif // JSONREPLY_H
+#endif // LIBKORVU_JSONREPLY_H

@@ -1,5 +1,5 @@
-#ifndef KORVU_GLOBAL_H
-#define KORVU_GLOBAL_H
+#ifndef LIBKORVU_KORVU_GLOBAL_H
+#define LIBKORVU_KORVU_GLOBAL_H
 
 #include <QtCore/qglobal.h>
 
@@ -9,4 +9,4 @@
 #define KORVU_EXPORT Q_DECL_IMPORT
 #endif
 
-#endif // KORVU_GLOBAL_H
+#endif // LIBKORVU_KORVU_GLOBAL_H

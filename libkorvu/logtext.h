@@ -1,5 +1,5 @@
-#ifndef LOGTEXT_H
-#define LOGTEXT_H
+#ifndef LIBKORVU_LOGTEXT_H
+#define LIBKORVU_LOGTEXT_H
 
 #include "korvu_global.h"
 
@@ -23,4 +23,4 @@ KORVU_EXPORT QString shortened(const QVariantMap &map);
 
 } // namespace LogText
 
-#endif // LOGTEXT_H
+#endif // LIBKORVU_LOGTEXT_H

@@ -1,5 +1,5 @@
-#ifndef STORAGE_H
-#define STORAGE_H
+#ifndef LIBKORVU_STORAGE_H
+#define LIBKORVU_STORAGE_H
 
 #include "korvu_global.h"
 
@@ -17,4 +17,4 @@ public:
     static QSqlDatabase open(const QString &filePath, const QString &connectionName, QString *errorMessage = nullptr);
 };
 
-#endif // STORAGE_H
+#endif // LIBKORVU_STORAGE_H

@@ -1,5 +1,5 @@
-#ifndef THING_H
-#define THING_H
+#ifndef LIBKORVU_THING_H
+#define LIBKORVU_THING_H
 
 #include "korvu_global.h"
 #include "thingclass.h"
@@ -44,4 +44,4 @@ private:
     QHash<QUuid, QVariant> m_states;
 };
 
-#endif // THING_H
+#endif // LIBKORVU_THING_H

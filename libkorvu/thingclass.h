@@ -1,5 +1,5 @@
-#ifndef THINGCLASS_H
-#define THINGCLASS_H
+#ifndef LIBKORVU_THINGCLASS_H
+#define LIBKORVU_THINGCLASS_H
 
 #include "korvu_global.h"
 #include "types.h"
@@ -52,4 +52,4 @@ private:
     QList<ActionType> m_actionTypes;
 };
 
-#endif // THINGCLASS_H
+#endif // LIBKORVU_THINGCLASS_H

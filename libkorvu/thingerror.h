@@ -1,5 +1,5 @@
-#ifndef THINGERROR_H
-#define THINGERROR_H
+#ifndef LIBKORVU_THINGERROR_H
+#define LIBKORVU_THINGERROR_H
 
 #include "korvu_global.h"
 
@@ -27,4 +27,4 @@ KORVU_EXPORT QString thingErrorName(ThingError error);
 
 } // namespace Korvu
 
-#endif // THINGERROR_H
+#endif // LIBKORVU_THINGERROR_H

@@ -1,5 +1,5 @@
-#ifndef THINGMANAGER_H
-#define THINGMANAGER_H
+#ifndef LIBKORVU_THINGMANAGER_H
+#define LIBKORVU_THINGMANAGER_H
 
 #include "korvu_global.h"
 #include "thing.h"
@@ -32,4 +32,4 @@ signals:
     void thingStateChanged(Thing *thing, const QUuid &stateTypeId, const QVariant &value);
 };
 
-#endif // THINGMANAGER_H
+#endif // LIBKORVU_THINGMANAGER_H

@@ -1,5 +1,5 @@
-#ifndef TYPES_H
-#define TYPES_H
+#ifndef LIBKORVU_TYPES_H
+#define LIBKORVU_TYPES_H
 
 #include "korvu_global.h"
 
@@ -51,4 +51,4 @@ struct KORVU_EXPORT Action
 Q_DECLARE_METATYPE(Event)
 Q_DECLARE_METATYPE(Action)
 
-#endif // TYPES_H
+#endif // LIBKORVU_TYPES_H

@@ -1,5 +1,5 @@
-#ifndef FUZZCHECK_H
-#define FUZZCHECK_H
+#ifndef KORVUD_FUZZ_FUZZCHECK_H
+#define KORVUD_FUZZ_FUZZCHECK_H
 
 #include <QByteArray>
 
@@ -16,4 +16,4 @@ inline void fuzzCheck(bool holds, const char *invariant, const QByteArray &detai
     std::abort();
 }
 
-#endif // FUZZCHECK_H
+#endif // KORVUD_FUZZ_FUZZCHECK_H

@@ -1,5 +1,5 @@
-#ifndef FUZZINPUT_H
-#define FUZZINPUT_H
+#ifndef KORVUD_FUZZ_FUZZINPUT_H
+#define KORVUD_FUZZ_FUZZINPUT_H
 
 #include <QByteArray>
 #include <QList>
@@ -21,4 +21,4 @@ struct FuzzInput
     QByteArray stream;
 };
 
-#endif // FUZZINPUT_H
+#endif // KORVUD_FUZZ_FUZZINPUT_H

@@ -1,5 +1,5 @@
-#ifndef REFERENCEFRAMER_H
-#define REFERENCEFRAMER_H
+#ifndef KORVUD_FUZZ_REFERENCEFRAMER_H
+#define KORVUD_FUZZ_REFERENCEFRAMER_H
 
 #include <QByteArray>
 #include <QList>
@@ -33,4 +33,4 @@ private:
     int m_maxMessageSize;
 };
 
-#endif // REFERENCEFRAMER_H
+#endif // KORVUD_FUZZ_REFERENCEFRAMER_H

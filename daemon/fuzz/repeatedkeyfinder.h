@@ -1,5 +1,5 @@
-#ifndef REPEATEDKEYFINDER_H
-#define REPEATEDKEYFINDER_H
+#ifndef KORVUD_FUZZ_REPEATEDKEYFINDER_H
+#define KORVUD_FUZZ_REPEATEDKEYFINDER_H
 
 #include <QByteArray>
 
@@ -33,4 +33,4 @@ private:
     bool m_tooDeep = false;
 };
 
-#endif // REPEATEDKEYFINDER_H
+#endif // KORVUD_FUZZ_REPEATEDKEYFINDER_H

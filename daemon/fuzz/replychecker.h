@@ -1,5 +1,5 @@
-#ifndef REPLYCHECKER_H
-#define REPLYCHECKER_H
+#ifndef KORVUD_FUZZ_REPLYCHECKER_H
+#define KORVUD_FUZZ_REPLYCHECKER_H
 
 #include <QJsonObject>
 
@@ -18,4 +18,4 @@ private:
     static void checkReadsBack(const QJsonObject &reply);
 };
 
-#endif // REPLYCHECKER_H
+#endif // KORVUD_FUZZ_REPLYCHECKER_H

@@ -7,13 +7,18 @@
 
 static QVariant throughJson(const QVariant &value) { return QJsonDocument::fromVariant(value).toVariant(); }
 
-DeliveryHarness::DeliveryHarness() = default;
+DeliveryHarness::DeliveryHarness()
+    : m_thingsOpen(m_things.open(m_folder.filePath(QStringLiteral("things.sqlite"))))
+{
+}
 
 DeliveryHarness::~DeliveryHarness() { stop(); }
 
 bool DeliveryHarness::start()
 {
-    m_context = std::make_unique<FakeExperienceContext>(&m_things,
+    if (!m_thingsOpen)
+        return false;
+    m_context = std::make_unique<FakeExperienceContext>(m_things.manager(),
                                                         m_folder.filePath(QStringLiteral("plavodelivery.sqlite")));
     m_experience = std::make_unique<DeliveryExperience>();
     QString error;
@@ -37,7 +42,7 @@ bool DeliveryHarness::restart()
     return start();
 }
 
-FakeThingManager *DeliveryHarness::things() { return &m_things; }
+FakeThings *DeliveryHarness::things() { return &m_things; }
 DeliveryExperience *DeliveryHarness::experience() const { return m_experience.get(); }
 
 QSqlDatabase DeliveryHarness::database() const { return QSqlDatabase::database(m_context->connectionName(), false); }

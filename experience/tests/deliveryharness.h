@@ -1,7 +1,7 @@
-#ifndef DELIVERYHARNESS_H
-#define DELIVERYHARNESS_H
+#ifndef PLAVODELIVERY_TESTS_DELIVERYHARNESS_H
+#define PLAVODELIVERY_TESTS_DELIVERYHARNESS_H
 
-#include "fakethingmanager.h"
+#include "fakethings.h"
 
 #include <QSqlDatabase>
 #include <QTemporaryDir>
@@ -33,7 +33,7 @@ public:
     void stop();
     bool restart();
 
-    FakeThingManager *things();
+    FakeThings *things();
     DeliveryExperience *experience() const;
     QSqlDatabase database() const;
 
@@ -49,9 +49,10 @@ private:
     Reply callParsed(const QString &method, const QVariant &params);
 
     QTemporaryDir m_folder;
-    FakeThingManager m_things;
+    FakeThings m_things;
+    bool m_thingsOpen;
     std::unique_ptr<FakeExperienceContext> m_context;
     std::unique_ptr<DeliveryExperience> m_experience;
 };
 
-#endif // DELIVERYHARNESS_H
+#endif // PLAVODELIVERY_TESTS_DELIVERYHARNESS_H

@@ -34,7 +34,7 @@ private:
     qint64 lastActionTime(const QUuid &thingId, const QString &actionName) const;
 
     std::unique_ptr<DeliveryHarness> m_harness;
-    FakeThingManager *m_things = nullptr;
+    FakeThings *m_things = nullptr;
     QUuid m_gate;
     QUuid m_scanner;
     QUuid m_notifier;
@@ -88,7 +88,7 @@ QStringList TestGateCycle::actions(const QUuid &thingId) const { return m_things
 qint64 TestGateCycle::lastActionTime(const QUuid &thingId, const QString &actionName) const
 {
     qint64 time = -1;
-    for (const FakeThingManager::ExecutedAction &action : m_things->executedActions()) {
+    for (const FakeDevicesPlugin::ExecutedAction &action : m_things->devices()->executedActions()) {
         if (action.thingId == thingId && action.actionName == actionName)
             time = action.msecsSinceEpoch;
     }
@@ -103,7 +103,7 @@ void TestGateCycle::testGrantedScan()
     m_things->scan(m_scanner, QStringLiteral("7302918465"));
 
     // Everything but the close happens before the event handler returns.
-    const QList<FakeThingManager::ExecutedAction> executed = m_things->executedActions();
+    const QList<FakeDevicesPlugin::ExecutedAction> executed = m_things->devices()->executedActions();
     QCOMPARE(executed.size(), 4);
     QCOMPARE(executed.at(0).thingId, m_scanner);
     QCOMPARE(executed.at(0).actionName, QStringLiteral("accept"));
@@ -180,7 +180,7 @@ void TestGateCycle::testRefusedScan()
     const QVariantList before = m_harness->listing();
 
     m_things->scan(m_scanner, scannedCode);
-    QCOMPARE(m_things->executedActions().size(), 1);
+    QCOMPARE(m_things->devices()->executedActions().size(), 1);
     QCOMPARE(actions(m_scanner), names({"reject"}));
     QCOMPARE(m_things->gateState(m_gate), QStringLiteral("closed"));
     QTest::qWait(50);
@@ -206,7 +206,7 @@ void TestGateCycle::testOldestMatchingDeliveryFirst()
 
 void TestGateCycle::testGateConfirmsLater()
 {
-    m_things->setGateBehaviour(FakeThingManager::GateBehaviour::FollowsLater);
+    m_things->devices()->setGateBehaviour(FakeDevicesPlugin::GateBehaviour::FollowsLater);
     const QString deliveryId = addDelivery(QStringLiteral("5807"));
     m_things->scan(m_scanner, QStringLiteral("5807"));
     QVERIFY(QTest::qWaitFor([&] { return actions(m_gate).contains(QStringLiteral("close")); }, 3000));
@@ -224,7 +224,7 @@ void TestGateCycle::testGateConfirmsLater()
 
 void TestGateCycle::testGateNeverConfirms()
 {
-    m_things->setGateBehaviour(FakeThingManager::GateBehaviour::Stuck);
+    m_things->devices()->setGateBehaviour(FakeDevicesPlugin::GateBehaviour::Stuck);
     m_harness->experience()->flow()->setCloseConfirmationTimeout(300);
     const QString deliveryId = addDelivery(QStringLiteral("5807"));
     m_things->scan(m_scanner, QStringLiteral("5807"));
@@ -267,14 +267,14 @@ void TestGateCycle::testGateRemovedWhileOpen()
 void TestGateCycle::testFailingActions()
 {
     const QString deliveryId = addDelivery(QStringLiteral("5807"));
-    m_things->setFailingAction(QStringLiteral("notify"));
+    m_things->devices()->setFailingAction(QStringLiteral("notify"));
     m_things->scan(m_scanner, QStringLiteral("5807"));
     QCOMPARE(actions(m_notifier), names({"notify"}));
     QCOMPARE(actions(m_secondNotifier), names({"notify"}));
     QVERIFY(waitUntilDelivered(deliveryId));
 
     // A refused close leaves the gate open; the cycle still ends.
-    m_things->setFailingAction(QStringLiteral("close"));
+    m_things->devices()->setFailingAction(QStringLiteral("close"));
     m_harness->experience()->flow()->setCloseConfirmationTimeout(300);
     const QString second = addDelivery(QStringLiteral("5808"));
     m_things->scan(m_scanner, QStringLiteral("5808"));
@@ -288,9 +288,9 @@ void TestGateCycle::testOtherEventsIgnored()
     QVERIFY(scanner->emitEvent(QStringLiteral("lidOpened"), {{QStringLiteral("content"), QStringLiteral("5807")}}));
 
     // A thing that is no scanner, even with an event of that name, scans nothing.
-    Thing *lamp = m_things->addThing(FakeThingManager::lampClass(), QStringLiteral("Lamp"));
+    Thing *lamp = m_things->addThing(FakeDevicesPlugin::lampClass(), QStringLiteral("Lamp"));
     QVERIFY(lamp->emitEvent(QStringLiteral("codeScanned"), {{QStringLiteral("content"), QStringLiteral("5807")}}));
-    QVERIFY(m_things->executedActions().isEmpty());
+    QVERIFY(m_things->devices()->executedActions().isEmpty());
 }
 
 void TestGateCycle::testReloadedDelivery_data()

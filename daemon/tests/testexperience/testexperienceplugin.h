@@ -1,5 +1,5 @@
-#ifndef TESTEXPERIENCEPLUGIN_H
-#define TESTEXPERIENCEPLUGIN_H
+#ifndef KORVUD_TESTS_TESTEXPERIENCEPLUGIN_H
+#define KORVUD_TESTS_TESTEXPERIENCEPLUGIN_H
 
 #include "experienceplugin.h"
 
@@ -23,4 +23,4 @@ private:
     TestExperienceHandler *m_handler = nullptr;
 };
 
-#endif // TESTEXPERIENCEPLUGIN_H
+#endif // KORVUD_TESTS_TESTEXPERIENCEPLUGIN_H

@@ -1,5 +1,5 @@
-#ifndef TESTTHINGIDS_H
-#define TESTTHINGIDS_H
+#ifndef KORVUD_TESTS_TESTTHINGIDS_H
+#define KORVUD_TESTS_TESTTHINGIDS_H
 
 #include <QUuid>
 
@@ -22,4 +22,4 @@ inline constexpr char refuseLampsVariable[] = "KORVU_TESTTHINGS_REFUSE_LAMPS";
 
 } // namespace TestThingIds
 
-#endif // TESTTHINGIDS_H
+#endif // KORVUD_TESTS_TESTTHINGIDS_H

@@ -1,5 +1,5 @@
-#ifndef TESTTHINGSPLUGIN_H
-#define TESTTHINGSPLUGIN_H
+#ifndef KORVUD_TESTS_TESTTHINGSPLUGIN_H
+#define KORVUD_TESTS_TESTTHINGSPLUGIN_H
 
 #include "integrationplugin.h"
 
@@ -24,4 +24,4 @@ private:
     QHash<QUuid, int> m_pressCounts;
 };
 
-#endif // TESTTHINGSPLUGIN_H
+#endif // KORVUD_TESTS_TESTTHINGSPLUGIN_H

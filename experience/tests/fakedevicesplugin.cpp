@@ -1,4 +1,4 @@
-#include "fakethingmanager.h"
+#include "fakedevicesplugin.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -18,7 +18,7 @@ static ActionType actionType(const QString &name, const QStringList &paramNames 
     return ActionType{QUuid::createUuid(), name, paramNames};
 }
 
-ThingClass FakeThingManager::gateClass()
+ThingClass FakeDevicesPlugin::gateClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass gate = makeClass(QStringLiteral("Fake gate"), QStringLiteral("garagegate"));
@@ -29,7 +29,7 @@ ThingClass FakeThingManager::gateClass()
     return thingClass;
 }
 
-ThingClass FakeThingManager::scannerClass()
+ThingClass FakeDevicesPlugin::scannerClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass scanner = makeClass(QStringLiteral("Fake scanner"), QStringLiteral("parcelscanner"));
@@ -42,7 +42,7 @@ ThingClass FakeThingManager::scannerClass()
     return thingClass;
 }
 
-ThingClass FakeThingManager::notificationClass()
+ThingClass FakeDevicesPlugin::notificationClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass device = makeClass(QStringLiteral("Fake notifier"), QStringLiteral("notifications"));
@@ -53,7 +53,7 @@ ThingClass FakeThingManager::notificationClass()
     return thingClass;
 }
 
-ThingClass FakeThingManager::lampClass()
+ThingClass FakeDevicesPlugin::lampClass()
 {
     static const ThingClass thingClass = [] {
         ThingClass lamp = makeClass(QStringLiteral("Fake lamp"), QStringLiteral("light"));
@@ -65,55 +65,21 @@ ThingClass FakeThingManager::lampClass()
     return thingClass;
 }
 
-FakeThingManager::FakeThingManager(QObject *parent)
-    : ThingManager(parent)
+QString FakeDevicesPlugin::pluginName() const { return QStringLiteral("FakeDevices"); }
+
+QList<ThingClass> FakeDevicesPlugin::thingClasses() const
 {
+    return {gateClass(), scannerClass(), notificationClass(), lampClass()};
 }
 
-Thing *FakeThingManager::addThing(const ThingClass &thingClass, const QString &name)
+Korvu::ThingError FakeDevicesPlugin::setupThing(Thing *thing)
 {
-    auto thing = new Thing(QUuid::createUuid(), thingClass, name, this);
-    connect(thing, &Thing::stateValueChanged, this, [this, thing](const QUuid &stateTypeId, const QVariant &value) {
-        emit thingStateChanged(thing, stateTypeId, value);
-    });
-    connect(thing, &Thing::eventTriggered, this, &ThingManager::eventTriggered);
-    m_things.append(thing);
-    emit thingAdded(thing);
-    return thing;
+    Q_UNUSED(thing)
+    return Korvu::ThingErrorNoError;
 }
 
-Thing *FakeThingManager::addGate() { return addThing(gateClass(), QStringLiteral("Gate")); }
-Thing *FakeThingManager::addScanner() { return addThing(scannerClass(), QStringLiteral("Scanner")); }
-Thing *FakeThingManager::addNotificationDevice() { return addThing(notificationClass(), QStringLiteral("Notifier")); }
-
-void FakeThingManager::removeThing(const QUuid &thingId)
+Korvu::ThingError FakeDevicesPlugin::executeAction(Thing *thing, const Action &action)
 {
-    Thing *thing = findThing(thingId);
-    if (!thing)
-        return;
-    m_things.removeOne(thing);
-    delete thing;
-    emit thingRemoved(thingId);
-}
-
-QList<Thing *> FakeThingManager::things() const { return m_things; }
-
-Thing *FakeThingManager::findThing(const QUuid &thingId) const
-{
-    for (Thing *thing : m_things) {
-        if (thing->id() == thingId)
-            return thing;
-    }
-    return nullptr;
-}
-
-Korvu::ThingError FakeThingManager::executeAction(const Action &action)
-{
-    Thing *thing = findThing(action.thingId);
-    if (!thing)
-        return Korvu::ThingErrorThingNotFound;
-    if (!thing->thingClass().hasActionType(action.actionTypeId))
-        return Korvu::ThingErrorActionTypeNotFound;
     const QString name = thing->thingClass().actionType(action.actionTypeId).name;
     m_executedActions.append(ExecutedAction{thing->id(), name, action.params, QDateTime::currentMSecsSinceEpoch()});
     if (name == m_failingAction)
@@ -123,7 +89,7 @@ Korvu::ThingError FakeThingManager::executeAction(const Action &action)
     return Korvu::ThingErrorNoError;
 }
 
-void FakeThingManager::followGateAction(Thing *gate, const QString &actionName)
+void FakeDevicesPlugin::followGateAction(Thing *gate, const QString &actionName)
 {
     const QString state = actionName == QLatin1String("open") ? QStringLiteral("open") : QStringLiteral("closed");
     switch (m_gateBehaviour) {
@@ -143,29 +109,6 @@ void FakeThingManager::followGateAction(Thing *gate, const QString &actionName)
     }
 }
 
-void FakeThingManager::scan(const QUuid &scannerId, const QString &code)
-{
-    if (Thing *scanner = findThing(scannerId))
-        scanner->emitEvent(QStringLiteral("codeScanned"), {{QStringLiteral("content"), code}});
-}
-
-QList<FakeThingManager::ExecutedAction> FakeThingManager::executedActions() const { return m_executedActions; }
-
-QStringList FakeThingManager::actionNames(const QUuid &thingId) const
-{
-    QStringList names;
-    for (const ExecutedAction &action : m_executedActions) {
-        if (action.thingId == thingId)
-            names.append(action.actionName);
-    }
-    return names;
-}
-
-QString FakeThingManager::gateState(const QUuid &gateId) const
-{
-    const Thing *gate = findThing(gateId);
-    return gate ? gate->stateValue(QStringLiteral("state")).toString() : QString();
-}
-
-void FakeThingManager::setGateBehaviour(GateBehaviour behaviour) { m_gateBehaviour = behaviour; }
-void FakeThingManager::setFailingAction(const QString &actionName) { m_failingAction = actionName; }
+QList<FakeDevicesPlugin::ExecutedAction> FakeDevicesPlugin::executedActions() const { return m_executedActions; }
+void FakeDevicesPlugin::setGateBehaviour(GateBehaviour behaviour) { m_gateBehaviour = behaviour; }
+void FakeDevicesPlugin::setFailingAction(const QString &actionName) { m_failingAction = actionName; }
