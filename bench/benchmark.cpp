@@ -1,9 +1,9 @@
 #include "benchmark.h"
 
-#include "benchclient.h"
 #include "deliverymocksids.h"
 #include "korvudprocess.h"
 #include "resulttable.h"
+#include "rpcconnection.h"
 #include "samples.h"
 
 #include <QElapsedTimer>
@@ -18,6 +18,8 @@ const double RoundTripLimitUs = 200;
 const double StartupLimitMs = 100;
 const double ListingLimitMs = 100;
 const double MemoryLimitMiB = 30;
+// Long enough for a commit behind a slow disk; the figures say how long it really took.
+const int ReplyTimeoutMs = 30000;
 
 QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
@@ -53,7 +55,7 @@ bool Benchmark::run(ResultTable *table, QString *errorMessage)
     if (!measureStartup(QStringLiteral("empty data folder"), table, errorMessage))
         return false;
 
-    BenchClient client;
+    RpcConnection client;
     if (!client.open() || !createThings(&client, errorMessage)) {
         if (errorMessage->isEmpty())
             *errorMessage = QStringLiteral("cannot connect to korvud");
@@ -96,7 +98,7 @@ bool Benchmark::measureStartup(const QString &situation, ResultTable *table, QSt
     return true;
 }
 
-bool Benchmark::createThings(BenchClient *client, QString *errorMessage)
+bool Benchmark::createThings(RpcConnection *client, QString *errorMessage)
 {
     const auto addThing = [&](const QUuid &thingClassId, const QString &name) {
         const QJsonObject reply = client->call(QStringLiteral("Integrations.AddThing"),
@@ -111,15 +113,15 @@ bool Benchmark::createThings(BenchClient *client, QString *errorMessage)
     return !m_gateId.isNull() && !m_scannerId.isNull();
 }
 
-bool Benchmark::measureRoundTrip(BenchClient *client, ResultTable *table, QString *errorMessage)
+bool Benchmark::measureRoundTrip(RpcConnection *client, ResultTable *table, QString *errorMessage)
 {
     Samples samples;
     samples.reserve(m_options.requests);
     QElapsedTimer clock;
     for (int i = 0; i < m_options.requests; ++i) {
-        const QByteArray request = BenchClient::request(i, QStringLiteral("JSONRPC.Hello"));
+        const QByteArray request = RpcConnection::request(i, QStringLiteral("JSONRPC.Hello"));
         clock.start();
-        const QJsonObject reply = client->call(request);
+        const QJsonObject reply = client->call(request, ReplyTimeoutMs);
         samples.add(clock.nsecsElapsed());
         if (reply.value("status") != QLatin1String("success")) {
             *errorMessage = QStringLiteral("JSONRPC.Hello failed: %1").arg(describe(reply));
@@ -134,7 +136,7 @@ bool Benchmark::measureRoundTrip(BenchClient *client, ResultTable *table, QStrin
     return true;
 }
 
-bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *errorMessage)
+bool Benchmark::measureAdding(RpcConnection *client, ResultTable *table, QString *errorMessage)
 {
     Samples samples;
     samples.reserve(m_options.deliveries);
@@ -149,10 +151,10 @@ bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *
             {"scannerId", idText(m_scannerId)},
             {"openDuration", 30},
         };
-        const QByteArray request = BenchClient::request(i, QStringLiteral("PlavoDelivery.AddDelivery"),
-                                                        {{"delivery", delivery}});
+        const QByteArray request = RpcConnection::request(i, QStringLiteral("PlavoDelivery.AddDelivery"),
+                                                          {{"delivery", delivery}});
         clock.start();
-        const QJsonObject reply = client->call(request);
+        const QJsonObject reply = client->call(request, ReplyTimeoutMs);
         samples.add(clock.nsecsElapsed());
         if (reply.value("params").toObject().value("deliveryError") != QLatin1String("DeliveryErrorNoError")) {
             *errorMessage = QStringLiteral("AddDelivery failed: %1").arg(describe(reply));
@@ -169,14 +171,15 @@ bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *
     return true;
 }
 
-bool Benchmark::measureListing(BenchClient *client, ResultTable *table, QString *errorMessage)
+bool Benchmark::measureListing(RpcConnection *client, ResultTable *table, QString *errorMessage)
 {
     Samples samples;
     QElapsedTimer clock;
     qint64 replyBytes = 0;
     for (int i = 0; i < m_options.listings; ++i) {
         clock.start();
-        const QJsonObject reply = client->call(QStringLiteral("PlavoDelivery.GetDeliveries"));
+        const QJsonObject reply = client->call(RpcConnection::request(i, QStringLiteral("PlavoDelivery.GetDeliveries")),
+                                               ReplyTimeoutMs);
         const QJsonArray deliveries = reply.value("params").toObject().value("deliveries").toArray();
         samples.add(clock.nsecsElapsed());
         if (deliveries.size() != m_options.deliveries) {
@@ -200,7 +203,7 @@ void Benchmark::measureMemory(const QString &situation, ResultTable *table)
 {
     // Let the daemon finish whatever the last reply set off.
     QThread::msleep(100);
-    const qint64 kib = residentKiB(m_daemon->process().processId());
+    const qint64 kib = m_daemon->residentKiB();
     const QString measure = QStringLiteral("resident memory, %1").arg(situation);
     if (kib < 0)
         table->add(measure, QStringLiteral("unknown"));
@@ -212,16 +215,4 @@ QString Benchmark::daemonLog() const
 {
     QFile log(m_logDir.filePath(QStringLiteral("korvud.log")));
     return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll().right(2000)) : QString();
-}
-
-qint64 Benchmark::residentKiB(qint64 processId)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(processId));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }

@@ -1,5 +1,5 @@
-#ifndef MOCKDEVICE_H
-#define MOCKDEVICE_H
+#ifndef DELIVERYMOCKS_MOCKDEVICE_H
+#define DELIVERYMOCKS_MOCKDEVICE_H
 
 #include "httprequest.h"
 #include "httpresponse.h"
@@ -40,4 +40,4 @@ private:
     QList<QUuid> m_actionHistory;
 };
 
-#endif // MOCKDEVICE_H
+#endif // DELIVERYMOCKS_MOCKDEVICE_H

@@ -1,5 +1,5 @@
-#ifndef DELIVERYCLIENT_H
-#define DELIVERYCLIENT_H
+#ifndef KORVU_SYSTEM_DELIVERYCLIENT_H
+#define KORVU_SYSTEM_DELIVERYCLIENT_H
 
 #include "rpcconnection.h"
 
@@ -46,4 +46,4 @@ private:
     RpcConnection m_connection;
 };
 
-#endif // DELIVERYCLIENT_H
+#endif // KORVU_SYSTEM_DELIVERYCLIENT_H
