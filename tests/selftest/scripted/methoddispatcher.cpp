@@ -1,10 +1,10 @@
 #include "methoddispatcher.h"
 
-#include "deliveryservice.h"
+#include "deliverymocksids.h"
 #include "idsource.h"
-#include "mockids.h"
 #include "scenario.h"
-#include "thingregistry.h"
+#include "scripteddeliveryservice.h"
+#include "scriptedthingmanager.h"
 
 #include <QJsonArray>
 
@@ -23,8 +23,8 @@ MethodResult missingParameter(const QString &method, const char *key)
 
 } // namespace
 
-MethodDispatcher::MethodDispatcher(const Scenario &scenario, ThingRegistry *things, DeliveryService *deliveries,
-                                   IdSource *ids)
+MethodDispatcher::MethodDispatcher(const Scenario &scenario, ScriptedThingManager *things,
+                                   ScriptedDeliveryService *deliveries, IdSource *ids)
     : m_scenario(scenario)
     , m_things(things)
     , m_deliveries(deliveries)
@@ -77,10 +77,10 @@ MethodResult MethodDispatcher::addThing(const QJsonObject &params)
         return MethodResult::error(
             QStringLiteral("Integrations.AddThing: parameter \"name\" is missing or not a string"));
     const QString idText = m_ids->nextThingId();
-    const QString error = m_things->addThing(idText, classId.toString(QUuid::WithoutBraces),
-                                             params.value("name").toString());
-    QJsonObject result{{"thingError", error}};
-    if (error == "ThingErrorNoError")
+    const Korvu::ThingError error = m_things->addThing(idText, classId.toString(QUuid::WithoutBraces),
+                                                       params.value("name").toString());
+    QJsonObject result{{"thingError", Korvu::thingErrorName(error)}};
+    if (error == Korvu::ThingErrorNoError)
         result.insert("thingId", idText);
     return MethodResult::success(result);
 }
@@ -92,7 +92,7 @@ MethodResult MethodDispatcher::removeThing(const QJsonObject &params)
     const QUuid thingId = uuidParameter(params, "thingId");
     if (thingId.isNull())
         return missingParameter(QStringLiteral("Integrations.RemoveThing"), "thingId");
-    return MethodResult::success({{"thingError", m_things->removeThing(thingId)}});
+    return MethodResult::success({{"thingError", Korvu::thingErrorName(m_things->removeThing(thingId))}});
 }
 
 MethodResult MethodDispatcher::getStateValue(const QJsonObject &params) const
@@ -103,10 +103,10 @@ MethodResult MethodDispatcher::getStateValue(const QJsonObject &params) const
         return missingParameter(QStringLiteral("Integrations.GetStateValue"), "thingId");
     if (stateTypeId.isNull())
         return missingParameter(QStringLiteral("Integrations.GetStateValue"), "stateTypeId");
-    const MockThing *thing = m_things->findThing(thingId);
+    const MockThing *thing = m_things->findMockThing(thingId);
     if (!thing)
         return MethodResult::success({{"thingError", "ThingErrorThingNotFound"}});
-    if (thing->kind() != MockThing::Kind::Gate || stateTypeId != MockIds::gateState)
+    if (thing->kind() != MockThing::Kind::Gate || stateTypeId != DeliveryMocksIds::garageGateStateStateTypeId)
         return MethodResult::success({{"thingError", "ThingErrorStateTypeNotFound"}});
     return MethodResult::success({{"thingError", "ThingErrorNoError"}, {"value", thing->gateStateText()}});
 }
