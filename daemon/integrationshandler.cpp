@@ -2,10 +2,9 @@
 
 #include "requestparams.h"
 #include "thingregistry.h"
+#include "uuidtext.h"
 
 namespace {
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
 QVariantMap errorParams(Korvu::ThingError error)
 {
@@ -49,7 +48,7 @@ JsonReply IntegrationsHandler::addThing(const QVariantMap &params) const
     if (error != Korvu::ThingErrorNoError)
         return thingErrorReply(error, errorMessage);
     QVariantMap result = errorParams(error);
-    result.insert(QStringLiteral("thingId"), idText(thingId));
+    result.insert(QStringLiteral("thingId"), Korvu::idText(thingId));
     return JsonReply::success(result);
 }
 
@@ -111,13 +110,13 @@ QVariantMap IntegrationsHandler::thingToMap(const Thing *thing)
     QVariantList states;
     for (const StateType &stateType : thing->thingClass().stateTypes()) {
         states.append(QVariantMap{
-            {QStringLiteral("stateTypeId"), idText(stateType.id)},
+            {QStringLiteral("stateTypeId"), Korvu::idText(stateType.id)},
             {QStringLiteral("value"), thing->stateValue(stateType.id)},
         });
     }
     return {
-        {QStringLiteral("id"), idText(thing->id())},
-        {QStringLiteral("thingClassId"), idText(thing->thingClassId())},
+        {QStringLiteral("id"), Korvu::idText(thing->id())},
+        {QStringLiteral("thingClassId"), Korvu::idText(thing->thingClassId())},
         {QStringLiteral("name"), thing->name()},
         {QStringLiteral("states"), states},
     };

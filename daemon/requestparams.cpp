@@ -1,5 +1,7 @@
 #include "requestparams.h"
 
+#include "uuidtext.h"
+
 RequestParams::RequestParams(const QString &method, const QVariantMap &params)
     : m_method(method)
     , m_params(params)
@@ -22,8 +24,8 @@ bool RequestParams::readUuid(const QString &name, QUuid *value)
     if (!m_params.contains(name))
         return fail(name, QStringLiteral("is missing"));
     const QVariant raw = m_params.value(name);
-    const QUuid uuid = raw.userType() == QMetaType::QString ? parseUuid(raw.toString()) : QUuid();
-    if (uuid.isNull())
+    QUuid uuid;
+    if (raw.userType() != QMetaType::QString || !Korvu::parseUuid(raw.toString(), &uuid) || uuid.isNull())
         return fail(name, QStringLiteral("must be a UUID"));
     *value = uuid;
     return true;
@@ -43,15 +45,6 @@ bool RequestParams::readOptionalMap(const QString &name, QVariantMap *value)
 }
 
 QString RequestParams::errorMessage() const { return m_errorMessage; }
-
-QUuid RequestParams::parseUuid(const QString &text)
-{
-    const bool bare = text.size() == 36;
-    const bool braced = text.size() == 38 && text.startsWith(QLatin1Char('{')) && text.endsWith(QLatin1Char('}'));
-    if (!bare && !braced)
-        return QUuid();
-    return QUuid::fromString(text);
-}
 
 bool RequestParams::fail(const QString &name, const QString &problem)
 {

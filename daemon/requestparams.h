@@ -13,15 +13,12 @@ public:
     RequestParams(const QString &method, const QVariantMap &params);
 
     bool readString(const QString &name, QString *value);
+    // Text as Korvu::parseUuid reads it; the null UUID names nothing and is refused.
     bool readUuid(const QString &name, QUuid *value);
     // A missing map reads as empty.
     bool readOptionalMap(const QString &name, QVariantMap *value);
 
     QString errorMessage() const;
-
-    // Accepts exactly 36 characters, or 38 with braces, in any case; anything
-    // else, and the null UUID, gives the null UUID.
-    static QUuid parseUuid(const QString &text);
 
 private:
     bool fail(const QString &name, const QString &problem);

@@ -1,14 +1,13 @@
 #include "thingstore.h"
 
 #include "storage.h"
+#include "uuidtext.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 namespace {
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
 bool execute(QSqlQuery &query, QString *errorMessage)
 {
@@ -70,8 +69,8 @@ bool ThingStore::insertThing(const StoredThing &thing, QString *errorMessage)
 {
     QSqlQuery query(m_database);
     query.prepare(QStringLiteral("INSERT INTO things (id, thingClassId, name) VALUES (?, ?, ?)"));
-    query.addBindValue(idText(thing.id));
-    query.addBindValue(idText(thing.thingClassId));
+    query.addBindValue(Korvu::idText(thing.id));
+    query.addBindValue(Korvu::idText(thing.thingClassId));
     query.addBindValue(thing.name);
     return execute(query, errorMessage);
 }
@@ -80,6 +79,6 @@ bool ThingStore::removeThing(const QUuid &thingId, QString *errorMessage)
 {
     QSqlQuery query(m_database);
     query.prepare(QStringLiteral("DELETE FROM things WHERE id = ?"));
-    query.addBindValue(idText(thingId));
+    query.addBindValue(Korvu::idText(thingId));
     return execute(query, errorMessage);
 }

@@ -1,5 +1,5 @@
 #include "delivery.h"
-#include "variantparser.h"
+#include "uuidtext.h"
 
 #include <QJsonArray>
 
@@ -20,11 +20,11 @@ static const QString durationKey = QStringLiteral("duration");
 // Every record lists these keys, whatever was sent.
 Delivery::Delivery()
     : m_record{
-        {idKey, VariantParser::uuidText(QUuid())},
+        {idKey, Korvu::idText(QUuid())},
         {nameKey, QString()},
         {trackingCodeKey, QString()},
-        {gateIdKey, VariantParser::uuidText(QUuid())},
-        {scannerIdKey, VariantParser::uuidText(QUuid())},
+        {gateIdKey, Korvu::idText(QUuid())},
+        {scannerIdKey, Korvu::idText(QUuid())},
         {createdTimestampKey, 0},
         {deliveredKey, false},
     }
@@ -37,19 +37,16 @@ Delivery::Delivery(const QJsonObject &record)
 }
 
 QUuid Delivery::id() const { return uuidValue(idKey); }
-void Delivery::setId(const QUuid &id) { m_record.insert(idKey, VariantParser::uuidText(id)); }
+void Delivery::setId(const QUuid &id) { m_record.insert(idKey, Korvu::idText(id)); }
 
 QString Delivery::name() const { return m_record.value(nameKey).toString(); }
 void Delivery::setName(const QString &name) { m_record.insert(nameKey, name); }
 QString Delivery::trackingCode() const { return m_record.value(trackingCodeKey).toString(); }
 void Delivery::setTrackingCode(const QString &trackingCode) { m_record.insert(trackingCodeKey, trackingCode); }
 QUuid Delivery::gateId() const { return uuidValue(gateIdKey); }
-void Delivery::setGateId(const QUuid &gateId) { m_record.insert(gateIdKey, VariantParser::uuidText(gateId)); }
+void Delivery::setGateId(const QUuid &gateId) { m_record.insert(gateIdKey, Korvu::idText(gateId)); }
 QUuid Delivery::scannerId() const { return uuidValue(scannerIdKey); }
-void Delivery::setScannerId(const QUuid &scannerId)
-{
-    m_record.insert(scannerIdKey, VariantParser::uuidText(scannerId));
-}
+void Delivery::setScannerId(const QUuid &scannerId) { m_record.insert(scannerIdKey, Korvu::idText(scannerId)); }
 
 QList<QUuid> Delivery::notificationIds() const
 {
@@ -64,7 +61,7 @@ void Delivery::setNotificationIds(const QList<QUuid> &notificationIds)
 {
     QJsonArray ids;
     for (const QUuid &id : notificationIds)
-        ids.append(VariantParser::uuidText(id));
+        ids.append(Korvu::idText(id));
     m_record.insert(notificationIdsKey, ids);
 }
 

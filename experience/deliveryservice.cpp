@@ -6,6 +6,7 @@
 #include "plavoexperiencelogging.h"
 #include "thinginterfaces.h"
 #include "thingmanager.h"
+#include "uuidtext.h"
 #include "variantparser.h"
 
 #include <QDateTime>
@@ -62,8 +63,7 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
         return storageFailure(method, storageError);
 
     qCDebug(dcPlavoExperience) << "Added delivery" << delivery.id() << LogText::shortened(delivery.name());
-    return deliveryErrorReply(DeliveryError::NoError,
-                              {{QStringLiteral("deliveryId"), VariantParser::uuidText(delivery.id())}});
+    return deliveryErrorReply(DeliveryError::NoError, {{QStringLiteral("deliveryId"), Korvu::idText(delivery.id())}});
 }
 
 JsonReply DeliveryService::getDeliveries(const QVariantMap &params) const

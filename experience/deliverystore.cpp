@@ -1,6 +1,6 @@
 #include "deliverystore.h"
 #include "plavoexperiencelogging.h"
-#include "variantparser.h"
+#include "uuidtext.h"
 
 #include <QJsonDocument>
 #include <QSqlError>
@@ -72,7 +72,7 @@ void DeliveryStore::readRow(const QString &id, const QString &recordText)
         return;
     }
     const QUuid deliveryId(id);
-    if (deliveryId.isNull() || record.value(QStringLiteral("id")).toString() != VariantParser::uuidText(deliveryId)) {
+    if (deliveryId.isNull() || record.value(QStringLiteral("id")).toString() != Korvu::idText(deliveryId)) {
         qCWarning(dcPlavoExperience) << "Skipping stored delivery" << id << "whose record names another id";
         return;
     }
@@ -117,7 +117,7 @@ bool DeliveryStore::remove(const QUuid &deliveryId, QString *errorMessage)
     const bool removed = runInTransaction(
         [&](QSqlQuery &query) {
             query.prepare(QStringLiteral("DELETE FROM deliveries WHERE id = :id"));
-            query.bindValue(QStringLiteral(":id"), VariantParser::uuidText(deliveryId));
+            query.bindValue(QStringLiteral(":id"), Korvu::idText(deliveryId));
             return query.exec() && query.numRowsAffected() == 1;
         },
         errorMessage);
@@ -175,7 +175,7 @@ bool DeliveryStore::runInTransaction(const Work &work, QString *errorMessage)
 
 bool DeliveryStore::writeRecord(QSqlQuery &query, const QUuid &deliveryId, const QByteArray &recordText)
 {
-    query.bindValue(QStringLiteral(":id"), VariantParser::uuidText(deliveryId));
+    query.bindValue(QStringLiteral(":id"), Korvu::idText(deliveryId));
     query.bindValue(QStringLiteral(":record"), QString::fromUtf8(recordText));
     return query.exec();
 }

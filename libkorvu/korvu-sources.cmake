@@ -15,5 +15,6 @@ set(LIBKORVU_SOURCES
     jsonhandler.h jsonhandler.cpp
     storage.h storage.cpp
     logtext.h logtext.cpp
+    uuidtext.h uuidtext.cpp
 )
 list(TRANSFORM LIBKORVU_SOURCES PREPEND ${LIBKORVU_DIR}/)

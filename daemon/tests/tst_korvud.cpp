@@ -1,6 +1,7 @@
 #include "korvudprocess.h"
 #include "rpcconnection.h"
 #include "testthings/testthingids.h"
+#include "uuidtext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,7 @@
 #include <memory>
 
 using Environment = QMap<QString, QString>;
+using Korvu::idText;
 
 namespace {
 
@@ -18,8 +20,6 @@ const QString PlavoDeliveryDir = QStringLiteral(PLAVODELIVERY_DIR);
 const QString TestThingsDir = QStringLiteral(TESTTHINGS_DIR);
 const QString TestThingsRivalDir = QStringLiteral(TESTTHINGSRIVAL_DIR);
 const QString TestExperienceDir = QStringLiteral(TESTEXPERIENCE_DIR);
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
 QJsonObject paramsOf(const QJsonObject &reply) { return reply.value(QStringLiteral("params")).toObject(); }
 

@@ -2,6 +2,7 @@
 #include "deliveryharness.h"
 #include "deliveryservice.h"
 #include "deliverystore.h"
+#include "uuidtext.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -72,7 +73,7 @@ void TestDeliveryService::cleanup() { m_harness.reset(); }
 // Placeholders in the JSON texts of the data rows: thing ids in several forms.
 QByteArray TestDeliveryService::fill(QByteArray json) const
 {
-    auto bare = [](const QUuid &id) { return id.toString(QUuid::WithoutBraces).toLatin1(); };
+    auto bare = [](const QUuid &id) { return Korvu::idText(id).toLatin1(); };
     json.replace("$bracedUpperGate", '{' + bare(m_gate).toUpper() + '}');
     json.replace("$bracedUpperScanner", '{' + bare(m_scanner).toUpper() + '}');
     json.replace("$UpperNotifier", bare(m_notifier).toUpper());
@@ -391,7 +392,7 @@ void TestDeliveryService::testListedRecord()
     QVERIFY2(reply.success, qPrintable(reply.errorMessage));
     QCOMPARE(reply.params.value(QStringLiteral("deliveryError")).toString(), QStringLiteral("DeliveryErrorNoError"));
     const QString deliveryId = reply.params.value(QStringLiteral("deliveryId")).toString();
-    QCOMPARE(deliveryId, QUuid(deliveryId).toString(QUuid::WithoutBraces));
+    QCOMPARE(deliveryId, Korvu::idText(QUuid(deliveryId)));
 
     const QVariantList listing = m_harness->listing();
     QCOMPARE(listing.size(), 1);
@@ -541,13 +542,13 @@ void TestDeliveryService::testUnreadableRowIsSkipped()
     QSqlQuery query(m_harness->database());
     QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record) VALUES ('broken', '{\"name\": 5')")));
     QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record) VALUES ('%1', '{}')")
-                           .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))));
+                           .arg(Korvu::idText(QUuid::createUuid()))));
     QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record) VALUES ('%1', '[]')")
-                           .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))));
+                           .arg(Korvu::idText(QUuid::createUuid()))));
     // A whole record, but of another delivery: taking it would list one delivery twice.
     QVERIFY(query.exec(QStringLiteral("INSERT INTO deliveries (id, record)"
                                       " SELECT '%1', record FROM deliveries WHERE id = '%2'")
-                           .arg(QUuid::createUuid().toString(QUuid::WithoutBraces), kept)));
+                           .arg(Korvu::idText(QUuid::createUuid()), kept)));
     query.finish();
 
     QVERIFY(m_harness->restart());

@@ -1,15 +1,12 @@
 #include "testexperiencehandler.h"
 
 #include "thingmanager.h"
+#include "uuidtext.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace {
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
-
-} // namespace
+using Korvu::idText;
 
 TestExperienceHandler::TestExperienceHandler(ThingManager *thingManager, QObject *parent)
     : JsonHandler(QStringLiteral("TestExperience"), parent)
