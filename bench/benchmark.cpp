@@ -5,6 +5,7 @@
 #include "resulttable.h"
 #include "rpcconnection.h"
 #include "samples.h"
+#include "uuidtext.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,8 +21,6 @@ const double ListingLimitMs = 100;
 const double MemoryLimitMiB = 30;
 // Long enough for a commit behind a slow disk; the figures say how long it really took.
 const int ReplyTimeoutMs = 30000;
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
 double microseconds(qint64 nanoseconds) { return nanoseconds / 1000.0; }
 double milliseconds(qint64 nanoseconds) { return nanoseconds / 1000000.0; }
@@ -102,7 +101,7 @@ bool Benchmark::createThings(RpcConnection *client, QString *errorMessage)
 {
     const auto addThing = [&](const QUuid &thingClassId, const QString &name) {
         const QJsonObject reply = client->call(QStringLiteral("Integrations.AddThing"),
-                                               {{"thingClassId", idText(thingClassId)}, {"name", name}});
+                                               {{"thingClassId", Korvu::idText(thingClassId)}, {"name", name}});
         const QUuid thingId(reply.value("params").toObject().value("thingId").toString());
         if (thingId.isNull())
             *errorMessage = QStringLiteral("cannot add the %1: %2").arg(name, describe(reply));
@@ -147,8 +146,8 @@ bool Benchmark::measureAdding(RpcConnection *client, ResultTable *table, QString
         const QVariantMap delivery{
             {"name", QStringLiteral("Parcel %1").arg(i)},
             {"trackingCode", QStringLiteral("JJD%1").arg(i, 12, 10, QLatin1Char('0'))},
-            {"gateId", idText(m_gateId)},
-            {"scannerId", idText(m_scannerId)},
+            {"gateId", Korvu::idText(m_gateId)},
+            {"scannerId", Korvu::idText(m_scannerId)},
             {"openDuration", 30},
         };
         const QByteArray request = RpcConnection::request(i, QStringLiteral("PlavoDelivery.AddDelivery"),

@@ -41,8 +41,7 @@ void TestUuidText::testParseUuid_data()
     QTest::newRow("closing brace only") << sample + QLatin1Char('}') << false << QUuid();
     QTest::newRow("braces swapped") << QLatin1Char('}') + sample + QLatin1Char('{') << false << QUuid();
     QTest::newRow("brace and trailing text") << QLatin1Char('{') + sample + QStringLiteral("x") << false << QUuid();
-    QTest::newRow("trailing text after braces")
-        << QLatin1Char('{') + sample + QStringLiteral("}x") << false << QUuid();
+    QTest::newRow("trailing text after braces") << QLatin1Char('{') + sample + QStringLiteral("}x") << false << QUuid();
     QTest::newRow("trailing text") << sample + QStringLiteral("x") << false << QUuid();
     QTest::newRow("38 characters, no braces") << QStringLiteral("((") + sample << false << QUuid();
     QTest::newRow("trailing line feed") << sample + QLatin1Char('\n') << false << QUuid();

@@ -40,7 +40,6 @@ public:
                                       const QUuid &scannerId);
 
     static QJsonObject paramsOf(const QJsonObject &reply);
-    static QString idText(const QUuid &id);
 
 private:
     RpcConnection m_connection;

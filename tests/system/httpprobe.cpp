@@ -2,6 +2,7 @@
 
 #include "deliverymocksids.h"
 #include "httptestclient.h"
+#include "uuidtext.h"
 
 #include <QDeadlineTimer>
 #include <QUrlQuery>
@@ -48,7 +49,7 @@ int HttpProbe::scan(const QString &code)
 {
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("eventTypeId"),
-                       DeliveryMocksIds::parcelScannerCodeScannedEventTypeId.toString(QUuid::WithoutBraces));
+                       Korvu::idText(DeliveryMocksIds::parcelScannerCodeScannedEventTypeId));
     query.addQueryItem(QStringLiteral("content"), code);
     return get(DeliveryMocksIds::parcelScannerPort, "/generateevent?" + query.toString(QUrl::FullyEncoded).toLatin1())
         .statusCode;

@@ -2,6 +2,7 @@
 #include "deliverymocksids.h"
 #include "deliverysystem.h"
 #include "httpprobe.h"
+#include "uuidtext.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -75,7 +76,7 @@ QUuid TestDeliveryFlow::addDelivery(const QString &trackingCode, const QVariantL
 {
     QVariantMap delivery = DeliveryClient::deliveryRecord(QStringLiteral("Parcel"), trackingCode, m_system->gateId(),
                                                           m_system->scannerId());
-    delivery.insert("notificationIds", QVariantList{DeliveryClient::idText(m_system->notificationId())});
+    delivery.insert("notificationIds", QVariantList{Korvu::idText(m_system->notificationId())});
     delivery.insert("openDuration", 1);
     delivery.insert("calendarItems", calendarItems);
     return DeliveryClient::addedDeliveryId(m_client->addDelivery(delivery));

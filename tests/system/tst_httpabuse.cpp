@@ -2,6 +2,7 @@
 #include "deliverymocksids.h"
 #include "deliverysystem.h"
 #include "httpprobe.h"
+#include "uuidtext.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -69,9 +70,9 @@ void TestHttpAbuse::initTestCase()
     DeliveryClient client;
     QVERIFY(client.open());
     // Something in one history, so that a served history can be told from an empty body.
-    const QJsonObject reply = client.call("Integrations.ExecuteAction",
-                                          {{"thingId", DeliveryClient::idText(m_system->gateId())},
-                                           {"actionTypeId", DeliveryClient::idText(garageGateOpenActionTypeId)}});
+    const QJsonObject reply = client.call(
+        "Integrations.ExecuteAction",
+        {{"thingId", Korvu::idText(m_system->gateId())}, {"actionTypeId", Korvu::idText(garageGateOpenActionTypeId)}});
     QCOMPARE(DeliveryClient::paramsOf(reply).value("thingError").toString(), QStringLiteral("ThingErrorNoError"));
     m_histories.insert(garageGatePort, garageGateOpenActionTypeId.toString().toLatin1() + '\n');
     m_histories.insert(parcelScannerPort, QByteArray());

@@ -6,6 +6,7 @@
 #include "requestlog.h"
 #include "scenario.h"
 #include "thing.h"
+#include "uuidtext.h"
 
 #include <QJsonArray>
 
@@ -107,7 +108,7 @@ QJsonObject MockThing::toJson() const
     QJsonArray states;
     if (m_kind == Kind::Gate) {
         states.append(QJsonObject{
-            {"stateTypeId", garageGateStateStateTypeId.toString(QUuid::WithoutBraces)},
+            {"stateTypeId", Korvu::idText(garageGateStateStateTypeId)},
             {"value", gateStateText()},
         });
     }
