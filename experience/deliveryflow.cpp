@@ -4,6 +4,7 @@
 #include "gatecycle.h"
 #include "logtext.h"
 #include "plavoexperiencelogging.h"
+#include "thingactions.h"
 #include "thinginterfaces.h"
 #include "thingmanager.h"
 #include "trackingcodematcher.h"
@@ -39,7 +40,7 @@ void DeliveryFlow::handleScan(Thing *scanner, const QString &scannedCode)
     if (delivery.id().isNull()) {
         qCDebug(dcPlavoExperience) << "Rejecting scan" << LogText::shortened(scannedCode) << "of scanner"
                                    << scanner->id();
-        execute(scanner, QStringLiteral("reject"));
+        ThingActions::execute(m_thingManager, scanner, QStringLiteral("reject"));
         return;
     }
     qCDebug(dcPlavoExperience) << "Granting scan" << LogText::shortened(scannedCode) << "for delivery" << delivery.id()
@@ -78,7 +79,7 @@ void DeliveryFlow::grant(Thing *scanner, const Delivery &delivery)
     // Registered before the first action runs, so that a scan arriving while
     // the actions execute cannot grant the same delivery again.
     GateCycle *cycle = createGateCycle(delivery);
-    execute(scanner, QStringLiteral("accept"));
+    ThingActions::execute(m_thingManager, scanner, QStringLiteral("accept"));
     cycle->start();
     notify(delivery);
 }
@@ -110,7 +111,7 @@ void DeliveryFlow::notify(const Delivery &delivery)
             qCWarning(dcPlavoExperience) << "Notification device" << id << "of delivery" << delivery.id() << "is gone";
             continue;
         }
-        execute(device, QStringLiteral("notify"), params);
+        ThingActions::execute(m_thingManager, device, QStringLiteral("notify"), params);
     }
 }
 
@@ -131,20 +132,4 @@ void DeliveryFlow::onCycleFinished(const QUuid &deliveryId, qint64 closedAtMSecs
         return;
     }
     qCDebug(dcPlavoExperience) << "Delivery" << deliveryId << "delivered at" << deliveredTimestamp;
-}
-
-bool DeliveryFlow::execute(Thing *thing, const QString &actionName, const QVariantMap &params)
-{
-    const QUuid actionTypeId = thing->thingClass().actionTypeId(actionName);
-    if (actionTypeId.isNull()) {
-        qCWarning(dcPlavoExperience) << "Thing" << thing->id() << "has no action" << actionName;
-        return false;
-    }
-    const Korvu::ThingError error = m_thingManager->executeAction(Action{thing->id(), actionTypeId, params});
-    if (error != Korvu::ThingErrorNoError) {
-        qCWarning(dcPlavoExperience) << "Action" << actionName << "failed on thing" << thing->id()
-                                     << Korvu::thingErrorName(error);
-        return false;
-    }
-    return true;
 }

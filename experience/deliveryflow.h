@@ -2,13 +2,13 @@
 #define DELIVERYFLOW_H
 
 #include "delivery.h"
+#include "gatecycle.h"
 #include "types.h"
 
 #include <QHash>
 #include <QObject>
 
 class DeliveryStore;
-class GateCycle;
 class Thing;
 class ThingManager;
 
@@ -37,12 +37,11 @@ private:
     GateCycle *createGateCycle(const Delivery &delivery);
     void notify(const Delivery &delivery);
     void onCycleFinished(const QUuid &deliveryId, qint64 closedAtMSecsSinceEpoch);
-    bool execute(Thing *thing, const QString &actionName, const QVariantMap &params = QVariantMap());
 
     ThingManager *m_thingManager;
     DeliveryStore *m_store;
     QHash<QUuid, GateCycle *> m_cycles;
-    int m_closeConfirmationTimeout = 10000;
+    int m_closeConfirmationTimeout = GateCycle::defaultCloseConfirmationTimeout;
 };
 
 #endif // DELIVERYFLOW_H

@@ -5,10 +5,33 @@ using namespace VariantParser;
 
 static const QString rootKey = QStringLiteral("delivery");
 
+static QString keyOf(DeliveryParser::Field field)
+{
+    switch (field) {
+    case DeliveryParser::Field::Record:
+        break;
+    case DeliveryParser::Field::GateId:
+        return QStringLiteral("gateId");
+    case DeliveryParser::Field::ScannerId:
+        return QStringLiteral("scannerId");
+    case DeliveryParser::Field::Name:
+        return QStringLiteral("name");
+    case DeliveryParser::Field::TrackingCode:
+        return QStringLiteral("trackingCode");
+    case DeliveryParser::Field::OpenDuration:
+        return QStringLiteral("openDuration");
+    case DeliveryParser::Field::NotificationIds:
+        return QStringLiteral("notificationIds");
+    case DeliveryParser::Field::CalendarItems:
+        return QStringLiteral("calendarItems");
+    }
+    return QString();
+}
+
 bool DeliveryParser::parseRequest(const QVariant &value)
 {
     m_delivery = Delivery();
-    m_currentKey.clear();
+    enter(Field::Record);
     if (!isMap(value))
         return fail(rootKey, QStringLiteral("must be an object"));
 
@@ -17,11 +40,10 @@ bool DeliveryParser::parseRequest(const QVariant &value)
     QString trackingCode;
     QUuid gateId;
     QUuid scannerId;
-    if (!readThingId(map, QStringLiteral("gateId"), &gateId)
-        || !readThingId(map, QStringLiteral("scannerId"), &scannerId)
-        || !readText(map, QStringLiteral("name"), maxNameLength, &name)
-        || !readText(map, QStringLiteral("trackingCode"), maxTrackingCodeLength, &trackingCode)
-        || !readOpenDuration(map) || !readNotificationIds(map) || !readCalendarItems(map))
+    if (!readThingId(map, Field::GateId, &gateId) || !readThingId(map, Field::ScannerId, &scannerId)
+        || !readText(map, Field::Name, maxNameLength, &name)
+        || !readText(map, Field::TrackingCode, maxTrackingCodeLength, &trackingCode) || !readOpenDuration(map)
+        || !readNotificationIds(map) || !readCalendarItems(map))
         return false;
 
     m_delivery.setGateId(gateId);
@@ -33,12 +55,12 @@ bool DeliveryParser::parseRequest(const QVariant &value)
 
 Delivery DeliveryParser::delivery() const { return m_delivery; }
 QString DeliveryParser::errorParameter() const { return m_errorParameter; }
-QString DeliveryParser::errorKey() const { return m_errorKey; }
+DeliveryParser::Field DeliveryParser::errorField() const { return m_errorField; }
 QString DeliveryParser::errorReason() const { return m_errorReason; }
 
-bool DeliveryParser::readText(const QVariantMap &map, const QString &key, int maxLength, QString *text)
+bool DeliveryParser::readText(const QVariantMap &map, Field field, int maxLength, QString *text)
 {
-    m_currentKey = key;
+    const QString key = enter(field);
     // A missing text is empty; DeliveryValidator reports that by name.
     if (!map.contains(key))
         return true;
@@ -54,9 +76,9 @@ bool DeliveryParser::readText(const QVariantMap &map, const QString &key, int ma
     return true;
 }
 
-bool DeliveryParser::readThingId(const QVariantMap &map, const QString &key, QUuid *id)
+bool DeliveryParser::readThingId(const QVariantMap &map, Field field, QUuid *id)
 {
-    m_currentKey = key;
+    const QString key = enter(field);
     if (!map.contains(key))
         return fail(path(key), QStringLiteral("is missing"));
     if (!toUuid(map.value(key), id))
@@ -68,8 +90,7 @@ bool DeliveryParser::readThingId(const QVariantMap &map, const QString &key, QUu
 
 bool DeliveryParser::readOpenDuration(const QVariantMap &map)
 {
-    const QString key = QStringLiteral("openDuration");
-    m_currentKey = key;
+    const QString key = enter(Field::OpenDuration);
     if (!map.contains(key))
         return true;
     qint64 seconds = 0;
@@ -81,8 +102,7 @@ bool DeliveryParser::readOpenDuration(const QVariantMap &map)
 
 bool DeliveryParser::readNotificationIds(const QVariantMap &map)
 {
-    const QString key = QStringLiteral("notificationIds");
-    m_currentKey = key;
+    const QString key = enter(Field::NotificationIds);
     if (!map.contains(key))
         return true;
     const QVariant value = map.value(key);
@@ -105,8 +125,7 @@ bool DeliveryParser::readNotificationIds(const QVariantMap &map)
 
 bool DeliveryParser::readCalendarItems(const QVariantMap &map)
 {
-    const QString key = QStringLiteral("calendarItems");
-    m_currentKey = key;
+    const QString key = enter(Field::CalendarItems);
     if (!map.contains(key))
         return true;
     const QVariant value = map.value(key);
@@ -129,7 +148,7 @@ bool DeliveryParser::readCalendarItems(const QVariantMap &map)
 
 bool DeliveryParser::readCalendarItem(const QVariant &value, int index, CalendarItem *item)
 {
-    const QString itemPath = QStringLiteral("%1[%2]").arg(path(QStringLiteral("calendarItems"))).arg(index);
+    const QString itemPath = QStringLiteral("%1[%2]").arg(path(keyOf(Field::CalendarItems))).arg(index);
     if (!isMap(value))
         return fail(itemPath, QStringLiteral("must be an object with \"datetime\" and \"duration\""));
 
@@ -157,12 +176,18 @@ bool DeliveryParser::readBoundedNumber(const QVariant &value, const QString &pat
     return true;
 }
 
+QString DeliveryParser::enter(Field field)
+{
+    m_currentField = field;
+    return keyOf(field);
+}
+
 QString DeliveryParser::path(const QString &key) const { return rootKey + QLatin1Char('.') + key; }
 
 bool DeliveryParser::fail(const QString &parameter, const QString &reason)
 {
     m_errorParameter = parameter;
-    m_errorKey = m_currentKey;
+    m_errorField = m_currentField;
     m_errorReason = reason;
     return false;
 }

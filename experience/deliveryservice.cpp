@@ -43,10 +43,11 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
 
     DeliveryParser parser;
     if (!parser.parseRequest(params.value(QStringLiteral("delivery")))) {
+        // A thing id that names no thing at all is, to a client, a thing not found.
         QVariantMap errorParams;
-        if (parser.errorKey() == QLatin1String("gateId"))
+        if (parser.errorField() == DeliveryParser::Field::GateId)
             errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::GateNotFound));
-        else if (parser.errorKey() == QLatin1String("scannerId"))
+        else if (parser.errorField() == DeliveryParser::Field::ScannerId)
             errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::ScannerNotFound));
         return invalidParameter(method, parser.errorParameter(), parser.errorReason(), errorParams);
     }

@@ -1,12 +1,12 @@
 #include "gatecycle.h"
 #include "plavoexperiencelogging.h"
+#include "thingactions.h"
 #include "thingmanager.h"
 
 #include <QDateTime>
 
 static const QString gateStateName = QStringLiteral("state");
 static const QString closedValue = QStringLiteral("closed");
-static const int defaultCloseConfirmationTimeout = 10000;
 
 GateCycle::GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent)
     : QObject(parent)
@@ -30,7 +30,7 @@ void GateCycle::start()
 {
     Thing *gate = m_thingManager->findThing(m_gateId);
     if (gate)
-        executeOnGate(gate, QStringLiteral("open"));
+        ThingActions::execute(m_thingManager, gate, QStringLiteral("open"));
     else
         qCWarning(dcPlavoExperience) << "Gate" << m_gateId << "vanished before it could be opened";
     m_closeTimer.start();
@@ -44,7 +44,7 @@ void GateCycle::closeGate()
         finish();
         return;
     }
-    executeOnGate(gate, QStringLiteral("close"));
+    ThingActions::execute(m_thingManager, gate, QStringLiteral("close"));
     if (reportsClosed(gate))
         finish();
     else
@@ -79,22 +79,6 @@ void GateCycle::onConfirmationTimeout()
 {
     qCWarning(dcPlavoExperience) << "Gate" << m_gateId << "did not report closed in time for delivery" << m_deliveryId;
     finish();
-}
-
-bool GateCycle::executeOnGate(Thing *gate, const QString &actionName)
-{
-    const QUuid actionTypeId = gate->thingClass().actionTypeId(actionName);
-    if (actionTypeId.isNull()) {
-        qCWarning(dcPlavoExperience) << "Gate" << m_gateId << "has no action" << actionName;
-        return false;
-    }
-    const Korvu::ThingError error = m_thingManager->executeAction(Action{m_gateId, actionTypeId, QVariantMap()});
-    if (error != Korvu::ThingErrorNoError) {
-        qCWarning(dcPlavoExperience) << "Action" << actionName << "failed on gate" << m_gateId
-                                     << Korvu::thingErrorName(error);
-        return false;
-    }
-    return true;
 }
 
 bool GateCycle::reportsClosed(Thing *gate) const { return gate->stateValue(gateStateName).toString() == closedValue; }

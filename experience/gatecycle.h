@@ -20,6 +20,9 @@ class GateCycle : public QObject
 {
     Q_OBJECT
 public:
+    // How long to wait for a closed gate to confirm, unless set otherwise.
+    static constexpr int defaultCloseConfirmationTimeout = 10000;
+
     GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent = nullptr);
 
     QUuid deliveryId() const;
@@ -38,7 +41,6 @@ private:
     void onThingStateChanged(Thing *thing, const QUuid &stateTypeId, const QVariant &value);
     void onThingRemoved(const QUuid &thingId);
     void onConfirmationTimeout();
-    bool executeOnGate(Thing *gate, const QString &actionName);
     bool reportsClosed(Thing *gate) const;
     void waitForClosed();
     void finish();

@@ -2,14 +2,10 @@
 
 #include "fuzzcheck.h"
 #include "fuzzinput.h"
-#include "integrationshandler.h"
-#include "jsonrpchandler.h"
 #include "jsonstreamreader.h"
 #include "referenceframer.h"
 #include "repeatedkeyfinder.h"
 #include "replychecker.h"
-#include "testthingsplugin.h"
-#include "thingregistry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,21 +34,11 @@ QByteArray describe(const QList<QJsonObject> &messages)
 
 JsonRpcFuzzHarness::JsonRpcFuzzHarness()
     : m_dataDir(dataDirTemplate())
-    , m_plugin(std::make_unique<TestThingsPlugin>())
 {
     QString errorMessage;
     fuzzCheck(m_dataDir.isValid(), "a temporary data folder can be made");
-    fuzzCheck(m_store.open(m_dataDir.filePath(QStringLiteral("things.sqlite")), &errorMessage), "the thing store opens",
-              errorMessage.toUtf8());
-    m_registry = std::make_unique<ThingRegistry>(&m_store);
-    m_registry->addIntegrationPlugin(m_plugin.get());
-    m_jsonRpcHandler = std::make_unique<JsonRpcHandler>();
-    m_integrationsHandler = std::make_unique<IntegrationsHandler>(m_registry.get());
-    m_router.registerHandler(m_jsonRpcHandler.get());
-    m_router.registerHandler(m_integrationsHandler.get());
+    fuzzCheck(m_requestPath.open(m_dataDir.path(), &errorMessage), "the thing store opens", errorMessage.toUtf8());
 }
-
-JsonRpcFuzzHarness::~JsonRpcFuzzHarness() { m_registry->releaseThings(); }
 
 void JsonRpcFuzzHarness::run(const FuzzInput &input)
 {
@@ -83,7 +69,7 @@ void JsonRpcFuzzHarness::answer(JsonStreamReader *reader, QList<QJsonObject> *me
 {
     while (reader->hasMessage()) {
         const QJsonObject request = reader->takeMessage();
-        ReplyChecker::checkReply(request, m_router.processRequest(request));
+        ReplyChecker::checkReply(request, m_requestPath.router().processRequest(request));
         messages->append(request);
     }
 }
@@ -121,10 +107,10 @@ void JsonRpcFuzzHarness::checkStoreMatchesRegistry()
 {
     QString errorMessage;
     QList<QUuid> storedIds;
-    for (const ThingStore::StoredThing &stored : m_store.loadThings(&errorMessage))
+    for (const ThingStore::StoredThing &stored : m_requestPath.store().loadThings(&errorMessage))
         storedIds.append(stored.id);
     QList<QUuid> runningIds;
-    for (const Thing *thing : m_registry->things())
+    for (const Thing *thing : m_requestPath.registry().things())
         runningIds.append(thing->id());
     fuzzCheck(errorMessage.isEmpty() && storedIds == runningIds, "every running thing is stored, and only those",
               errorMessage.toUtf8());
@@ -132,10 +118,10 @@ void JsonRpcFuzzHarness::checkStoreMatchesRegistry()
 
 void JsonRpcFuzzHarness::removeAllThings()
 {
-    const QList<Thing *> things = m_registry->things();
+    const QList<Thing *> things = m_requestPath.registry().things();
     for (const Thing *thing : things) {
         QString errorMessage;
-        fuzzCheck(m_registry->removeThing(thing->id(), &errorMessage) == Korvu::ThingErrorNoError,
+        fuzzCheck(m_requestPath.registry().removeThing(thing->id(), &errorMessage) == Korvu::ThingErrorNoError,
                   "a thing can be removed", errorMessage.toUtf8());
     }
 }

@@ -1,32 +1,23 @@
 #ifndef JSONRPCFUZZHARNESS_H
 #define JSONRPCFUZZHARNESS_H
 
-#include "jsonrpcrouter.h"
-#include "thingstore.h"
+#include "requestpath.h"
 
 #include <QJsonObject>
 #include <QList>
 #include <QTemporaryDir>
 
-#include <memory>
-
-class IntegrationsHandler;
-class JsonRpcHandler;
 class JsonStreamReader;
-class ThingRegistry;
-class TestThingsPlugin;
 struct FuzzInput;
 
-// The daemon's request path without sockets: the stream reader, the router
-// and the JSONRPC and Integrations handlers over a thing registry with the
-// daemon tests' lamp plug-in and a thing store in a temporary folder (in
-// memory where the system offers one). One instance serves every fuzz input;
-// the things an input adds are removed after it.
+// The stream reader in front of the daemon's request path (RequestPath) with
+// its thing store in a temporary folder (in memory where the system offers
+// one). One instance serves every fuzz input; the things an input adds are
+// removed after it.
 class JsonRpcFuzzHarness
 {
 public:
     JsonRpcFuzzHarness();
-    ~JsonRpcFuzzHarness();
     JsonRpcFuzzHarness(const JsonRpcFuzzHarness &) = delete;
     JsonRpcFuzzHarness &operator=(const JsonRpcFuzzHarness &) = delete;
 
@@ -42,12 +33,7 @@ private:
     void removeAllThings();
 
     QTemporaryDir m_dataDir;
-    ThingStore m_store;
-    std::unique_ptr<TestThingsPlugin> m_plugin;
-    std::unique_ptr<ThingRegistry> m_registry;
-    std::unique_ptr<JsonRpcHandler> m_jsonRpcHandler;
-    std::unique_ptr<IntegrationsHandler> m_integrationsHandler;
-    JsonRpcRouter m_router;
+    RequestPath m_requestPath;
 };
 
 #endif // JSONRPCFUZZHARNESS_H

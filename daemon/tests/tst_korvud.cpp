@@ -28,11 +28,6 @@ QString thingErrorOf(const QJsonObject &reply)
     return paramsOf(reply).value(QStringLiteral("thingError")).toString();
 }
 
-QString describe(const QJsonObject &reply)
-{
-    return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
-}
-
 QJsonValue jsonValue(const QByteArray &text) { return QJsonDocument::fromJson("[" + text + "]").array().at(0); }
 
 // A JSONRPC.Hello request of exactly size bytes.
@@ -55,23 +50,12 @@ private slots:
     void testHello_data();
     void testHello();
     void testSecondDaemonCannotListen();
-    void testRequestErrors_data();
-    void testRequestErrors();
-    void testIdIsEchoed_data();
-    void testIdIsEchoed();
     void testFramingErrorClosesOnlyThatConnection_data();
     void testFramingErrorClosesOnlyThatConnection();
     void testMessageAtTheSizeLimitIsServed();
     void testBackToBackRequests();
-    void testThingLifecycle();
-    void testAddThingResults_data();
-    void testAddThingResults();
-    void testFirstPluginKeepsAThingClass_data();
     void testFirstPluginKeepsAThingClass();
-    void testThingErrors_data();
-    void testThingErrors();
     void testThingsSurviveKill();
-    void testThingWhoseSetupFailsStaysStored();
     void testExperienceSeesThingChanges();
     void testSigtermShutsDownInOrder();
     void testDiesWithItsParent();
@@ -215,115 +199,6 @@ void TestKorvud::testSecondDaemonCannotListen()
     QCOMPARE(connection.call(QStringLiteral("JSONRPC.Hello")).value("status").toString(), QStringLiteral("success"));
 }
 
-void TestKorvud::testRequestErrors_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QString>("expectedError");
-
-    const QByteArray lamp = idText(TestThingIds::lampClass).toLatin1();
-    QTest::newRow("unknown namespace") << QByteArray(R"({"id":1,"method":"Nope.Hello"})")
-                                       << R"(Unknown method "Nope.Hello")";
-    QTest::newRow("unknown method") << QByteArray(R"({"id":1,"method":"Integrations.Fly"})")
-                                    << R"(Unknown method "Integrations.Fly")";
-    QTest::newRow("method without namespace")
-        << QByteArray(R"({"id":1,"method":"Hello"})") << R"(Unknown method "Hello")";
-    QTest::newRow("method missing") << QByteArray(R"({"id":1,"params":{}})") << R"("method")";
-    QTest::newRow("method not a string") << QByteArray(R"({"id":1,"method":5})") << R"("method")";
-    QTest::newRow("params a list") << QByteArray(R"({"id":1,"method":"JSONRPC.Hello","params":[]})")
-                                   << R"(JSONRPC.Hello: "params" must be an object)";
-    QTest::newRow("params null") << QByteArray(R"({"id":1,"method":"JSONRPC.Hello","params":null})")
-                                 << R"(JSONRPC.Hello: "params" must be an object)";
-    QTest::newRow("AddThing without class")
-        << QByteArray(R"({"id":1,"method":"Integrations.AddThing","params":{"name":"A"}})")
-        << R"(Integrations.AddThing: parameter "thingClassId" is missing)";
-    QTest::newRow("AddThing with a number as class")
-        << QByteArray(R"({"id":1,"method":"Integrations.AddThing","params":{"thingClassId":5,"name":"A"}})")
-        << R"(Integrations.AddThing: parameter "thingClassId" must be a UUID)";
-    QTest::newRow("AddThing with text after the class id")
-        << R"({"id":1,"method":"Integrations.AddThing","params":{"thingClassId":")" + lamp + R"(0","name":"A"}})"
-        << R"(Integrations.AddThing: parameter "thingClassId" must be a UUID)";
-    QTest::newRow("AddThing without name")
-        << R"({"id":1,"method":"Integrations.AddThing","params":{"thingClassId":")" + lamp + R"("}})"
-        << R"(Integrations.AddThing: parameter "name" is missing)";
-    QTest::newRow("AddThing with a number as name")
-        << R"({"id":1,"method":"Integrations.AddThing","params":{"thingClassId":")" + lamp + R"(","name":1}})"
-        << R"(Integrations.AddThing: parameter "name" must be a string)";
-    QTest::newRow("RemoveThing without thing") << QByteArray(R"({"id":1,"method":"Integrations.RemoveThing"})")
-                                               << R"(Integrations.RemoveThing: parameter "thingId" is missing)";
-    QTest::newRow("GetStateValue with a bad state type")
-        << R"({"id":1,"method":"Integrations.GetStateValue","params":{"thingId":")" + lamp
-               + R"(","stateTypeId":"power"}})"
-        << R"(Integrations.GetStateValue: parameter "stateTypeId" must be a UUID)";
-    QTest::newRow("ExecuteAction with params a list")
-        << R"({"id":1,"method":"Integrations.ExecuteAction","params":{"thingId":")" + lamp + R"(","actionTypeId":")"
-               + lamp + R"(","params":[]}})"
-        << R"(Integrations.ExecuteAction: parameter "params" must be an object)";
-}
-
-void TestKorvud::testRequestErrors()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QString, expectedError);
-
-    QVERIFY(startDaemon(TestThingsDir, QString()));
-    RpcConnection connection;
-    QVERIFY(connection.open());
-    connection.write(request);
-    const QList<QJsonObject> replies = connection.readReplies(1);
-    QCOMPARE(replies.size(), 1);
-
-    const QJsonObject reply = replies.first();
-    QCOMPARE(reply.value("status").toString(), QStringLiteral("error"));
-    QVERIFY2(reply.value("error").toString().contains(expectedError), qPrintable(describe(reply)));
-    QCOMPARE(reply.value("id"), QJsonValue(1));
-    QVERIFY(reply.value("params").isObject());
-
-    // The connection stays usable after an error reply.
-    QCOMPARE(connection.call(QStringLiteral("JSONRPC.Hello")).value("status").toString(), QStringLiteral("success"));
-}
-
-void TestKorvud::testIdIsEchoed_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("expectedId");
-    QTest::addColumn<QString>("expectedStatus");
-
-    QTest::newRow("integer") << QByteArray(R"({"id":7,"method":"JSONRPC.Hello"})") << QByteArray("7") << "success";
-    QTest::newRow("large integer") << QByteArray(R"({"id":2147483647,"method":"JSONRPC.Hello"})")
-                                   << QByteArray("2147483647") << "success";
-    QTest::newRow("fraction") << QByteArray(R"({"id":2.5,"method":"JSONRPC.Hello"})") << QByteArray("2.5") << "success";
-    QTest::newRow("string") << QByteArray(R"({"id":"abc","method":"JSONRPC.Hello"})") << QByteArray(R"("abc")")
-                            << "success";
-    QTest::newRow("object") << QByteArray(R"({"id":{"a":[1,"}"]},"method":"JSONRPC.Hello"})")
-                            << QByteArray(R"({"a":[1,"}"]})") << "success";
-    QTest::newRow("null") << QByteArray(R"({"id":null,"method":"JSONRPC.Hello"})") << QByteArray("null") << "success";
-    QTest::newRow("absent") << QByteArray(R"({"method":"JSONRPC.Hello"})") << QByteArray("null") << "success";
-    QTest::newRow("on an error reply") << QByteArray(R"({"id":"x","method":"JSONRPC.Nope"})") << QByteArray(R"("x")")
-                                       << "error";
-}
-
-void TestKorvud::testIdIsEchoed()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, expectedId);
-    QFETCH(QString, expectedStatus);
-
-    QVERIFY(startDaemon(QString(), QString()));
-    RpcConnection connection;
-    QVERIFY(connection.open());
-    connection.write(request);
-    const QList<QJsonObject> replies = connection.readReplies(1);
-    QCOMPARE(replies.size(), 1);
-
-    const QJsonObject reply = replies.first();
-    QCOMPARE(reply.value("id"), jsonValue(expectedId));
-    QCOMPARE(reply.value("status").toString(), expectedStatus);
-    QStringList expectedKeys{"id", "params", "status"};
-    if (expectedStatus == QLatin1String("error"))
-        expectedKeys.prepend("error");
-    QCOMPARE(reply.keys(), expectedKeys);
-}
-
 void TestKorvud::testFramingErrorClosesOnlyThatConnection_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -402,218 +277,41 @@ void TestKorvud::testBackToBackRequests()
     QCOMPARE(paramsOf(replies.at(2)).value("things"), QJsonValue(QJsonArray()));
 }
 
-void TestKorvud::testThingLifecycle()
-{
-    QVERIFY(startDaemon(TestThingsDir, QString()));
-    RpcConnection connection;
-    QVERIFY(connection.open());
-
-    const QUuid lampId = addLamp(connection, QStringLiteral("Desk lamp"));
-    QVERIFY(!lampId.isNull());
-
-    const QJsonArray things =
-        paramsOf(connection.call(QStringLiteral("Integrations.GetThings"))).value("things").toArray();
-    QCOMPARE(things.size(), 1);
-    const QJsonObject expectedThing{
-        {"id", idText(lampId)},
-        {"thingClassId", idText(TestThingIds::lampClass)},
-        {"name", "Desk lamp"},
-        {"states", QJsonArray{QJsonObject{{"stateTypeId", idText(TestThingIds::powerState)}, {"value", false}}}},
-    };
-    QCOMPARE(things.first().toObject(), expectedThing);
-
-    const QVariantMap stateQuery{{"thingId", idText(lampId)}, {"stateTypeId", idText(TestThingIds::powerState)}};
-    QJsonObject reply = connection.call(QStringLiteral("Integrations.GetStateValue"), stateQuery);
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(paramsOf(reply).value("value"), QJsonValue(false));
-
-    reply = connection.call(QStringLiteral("Integrations.ExecuteAction"),
-                            {{"thingId", idText(lampId)},
-                             {"actionTypeId", idText(TestThingIds::setPowerAction)},
-                             {"params", QVariantMap{{"power", true}}}});
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
-
-    // Ids are accepted braced and in upper case as well.
-    const QVariantMap bracedQuery{{"thingId", lampId.toString().toUpper()},
-                                  {"stateTypeId", TestThingIds::powerState.toString().toUpper()}};
-    reply = connection.call(QStringLiteral("Integrations.GetStateValue"), bracedQuery);
-    QCOMPARE(paramsOf(reply).value("value"), QJsonValue(true));
-
-    reply = connection.call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", idText(lampId)}});
-    QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(listedThings(connection), QStringList());
-
-    reply = connection.call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", idText(lampId)}});
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorThingNotFound"));
-}
-
-void TestKorvud::testAddThingResults_data()
-{
-    QTest::addColumn<QString>("thingClassId");
-    QTest::addColumn<QString>("expectedError");
-
-    QTest::newRow("bare lower case class id") << idText(TestThingIds::lampClass) << "ThingErrorNoError";
-    QTest::newRow("braced upper case class id") << TestThingIds::lampClass.toString().toUpper() << "ThingErrorNoError";
-    QTest::newRow("unknown class") << idText(QUuid::createUuid()) << "ThingErrorThingClassNotFound";
-    QTest::newRow("refused by its plug-in") << idText(TestThingIds::refusingClass) << "ThingErrorHardwareNotAvailable";
-}
-
-void TestKorvud::testAddThingResults()
-{
-    QFETCH(QString, thingClassId);
-    QFETCH(QString, expectedError);
-
-    QVERIFY(startDaemon(TestThingsDir, QString()));
-    RpcConnection connection;
-    QVERIFY(connection.open());
-
-    const QJsonObject reply = connection.call(QStringLiteral("Integrations.AddThing"),
-                                              {{"thingClassId", thingClassId}, {"name", "Thing"}});
-    QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    QCOMPARE(thingErrorOf(reply), expectedError);
-
-    const bool added = expectedError == QLatin1String("ThingErrorNoError");
-    const QString thingId = paramsOf(reply).value("thingId").toString();
-    QCOMPARE(paramsOf(reply).contains("thingId"), added);
-    QCOMPARE(listedThings(connection), added ? QStringList{thingId + " Thing"} : QStringList());
-    if (added)
-        QCOMPARE(thingId, idText(QUuid(thingId)));
-}
-
-void TestKorvud::testFirstPluginKeepsAThingClass_data()
-{
-    QTest::addColumn<QString>("pluginsPath");
-    QTest::addColumn<QString>("expectedError");
-
-    QTest::newRow("accepting plug-in first") << TestThingsDir + ":" + TestThingsRivalDir << "ThingErrorNoError";
-    QTest::newRow("refusing rival first")
-        << TestThingsRivalDir + ":" + TestThingsDir << "ThingErrorHardwareNotAvailable";
-}
-
+// Which plug-in keeps a class is the registry's rule (tst_thingregistry);
+// which comes first is the order of the plug-in path.
 void TestKorvud::testFirstPluginKeepsAThingClass()
 {
-    QFETCH(QString, pluginsPath);
-    QFETCH(QString, expectedError);
-
-    QVERIFY(startDaemon(pluginsPath, QString()));
+    QVERIFY(startDaemon(TestThingsRivalDir + ":" + TestThingsDir, QString()));
     RpcConnection connection;
     QVERIFY(connection.open());
     const QJsonObject reply = connection.call(QStringLiteral("Integrations.AddThing"),
                                               {{"thingClassId", idText(TestThingIds::lampClass)}, {"name", "Lamp"}});
-    QCOMPARE(thingErrorOf(reply), expectedError);
+    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorHardwareNotAvailable"));
     QVERIFY(m_daemon->readStandardError().contains("is already offered by plug-in"));
 }
 
-void TestKorvud::testThingErrors_data()
-{
-    QTest::addColumn<QString>("method");
-    QTest::addColumn<QVariantMap>("params");
-    QTest::addColumn<QString>("expectedError");
-
-    // "LAMP" stands for the id of a lamp added by the test.
-    const QString unknown = idText(QUuid::createUuid());
-    const QString power = idText(TestThingIds::powerState);
-    const QString setPower = idText(TestThingIds::setPowerAction);
-
-    QTest::newRow("state of an unknown thing")
-        << "Integrations.GetStateValue" << QVariantMap{{"thingId", unknown}, {"stateTypeId", power}}
-        << "ThingErrorThingNotFound";
-    QTest::newRow("unknown state type") << "Integrations.GetStateValue"
-                                        << QVariantMap{{"thingId", "LAMP"}, {"stateTypeId", unknown}}
-                                        << "ThingErrorStateTypeNotFound";
-    QTest::newRow("action of an unknown thing")
-        << "Integrations.ExecuteAction" << QVariantMap{{"thingId", unknown}, {"actionTypeId", setPower}}
-        << "ThingErrorThingNotFound";
-    QTest::newRow("unknown action type") << "Integrations.ExecuteAction"
-                                         << QVariantMap{{"thingId", "LAMP"}, {"actionTypeId", power}}
-                                         << "ThingErrorActionTypeNotFound";
-    QTest::newRow("unknown action parameter")
-        << "Integrations.ExecuteAction"
-        << QVariantMap{{"thingId", "LAMP"}, {"actionTypeId", setPower}, {"params", QVariantMap{{"brightness", 3}}}}
-        << "ThingErrorInvalidParameter";
-    QTest::newRow("removing an unknown thing")
-        << "Integrations.RemoveThing" << QVariantMap{{"thingId", unknown}} << "ThingErrorThingNotFound";
-}
-
-void TestKorvud::testThingErrors()
-{
-    QFETCH(QString, method);
-    QFETCH(QVariantMap, params);
-    QFETCH(QString, expectedError);
-
-    QVERIFY(startDaemon(TestThingsDir, QString()));
-    RpcConnection connection;
-    QVERIFY(connection.open());
-    const QUuid lampId = addLamp(connection, QStringLiteral("Lamp"));
-    QVERIFY(!lampId.isNull());
-    if (params.value("thingId") == QLatin1String("LAMP"))
-        params.insert("thingId", idText(lampId));
-
-    const QJsonObject reply = connection.call(method, params);
-    QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    QCOMPARE(thingErrorOf(reply), expectedError);
-    QVERIFY2(!paramsOf(reply).contains("value"), qPrintable(describe(reply)));
-    QCOMPARE(listedThings(connection), QStringList{idText(lampId) + " Lamp"});
-}
-
+// The rest of what the registry and the store keep across a restart is
+// tested in process (tst_thingregistry, tst_thingstore).
 void TestKorvud::testThingsSurviveKill()
 {
     QVERIFY(startDaemon(TestThingsDir, QString()));
     QStringList expected;
-    QUuid first;
     {
         RpcConnection connection;
         QVERIFY(connection.open());
-        first = addLamp(connection, QStringLiteral("First"));
-        const QUuid second = addLamp(connection, QStringLiteral("Second \"quoted\" ünïcode"));
-        QVERIFY(!first.isNull() && !second.isNull());
-        expected = listedThings(connection);
-        QCOMPARE(expected.size(), 2);
-    }
-
-    QVERIFY(restartDaemon());
-    {
-        RpcConnection connection;
-        QVERIFY(connection.open());
-        QCOMPARE(listedThings(connection), expected);
-        const QJsonObject reply = connection.call(QStringLiteral("Integrations.RemoveThing"),
-                                                  {{"thingId", idText(first)}});
-        QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
-    }
-
-    QVERIFY(restartDaemon());
-    RpcConnection connection;
-    QVERIFY(connection.open());
-    QCOMPARE(listedThings(connection), expected.mid(1));
-}
-
-void TestKorvud::testThingWhoseSetupFailsStaysStored()
-{
-    QVERIFY(startDaemon(TestThingsDir, QString()));
-    QStringList expected;
-    {
-        RpcConnection connection;
-        QVERIFY(connection.open());
-        QVERIFY(!addLamp(connection, QStringLiteral("Lamp")).isNull());
+        QVERIFY(!addLamp(connection, QStringLiteral("First")).isNull());
+        QVERIFY(!addLamp(connection, QStringLiteral("Second")).isNull());
         expected = listedThings(connection);
     }
 
-    m_environment.insert(QString::fromLatin1(TestThingIds::refuseLampsVariable), QStringLiteral("1"));
-    QVERIFY(restartDaemon());
-    {
-        RpcConnection connection;
-        QVERIFY(connection.open());
-        QCOMPARE(listedThings(connection), QStringList());
-    }
-
-    m_environment.clear();
     QVERIFY(restartDaemon());
     RpcConnection connection;
     QVERIFY(connection.open());
     QCOMPARE(listedThings(connection), expected);
 }
 
+// What the registry signals is tested in process (tst_thingregistry); here:
+// a loaded experience gets its database and the daemon's registry.
 void TestKorvud::testExperienceSeesThingChanges()
 {
     QVERIFY(startDaemon(TestThingsDir, TestExperienceDir));
@@ -624,29 +322,8 @@ void TestKorvud::testExperienceSeesThingChanges()
     const QUuid lampId = addLamp(connection, QStringLiteral("Lamp"));
     QVERIFY(!lampId.isNull());
     const QString lamp = idText(lampId);
-    const auto execute = [&](const QUuid &actionTypeId, const QVariantMap &params) {
-        const QJsonObject reply = connection.call(
-            QStringLiteral("Integrations.ExecuteAction"),
-            {{"thingId", lamp}, {"actionTypeId", idText(actionTypeId)}, {"params", params}});
-        return thingErrorOf(reply);
-    };
-    QCOMPARE(execute(TestThingIds::setPowerAction, {{"power", true}}), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(execute(TestThingIds::setPowerAction, {{"power", true}}), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(execute(TestThingIds::pressAction, {}), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(execute(TestThingIds::pressAction, {}), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(thingErrorOf(connection.call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", lamp}})),
-             QStringLiteral("ThingErrorNoError"));
-
     const QJsonObject reply = connection.call(QStringLiteral("TestExperience.TakeNotifications"));
-    const QString pressed = idText(TestThingIds::pressedEvent);
-    const QJsonArray expected{
-        "thingAdded " + lamp + " Lamp",
-        "stateChanged " + lamp + " " + idText(TestThingIds::powerState) + " true",
-        "event " + lamp + " " + pressed + R"( {"count":1})",
-        "event " + lamp + " " + pressed + R"( {"count":2})",
-        "thingRemoved " + lamp,
-    };
-    QCOMPARE(paramsOf(reply).value("notifications").toArray(), expected);
+    QCOMPARE(paramsOf(reply).value("notifications").toArray(), QJsonArray{"thingAdded " + lamp + " Lamp"});
 }
 
 void TestKorvud::testSigtermShutsDownInOrder()

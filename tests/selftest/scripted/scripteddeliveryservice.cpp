@@ -69,8 +69,11 @@ MethodResult ScriptedDeliveryService::addDelivery(const QJsonObject &params)
     if (!parser.parseRequest(params.value(QStringLiteral("delivery")).toVariant())) {
         // This stand-in has always refused bad thing ids in these words, and
         // the self-tests compare the suite's messages that quote them.
-        if (parser.errorKey() == QLatin1String("gateId") || parser.errorKey() == QLatin1String("scannerId"))
-            return invalidParameter(method, parser.errorKey(), QStringLiteral("must be a UUID that is not null"));
+        const DeliveryParser::Field field = parser.errorField();
+        if (field == DeliveryParser::Field::GateId || field == DeliveryParser::Field::ScannerId)
+            return invalidParameter(
+                method, field == DeliveryParser::Field::GateId ? QStringLiteral("gateId") : QStringLiteral("scannerId"),
+                QStringLiteral("must be a UUID that is not null"));
         return invalidParameter(method, parser.errorParameter(), parser.errorReason());
     }
     Delivery delivery = parser.delivery();
