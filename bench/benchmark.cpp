@@ -1,10 +1,11 @@
 #include "benchmark.h"
 
-#include "benchclient.h"
 #include "deliverymocksids.h"
 #include "korvudprocess.h"
 #include "resulttable.h"
+#include "rpcconnection.h"
 #include "samples.h"
+#include "uuidtext.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,8 +19,8 @@ const double RoundTripLimitUs = 200;
 const double StartupLimitMs = 100;
 const double ListingLimitMs = 100;
 const double MemoryLimitMiB = 30;
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
+// Long enough for a commit behind a slow disk; the figures say how long it really took.
+const int ReplyTimeoutMs = 30000;
 
 double microseconds(qint64 nanoseconds) { return nanoseconds / 1000.0; }
 double milliseconds(qint64 nanoseconds) { return nanoseconds / 1000000.0; }
@@ -53,7 +54,7 @@ bool Benchmark::run(ResultTable *table, QString *errorMessage)
     if (!measureStartup(QStringLiteral("empty data folder"), table, errorMessage))
         return false;
 
-    BenchClient client;
+    RpcConnection client;
     if (!client.open() || !createThings(&client, errorMessage)) {
         if (errorMessage->isEmpty())
             *errorMessage = QStringLiteral("cannot connect to korvud");
@@ -96,11 +97,11 @@ bool Benchmark::measureStartup(const QString &situation, ResultTable *table, QSt
     return true;
 }
 
-bool Benchmark::createThings(BenchClient *client, QString *errorMessage)
+bool Benchmark::createThings(RpcConnection *client, QString *errorMessage)
 {
     const auto addThing = [&](const QUuid &thingClassId, const QString &name) {
         const QJsonObject reply = client->call(QStringLiteral("Integrations.AddThing"),
-                                               {{"thingClassId", idText(thingClassId)}, {"name", name}});
+                                               {{"thingClassId", Korvu::idText(thingClassId)}, {"name", name}});
         const QUuid thingId(reply.value("params").toObject().value("thingId").toString());
         if (thingId.isNull())
             *errorMessage = QStringLiteral("cannot add the %1: %2").arg(name, describe(reply));
@@ -111,15 +112,15 @@ bool Benchmark::createThings(BenchClient *client, QString *errorMessage)
     return !m_gateId.isNull() && !m_scannerId.isNull();
 }
 
-bool Benchmark::measureRoundTrip(BenchClient *client, ResultTable *table, QString *errorMessage)
+bool Benchmark::measureRoundTrip(RpcConnection *client, ResultTable *table, QString *errorMessage)
 {
     Samples samples;
     samples.reserve(m_options.requests);
     QElapsedTimer clock;
     for (int i = 0; i < m_options.requests; ++i) {
-        const QByteArray request = BenchClient::request(i, QStringLiteral("JSONRPC.Hello"));
+        const QByteArray request = RpcConnection::request(i, QStringLiteral("JSONRPC.Hello"));
         clock.start();
-        const QJsonObject reply = client->call(request);
+        const QJsonObject reply = client->call(request, ReplyTimeoutMs);
         samples.add(clock.nsecsElapsed());
         if (reply.value("status") != QLatin1String("success")) {
             *errorMessage = QStringLiteral("JSONRPC.Hello failed: %1").arg(describe(reply));
@@ -134,7 +135,7 @@ bool Benchmark::measureRoundTrip(BenchClient *client, ResultTable *table, QStrin
     return true;
 }
 
-bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *errorMessage)
+bool Benchmark::measureAdding(RpcConnection *client, ResultTable *table, QString *errorMessage)
 {
     Samples samples;
     samples.reserve(m_options.deliveries);
@@ -145,14 +146,14 @@ bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *
         const QVariantMap delivery{
             {"name", QStringLiteral("Parcel %1").arg(i)},
             {"trackingCode", QStringLiteral("JJD%1").arg(i, 12, 10, QLatin1Char('0'))},
-            {"gateId", idText(m_gateId)},
-            {"scannerId", idText(m_scannerId)},
+            {"gateId", Korvu::idText(m_gateId)},
+            {"scannerId", Korvu::idText(m_scannerId)},
             {"openDuration", 30},
         };
-        const QByteArray request = BenchClient::request(i, QStringLiteral("PlavoDelivery.AddDelivery"),
-                                                        {{"delivery", delivery}});
+        const QByteArray request = RpcConnection::request(i, QStringLiteral("PlavoDelivery.AddDelivery"),
+                                                          {{"delivery", delivery}});
         clock.start();
-        const QJsonObject reply = client->call(request);
+        const QJsonObject reply = client->call(request, ReplyTimeoutMs);
         samples.add(clock.nsecsElapsed());
         if (reply.value("params").toObject().value("deliveryError") != QLatin1String("DeliveryErrorNoError")) {
             *errorMessage = QStringLiteral("AddDelivery failed: %1").arg(describe(reply));
@@ -169,14 +170,15 @@ bool Benchmark::measureAdding(BenchClient *client, ResultTable *table, QString *
     return true;
 }
 
-bool Benchmark::measureListing(BenchClient *client, ResultTable *table, QString *errorMessage)
+bool Benchmark::measureListing(RpcConnection *client, ResultTable *table, QString *errorMessage)
 {
     Samples samples;
     QElapsedTimer clock;
     qint64 replyBytes = 0;
     for (int i = 0; i < m_options.listings; ++i) {
         clock.start();
-        const QJsonObject reply = client->call(QStringLiteral("PlavoDelivery.GetDeliveries"));
+        const QJsonObject reply = client->call(RpcConnection::request(i, QStringLiteral("PlavoDelivery.GetDeliveries")),
+                                               ReplyTimeoutMs);
         const QJsonArray deliveries = reply.value("params").toObject().value("deliveries").toArray();
         samples.add(clock.nsecsElapsed());
         if (deliveries.size() != m_options.deliveries) {
@@ -200,7 +202,7 @@ void Benchmark::measureMemory(const QString &situation, ResultTable *table)
 {
     // Let the daemon finish whatever the last reply set off.
     QThread::msleep(100);
-    const qint64 kib = residentKiB(m_daemon->process().processId());
+    const qint64 kib = m_daemon->residentKiB();
     const QString measure = QStringLiteral("resident memory, %1").arg(situation);
     if (kib < 0)
         table->add(measure, QStringLiteral("unknown"));
@@ -212,16 +214,4 @@ QString Benchmark::daemonLog() const
 {
     QFile log(m_logDir.filePath(QStringLiteral("korvud.log")));
     return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll().right(2000)) : QString();
-}
-
-qint64 Benchmark::residentKiB(qint64 processId)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(processId));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }

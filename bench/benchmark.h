@@ -1,5 +1,5 @@
-#ifndef BENCHMARK_H
-#define BENCHMARK_H
+#ifndef KORVU_BENCH_BENCHMARK_H
+#define KORVU_BENCH_BENCHMARK_H
 
 #include "benchoptions.h"
 
@@ -8,9 +8,9 @@
 
 #include <memory>
 
-class BenchClient;
 class KorvudProcess;
 class ResultTable;
+class RpcConnection;
 
 // Runs the bundled daemon in a data folder of its own and measures it: start
 // to listening, the JSON-RPC round trip, adding deliveries with their commit,
@@ -29,15 +29,12 @@ public:
 private:
     bool startDaemon(QString *errorMessage);
     bool measureStartup(const QString &situation, ResultTable *table, QString *errorMessage);
-    bool createThings(BenchClient *client, QString *errorMessage);
-    bool measureRoundTrip(BenchClient *client, ResultTable *table, QString *errorMessage);
-    bool measureAdding(BenchClient *client, ResultTable *table, QString *errorMessage);
-    bool measureListing(BenchClient *client, ResultTable *table, QString *errorMessage);
+    bool createThings(RpcConnection *client, QString *errorMessage);
+    bool measureRoundTrip(RpcConnection *client, ResultTable *table, QString *errorMessage);
+    bool measureAdding(RpcConnection *client, ResultTable *table, QString *errorMessage);
+    bool measureListing(RpcConnection *client, ResultTable *table, QString *errorMessage);
     void measureMemory(const QString &situation, ResultTable *table);
     QString daemonLog() const;
-
-    // VmRSS of the process in KiB; -1 when it cannot be read.
-    static qint64 residentKiB(qint64 processId);
 
     BenchOptions m_options;
     QTemporaryDir m_dataDir;
@@ -47,4 +44,4 @@ private:
     QUuid m_scannerId;
 };
 
-#endif // BENCHMARK_H
+#endif // KORVU_BENCH_BENCHMARK_H

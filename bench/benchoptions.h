@@ -1,5 +1,5 @@
-#ifndef BENCHOPTIONS_H
-#define BENCHOPTIONS_H
+#ifndef KORVU_BENCH_BENCHOPTIONS_H
+#define KORVU_BENCH_BENCHOPTIONS_H
 
 #include <QString>
 #include <QStringList>
@@ -19,4 +19,4 @@ struct BenchOptions
     static BenchOptions parse(const QStringList &arguments);
 };
 
-#endif // BENCHOPTIONS_H
+#endif // KORVU_BENCH_BENCHOPTIONS_H

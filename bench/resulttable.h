@@ -1,5 +1,5 @@
-#ifndef RESULTTABLE_H
-#define RESULTTABLE_H
+#ifndef KORVU_BENCH_RESULTTABLE_H
+#define KORVU_BENCH_RESULTTABLE_H
 
 #include <QList>
 #include <QString>
@@ -32,4 +32,4 @@ private:
     int m_missed = 0;
 };
 
-#endif // RESULTTABLE_H
+#endif // KORVU_BENCH_RESULTTABLE_H

@@ -1,5 +1,5 @@
-#ifndef SAMPLES_H
-#define SAMPLES_H
+#ifndef KORVU_BENCH_SAMPLES_H
+#define KORVU_BENCH_SAMPLES_H
 
 #include <QVector>
 
@@ -19,4 +19,4 @@ private:
     QVector<qint64> m_values;
 };
 
-#endif // SAMPLES_H
+#endif // KORVU_BENCH_SAMPLES_H

@@ -6,16 +6,6 @@ using namespace DeliveryMocksIds;
 
 QList<ThingClass> DeliveryMocksClasses::all() { return {garageGate(), parcelScanner(), notificationDevice()}; }
 
-ThingClass DeliveryMocksClasses::find(const QUuid &thingClassId)
-{
-    const QList<ThingClass> classes = all();
-    for (const ThingClass &thingClass : classes) {
-        if (thingClass.id() == thingClassId)
-            return thingClass;
-    }
-    return ThingClass();
-}
-
 ThingClass DeliveryMocksClasses::garageGate()
 {
     ThingClass thingClass(garageGateThingClassId, QStringLiteral("Garage gate"));
@@ -59,10 +49,10 @@ ThingClass DeliveryMocksClasses::notificationDevice()
 quint16 DeliveryMocksClasses::controlPort(const QUuid &thingClassId)
 {
     if (thingClassId == garageGateThingClassId)
-        return 6655;
+        return garageGatePort;
     if (thingClassId == parcelScannerThingClassId)
-        return 6656;
+        return parcelScannerPort;
     if (thingClassId == notificationDeviceThingClassId)
-        return 6657;
+        return notificationDevicePort;
     return 0;
 }

@@ -1,5 +1,5 @@
-#ifndef DELIVERYMOCKSCLASSES_H
-#define DELIVERYMOCKSCLASSES_H
+#ifndef DELIVERYMOCKS_CLASSES_H
+#define DELIVERYMOCKS_CLASSES_H
 
 #include "thingclass.h"
 
@@ -11,7 +11,6 @@ class DeliveryMocksClasses
 {
 public:
     static QList<ThingClass> all();
-    static ThingClass find(const QUuid &thingClassId);
 
     static ThingClass garageGate();
     static ThingClass parcelScanner();
@@ -21,4 +20,4 @@ public:
     static quint16 controlPort(const QUuid &thingClassId);
 };
 
-#endif // DELIVERYMOCKSCLASSES_H
+#endif // DELIVERYMOCKS_CLASSES_H

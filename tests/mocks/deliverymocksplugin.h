@@ -1,5 +1,5 @@
-#ifndef DELIVERYMOCKSPLUGIN_H
-#define DELIVERYMOCKSPLUGIN_H
+#ifndef DELIVERYMOCKS_PLUGIN_H
+#define DELIVERYMOCKS_PLUGIN_H
 
 #include "integrationplugin.h"
 
@@ -33,4 +33,4 @@ private:
     QHash<QUuid, MockDevice *> m_devices;
 };
 
-#endif // DELIVERYMOCKSPLUGIN_H
+#endif // DELIVERYMOCKS_PLUGIN_H

@@ -31,6 +31,8 @@ bool MockDevice::start(quint16 port, QString *errorMessage)
 
 void MockDevice::stop() { m_server->close(); }
 
+void MockDevice::setResponseFilter(const HttpServer::ResponseFilter &filter) { m_server->setResponseFilter(filter); }
+
 void MockDevice::recordAction(const Action &action) { m_actionHistory.append(action.actionTypeId); }
 
 QList<QUuid> MockDevice::actionHistory() const { return m_actionHistory; }

@@ -1,8 +1,9 @@
-#ifndef MOCKDEVICE_H
-#define MOCKDEVICE_H
+#ifndef DELIVERYMOCKS_MOCKDEVICE_H
+#define DELIVERYMOCKS_MOCKDEVICE_H
 
 #include "httprequest.h"
 #include "httpresponse.h"
+#include "httpserver.h"
 #include "types.h"
 
 #include <QList>
@@ -10,7 +11,6 @@
 #include <QPointer>
 #include <QUuid>
 
-class HttpServer;
 class Thing;
 
 // The simulated hardware behind one mock thing: remembers the actions run on
@@ -27,6 +27,8 @@ public:
 
     bool start(quint16 port, QString *errorMessage);
     void stop();
+    // See HttpServer::setResponseFilter().
+    void setResponseFilter(const HttpServer::ResponseFilter &filter);
 
     void recordAction(const Action &action);
     QList<QUuid> actionHistory() const;
@@ -40,4 +42,4 @@ private:
     QList<QUuid> m_actionHistory;
 };
 
-#endif // MOCKDEVICE_H
+#endif // DELIVERYMOCKS_MOCKDEVICE_H

@@ -1,5 +1,5 @@
-#ifndef BYSTANDERCLIENT_H
-#define BYSTANDERCLIENT_H
+#ifndef KORVU_SYSTEM_BYSTANDERCLIENT_H
+#define KORVU_SYSTEM_BYSTANDERCLIENT_H
 
 #include <QString>
 #include <QThread>
@@ -34,4 +34,4 @@ private:
     QString m_firstFailure;
 };
 
-#endif // BYSTANDERCLIENT_H
+#endif // KORVU_SYSTEM_BYSTANDERCLIENT_H

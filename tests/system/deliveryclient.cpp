@@ -1,6 +1,7 @@
 #include "deliveryclient.h"
 
 #include "deliverymocksids.h"
+#include "uuidtext.h"
 
 using namespace DeliveryMocksIds;
 
@@ -15,7 +16,7 @@ QJsonObject DeliveryClient::call(const QString &method, const QVariantMap &param
 QUuid DeliveryClient::addThing(const QUuid &thingClassId, const QString &name)
 {
     const QJsonObject reply = call(QStringLiteral("Integrations.AddThing"),
-                                   {{"thingClassId", idText(thingClassId)}, {"name", name}});
+                                   {{"thingClassId", Korvu::idText(thingClassId)}, {"name", name}});
     return QUuid(paramsOf(reply).value(QStringLiteral("thingId")).toString());
 }
 
@@ -28,8 +29,9 @@ QUuid DeliveryClient::createNotificationDevice()
 
 QString DeliveryClient::gateState(const QUuid &gateId)
 {
-    const QJsonObject reply = call(QStringLiteral("Integrations.GetStateValue"),
-                                   {{"thingId", idText(gateId)}, {"stateTypeId", idText(garageGateStateStateTypeId)}});
+    const QJsonObject reply = call(
+        QStringLiteral("Integrations.GetStateValue"),
+        {{"thingId", Korvu::idText(gateId)}, {"stateTypeId", Korvu::idText(garageGateStateStateTypeId)}});
     return paramsOf(reply).value(QStringLiteral("value")).toString();
 }
 
@@ -54,13 +56,14 @@ QJsonArray DeliveryClient::deliveries()
 
 QJsonObject DeliveryClient::delivery(const QUuid &deliveryId)
 {
-    const QJsonObject reply = call(QStringLiteral("PlavoDelivery.GetDeliveries"), {{"deliveryId", idText(deliveryId)}});
+    const QJsonObject reply = call(QStringLiteral("PlavoDelivery.GetDeliveries"),
+                                   {{"deliveryId", Korvu::idText(deliveryId)}});
     return paramsOf(reply).value(QStringLiteral("deliveries")).toArray().at(0).toObject();
 }
 
 QJsonObject DeliveryClient::removeDelivery(const QUuid &deliveryId)
 {
-    return call(QStringLiteral("PlavoDelivery.RemoveDelivery"), {{"deliveryId", idText(deliveryId)}});
+    return call(QStringLiteral("PlavoDelivery.RemoveDelivery"), {{"deliveryId", Korvu::idText(deliveryId)}});
 }
 
 QVariantMap DeliveryClient::deliveryRecord(const QString &name, const QString &trackingCode, const QUuid &gateId,
@@ -69,8 +72,8 @@ QVariantMap DeliveryClient::deliveryRecord(const QString &name, const QString &t
     return {
         {"name", name},
         {"trackingCode", trackingCode},
-        {"gateId", idText(gateId)},
-        {"scannerId", idText(scannerId)},
+        {"gateId", Korvu::idText(gateId)},
+        {"scannerId", Korvu::idText(scannerId)},
     };
 }
 
@@ -78,5 +81,3 @@ QJsonObject DeliveryClient::paramsOf(const QJsonObject &reply)
 {
     return reply.value(QStringLiteral("params")).toObject();
 }
-
-QString DeliveryClient::idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }

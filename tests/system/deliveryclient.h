@@ -1,5 +1,5 @@
-#ifndef DELIVERYCLIENT_H
-#define DELIVERYCLIENT_H
+#ifndef KORVU_SYSTEM_DELIVERYCLIENT_H
+#define KORVU_SYSTEM_DELIVERYCLIENT_H
 
 #include "rpcconnection.h"
 
@@ -40,10 +40,9 @@ public:
                                       const QUuid &scannerId);
 
     static QJsonObject paramsOf(const QJsonObject &reply);
-    static QString idText(const QUuid &id);
 
 private:
     RpcConnection m_connection;
 };
 
-#endif // DELIVERYCLIENT_H
+#endif // KORVU_SYSTEM_DELIVERYCLIENT_H

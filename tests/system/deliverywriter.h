@@ -1,5 +1,5 @@
-#ifndef DELIVERYWRITER_H
-#define DELIVERYWRITER_H
+#ifndef KORVU_SYSTEM_DELIVERYWRITER_H
+#define KORVU_SYSTEM_DELIVERYWRITER_H
 
 #include <QList>
 #include <QString>
@@ -60,4 +60,4 @@ private:
     bool m_connectionLost = false;
 };
 
-#endif // DELIVERYWRITER_H
+#endif // KORVU_SYSTEM_DELIVERYWRITER_H

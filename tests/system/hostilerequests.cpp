@@ -1,6 +1,7 @@
 #include "hostilerequests.h"
 
 #include "deliverymocksids.h"
+#include "uuidtext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,8 +14,6 @@ using namespace DeliveryMocksIds;
 namespace {
 
 const int HugeStringLength = 300 * 1024;
-
-QString idText(const QUuid &id) { return id.toString(QUuid::WithoutBraces); }
 
 QByteArray nested(const QByteArray &open, const QByteArray &inner, const QByteArray &close, int depth)
 {
@@ -91,23 +90,25 @@ QList<HostileRequests::Parameter> HostileRequests::parameters() const
 // of things and deliveries that do not exist, a thing class whose port is taken.
 QVariantMap HostileRequests::validParams(const QString &method) const
 {
-    const QString nobody = idText(QUuid::createUuid());
+    const QString nobody = Korvu::idText(QUuid::createUuid());
     if (method == QLatin1String("Integrations.AddThing"))
-        return {{"thingClassId", idText(garageGateThingClassId)}, {"name", "Second gate"}};
+        return {{"thingClassId", Korvu::idText(garageGateThingClassId)}, {"name", "Second gate"}};
     if (method == QLatin1String("Integrations.RemoveThing"))
         return {{"thingId", nobody}};
     if (method == QLatin1String("Integrations.GetStateValue"))
-        return {{"thingId", idText(m_gateId)}, {"stateTypeId", idText(garageGateStateStateTypeId)}};
+        return {{"thingId", Korvu::idText(m_gateId)}, {"stateTypeId", Korvu::idText(garageGateStateStateTypeId)}};
     if (method == QLatin1String("Integrations.ExecuteAction"))
-        return {{"thingId", nobody}, {"actionTypeId", idText(garageGateOpenActionTypeId)}, {"params", QVariantMap()}};
+        return {{"thingId", nobody},
+                {"actionTypeId", Korvu::idText(garageGateOpenActionTypeId)},
+                {"params", QVariantMap()}};
     if (method == QLatin1String("PlavoDelivery.AddDelivery")) {
         return {
             {"delivery", QVariantMap{
                              {"name", "Parcel"},
                              {"trackingCode", "4711"},
-                             {"gateId", idText(m_gateId)},
-                             {"scannerId", idText(m_scannerId)},
-                             {"notificationIds", QVariantList{idText(m_notificationId)}},
+                             {"gateId", Korvu::idText(m_gateId)},
+                             {"scannerId", Korvu::idText(m_scannerId)},
+                             {"notificationIds", QVariantList{Korvu::idText(m_notificationId)}},
                              {"openDuration", 30},
                              {"calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}, {"duration", 60}}}},
                          }}};
@@ -179,7 +180,7 @@ QList<HostileRequests::Request> HostileRequests::wrongTypes() const
 
 QList<HostileRequests::Request> HostileRequests::badUuids() const
 {
-    const QString uuid = idText(m_gateId);
+    const QString uuid = Korvu::idText(m_gateId);
     const QStringList texts{
         "",
         "x",
@@ -293,7 +294,7 @@ QList<HostileRequests::Request> HostileRequests::extremeValues() const
     const QByteArray deepObject = nested(R"({"a":)", "1", "}", 1000);
     const QVariantList tooManyItems = QVector<QVariant>(101, QVariantMap{{"datetime", 1700000000}, {"duration", 60}})
                                           .toList();
-    const QVariantList tooManyIds = QVector<QVariant>(101, idText(m_notificationId)).toList();
+    const QVariantList tooManyIds = QVector<QVariant>(101, Korvu::idText(m_notificationId)).toList();
     return {
         request(add, addDelivery("name", QString(HugeStringLength, 'n')), Outcome::Error, {add, "name"}),
         request(add, addDelivery("trackingCode", QString(HugeStringLength, '7')), Outcome::Error,
@@ -314,18 +315,19 @@ QList<HostileRequests::Request> HostileRequests::extremeValues() const
                 Outcome::Error, {add, "duration"}),
         request(add, addDelivery("name", "   \t  "), Outcome::Refused),
         request(add, addDelivery("trackingCode", ""), Outcome::Refused),
-        request(add, addDelivery("notificationIds", QVariantList{idText(m_gateId)}), Outcome::Refused),
-        request(add, addDelivery("gateId", idText(m_scannerId)), Outcome::Refused),
-        request(add, addDelivery("scannerId", idText(m_gateId)), Outcome::Refused),
+        request(add, addDelivery("notificationIds", QVariantList{Korvu::idText(m_gateId)}), Outcome::Refused),
+        request(add, addDelivery("gateId", Korvu::idText(m_scannerId)), Outcome::Refused),
+        request(add, addDelivery("scannerId", Korvu::idText(m_gateId)), Outcome::Refused),
         request(add, addDelivery("name", "}{}{"), Outcome::Answered),
         request(add, addDelivery("name", R"({"id":2,"method":"JSONRPC.Hello"})"), Outcome::Answered),
         request(add, addDelivery("trackingCode", "\\\"}]"), Outcome::Answered),
         request(add, addDelivery("name", "\\"), Outcome::Answered),
         request(add, addDelivery("name", QString::fromUtf8("😀 ünïcödé \u2028")), Outcome::Answered),
         request(add, addDelivery("name", QString(256, 'n')), Outcome::Answered),
-        request("Integrations.AddThing",
-                {{"thingClassId", idText(notificationDeviceThingClassId)}, {"name", QString(HugeStringLength, 't')}},
-                Outcome::Refused),
+        request(
+            "Integrations.AddThing",
+            {{"thingClassId", Korvu::idText(notificationDeviceThingClassId)}, {"name", QString(HugeStringLength, 't')}},
+            Outcome::Refused),
         {R"({"method":"JSONRPC.Hello","params":{"deep":)" + deepArray + "}}", Outcome::Answered, {}},
         {R"({"method":"JSONRPC.Hello","params":{"deep":)" + deepObject + "}}", Outcome::Answered, {}},
         {R"({"method":"PlavoDelivery.AddDelivery","params":{"delivery":)" + deepObject + "}}", Outcome::Error, {add}},

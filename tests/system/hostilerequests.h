@@ -1,5 +1,5 @@
-#ifndef HOSTILEREQUESTS_H
-#define HOSTILEREQUESTS_H
+#ifndef KORVU_SYSTEM_HOSTILEREQUESTS_H
+#define KORVU_SYSTEM_HOSTILEREQUESTS_H
 
 #include <QByteArray>
 #include <QList>
@@ -72,4 +72,4 @@ private:
     QUuid m_notificationId;
 };
 
-#endif // HOSTILEREQUESTS_H
+#endif // KORVU_SYSTEM_HOSTILEREQUESTS_H

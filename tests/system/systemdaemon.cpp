@@ -42,17 +42,7 @@ bool SystemDaemon::isRunning() const { return m_process && m_process->process().
 
 qint64 SystemDaemon::processId() const { return m_process ? m_process->process().processId() : 0; }
 
-qint64 SystemDaemon::residentKiB() const
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(processId()));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
+qint64 SystemDaemon::residentKiB() const { return m_process ? m_process->residentKiB() : -1; }
 
 QByteArray SystemDaemon::standardError() const
 {

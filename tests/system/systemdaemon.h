@@ -1,5 +1,5 @@
-#ifndef SYSTEMDAEMON_H
-#define SYSTEMDAEMON_H
+#ifndef KORVU_SYSTEM_SYSTEMDAEMON_H
+#define KORVU_SYSTEM_SYSTEMDAEMON_H
 
 #include <QString>
 #include <QTemporaryDir>
@@ -44,4 +44,4 @@ private:
     std::unique_ptr<KorvudProcess> m_process;
 };
 
-#endif // SYSTEMDAEMON_H
+#endif // KORVU_SYSTEM_SYSTEMDAEMON_H

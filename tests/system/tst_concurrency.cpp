@@ -1,6 +1,6 @@
 #include "deliveryclient.h"
+#include "deliverysystem.h"
 #include "deliverywriter.h"
-#include "systemdaemon.h"
 
 #include <QHash>
 #include <QSet>
@@ -24,23 +24,16 @@ private slots:
     void testReadersBesideWriters();
 
 private:
-    std::unique_ptr<SystemDaemon> m_daemon;
-    QUuid m_gateId;
-    QUuid m_scannerId;
+    std::unique_ptr<DeliverySystem> m_system;
 };
 
 void TestConcurrency::init()
 {
-    m_daemon = std::make_unique<SystemDaemon>();
-    QVERIFY(m_daemon->start());
-    DeliveryClient client;
-    QVERIFY(client.open());
-    m_gateId = client.createGate();
-    m_scannerId = client.createScanner();
-    QVERIFY(!m_gateId.isNull() && !m_scannerId.isNull());
+    m_system = std::make_unique<DeliverySystem>();
+    QVERIFY(m_system->start());
 }
 
-void TestConcurrency::cleanup() { m_daemon.reset(); }
+void TestConcurrency::cleanup() { m_system.reset(); }
 
 void TestConcurrency::testClientsAddingAtOnce_data()
 {
@@ -61,8 +54,8 @@ void TestConcurrency::testClientsAddingAtOnce()
     std::atomic<int> acknowledged{0};
     std::vector<std::unique_ptr<DeliveryWriter>> writers;
     for (int i = 0; i < clients; ++i)
-        writers.push_back(
-            std::make_unique<DeliveryWriter>(i, m_gateId, m_scannerId, deliveriesEach, window, &acknowledged));
+        writers.push_back(std::make_unique<DeliveryWriter>(i, m_system->gateId(), m_system->scannerId(), deliveriesEach,
+                                                           window, &acknowledged));
     for (const auto &writer : writers)
         writer->start();
     for (const auto &writer : writers)
@@ -101,7 +94,8 @@ void TestConcurrency::testReadersBesideWriters()
     std::atomic<int> acknowledged{0};
     std::vector<std::unique_ptr<DeliveryWriter>> writers;
     for (int i = 0; i < writerCount; ++i) {
-        writers.push_back(std::make_unique<DeliveryWriter>(i, m_gateId, m_scannerId, deliveriesEach, 4, &acknowledged));
+        writers.push_back(std::make_unique<DeliveryWriter>(i, m_system->gateId(), m_system->scannerId(), deliveriesEach,
+                                                           4, &acknowledged));
         writers.back()->start();
     }
 

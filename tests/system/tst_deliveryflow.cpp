@@ -1,7 +1,8 @@
 #include "deliveryclient.h"
 #include "deliverymocksids.h"
+#include "deliverysystem.h"
 #include "httpprobe.h"
-#include "systemdaemon.h"
+#include "uuidtext.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -48,47 +49,34 @@ private slots:
     void testRefusedScanChangesNothing();
 
 private:
-    bool createThings();
     QUuid addDelivery(const QString &trackingCode, const QVariantList &calendarItems);
     // Polls the gate until its state is no longer `state`; the moment it saw the change.
     qint64 waitWhileGateIs(const QString &state, int timeoutMs);
     QJsonArray things();
 
-    std::unique_ptr<SystemDaemon> m_daemon;
+    std::unique_ptr<DeliverySystem> m_system;
     std::unique_ptr<DeliveryClient> m_client;
-    QUuid m_gateId;
-    QUuid m_scannerId;
-    QUuid m_notificationId;
 };
 
 void TestDeliveryFlow::init()
 {
-    m_daemon = std::make_unique<SystemDaemon>();
-    QVERIFY(m_daemon->start());
+    m_system = std::make_unique<DeliverySystem>();
+    QVERIFY(m_system->start());
     m_client = std::make_unique<DeliveryClient>();
     QVERIFY(m_client->open());
-    QVERIFY(createThings());
 }
 
 void TestDeliveryFlow::cleanup()
 {
     m_client.reset();
-    m_daemon.reset();
-}
-
-bool TestDeliveryFlow::createThings()
-{
-    m_gateId = m_client->createGate();
-    m_scannerId = m_client->createScanner();
-    m_notificationId = m_client->createNotificationDevice();
-    return !m_gateId.isNull() && !m_scannerId.isNull() && !m_notificationId.isNull();
+    m_system.reset();
 }
 
 QUuid TestDeliveryFlow::addDelivery(const QString &trackingCode, const QVariantList &calendarItems)
 {
-    QVariantMap delivery = DeliveryClient::deliveryRecord(QStringLiteral("Parcel"), trackingCode, m_gateId,
-                                                          m_scannerId);
-    delivery.insert("notificationIds", QVariantList{DeliveryClient::idText(m_notificationId)});
+    QVariantMap delivery = DeliveryClient::deliveryRecord(QStringLiteral("Parcel"), trackingCode, m_system->gateId(),
+                                                          m_system->scannerId());
+    delivery.insert("notificationIds", QVariantList{Korvu::idText(m_system->notificationId())});
     delivery.insert("openDuration", 1);
     delivery.insert("calendarItems", calendarItems);
     return DeliveryClient::addedDeliveryId(m_client->addDelivery(delivery));
@@ -98,7 +86,7 @@ qint64 TestDeliveryFlow::waitWhileGateIs(const QString &state, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (m_client->gateState(m_gateId) == state && clock.elapsed() < timeoutMs)
+    while (m_client->gateState(m_system->gateId()) == state && clock.elapsed() < timeoutMs)
         QThread::msleep(PollIntervalMs);
     return nowMs();
 }
@@ -132,16 +120,16 @@ void TestDeliveryFlow::testGrantedScan()
     const qint64 scanStart = nowMs();
     QCOMPARE(HttpProbe::scan(scannedCode), 200);
     // Everything the scan causes at once has happened before the scan's reply.
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort), Actions{parcelScannerAcceptActionTypeId});
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort), Actions{garageGateOpenActionTypeId});
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::NotificationPort), Actions{notificationDeviceNotifyActionTypeId});
-    QCOMPARE(m_client->gateState(m_gateId), QStringLiteral("open"));
+    QCOMPARE(HttpProbe::actionHistory(parcelScannerPort), Actions{parcelScannerAcceptActionTypeId});
+    QCOMPARE(HttpProbe::actionHistory(garageGatePort), Actions{garageGateOpenActionTypeId});
+    QCOMPARE(HttpProbe::actionHistory(notificationDevicePort), Actions{notificationDeviceNotifyActionTypeId});
+    QCOMPARE(m_client->gateState(m_system->gateId()), QStringLiteral("open"));
     QCOMPARE(m_client->delivery(deliveryId)["delivered"], QJsonValue(false));
 
     const qint64 closedSeen = waitWhileGateIs(QStringLiteral("open"), 5000);
-    QCOMPARE(m_client->gateState(m_gateId), QStringLiteral("closed"));
+    QCOMPARE(m_client->gateState(m_system->gateId()), QStringLiteral("closed"));
     QVERIFY2(closedSeen - scanStart >= 1000, "the gate closed before its open duration was over");
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort),
+    QCOMPARE(HttpProbe::actionHistory(garageGatePort),
              (Actions{garageGateOpenActionTypeId, garageGateCloseActionTypeId}));
 
     // Marked as soon as the gate reports closed, with that moment rounded up.
@@ -153,22 +141,22 @@ void TestDeliveryFlow::testGrantedScan()
 
     // A delivered delivery is never granted again.
     QCOMPARE(HttpProbe::scan(scannedCode), 200);
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort),
+    QCOMPARE(HttpProbe::actionHistory(parcelScannerPort),
              (Actions{parcelScannerAcceptActionTypeId, parcelScannerRejectActionTypeId}));
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort),
+    QCOMPARE(HttpProbe::actionHistory(garageGatePort),
              (Actions{garageGateOpenActionTypeId, garageGateCloseActionTypeId}));
     QCOMPARE(m_client->delivery(deliveryId), delivered);
 
     // Nor after a restart, which keeps the record as it was.
     m_client.reset();
-    QVERIFY(m_daemon->start());
+    QVERIFY(m_system->daemon().start());
     m_client = std::make_unique<DeliveryClient>();
     QVERIFY(m_client->open());
     QCOMPARE(m_client->delivery(deliveryId), delivered);
     QCOMPARE(HttpProbe::scan(scannedCode), 200);
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort), Actions{parcelScannerRejectActionTypeId});
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort), Actions());
-    QCOMPARE(m_client->gateState(m_gateId), QStringLiteral("closed"));
+    QCOMPARE(HttpProbe::actionHistory(parcelScannerPort), Actions{parcelScannerRejectActionTypeId});
+    QCOMPARE(HttpProbe::actionHistory(garageGatePort), Actions());
+    QCOMPARE(m_client->gateState(m_system->gateId()), QStringLiteral("closed"));
     QCOMPARE(m_client->delivery(deliveryId), delivered);
 }
 
@@ -209,17 +197,17 @@ void TestDeliveryFlow::testRefusedScanChangesNothing()
     const QJsonArray thingsBefore = things();
 
     QCOMPARE(HttpProbe::scan(scannedCode), 200);
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort), Actions{parcelScannerRejectActionTypeId});
+    QCOMPARE(HttpProbe::actionHistory(parcelScannerPort), Actions{parcelScannerRejectActionTypeId});
 
     // Nothing else happens, at once or a little later.
     for (int look = 0; look < 2; ++look) {
-        QCOMPARE(HttpProbe::actionHistory(HttpProbe::GatePort), Actions());
-        QCOMPARE(HttpProbe::actionHistory(HttpProbe::NotificationPort), Actions());
+        QCOMPARE(HttpProbe::actionHistory(garageGatePort), Actions());
+        QCOMPARE(HttpProbe::actionHistory(notificationDevicePort), Actions());
         QCOMPARE(m_client->deliveries(), deliveriesBefore);
         QCOMPARE(things(), thingsBefore);
         QThread::msleep(300);
     }
-    QCOMPARE(HttpProbe::actionHistory(HttpProbe::ScannerPort), Actions{parcelScannerRejectActionTypeId});
+    QCOMPARE(HttpProbe::actionHistory(parcelScannerPort), Actions{parcelScannerRejectActionTypeId});
 }
 
 QTEST_GUILESS_MAIN(TestDeliveryFlow)

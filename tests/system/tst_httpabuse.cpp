@@ -1,7 +1,8 @@
 #include "deliveryclient.h"
 #include "deliverymocksids.h"
+#include "deliverysystem.h"
 #include "httpprobe.h"
-#include "systemdaemon.h"
+#include "uuidtext.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -17,7 +18,7 @@ using namespace DeliveryMocksIds;
 
 namespace {
 
-const QList<quint16> ControlPorts{HttpProbe::GatePort, HttpProbe::ScannerPort, HttpProbe::NotificationPort};
+const QList<quint16> ControlPorts{garageGatePort, parcelScannerPort, notificationDevicePort};
 const quint32 GarbageSeed = 4711;
 
 std::unique_ptr<QTcpSocket> connectTo(quint16 port)
@@ -58,30 +59,28 @@ private:
     // Every port answers /actionhistory with the history set up at the start.
     void verifyControlPortsServe();
 
-    std::unique_ptr<SystemDaemon> m_daemon;
+    std::unique_ptr<DeliverySystem> m_system;
     QHash<quint16, QByteArray> m_histories;
 };
 
 void TestHttpAbuse::initTestCase()
 {
-    m_daemon = std::make_unique<SystemDaemon>();
-    QVERIFY(m_daemon->start());
+    m_system = std::make_unique<DeliverySystem>();
+    QVERIFY(m_system->start());
     DeliveryClient client;
     QVERIFY(client.open());
-    const QUuid gateId = client.createGate();
-    QVERIFY(!gateId.isNull() && !client.createScanner().isNull() && !client.createNotificationDevice().isNull());
     // Something in one history, so that a served history can be told from an empty body.
-    const QJsonObject reply = client.call("Integrations.ExecuteAction",
-                                          {{"thingId", DeliveryClient::idText(gateId)},
-                                           {"actionTypeId", DeliveryClient::idText(garageGateOpenActionTypeId)}});
+    const QJsonObject reply = client.call(
+        "Integrations.ExecuteAction",
+        {{"thingId", Korvu::idText(m_system->gateId())}, {"actionTypeId", Korvu::idText(garageGateOpenActionTypeId)}});
     QCOMPARE(DeliveryClient::paramsOf(reply).value("thingError").toString(), QStringLiteral("ThingErrorNoError"));
-    m_histories.insert(HttpProbe::GatePort, garageGateOpenActionTypeId.toString().toLatin1() + '\n');
-    m_histories.insert(HttpProbe::ScannerPort, QByteArray());
-    m_histories.insert(HttpProbe::NotificationPort, QByteArray());
+    m_histories.insert(garageGatePort, garageGateOpenActionTypeId.toString().toLatin1() + '\n');
+    m_histories.insert(parcelScannerPort, QByteArray());
+    m_histories.insert(notificationDevicePort, QByteArray());
     verifyControlPortsServe();
 }
 
-void TestHttpAbuse::cleanupTestCase() { m_daemon.reset(); }
+void TestHttpAbuse::cleanupTestCase() { m_system.reset(); }
 
 void TestHttpAbuse::verifyControlPortsServe()
 {
@@ -162,7 +161,7 @@ void TestHttpAbuse::testRandomBytes()
         QVERIFY2(answer.isEmpty() || answer.startsWith("HTTP/1.1 4"), answer.left(100).constData());
     }
     verifyControlPortsServe();
-    QVERIFY(m_daemon->isRunning());
+    QVERIFY(m_system->daemon().isRunning());
 }
 
 // Slow clients (a request sent a byte at a time and never finished) tie up
@@ -200,7 +199,7 @@ void TestHttpAbuse::testSlowClientsDoNotBlockOthers()
         QCOMPARE(client->state(), QAbstractSocket::ConnectedState);
         QVERIFY(client->bytesAvailable() == 0);
     }
-    QVERIFY(m_daemon->isRunning());
+    QVERIFY(m_system->daemon().isRunning());
 }
 
 // The mock's HTTP server holds at most 32 connections. Clients that never
@@ -212,7 +211,7 @@ void TestHttpAbuse::testMoreSlowClientsThanConnectionSlots()
     QThread::msleep(300);
     std::vector<std::unique_ptr<QTcpSocket>> slowClients;
     for (int i = 0; i < 40; ++i) {
-        slowClients.push_back(connectTo(HttpProbe::GatePort));
+        slowClients.push_back(connectTo(garageGatePort));
         QVERIFY(slowClients.back());
         slowClients.back()->write("GET /actionhistory HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ");
         slowClients.back()->waitForBytesWritten(1000);
@@ -221,9 +220,9 @@ void TestHttpAbuse::testMoreSlowClientsThanConnectionSlots()
     QTRY_COMPARE_WITH_TIMEOUT(closedByServer(slowClients), 8, 2000);
 
     // A well-behaved client still gets through, at the cost of one more slow one.
-    QCOMPARE(HttpProbe::get(HttpProbe::GatePort, "/actionhistory", 2000).statusCode, 200);
+    QCOMPARE(HttpProbe::get(garageGatePort, "/actionhistory", 2000).statusCode, 200);
     QTRY_COMPARE_WITH_TIMEOUT(closedByServer(slowClients), 9, 2000);
-    QVERIFY(m_daemon->isRunning());
+    QVERIFY(m_system->daemon().isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestHttpAbuse)

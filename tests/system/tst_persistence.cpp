@@ -1,6 +1,7 @@
 #include "deliveryclient.h"
 #include "deliverywriter.h"
 #include "systemdaemon.h"
+#include "uuidtext.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
@@ -80,7 +81,7 @@ void TestPersistence::testChangeSurvivesKill()
 
         QVariantMap kept = DeliveryClient::deliveryRecord(QStringLiteral("Kept \"parcel\" ✓"),
                                                           QStringLiteral("JJD 0004 7120"), gateId, scannerId);
-        kept.insert("notificationIds", QVariantList{DeliveryClient::idText(notificationId)});
+        kept.insert("notificationIds", QVariantList{Korvu::idText(notificationId)});
         kept.insert("openDuration", 5);
         kept.insert("calendarItems", QVariantList{QVariantMap{{"datetime", 1700000000}, {"duration", 3600}}});
         const QUuid keptId = DeliveryClient::addedDeliveryId(client.addDelivery(kept));
@@ -104,7 +105,7 @@ void TestPersistence::testChangeSurvivesKill()
             expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
             expectedThings.removeLast();
             const QJsonObject reply = client.call("Integrations.RemoveThing",
-                                                  {{"thingId", DeliveryClient::idText(notificationId)}});
+                                                  {{"thingId", Korvu::idText(notificationId)}});
             QCOMPARE(DeliveryClient::paramsOf(reply).value("thingError").toString(),
                      QStringLiteral("ThingErrorNoError"));
         }

@@ -1,8 +1,8 @@
 #include "bystanderclient.h"
 #include "deliveryclient.h"
+#include "deliverysystem.h"
 #include "hostilerequests.h"
 #include "rpcconnection.h"
-#include "systemdaemon.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -96,26 +96,19 @@ private:
     void churnConnections(int count);
     int deliveryCount();
 
-    std::unique_ptr<SystemDaemon> m_daemon;
+    std::unique_ptr<DeliverySystem> m_system;
     std::unique_ptr<HostileRequests> m_requests;
-    QUuid m_gateId;
-    QUuid m_scannerId;
 };
 
 void TestRpcAbuse::initTestCase()
 {
-    m_daemon = std::make_unique<SystemDaemon>();
-    QVERIFY(m_daemon->start());
-    DeliveryClient client;
-    QVERIFY(client.open());
-    m_gateId = client.createGate();
-    m_scannerId = client.createScanner();
-    const QUuid notificationId = client.createNotificationDevice();
-    QVERIFY(!m_gateId.isNull() && !m_scannerId.isNull() && !notificationId.isNull());
-    m_requests = std::make_unique<HostileRequests>(m_gateId, m_scannerId, notificationId);
+    m_system = std::make_unique<DeliverySystem>();
+    QVERIFY(m_system->start());
+    m_requests = std::make_unique<HostileRequests>(m_system->gateId(), m_system->scannerId(),
+                                                   m_system->notificationId());
 }
 
-void TestRpcAbuse::cleanupTestCase() { m_daemon.reset(); }
+void TestRpcAbuse::cleanupTestCase() { m_system.reset(); }
 
 QList<Request> TestRpcAbuse::requestsOfKind(const QString &kind) const
 {
@@ -149,7 +142,8 @@ int TestRpcAbuse::sendAndJudge(const QList<Request> &requests)
     const QList<QJsonObject> replies = connection.readReplies(requests.size(), 30000);
     if (replies.size() != requests.size()) {
         qWarning("%d replies to %d requests; korvud is %s; its output:\n%s", int(replies.size()), int(requests.size()),
-                 m_daemon->isRunning() ? "running" : "gone", m_daemon->standardError().right(2000).constData());
+                 m_system->daemon().isRunning() ? "running" : "gone",
+                 m_system->daemon().standardError().right(2000).constData());
         return -1;
     }
     int acknowledged = 0;
@@ -261,12 +255,12 @@ void TestRpcAbuse::testConnectionChurnLeaksNothing()
 {
     DeliveryClient bystander;
     QVERIFY(bystander.open());
-    const int descriptorsBefore = openDescriptors(m_daemon->processId());
+    const int descriptorsBefore = openDescriptors(m_system->daemon().processId());
     QVERIFY(descriptorsBefore > 0);
 
     churnConnections(400);
     QCOMPARE(bystander.call("JSONRPC.Hello").value("status").toString(), QStringLiteral("success"));
-    QTRY_COMPARE_WITH_TIMEOUT(openDescriptors(m_daemon->processId()), descriptorsBefore, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(openDescriptors(m_system->daemon().processId()), descriptorsBefore, 5000);
 }
 
 // Qt 5.15's JSON parser loses the earlier value of a repeated key when it is
@@ -278,7 +272,7 @@ void TestRpcAbuse::testRepeatedKeysLeakNothing()
     const QByteArray request = R"({"id":1,"method":"JSONRPC.Hello","params":{"x":)" + array + R"(},"params":{}})";
     DeliveryClient bystander;
     QVERIFY(bystander.open());
-    const qint64 residentBefore = m_daemon->residentKiB();
+    const qint64 residentBefore = m_system->daemon().residentKiB();
     QVERIFY(residentBefore > 0);
     for (int i = 0; i < 100; ++i) {
         RpcConnection connection;
@@ -291,7 +285,7 @@ void TestRpcAbuse::testRepeatedKeysLeakNothing()
                  qPrintable(replies.first().value("error").toString()));
         QVERIFY(connection.waitForClosed());
     }
-    const qint64 growthKiB = m_daemon->residentKiB() - residentBefore;
+    const qint64 growthKiB = m_system->daemon().residentKiB() - residentBefore;
     qInfo("100 requests of %d bytes with a repeated key: resident memory grew by %lld KiB", int(request.size()),
           growthKiB);
     QVERIFY(growthKiB < 16 * 1024);
@@ -335,7 +329,7 @@ void TestRpcAbuse::testOthersAreServedDuringAbuse()
     QVERIFY(bystander.calls() > 10);
     QVERIFY2(bystander.slowestReplyMs() < 2000, "the bystander waited too long");
 
-    QVERIFY(m_daemon->isRunning());
+    QVERIFY(m_system->daemon().isRunning());
     QCOMPARE(deliveryCount(), deliveriesBefore + acknowledged);
     DeliveryClient client;
     QVERIFY(client.open());
@@ -361,7 +355,8 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
         QByteArray stream;
         for (int i = 0; i < batchSize; ++i) {
             const QString name = QStringLiteral("Parcel %1").arg(batch * batchSize + i);
-            const QVariantMap params{{"delivery", DeliveryClient::deliveryRecord(name, name, m_gateId, m_scannerId)}};
+            const QVariantMap params{
+                {"delivery", DeliveryClient::deliveryRecord(name, name, m_system->gateId(), m_system->scannerId())}};
             const QJsonObject request{
                 {"id", i}, {"method", "PlavoDelivery.AddDelivery"}, {"params", QJsonObject::fromVariantMap(params)}};
             stream += QJsonDocument(request).toJson(QJsonDocument::Compact);
@@ -371,7 +366,7 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
         QCOMPARE(replies.size(), batchSize);
         QVERIFY(std::all_of(replies.cbegin(), replies.cend(), acknowledges));
     }
-    const qint64 residentBefore = m_daemon->residentKiB();
+    const qint64 residentBefore = m_system->daemon().residentKiB();
     QVERIFY(residentBefore > 0);
 
     const QJsonObject listing = client.call(QStringLiteral("PlavoDelivery.GetDeliveries"));
@@ -381,7 +376,7 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
         QCOMPARE(client.call(QStringLiteral("PlavoDelivery.GetDeliveries")).value("status").toString(),
                  QStringLiteral("success"));
 
-    const auto growthKiB = [&] { return m_daemon->residentKiB() - residentBefore; };
+    const auto growthKiB = [&] { return m_system->daemon().residentKiB() - residentBefore; };
     QTRY_VERIFY2_WITH_TIMEOUT(growthKiB() < 2 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(growthKiB())),
                               5000);
     qInfo("three listings of %d bytes: resident memory grew by %lld KiB", replySize, growthKiB());

@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
@@ -92,6 +93,7 @@ private slots:
     void testGateState();
     void testGenerateEvent_data();
     void testGenerateEvent();
+    void testGenerateEventRepliesAfterTheEvent();
     void testGenerateEventRejected_data();
     void testGenerateEventRejected();
     void testUnroutedRequests_data();
@@ -342,6 +344,37 @@ void TestDeliveryMocksPlugin::testGenerateEvent()
     QCOMPARE(events.first().eventTypeId, codeScannedId);
     QCOMPARE(events.first().params, (QVariantMap{{QStringLiteral("content"), content}}));
     QCOMPARE(request(6656, "/actionhistory").body, historyOf({acceptId}));
+}
+
+// Clients read the action histories right after the reply to /generateevent,
+// so the reply must not go out before the event was handled: the daemon
+// reacts while the event is emitted. A device that answers first and emits
+// the event later would let the histories be read before the reaction.
+void TestDeliveryMocksPlugin::testGenerateEventRepliesAfterTheEvent()
+{
+    Thing *scanner = addThing(scannerClassId);
+    QCOMPARE(m_plugin->setupThing(scanner), Korvu::ThingErrorNoError);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, 6656);
+    QVERIFY(QTest::qWaitFor([&] { return client.state() == QAbstractSocket::ConnectedState; }, 2000));
+
+    int emitted = 0;
+    QByteArray receivedWhileHandling;
+    connect(scanner, &Thing::eventTriggered, this, [&] {
+        ++emitted;
+        // The event loop keeps running here, so a reply already written
+        // would reach the client meanwhile.
+        if (QTest::qWaitFor([&] { return client.bytesAvailable() > 0; }, 200))
+            receivedWhileHandling = client.readAll();
+    });
+    client.write("GET /generateevent?eventTypeId=" + codeScannedId.toByteArray(QUuid::WithoutBraces)
+                 + "&content=x HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+
+    QVERIFY(QTest::qWaitFor(
+        [&] { return emitted > 0 && (client.bytesAvailable() > 0 || !receivedWhileHandling.isEmpty()); }, 5000));
+    QCOMPARE(emitted, 1);
+    QCOMPARE(receivedWhileHandling, QByteArray());
+    QVERIFY(client.readAll().startsWith("HTTP/1.1 200 "));
 }
 
 void TestDeliveryMocksPlugin::testGenerateEventRejected_data()

@@ -1,5 +1,5 @@
-#ifndef IDSOURCE_H
-#define IDSOURCE_H
+#ifndef SCRIPTEDKORVUD_IDSOURCE_H
+#define SCRIPTEDKORVUD_IDSOURCE_H
 
 #include <QJsonObject>
 #include <QString>
@@ -23,4 +23,4 @@ private:
     int m_deliveries = 0;
 };
 
-#endif // IDSOURCE_H
+#endif // SCRIPTEDKORVUD_IDSOURCE_H

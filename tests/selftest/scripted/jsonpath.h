@@ -1,5 +1,5 @@
-#ifndef JSONPATH_H
-#define JSONPATH_H
+#ifndef SCRIPTEDKORVUD_JSONPATH_H
+#define SCRIPTEDKORVUD_JSONPATH_H
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -18,4 +18,4 @@ QJsonValue value(const QJsonObject &root, const QString &path);
 
 } // namespace JsonPath
 
-#endif // JSONPATH_H
+#endif // SCRIPTEDKORVUD_JSONPATH_H

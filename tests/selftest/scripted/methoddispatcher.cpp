@@ -1,30 +1,17 @@
 #include "methoddispatcher.h"
 
-#include "deliveryservice.h"
+#include "deliverymocksids.h"
 #include "idsource.h"
-#include "mockids.h"
+#include "requestparams.h"
 #include "scenario.h"
-#include "thingregistry.h"
+#include "scripteddeliveryservice.h"
+#include "scriptedthingmanager.h"
+#include "uuidtext.h"
 
 #include <QJsonArray>
 
-namespace {
-
-QUuid uuidParameter(const QJsonObject &params, const char *key)
-{
-    const QJsonValue value = params.value(key);
-    return value.isString() ? QUuid::fromString(value.toString()) : QUuid();
-}
-
-MethodResult missingParameter(const QString &method, const char *key)
-{
-    return MethodResult::error(QStringLiteral("%1: parameter \"%2\" is missing or not a UUID").arg(method, key));
-}
-
-} // namespace
-
-MethodDispatcher::MethodDispatcher(const Scenario &scenario, ThingRegistry *things, DeliveryService *deliveries,
-                                   IdSource *ids)
+MethodDispatcher::MethodDispatcher(const Scenario &scenario, ScriptedThingManager *things,
+                                   ScriptedDeliveryService *deliveries, IdSource *ids)
     : m_scenario(scenario)
     , m_things(things)
     , m_deliveries(deliveries)
@@ -70,17 +57,16 @@ MethodResult MethodDispatcher::hello() const
 
 MethodResult MethodDispatcher::addThing(const QJsonObject &params)
 {
-    const QUuid classId = uuidParameter(params, "thingClassId");
-    if (classId.isNull())
-        return missingParameter(QStringLiteral("Integrations.AddThing"), "thingClassId");
-    if (!params.value("name").isString())
-        return MethodResult::error(
-            QStringLiteral("Integrations.AddThing: parameter \"name\" is missing or not a string"));
+    RequestParams request(QStringLiteral("Integrations.AddThing"), params.toVariantMap());
+    QUuid classId;
+    QString name;
+    if (!request.readUuid(QStringLiteral("thingClassId"), &classId)
+        || !request.readString(QStringLiteral("name"), &name))
+        return MethodResult::error(request.errorMessage());
     const QString idText = m_ids->nextThingId();
-    const QString error = m_things->addThing(idText, classId.toString(QUuid::WithoutBraces),
-                                             params.value("name").toString());
-    QJsonObject result{{"thingError", error}};
-    if (error == "ThingErrorNoError")
+    const Korvu::ThingError error = m_things->addThing(idText, Korvu::idText(classId), name);
+    QJsonObject result{{"thingError", Korvu::thingErrorName(error)}};
+    if (error == Korvu::ThingErrorNoError)
         result.insert("thingId", idText);
     return MethodResult::success(result);
 }
@@ -89,24 +75,25 @@ MethodResult MethodDispatcher::getThings() const { return MethodResult::success(
 
 MethodResult MethodDispatcher::removeThing(const QJsonObject &params)
 {
-    const QUuid thingId = uuidParameter(params, "thingId");
-    if (thingId.isNull())
-        return missingParameter(QStringLiteral("Integrations.RemoveThing"), "thingId");
-    return MethodResult::success({{"thingError", m_things->removeThing(thingId)}});
+    RequestParams request(QStringLiteral("Integrations.RemoveThing"), params.toVariantMap());
+    QUuid thingId;
+    if (!request.readUuid(QStringLiteral("thingId"), &thingId))
+        return MethodResult::error(request.errorMessage());
+    return MethodResult::success({{"thingError", Korvu::thingErrorName(m_things->removeThing(thingId))}});
 }
 
 MethodResult MethodDispatcher::getStateValue(const QJsonObject &params) const
 {
-    const QUuid thingId = uuidParameter(params, "thingId");
-    const QUuid stateTypeId = uuidParameter(params, "stateTypeId");
-    if (thingId.isNull())
-        return missingParameter(QStringLiteral("Integrations.GetStateValue"), "thingId");
-    if (stateTypeId.isNull())
-        return missingParameter(QStringLiteral("Integrations.GetStateValue"), "stateTypeId");
-    const MockThing *thing = m_things->findThing(thingId);
+    RequestParams request(QStringLiteral("Integrations.GetStateValue"), params.toVariantMap());
+    QUuid thingId;
+    QUuid stateTypeId;
+    if (!request.readUuid(QStringLiteral("thingId"), &thingId)
+        || !request.readUuid(QStringLiteral("stateTypeId"), &stateTypeId))
+        return MethodResult::error(request.errorMessage());
+    const MockThing *thing = m_things->findMockThing(thingId);
     if (!thing)
         return MethodResult::success({{"thingError", "ThingErrorThingNotFound"}});
-    if (thing->kind() != MockThing::Kind::Gate || stateTypeId != MockIds::gateState)
+    if (thing->kind() != MockThing::Kind::Gate || stateTypeId != DeliveryMocksIds::garageGateStateStateTypeId)
         return MethodResult::success({{"thingError", "ThingErrorStateTypeNotFound"}});
     return MethodResult::success({{"thingError", "ThingErrorNoError"}, {"value", thing->gateStateText()}});
 }

@@ -1,21 +1,22 @@
-#ifndef METHODDISPATCHER_H
-#define METHODDISPATCHER_H
+#ifndef SCRIPTEDKORVUD_METHODDISPATCHER_H
+#define SCRIPTEDKORVUD_METHODDISPATCHER_H
 
 #include "methodresult.h"
 
 #include <QJsonObject>
 #include <QString>
 
-class DeliveryService;
+class ScriptedDeliveryService;
 class IdSource;
 class Scenario;
-class ThingRegistry;
+class ScriptedThingManager;
 
 // Runs one JSON-RPC method of the daemon contract.
 class MethodDispatcher
 {
 public:
-    MethodDispatcher(const Scenario &scenario, ThingRegistry *things, DeliveryService *deliveries, IdSource *ids);
+    MethodDispatcher(const Scenario &scenario, ScriptedThingManager *things, ScriptedDeliveryService *deliveries,
+                     IdSource *ids);
 
     MethodResult call(const QString &method, const QJsonObject &params);
 
@@ -27,9 +28,9 @@ private:
     MethodResult getStateValue(const QJsonObject &params) const;
 
     const Scenario &m_scenario;
-    ThingRegistry *m_things;
-    DeliveryService *m_deliveries;
+    ScriptedThingManager *m_things;
+    ScriptedDeliveryService *m_deliveries;
     IdSource *m_ids;
 };
 
-#endif // METHODDISPATCHER_H
+#endif // SCRIPTEDKORVUD_METHODDISPATCHER_H

@@ -1,5 +1,5 @@
-#ifndef METHODRESULT_H
-#define METHODRESULT_H
+#ifndef SCRIPTEDKORVUD_METHODRESULT_H
+#define SCRIPTEDKORVUD_METHODRESULT_H
 
 #include <QJsonObject>
 #include <QString>
@@ -15,4 +15,4 @@ struct MethodResult
     QString errorMessage;
 };
 
-#endif // METHODRESULT_H
+#endif // SCRIPTEDKORVUD_METHODRESULT_H

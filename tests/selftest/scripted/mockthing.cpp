@@ -1,77 +1,101 @@
 #include "mockthing.h"
 
-#include "httpserver.h"
-#include "mockids.h"
+#include "deliverymocksclasses.h"
+#include "deliverymocksids.h"
+#include "mockdevice.h"
 #include "requestlog.h"
 #include "scenario.h"
+#include "thing.h"
+#include "uuidtext.h"
 
 #include <QJsonArray>
-#include <QUrl>
-#include <QUrlQuery>
+
+using namespace DeliveryMocksIds;
+
+namespace {
+
+ThingClass thingClassOf(MockThing::Kind kind, const QUuid &classId)
+{
+    switch (kind) {
+    case MockThing::Kind::Gate:
+        return DeliveryMocksClasses::garageGate();
+    case MockThing::Kind::Scanner:
+        return DeliveryMocksClasses::parcelScanner();
+    case MockThing::Kind::Notifier:
+        return DeliveryMocksClasses::notificationDevice();
+    case MockThing::Kind::Other:
+        break;
+    }
+    return ThingClass(classId, QStringLiteral("Unknown"));
+}
+
+QByteArray historyBody(const QStringList &lines)
+{
+    QByteArray body;
+    for (const QString &line : lines)
+        body += line.toUtf8() + '\n';
+    return body;
+}
+
+} // namespace
 
 MockThing::MockThing(const QString &idText, const QString &classIdText, const QString &name, const Scenario &scenario,
                      RequestLog *requestLog, QObject *parent)
     : QObject(parent)
     , m_idText(idText)
     , m_classIdText(classIdText)
-    , m_name(name)
-    , m_id(QUuid::fromString(idText))
-    , m_kind(kindOf(QUuid::fromString(classIdText)))
+    , m_classId(QUuid::fromString(classIdText))
+    , m_kind(kindOf(m_classId))
     , m_scenario(scenario)
     , m_requestLog(requestLog)
+    , m_thing(new Thing(QUuid::fromString(idText), thingClassOf(m_kind, m_classId), name, this))
 {
+    connect(m_thing, &Thing::eventTriggered, this, [this](const Event &event) {
+        if (event.eventTypeId == parcelScannerCodeScannedEventTypeId)
+            emit codeScanned(event.params.value(QStringLiteral("content")).toString());
+    });
 }
 
 MockThing::Kind MockThing::kindOf(const QUuid &classId)
 {
-    if (classId == MockIds::gateClass)
+    if (classId == garageGateThingClassId)
         return Kind::Gate;
-    if (classId == MockIds::scannerClass)
+    if (classId == parcelScannerThingClassId)
         return Kind::Scanner;
-    if (classId == MockIds::notifierClass)
+    if (classId == notificationDeviceThingClassId)
         return Kind::Notifier;
     return Kind::Other;
 }
 
-quint16 MockThing::portOf(Kind kind)
-{
-    switch (kind) {
-    case Kind::Gate:
-        return 6655;
-    case Kind::Scanner:
-        return 6656;
-    case Kind::Notifier:
-        return 6657;
-    case Kind::Other:
-        break;
-    }
-    return 0;
-}
-
-QUuid MockThing::id() const { return m_id; }
+QUuid MockThing::id() const { return m_thing->id(); }
 
 MockThing::Kind MockThing::kind() const { return m_kind; }
 
-bool MockThing::hasPort() const { return portOf(m_kind) != 0; }
+Thing *MockThing::thing() const { return m_thing; }
 
 bool MockThing::startServing(QString *errorMessage)
 {
-    const quint16 port = portOf(m_kind);
+    const quint16 port = DeliveryMocksClasses::controlPort(m_classId);
     if (!port || m_scenario.closedPorts.contains(port))
         return true;
-    m_server = new HttpServer(
-        port, [this](const HttpRequest &request) { return handle(request); }, this);
-    return m_server->listen(errorMessage);
+    m_device = new MockDevice(m_thing, this);
+    m_device->setResponseFilter([this](const HttpRequest &request, const HttpResponse &response) {
+        m_requestLog->recordHttp(DeliveryMocksClasses::controlPort(m_classId),
+                                 QString::fromUtf8(request.requestLine()));
+        return applyRules(request, response);
+    });
+    return m_device->start(port, errorMessage);
 }
 
 void MockThing::executeAction(const QUuid &actionTypeId)
 {
-    m_history.append(actionTypeId.toString());
+    if (m_device)
+        m_device->recordAction(Action{m_thing->id(), actionTypeId, {}});
     if (m_kind != Kind::Gate)
         return;
-    if (actionTypeId == MockIds::openAction && m_scenario.gateOpens)
+    if (actionTypeId == garageGateOpenActionTypeId && m_scenario.gateOpens)
         m_gateOpen = true;
-    else if (actionTypeId == MockIds::closeAction && m_scenario.gateCloses)
+    else if (actionTypeId == garageGateCloseActionTypeId && m_scenario.gateCloses)
         m_gateOpen = false;
 }
 
@@ -84,64 +108,42 @@ QJsonObject MockThing::toJson() const
     QJsonArray states;
     if (m_kind == Kind::Gate) {
         states.append(QJsonObject{
-            {"stateTypeId", MockIds::gateState.toString(QUuid::WithoutBraces)},
+            {"stateTypeId", Korvu::idText(garageGateStateStateTypeId)},
             {"value", gateStateText()},
         });
     }
     return QJsonObject{
         {"id", m_idText},
         {"thingClassId", m_classIdText},
-        {"name", m_name},
+        {"name", m_thing->name()},
         {"states", states},
     };
 }
 
-HttpResponse MockThing::handle(const HttpRequest &request)
+HttpResponse MockThing::applyRules(const HttpRequest &request, const HttpResponse &response) const
 {
-    m_requestLog->recordHttp(portOf(m_kind), request.requestLine);
-    const QUrl url(QStringLiteral("http://localhost") + request.url);
-    const QString path = url.path();
-    HttpResponse response;
-    if (path != "/actionhistory" && !(path == "/generateevent" && m_kind == Kind::Scanner))
-        response = {404, QByteArray("Not found\n")};
-    else if (request.method != "GET")
-        response = {405, QByteArray("Method not allowed\n")};
-    else if (path == "/generateevent")
-        response = handleGenerateEvent(url.query());
-    else
-        response = {200, historyBody(m_history)};
-    return applyRules(path, response);
-}
-
-HttpResponse MockThing::handleGenerateEvent(const QString &query)
-{
-    const QUrlQuery items(query);
-    const QUuid eventTypeId = QUuid::fromString(items.queryItemValue("eventTypeId", QUrl::FullyDecoded));
-    if (eventTypeId != MockIds::codeScannedEvent || !items.hasQueryItem("content"))
-        return {400, QByteArray("Unknown event type or missing parameter\n")};
-    // Everything the scan causes happens inside this emission, before the reply.
-    emit codeScanned(items.queryItemValue("content", QUrl::FullyDecoded));
-    return {200, QByteArray()};
-}
-
-HttpResponse MockThing::applyRules(const QString &path, HttpResponse response) const
-{
-    const QList<Scenario::HttpRule> rules = m_scenario.httpRulesFor(portOf(m_kind), path);
+    int statusCode = response.statusCode();
+    QByteArray body = response.body();
+    const QList<Scenario::HttpRule> rules = m_scenario.httpRulesFor(DeliveryMocksClasses::controlPort(m_classId),
+                                                                    request.path());
+    if (rules.isEmpty())
+        return response;
     for (const Scenario::HttpRule &rule : rules) {
         if (rule.status)
-            response.status = rule.status;
+            statusCode = rule.status;
         if (rule.hasLines || !rule.extraLines.isEmpty())
-            response.body = historyBody((rule.hasLines ? rule.lines : m_history) + rule.extraLines);
+            body = historyBody((rule.hasLines ? rule.lines : historyLines()) + rule.extraLines);
         if (rule.hasBody)
-            response.body = rule.body.toUtf8();
+            body = rule.body.toUtf8();
     }
-    return response;
+    return HttpResponse(statusCode, body);
 }
 
-QByteArray MockThing::historyBody(const QStringList &lines) const
+QStringList MockThing::historyLines() const
 {
-    QByteArray body;
-    for (const QString &line : lines)
-        body += line.toUtf8() + '\n';
-    return body;
+    QStringList lines;
+    const QList<QUuid> history = m_device->actionHistory();
+    for (const QUuid &actionTypeId : history)
+        lines.append(actionTypeId.toString());
+    return lines;
 }

@@ -1,21 +1,24 @@
-#ifndef MOCKTHING_H
-#define MOCKTHING_H
+#ifndef SCRIPTEDKORVUD_MOCKTHING_H
+#define SCRIPTEDKORVUD_MOCKTHING_H
 
-#include "httpmessage.h"
+#include "httpserver.h"
 
 #include <QJsonObject>
 #include <QObject>
 #include <QStringList>
 #include <QUuid>
 
-class HttpServer;
+class MockDevice;
 class RequestLog;
 class Scenario;
+class Thing;
 
-// One thing of the scripted daemon. Things of the three mock classes keep an
-// action history and serve it on their class's control port while they exist;
-// things of any other class (only ever restored from a scenario's initial
-// state) are inert.
+// One thing of the scripted daemon. Things of the three mock classes are the
+// DeliveryMocks plug-in's own: its thing classes, and its device serving the
+// action history and the scanner's events on the class's control port while
+// the thing exists. On top of that come the scenario's faults: control-port
+// answers, a gate that does not move, a port that never opens. Things of any
+// other class (only ever restored from a scenario's initial state) are inert.
 class MockThing : public QObject
 {
     Q_OBJECT
@@ -27,11 +30,11 @@ public:
               RequestLog *requestLog, QObject *parent = nullptr);
 
     static Kind kindOf(const QUuid &classId);
-    static quint16 portOf(Kind kind);
 
     QUuid id() const;
     Kind kind() const;
-    bool hasPort() const;
+    // The thing as the delivery rules see it: its class, with its interfaces.
+    Thing *thing() const;
 
     // Opens the control port unless the scenario keeps it closed.
     bool startServing(QString *errorMessage);
@@ -46,21 +49,18 @@ signals:
     void codeScanned(const QString &code);
 
 private:
-    HttpResponse handle(const HttpRequest &request);
-    HttpResponse handleGenerateEvent(const QString &query);
-    HttpResponse applyRules(const QString &path, HttpResponse response) const;
-    QByteArray historyBody(const QStringList &lines) const;
+    HttpResponse applyRules(const HttpRequest &request, const HttpResponse &response) const;
+    QStringList historyLines() const;
 
     QString m_idText;
     QString m_classIdText;
-    QString m_name;
-    QUuid m_id;
+    QUuid m_classId;
     Kind m_kind;
     const Scenario &m_scenario;
     RequestLog *m_requestLog;
-    HttpServer *m_server = nullptr;
-    QStringList m_history;
+    Thing *m_thing;
+    MockDevice *m_device = nullptr;
     bool m_gateOpen = false;
 };
 
-#endif // MOCKTHING_H
+#endif // SCRIPTEDKORVUD_MOCKTHING_H

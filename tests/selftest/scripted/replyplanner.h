@@ -1,5 +1,5 @@
-#ifndef REPLYPLANNER_H
-#define REPLYPLANNER_H
+#ifndef SCRIPTEDKORVUD_REPLYPLANNER_H
+#define SCRIPTEDKORVUD_REPLYPLANNER_H
 
 #include <QByteArray>
 #include <QHash>
@@ -43,4 +43,4 @@ private:
     QHash<QString, int> m_calls;
 };
 
-#endif // REPLYPLANNER_H
+#endif // SCRIPTEDKORVUD_REPLYPLANNER_H

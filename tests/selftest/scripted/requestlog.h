@@ -1,5 +1,5 @@
-#ifndef REQUESTLOG_H
-#define REQUESTLOG_H
+#ifndef SCRIPTEDKORVUD_REQUESTLOG_H
+#define SCRIPTEDKORVUD_REQUESTLOG_H
 
 #include <QByteArray>
 #include <QString>
@@ -24,4 +24,4 @@ private:
     int m_start = 0;
 };
 
-#endif // REQUESTLOG_H
+#endif // SCRIPTEDKORVUD_REQUESTLOG_H

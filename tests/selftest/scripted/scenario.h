@@ -1,5 +1,5 @@
-#ifndef SCENARIO_H
-#define SCENARIO_H
+#ifndef SCRIPTEDKORVUD_SCENARIO_H
+#define SCRIPTEDKORVUD_SCENARIO_H
 
 #include <QJsonObject>
 #include <QList>
@@ -74,4 +74,4 @@ public:
     QList<HttpRule> httpRulesFor(int port, const QString &path) const;
 };
 
-#endif // SCENARIO_H
+#endif // SCRIPTEDKORVUD_SCENARIO_H

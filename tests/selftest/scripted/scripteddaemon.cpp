@@ -1,6 +1,6 @@
 #include "scripteddaemon.h"
 
-#include "rpcconnection.h"
+#include "scriptedrpcconnection.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,8 +35,8 @@ bool ScriptedDaemon::start(QString *errorMessage)
     QJsonObject state = loadState();
     m_start = state.value("starts").toInt() + 1;
     m_requestLog = std::make_unique<RequestLog>(qEnvironmentVariable("KORVU_REQUEST_LOG"), m_start);
-    m_things = new ThingRegistry(m_scenario, m_requestLog.get(), this);
-    m_deliveries = new DeliveryService(m_scenario, m_things, &m_ids, this);
+    m_things = new ScriptedThingManager(m_scenario, m_requestLog.get(), this);
+    m_deliveries = new ScriptedDeliveryService(m_scenario, m_things, &m_ids, this);
     m_dispatcher = std::make_unique<MethodDispatcher>(m_scenario, m_things, m_deliveries, &m_ids);
     m_planner = std::make_unique<ReplyPlanner>(m_scenario, m_start, m_dispatcher.get(),
                                                [this] { return m_deliveries->lastAddedId(); });
@@ -48,8 +48,8 @@ bool ScriptedDaemon::start(QString *errorMessage)
         state = QJsonObject{{"ids", state.value("ids")}};
     restore(state);
     save();
-    connect(m_things, &ThingRegistry::changed, this, &ScriptedDaemon::save);
-    connect(m_deliveries, &DeliveryService::changed, this, &ScriptedDaemon::save);
+    connect(m_things, &ScriptedThingManager::changed, this, &ScriptedDaemon::save);
+    connect(m_deliveries, &ScriptedDeliveryService::changed, this, &ScriptedDaemon::save);
 
     if (m_scenario.listenAfterMs > 0)
         QTimer::singleShot(m_scenario.listenAfterMs, Qt::PreciseTimer, this, &ScriptedDaemon::listen);
@@ -105,5 +105,5 @@ void ScriptedDaemon::listen()
 void ScriptedDaemon::acceptConnections()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection())
-        new RpcConnection(socket, m_planner.get(), m_requestLog.get(), this);
+        new ScriptedRpcConnection(socket, m_planner.get(), m_requestLog.get(), this);
 }

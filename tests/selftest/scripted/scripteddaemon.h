@@ -1,13 +1,13 @@
-#ifndef SCRIPTEDDAEMON_H
-#define SCRIPTEDDAEMON_H
+#ifndef SCRIPTEDKORVUD_SCRIPTEDDAEMON_H
+#define SCRIPTEDKORVUD_SCRIPTEDDAEMON_H
 
-#include "deliveryservice.h"
 #include "idsource.h"
 #include "methoddispatcher.h"
 #include "replyplanner.h"
 #include "requestlog.h"
 #include "scenario.h"
-#include "thingregistry.h"
+#include "scripteddeliveryservice.h"
+#include "scriptedthingmanager.h"
 
 #include <QObject>
 
@@ -39,11 +39,11 @@ private:
     int m_start = 0;
     IdSource m_ids;
     std::unique_ptr<RequestLog> m_requestLog;
-    ThingRegistry *m_things = nullptr;
-    DeliveryService *m_deliveries = nullptr;
+    ScriptedThingManager *m_things = nullptr;
+    ScriptedDeliveryService *m_deliveries = nullptr;
     std::unique_ptr<MethodDispatcher> m_dispatcher;
     std::unique_ptr<ReplyPlanner> m_planner;
     QTcpServer *m_server = nullptr;
 };
 
-#endif // SCRIPTEDDAEMON_H
+#endif // SCRIPTEDKORVUD_SCRIPTEDDAEMON_H

@@ -1,5 +1,5 @@
-#ifndef HTTPCONNECTION_H
-#define HTTPCONNECTION_H
+#ifndef DELIVERYMOCKS_HTTPCONNECTION_H
+#define DELIVERYMOCKS_HTTPCONNECTION_H
 
 #include "httprequest.h"
 #include "httpresponse.h"
@@ -105,4 +105,4 @@ private:
     QTimer m_phaseTimer;
 };
 
-#endif // HTTPCONNECTION_H
+#endif // DELIVERYMOCKS_HTTPCONNECTION_H

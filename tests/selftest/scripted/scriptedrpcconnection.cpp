@@ -1,4 +1,4 @@
-#include "rpcconnection.h"
+#include "scriptedrpcconnection.h"
 
 #include "replyplanner.h"
 #include "requestlog.h"
@@ -6,18 +6,19 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-RpcConnection::RpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog, QObject *parent)
+ScriptedRpcConnection::ScriptedRpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog,
+                                             QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_planner(planner)
     , m_requestLog(requestLog)
 {
     m_socket->setParent(this);
-    connect(m_socket, &QTcpSocket::readyRead, this, &RpcConnection::readAvailable);
+    connect(m_socket, &QTcpSocket::readyRead, this, &ScriptedRpcConnection::readAvailable);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
 }
 
-void RpcConnection::readAvailable()
+void ScriptedRpcConnection::readAvailable()
 {
     m_splitter.append(m_socket->readAll());
     const QList<JsonStreamSplitter::Message> messages = m_splitter.takeMessages();
@@ -36,7 +37,7 @@ void RpcConnection::readAvailable()
         m_requestLog->recordTrailingBytes(whiteSpace);
 }
 
-void RpcConnection::answer(const QByteArray &request)
+void ScriptedRpcConnection::answer(const QByteArray &request)
 {
     const ReplyPlanner::Plan plan = m_planner->plan(request);
     if (plan.withhold)
@@ -52,7 +53,7 @@ void RpcConnection::answer(const QByteArray &request)
     QTimer::singleShot(plan.delayMs, Qt::PreciseTimer, this, [this, bytes = plan.bytes] { send(bytes); });
 }
 
-void RpcConnection::send(const QByteArray &bytes)
+void ScriptedRpcConnection::send(const QByteArray &bytes)
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return;
@@ -61,7 +62,7 @@ void RpcConnection::send(const QByteArray &bytes)
     m_held.clear();
 }
 
-void RpcConnection::closeWithError(const QString &message)
+void ScriptedRpcConnection::closeWithError(const QString &message)
 {
     m_requestLog->recordTrailingBytes(m_splitter.pendingBytes());
     m_socket->write(ReplyPlanner::errorReply(QJsonValue(), message));

@@ -1,5 +1,5 @@
-#ifndef HTTPREQUEST_H
-#define HTTPREQUEST_H
+#ifndef DELIVERYMOCKS_HTTPREQUEST_H
+#define DELIVERYMOCKS_HTTPREQUEST_H
 
 #include <QByteArray>
 #include <QList>
@@ -39,6 +39,10 @@ public:
     bool keepAlive() const;
     void setKeepAlive(bool keepAlive);
 
+    void setVersion(int major, int minor);
+    // "GET /actionhistory HTTP/1.1": the request line as the client sent it.
+    QByteArray requestLine() const;
+
 private:
     QByteArray m_method;
     QByteArray m_target;
@@ -48,6 +52,8 @@ private:
     bool m_headerValueStarted = false;
     QByteArray m_body;
     bool m_keepAlive = true;
+    int m_majorVersion = 1;
+    int m_minorVersion = 1;
 };
 
-#endif // HTTPREQUEST_H
+#endif // DELIVERYMOCKS_HTTPREQUEST_H

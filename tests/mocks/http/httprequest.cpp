@@ -60,3 +60,15 @@ void HttpRequest::appendToBody(const char *data, int length) { m_body.append(dat
 
 bool HttpRequest::keepAlive() const { return m_keepAlive; }
 void HttpRequest::setKeepAlive(bool keepAlive) { m_keepAlive = keepAlive; }
+
+void HttpRequest::setVersion(int major, int minor)
+{
+    m_majorVersion = major;
+    m_minorVersion = minor;
+}
+
+QByteArray HttpRequest::requestLine() const
+{
+    return m_method + ' ' + m_target + " HTTP/" + QByteArray::number(m_majorVersion) + '.'
+           + QByteArray::number(m_minorVersion);
+}

@@ -1,11 +1,12 @@
-#ifndef KORVUDPROCESS_H
-#define KORVUDPROCESS_H
+#ifndef KORVU_SUPPORT_KORVUDPROCESS_H
+#define KORVU_SUPPORT_KORVUDPROCESS_H
 
 #include <QObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 
-// One korvud child process with its own data folder and plug-in paths.
+// One korvud child process with its own data folder and plug-in paths. Tests,
+// the system tests and the benchmark all start the daemon through it.
 class KorvudProcess : public QObject
 {
     Q_OBJECT
@@ -24,6 +25,8 @@ public:
     bool terminate(int timeoutMs = 10000);
 
     qint64 msecsUntilListening() const;
+    // VmRSS of the running process in KiB; -1 when it cannot be read.
+    qint64 residentKiB() const;
     QProcess &process();
     QByteArray readStandardError();
 
@@ -37,4 +40,4 @@ private:
     qint64 m_msecsUntilListening = -1;
 };
 
-#endif // KORVUDPROCESS_H
+#endif // KORVU_SUPPORT_KORVUDPROCESS_H

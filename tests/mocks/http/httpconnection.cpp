@@ -254,6 +254,7 @@ int HttpConnection::onMessageComplete(http_parser *parser)
 {
     HttpConnection *connection = connectionOf(parser);
     connection->m_request.setMethod(http_method_str(static_cast<http_method>(parser->method)));
+    connection->m_request.setVersion(parser->http_major, parser->http_minor);
     // After an upgrade request the stream is no longer HTTP; we never upgrade.
     connection->m_request.setKeepAlive(http_should_keep_alive(parser) && !parser->upgrade);
     // Stop after each request so it is answered before the next one is parsed.

@@ -1,8 +1,8 @@
-#ifndef DELIVERYSERVICE_H
-#define DELIVERYSERVICE_H
+#ifndef SCRIPTEDKORVUD_SCRIPTEDDELIVERYSERVICE_H
+#define SCRIPTEDKORVUD_SCRIPTEDDELIVERYSERVICE_H
 
+#include "delivery.h"
 #include "methodresult.h"
-#include "trackingcodematcher.h"
 
 #include <QJsonArray>
 #include <QList>
@@ -12,14 +12,20 @@
 
 class IdSource;
 class MockThing;
-class ThingRegistry;
+class Scenario;
+class ScriptedThingManager;
 
-// The PlavoDelivery methods and the scan flow, on in-memory records.
-class DeliveryService : public QObject
+// The PlavoDelivery methods and the scan flow, on in-memory records. What a
+// correct service does comes from PlavoDelivery's own classes: how a record
+// is read and checked, which error it gets, how it is listed, whether a code
+// matches and whether the calendar allows a scan. Only the scenario's faults
+// are this class's own.
+class ScriptedDeliveryService : public QObject
 {
     Q_OBJECT
 public:
-    DeliveryService(const Scenario &scenario, ThingRegistry *things, IdSource *ids, QObject *parent = nullptr);
+    ScriptedDeliveryService(const Scenario &scenario, ScriptedThingManager *things, IdSource *ids,
+                            QObject *parent = nullptr);
 
     MethodResult status() const;
     MethodResult addDelivery(const QJsonObject &params);
@@ -28,6 +34,7 @@ public:
 
     QString lastAddedId() const;
 
+    // Records are taken as they stand, also those of a scenario's initial state.
     void restore(const QJsonArray &records);
     // What is saved: the records, plus removed ones when removals are not kept.
     QJsonArray toJson() const;
@@ -36,30 +43,21 @@ signals:
     void changed();
 
 private:
-    struct Delivery
-    {
-        QUuid id;
-        QJsonObject record;
-    };
-
     void handleScan(MockThing *scanner, const QString &code);
-    bool calendarAllows(const QJsonObject &record, qint64 nowSeconds) const;
+    bool codesMatch(const QString &registered, const QString &scanned) const;
     void grant(const Delivery &delivery, MockThing *scanner);
+    void execute(const QUuid &thingId, const QUuid &actionTypeId);
     void closeGate(const QUuid &deliveryId, qint64 scanMSecs);
     void markDelivered(const QUuid &deliveryId, qint64 scanMSecs);
-    QString validationError(const QJsonObject &delivery) const;
-    QString deliveryError(const QJsonObject &delivery) const;
-    QJsonObject storedRecord(const QJsonObject &delivery) const;
     int indexOf(const QUuid &id) const;
 
     const Scenario &m_scenario;
-    ThingRegistry *m_things;
+    ScriptedThingManager *m_things;
     IdSource *m_ids;
-    TrackingCodeMatcher m_matcher;
     QList<Delivery> m_deliveries;
     QJsonArray m_forgottenRemovals;
     QSet<QUuid> m_granted;
     QString m_lastAddedId;
 };
 
-#endif // DELIVERYSERVICE_H
+#endif // SCRIPTEDKORVUD_SCRIPTEDDELIVERYSERVICE_H

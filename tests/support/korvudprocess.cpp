@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QThread>
@@ -62,6 +63,19 @@ bool KorvudProcess::terminate(int timeoutMs)
 }
 
 qint64 KorvudProcess::msecsUntilListening() const { return m_msecsUntilListening; }
+
+qint64 KorvudProcess::residentKiB() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+    if (m_process.state() != QProcess::Running || !status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
 QProcess &KorvudProcess::process() { return m_process; }
 QByteArray KorvudProcess::readStandardError()
 {

@@ -1,5 +1,5 @@
-#ifndef HTTPRESPONSE_H
-#define HTTPRESPONSE_H
+#ifndef DELIVERYMOCKS_HTTPRESPONSE_H
+#define DELIVERYMOCKS_HTTPRESPONSE_H
 
 #include <QByteArray>
 #include <QList>
@@ -32,4 +32,4 @@ private:
     QList<QPair<QByteArray, QByteArray>> m_headers;
 };
 
-#endif // HTTPRESPONSE_H
+#endif // DELIVERYMOCKS_HTTPRESPONSE_H

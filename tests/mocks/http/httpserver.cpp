@@ -37,6 +37,8 @@ HttpServer::~HttpServer() { close(); }
 
 void HttpServer::addRoute(const QString &path, const Handler &handler) { m_routes.insert(path, handler); }
 
+void HttpServer::setResponseFilter(const ResponseFilter &filter) { m_responseFilter = filter; }
+
 void HttpServer::setTimeouts(const HttpConnection::Timeouts &timeouts) { m_timeouts = timeouts; }
 
 bool HttpServer::listen(quint16 port)
@@ -121,6 +123,8 @@ HttpResponse HttpServer::dispatch(const HttpRequest &request) const
             response.addHeader("Allow", "GET");
         }
     }
+    if (m_responseFilter)
+        response = m_responseFilter(request, response);
     qCDebug(dcDeliveryMocks).noquote() << "HTTP" << m_port << request.method() << LogText::shortened(request.target())
                                        << "->" << response.statusCode();
     return response;

@@ -1,5 +1,5 @@
-#ifndef HTTPSERVER_H
-#define HTTPSERVER_H
+#ifndef DELIVERYMOCKS_HTTPSERVER_H
+#define DELIVERYMOCKS_HTTPSERVER_H
 
 #include "httpconnection.h"
 #include "httprequest.h"
@@ -26,6 +26,7 @@ class HttpServer : public QObject
     Q_OBJECT
 public:
     using Handler = std::function<HttpResponse(const HttpRequest &)>;
+    using ResponseFilter = std::function<HttpResponse(const HttpRequest &, const HttpResponse &)>;
 
     static constexpr int maxConnections = 32;
 
@@ -33,6 +34,10 @@ public:
     ~HttpServer() override;
 
     void addRoute(const QString &path, const Handler &handler);
+    // Sees every request the routes answered, and the 404 and 405 answers,
+    // together with that response, and returns what is sent instead. A device
+    // that misbehaves on purpose plays its faults through it.
+    void setResponseFilter(const ResponseFilter &filter);
 
     // For connections accepted from now on.
     void setTimeouts(const HttpConnection::Timeouts &timeouts);
@@ -57,8 +62,9 @@ private:
     QTcpServer *m_server;
     quint16 m_port = 0; // kept for logging after close()
     QHash<QString, Handler> m_routes;
+    ResponseFilter m_responseFilter;
     HttpConnection::Timeouts m_timeouts;
     QSet<HttpConnection *> m_connections;
 };
 
-#endif // HTTPSERVER_H
+#endif // DELIVERYMOCKS_HTTPSERVER_H

@@ -1,5 +1,5 @@
-#ifndef RPCCONNECTION_H
-#define RPCCONNECTION_H
+#ifndef SCRIPTEDKORVUD_SCRIPTEDRPCCONNECTION_H
+#define SCRIPTEDKORVUD_SCRIPTEDRPCCONNECTION_H
 
 #include "jsonstreamsplitter.h"
 
@@ -11,11 +11,11 @@ class RequestLog;
 
 // One JSON-RPC client. Every request is recorded as read, then answered as the
 // planner says: at once, late, together with the next reply, or never.
-class RpcConnection : public QObject
+class ScriptedRpcConnection : public QObject
 {
     Q_OBJECT
 public:
-    RpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog, QObject *parent = nullptr);
+    ScriptedRpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog, QObject *parent = nullptr);
 
 private:
     void readAvailable();
@@ -30,4 +30,4 @@ private:
     QByteArray m_held;
 };
 
-#endif // RPCCONNECTION_H
+#endif // SCRIPTEDKORVUD_SCRIPTEDRPCCONNECTION_H

@@ -1,11 +1,12 @@
-#ifndef DELIVERYMOCKSIDS_H
-#define DELIVERYMOCKSIDS_H
+#ifndef DELIVERYMOCKS_IDS_H
+#define DELIVERYMOCKS_IDS_H
 
 #include <QUuid>
 
-// Fixed ids of the mock thing classes and their types. Things are stored by
-// class id, and experiences compare the action ids they find in the action
-// histories, so none of these may ever change.
+// Fixed ids of the mock thing classes and their types, and the HTTP control
+// port of each class. Things are stored by class id, and the checks compare
+// the action ids they find in the action histories, so none of these may ever
+// change.
 namespace DeliveryMocksIds {
 
 inline const QUuid garageGateThingClassId{"{e09c4d49-e631-4267-9a3e-ff3a46a454bc}"};
@@ -21,6 +22,10 @@ inline const QUuid parcelScannerRejectActionTypeId{"{03b1abeb-4589-44f9-849b-03a
 inline const QUuid notificationDeviceThingClassId{"{47ced9b1-b7fd-44de-a4d7-8b27e47b8579}"};
 inline const QUuid notificationDeviceNotifyActionTypeId{"{86ed7935-5c88-4810-a94c-50a39946a04c}"};
 
+inline constexpr quint16 garageGatePort = 6655;
+inline constexpr quint16 parcelScannerPort = 6656;
+inline constexpr quint16 notificationDevicePort = 6657;
+
 } // namespace DeliveryMocksIds
 
-#endif // DELIVERYMOCKSIDS_H
+#endif // DELIVERYMOCKS_IDS_H

@@ -1,8 +1,0 @@
-#ifndef DELIVERYMOCKSLOGGING_H
-#define DELIVERYMOCKSLOGGING_H
-
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(dcDeliveryMocks)
-
-#endif // DELIVERYMOCKSLOGGING_H

@@ -1,0 +1,8 @@
+#ifndef DELIVERYMOCKS_LOGGING_H
+#define DELIVERYMOCKS_LOGGING_H
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(dcDeliveryMocks)
+
+#endif // DELIVERYMOCKS_LOGGING_H
