@@ -58,7 +58,6 @@ QChar escapedCharacter(char escape)
 // The text of a JSON string, given the bytes between its quotes.
 QString decodedJsonString(const QByteArray &raw)
 {
-    // Not fromUtf8(raw): that stops at the first NUL byte, which Qt's parser accepts inside a string.
     if (!raw.contains('\\'))
         return QString::fromUtf8(raw.constData(), raw.size());
 
@@ -192,6 +191,16 @@ void JsonStreamReader::scanInsideMessage(char byte)
 
 void JsonStreamReader::scanInsideString(char byte)
 {
+    // Qt's parser takes control characters inside strings as they are, but
+    // orders object keys holding a raw NUL inconsistently: such a request
+    // would not read back as the same object.
+    if (static_cast<unsigned char>(byte) < 0x20) {
+        fail(QStringLiteral("Invalid JSON: unescaped control character U+%1 in a string")
+                 .arg(QString::number(static_cast<unsigned char>(byte), 16)
+                          .toUpper()
+                          .rightJustified(4, QLatin1Char('0'))));
+        return;
+    }
     if (m_escaped) {
         m_escaped = false;
     } else if (byte == '\\') {

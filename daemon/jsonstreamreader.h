@@ -10,8 +10,9 @@
 
 // Cuts a byte stream of back-to-back JSON objects into messages. Objects may
 // be split anywhere across feeds and separated by white space. Once an error
-// is found (bytes that are not JSON, a top-level value that is not an object,
-// a message over the size limit, an object that repeats a key) the reader
+// is found (bytes that are not JSON, among them a control character left
+// unescaped inside a string, a top-level value that is not an object, a
+// message over the size limit, an object that repeats a key) the reader
 // stops: the stream cannot be resynchronised. Messages completed before the
 // error stay available.
 //

@@ -37,6 +37,10 @@ int ReferenceFramer::findObjectEnd(int start)
         }
         const char byte = m_stream.at(i);
         if (inString) {
+            if (static_cast<unsigned char>(byte) < 0x20) {
+                m_ending = Ending::Broken;
+                return -1;
+            }
             if (escaped)
                 escaped = false;
             else if (byte == '\\')
