@@ -15,7 +15,7 @@ const char namespaceScript[] = "ip link set lo up && exec \"$0\" \"$@\"";
 
 SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
                    QObject *parent)
-    : QObject(parent)
+    : PoolJob(parent)
     , m_setup(setup)
     , m_scenario(scenario)
     , m_suiteArguments(suiteArguments)
@@ -68,7 +68,7 @@ qint64 SuiteRun::elapsedMs() const { return m_elapsedMs; }
 
 QString SuiteRun::errorString() const { return m_error; }
 
-SuiteLog SuiteRun::log() const { return m_log; }
+TestLog SuiteRun::log() const { return m_log; }
 
 RequestRecord SuiteRun::requests() const { return m_requests; }
 
@@ -100,7 +100,7 @@ void SuiteRun::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
     m_elapsedMs = m_elapsed.elapsed();
     m_exitCode = exitStatus == QProcess::NormalExit ? exitCode : -1;
     QString why;
-    m_log = SuiteLog::fromFile(filePath(QStringLiteral("log.xml")), &why);
+    TestLogReader::readFile(filePath(QStringLiteral("log.xml")), &m_log, &why);
     m_requests = RequestRecord::fromFile(filePath(QStringLiteral("requests.log")), &why);
     if (m_timedOut)
         m_error = QStringLiteral("the run took longer than %1 ms and was killed").arg(m_timeoutMs);

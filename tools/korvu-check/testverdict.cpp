@@ -6,19 +6,20 @@ struct OutcomeName
 {
     TestVerdict::Outcome outcome;
     const char *tag;
+    const char *incidentType;
     const char *label;
 };
 
 const OutcomeName outcomeNames[] = {
-    {TestVerdict::Outcome::Pass, "PASS", "PASS"},
-    {TestVerdict::Outcome::Fail, "FAIL!", "FAIL"},
-    {TestVerdict::Outcome::Skip, "SKIP", "SKIP"},
-    {TestVerdict::Outcome::ExpectedFail, "XFAIL", "XFAIL"},
-    {TestVerdict::Outcome::UnexpectedPass, "XPASS", "XPASS"},
-    {TestVerdict::Outcome::BlacklistedPass, "BPASS", "BPASS"},
-    {TestVerdict::Outcome::BlacklistedFail, "BFAIL", "BFAIL"},
-    {TestVerdict::Outcome::BlacklistedExpectedFail, "BXFAIL", "BXFAIL"},
-    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "BXPASS", "BXPASS"},
+    {TestVerdict::Outcome::Pass, "PASS", "pass", "PASS"},
+    {TestVerdict::Outcome::Fail, "FAIL!", "fail", "FAIL"},
+    {TestVerdict::Outcome::Skip, "SKIP", "skip", "SKIP"},
+    {TestVerdict::Outcome::ExpectedFail, "XFAIL", "xfail", "XFAIL"},
+    {TestVerdict::Outcome::UnexpectedPass, "XPASS", "xpass", "XPASS"},
+    {TestVerdict::Outcome::BlacklistedPass, "BPASS", "bpass", "BPASS"},
+    {TestVerdict::Outcome::BlacklistedFail, "BFAIL", "bfail", "BFAIL"},
+    {TestVerdict::Outcome::BlacklistedExpectedFail, "BXFAIL", "bxfail", "BXFAIL"},
+    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "BXPASS", "bxpass", "BXPASS"},
 };
 
 } // namespace
@@ -65,6 +66,17 @@ bool TestVerdict::outcomeFromTag(const QString &tag, Outcome *outcome)
 {
     for (const OutcomeName &name : outcomeNames) {
         if (tag == QLatin1String(name.tag)) {
+            *outcome = name.outcome;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)
+{
+    for (const OutcomeName &name : outcomeNames) {
+        if (type == QLatin1String(name.incidentType)) {
             *outcome = name.outcome;
             return true;
         }

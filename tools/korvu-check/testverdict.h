@@ -40,6 +40,8 @@ struct TestVerdict
     bool isBare() const;
 
     static bool outcomeFromTag(const QString &tag, Outcome *outcome);
+    // The outcome of an incident of Qt Test's XML log ("pass", "fail", ...).
+    static bool outcomeFromIncidentType(const QString &type, Outcome *outcome);
 };
 
 #endif // TESTVERDICT_H
