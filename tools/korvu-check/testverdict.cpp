@@ -5,21 +5,20 @@ namespace {
 struct OutcomeName
 {
     TestVerdict::Outcome outcome;
-    const char *tag;
     const char *incidentType;
     const char *label;
 };
 
 const OutcomeName outcomeNames[] = {
-    {TestVerdict::Outcome::Pass, "PASS", "pass", "PASS"},
-    {TestVerdict::Outcome::Fail, "FAIL!", "fail", "FAIL"},
-    {TestVerdict::Outcome::Skip, "SKIP", "skip", "SKIP"},
-    {TestVerdict::Outcome::ExpectedFail, "XFAIL", "xfail", "XFAIL"},
-    {TestVerdict::Outcome::UnexpectedPass, "XPASS", "xpass", "XPASS"},
-    {TestVerdict::Outcome::BlacklistedPass, "BPASS", "bpass", "BPASS"},
-    {TestVerdict::Outcome::BlacklistedFail, "BFAIL", "bfail", "BFAIL"},
-    {TestVerdict::Outcome::BlacklistedExpectedFail, "BXFAIL", "bxfail", "BXFAIL"},
-    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "BXPASS", "bxpass", "BXPASS"},
+    {TestVerdict::Outcome::Pass, "pass", "PASS"},
+    {TestVerdict::Outcome::Fail, "fail", "FAIL"},
+    {TestVerdict::Outcome::Skip, "skip", "SKIP"},
+    {TestVerdict::Outcome::ExpectedFail, "xfail", "XFAIL"},
+    {TestVerdict::Outcome::UnexpectedPass, "xpass", "XPASS"},
+    {TestVerdict::Outcome::BlacklistedPass, "bpass", "BPASS"},
+    {TestVerdict::Outcome::BlacklistedFail, "bfail", "BFAIL"},
+    {TestVerdict::Outcome::BlacklistedExpectedFail, "bxfail", "BXFAIL"},
+    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "bxpass", "BXPASS"},
 };
 
 } // namespace
@@ -61,17 +60,6 @@ bool TestVerdict::endsTest() const
 }
 
 bool TestVerdict::isBare() const { return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass; }
-
-bool TestVerdict::outcomeFromTag(const QString &tag, Outcome *outcome)
-{
-    for (const OutcomeName &name : outcomeNames) {
-        if (tag == QLatin1String(name.tag)) {
-            *outcome = name.outcome;
-            return true;
-        }
-    }
-    return false;
-}
 
 bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)
 {
