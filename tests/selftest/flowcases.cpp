@@ -99,7 +99,11 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
 
         SelfTestCase("V4: the gate's control port never opens", "gate-port-closed.json")
             .runs(testDelivery, noCalendar)
-            .failsCompare(testDelivery, noCalendar, networkErrorMismatch("ConnectionRefusedError")),
+            .failsCompare(testDelivery, noCalendar, networkErrorMismatch("ConnectionRefusedError"))
+            .traced()
+            .checks(RunChecks::tracesExchange(
+                testDelivery, noCalendar, "http",
+                {{"port", "6655"}, {"path", "/actionhistory"}, {"status", "0"}, {"error", "ConnectionRefusedError"}})),
 
         SelfTestCase("V5: the open action listed without braces does not count", "gate-history-unbraced.json")
             .runs(testDelivery, noCalendar)
@@ -177,6 +181,20 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
 QList<SelfTestCase> SelfTestCases::correctDaemon()
 {
     return {
-        SelfTestCase("a correct daemon passes every function and row", "correct.json").takesUpTo(240000),
+        SelfTestCase("a correct daemon passes every function and row", "correct.json")
+            .takesUpTo(240000)
+            .traced()
+            .checks(RunChecks::tracesExchange(testDelivery, "DPD Prio", "http",
+                                              {{"port", "6656"},
+                                               {"path", "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-"
+                                                        "e50c39dbb8bf&content=0061527052188347622904419083"},
+                                               {"status", "200"},
+                                               {"finished", "true"}}))
+            .checks(RunChecks::tracesExchange(
+                testDelivery, "DPD Prio", "http",
+                {{"port", "6655"}, {"path", "/actionhistory"}, {"body", "{2eb6135e-579f-4b9a-be7b-785d664a3875}\n"}}))
+            .checks(RunChecks::tracesExchange("testDeliveryPersistence", QString(), "daemonKill", {}))
+            .checks(RunChecks::tracesExchange("testDeliveryPersistence", QString(), "daemonStart",
+                                              {{"program", "korvud"}, {"started", "true"}})),
     };
 }

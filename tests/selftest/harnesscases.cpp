@@ -80,7 +80,10 @@ QList<SelfTestCase> SelfTestCases::handshake()
 
         SelfTestCase("a port that opens 2.5 s late is connected at the fourth attempt", "port-opens-late.json")
             .runs(testAvailable, noGateNoScanner)
-            .checks(RunChecks::failedAttemptsBeforeConnecting(3)),
+            .checks(RunChecks::failedAttemptsBeforeConnecting(3))
+            .traced()
+            .checks(RunChecks::tracesExchange(initTestCase, QString(), "connect",
+                                              {{"connected", "false"}, {"error", "ConnectionRefusedError"}})),
 
         SelfTestCase("a port that never opens fails initTestCase after 60 s", "port-never-opens.json")
             .runs(testAvailable)
@@ -133,7 +136,12 @@ QList<SelfTestCase> SelfTestCases::client()
         SelfTestCase("a late reply read together with the next reply gives an empty reply", "late-reply-with-next-reply.json")
                 .runs(testAvailable, gateAndScanner)
                 .failsVerify(testAvailable, gateAndScanner, SuiteTexts::availableAsExpected, availabilityMessage.arg("1", ""))
-                .checks(RunChecks::pauseBefore("PlavoDelivery.Status", 1, replyWaitShortestMs, replyWaitLongestMs)),
+                .checks(RunChecks::pauseBefore("PlavoDelivery.Status", 1, replyWaitShortestMs, replyWaitLongestMs))
+                .traced()
+                .checks(RunChecks::tracesExchange(testAvailable, gateAndScanner, "rpc", {
+                    {"request", R"({"id":<<N>>,"method":"PlavoDelivery.Status","params":{}})"},
+                    {"reply", QStringLiteral(R"({"id":<<N>>,"params":{"thingError":"ThingErrorNoError","thingId":"%1"},"status":"success"})"
+                                             R"({"id":<<N>>,"params":{"available":true},"status":"success"})").arg(thing2)}})),
 
         SelfTestCase("a notification ahead of the reply gives an empty reply", "notification-before-reply.json")
                 .runs(testAvailable)

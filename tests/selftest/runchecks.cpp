@@ -141,3 +141,23 @@ SelfTestCase::Check RunChecks::sendsSomewhere(const QString &request)
         return QStringLiteral("no request matches %1").arg(request);
     };
 }
+
+SelfTestCase::Check RunChecks::tracesExchange(const QString &function, const QString &row, const QString &kind,
+                                              const QMap<QString, QString> &fields)
+{
+    return [=](const SuiteRun &run) {
+        const QVector<QJsonObject> trace = run.trace();
+        for (const QJsonObject &entry : trace) {
+            if (entry.value("function").toString() != function || entry.value("row").toString() != row
+                || entry.value("kind").toString() != kind)
+                continue;
+            bool matches = true;
+            for (auto it = fields.cbegin(); it != fields.cend() && matches; ++it)
+                matches = TextPattern(it.value()).matches(entry.value(it.key()).toVariant().toString());
+            if (matches)
+                return QString();
+        }
+        return QStringLiteral("no %1 exchange of %2(%3) is traced with %4")
+            .arg(kind, function, row, QStringList(fields.values()).join(QStringLiteral(", ")));
+    };
+}

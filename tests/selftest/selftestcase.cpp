@@ -69,6 +69,12 @@ SelfTestCase &SelfTestCase::takesUpTo(int timeoutMs)
     return *this;
 }
 
+SelfTestCase &SelfTestCase::traced()
+{
+    m_traced = true;
+    return *this;
+}
+
 QString SelfTestCase::name() const { return m_name; }
 
 QString SelfTestCase::scenario() const { return m_scenario; }
@@ -82,6 +88,8 @@ QStringList SelfTestCase::suiteArguments() const
 }
 
 int SelfTestCase::timeoutMs() const { return m_timeoutMs; }
+
+bool SelfTestCase::isTraced() const { return m_traced; }
 
 QList<SelfTestCase::Verdict> SelfTestCase::expectedVerdicts() const
 {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTimer>
 
 namespace {
@@ -35,6 +36,10 @@ SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringLis
         }
     });
 }
+
+void SuiteRun::traceTraffic() { m_traced = true; }
+
+bool SuiteRun::tracesTraffic() const { return m_traced; }
 
 void SuiteRun::start()
 {
@@ -80,12 +85,24 @@ QString SuiteRun::consoleOutput() const
     return QString::fromUtf8(file.readAll());
 }
 
+QVector<QJsonObject> SuiteRun::trace() const
+{
+    QVector<QJsonObject> entries;
+    QFile file(filePath(QStringLiteral("trace.jsonl")));
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    while (!file.atEnd())
+        entries.append(QJsonDocument::fromJson(file.readLine()).object());
+    return entries;
+}
+
 QString SuiteRun::commandLine() const
 {
     QStringList quoted;
     for (const QString &argument : m_suiteArguments)
         quoted.append('"' + argument + '"');
-    return QStringLiteral("KORVU_SCENARIO=%1 testdeliveries %2").arg(m_scenario, quoted.join(' '));
+    return QStringLiteral("%1KORVU_SCENARIO=%2 testdeliveries %3")
+        .arg(m_traced ? QStringLiteral("KORVU_TRACE_FILE=trace.jsonl ") : QString(), m_scenario, quoted.join(' '));
 }
 
 QString SuiteRun::keepFiles()
@@ -126,6 +143,10 @@ QProcessEnvironment SuiteRun::environment() const
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("KORVU_REQUEST_LOG"), filePath(QStringLiteral("requests.log")));
     environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (m_traced)
+        environment.insert(QStringLiteral("KORVU_TRACE_FILE"), filePath(QStringLiteral("trace.jsonl")));
+    else
+        environment.remove(QStringLiteral("KORVU_TRACE_FILE"));
     return environment;
 }
 

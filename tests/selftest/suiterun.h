@@ -6,6 +6,7 @@
 #include "testlogreader.h"
 
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -29,6 +30,10 @@ public:
     SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
              QObject *parent = nullptr);
 
+    // Has the suite trace its traffic (KORVU_TRACE_FILE) into the run's folder.
+    void traceTraffic();
+    bool tracesTraffic() const;
+
     void start() override;
     bool isFinished() const override;
 
@@ -39,6 +44,8 @@ public:
     TestLog log() const;
     RequestRecord requests() const;
     QString consoleOutput() const;
+    // The traced exchanges, one JSON object each, in the order written.
+    QVector<QJsonObject> trace() const;
     QString commandLine() const;
 
     // Keeps the run's folder (logs, data, console output) for a look afterwards.
@@ -54,6 +61,7 @@ private:
     QString m_scenario;
     QStringList m_suiteArguments;
     int m_timeoutMs;
+    bool m_traced = false;
     QTemporaryDir m_directory;
     QProcess *m_process;
     QTimer *m_timer;
