@@ -1,4 +1,5 @@
 // Runs the built korvu-check with stand-ins for the daemon and the suite.
+#include "checkprocess.h"
 #include "junitfile.h"
 
 #include <QtTest>
@@ -7,13 +8,7 @@ namespace {
 
 const int runTimeoutMsecs = 60000;
 
-struct CheckResult
-{
-    int status = -1;
-    QString out;
-    QString err;
-    qint64 msecs = 0;
-};
+using CheckResult = CheckProcess::Result;
 
 } // namespace
 
@@ -82,27 +77,7 @@ QStringList TestKorvuCheck::plugins() const { return {"--mocks", path("mocks"), 
 
 CheckResult TestKorvuCheck::runCheck(const QStringList &arguments, const QStringList &extraEnvironment) const
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("QT_QPA_PLATFORM");
-    for (const QString &variable : extraEnvironment)
-        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
-
-    QProcess check;
-    check.setProcessEnvironment(environment);
-    QElapsedTimer timer;
-    timer.start();
-    check.start(KORVU_CHECK_BINARY, arguments);
-    CheckResult result;
-    if (!check.waitForFinished(runTimeoutMsecs)) {
-        check.kill();
-        check.waitForFinished();
-        return result;
-    }
-    result.msecs = timer.elapsed();
-    result.status = check.exitStatus() == QProcess::NormalExit ? check.exitCode() : -1;
-    result.out = QString::fromUtf8(check.readAllStandardOutput());
-    result.err = QString::fromUtf8(check.readAllStandardError());
-    return result;
+    return CheckProcess::run(arguments, extraEnvironment, runTimeoutMsecs);
 }
 
 void TestKorvuCheck::testDaemonDoesNotStart_data()
