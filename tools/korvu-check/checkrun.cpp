@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
 #include <csignal>
 #include <limits>
 
@@ -192,6 +193,7 @@ void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringLis
                 nameParts.append(numbered(QStringLiteral("run"), repetition, m_options.repeat));
             job.name = nameParts.join(QLatin1Char('-'));
             job.arguments = suiteOptions + shards.at(index).selections;
+            job.expectedSeconds = shards.at(index).expectedSeconds;
             m_jobs.push_back(std::move(job));
         }
     }
@@ -240,9 +242,18 @@ int CheckRun::runJobs()
     m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.binDir() + QStringLiteral("/korvud"),
                                                     probeEnvironment, probeTree.suiteDir());
 
-    RunPool pool(m_parallel);
+    // The longest shards first: the run lasts as long as the last of them.
+    std::vector<Job *> order;
     for (Job &job : m_jobs)
-        pool.add(job.runner.get());
+        order.push_back(&job);
+    std::stable_sort(order.begin(), order.end(), [](const Job *a, const Job *b) {
+        if (a->origin.repetition != b->origin.repetition)
+            return a->origin.repetition < b->origin.repetition;
+        return a->expectedSeconds > b->expectedSeconds;
+    });
+    RunPool pool(m_parallel);
+    for (Job *job : order)
+        pool.add(job->runner.get());
     QObject::connect(m_preflight.get(), &DaemonPreflight::finished, [this, &pool](DaemonPreflight::Outcome outcome) {
         if (outcome != DaemonPreflight::Outcome::Listening && outcome != DaemonPreflight::Outcome::Interrupted) {
             m_preflightFailed = true;
@@ -257,12 +268,18 @@ int CheckRun::runJobs()
     });
 
     // With network namespaces the probe runs beside the suite, which shows
-    // nothing until the probe has found the daemon listening. Without them
-    // the probe holds the daemon's ports, so the suite waits for its end.
-    m_preflight->start(daemonStartTimeoutMsecs);
-    if (!m_isolation.isAvailable() && m_preflight->wait() != DaemonPreflight::Outcome::Listening)
-        return exitStatus();
-    pool.start();
+    // nothing until the probe has found the daemon listening; it starts after
+    // the suite processes, which it must not hold up. Without namespaces the
+    // probe holds the daemon's ports, so the suite waits for its end.
+    if (m_isolation.isAvailable()) {
+        pool.start();
+        m_preflight->start(daemonStartTimeoutMsecs);
+    } else {
+        m_preflight->start(daemonStartTimeoutMsecs);
+        if (m_preflight->wait() != DaemonPreflight::Outcome::Listening)
+            return exitStatus();
+        pool.start();
+    }
     pool.waitForAll(std::numeric_limits<int>::max());
     m_preflight->wait();
     return exitStatus();

@@ -38,6 +38,7 @@ private:
         RunResults::Origin origin;
         QString name; // of its run tree and kept trace; empty for a single process
         QStringList arguments;
+        double expectedSeconds = 0;
         RunTree tree;
         std::unique_ptr<SuiteRunner> runner;
     };

@@ -127,6 +127,7 @@ void SuiteRunner::onFinished()
     if (m_finished)
         return;
     m_seconds = m_timer.elapsed() / 1000.0;
+    qCDebug(dcCheck) << "Suite ended after" << m_seconds << "s:" << m_setup.arguments;
     if (m_process.error() == QProcess::FailedToStart) {
         setAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
                        {m_process.errorString()});
