@@ -135,8 +135,9 @@ bool CheckRun::planJobs(int *status)
     }
     if (m_options.sliceCount > 0)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
-    m_results.setOrder(QStringList{QStringLiteral("initTestCase")} + plan.testNames()
-                       + QStringList{QStringLiteral("cleanupTestCase")});
+    const QString hooks = hookRow().isEmpty() ? QString() : QStringLiteral("(%1)").arg(hookRow());
+    m_results.setOrder(QStringList{QStringLiteral("initTestCase") + hooks} + plan.testNames()
+                       + QStringList{QStringLiteral("cleanupTestCase") + hooks});
 
     QVector<ShardPlan::Shard> shards = plan.shards();
     if (!shards.isEmpty() && m_options.jobs == 0 && !m_options.jobsAuto) {
@@ -287,8 +288,8 @@ int CheckRun::runJobs()
 
 void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
 {
-    if (m_options.sliceCount > 0 && RunResults::isHook(verdict))
-        verdict.row = QStringLiteral("slice %1/%2").arg(m_options.sliceIndex).arg(m_options.sliceCount);
+    if (RunResults::isHook(verdict))
+        verdict.row = hookRow();
     m_results.addVerdict(verdict, job.origin);
 
     // Each shard runs the hooks; only a failure of one is news, and its message
@@ -338,6 +339,15 @@ void CheckRun::handleJobEnd(const Job &job)
     }
     // Listings such as -functions: show what the suite said.
     print(job.runner->plainOutput());
+}
+
+// A slice names its hooks after itself, as if they were rows, so that the
+// reports of all slices hold every test case once.
+QString CheckRun::hookRow() const
+{
+    if (m_options.sliceCount == 0)
+        return QString();
+    return QStringLiteral("slice %1/%2").arg(m_options.sliceIndex).arg(m_options.sliceCount);
 }
 
 int CheckRun::exitStatus() const

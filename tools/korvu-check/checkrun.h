@@ -52,6 +52,7 @@ private:
     void handleVerdict(const Job &job, TestVerdict verdict);
     void handleOutputLine(const Job &job, const QString &line);
     void handleJobEnd(const Job &job);
+    QString hookRow() const;
     int exitStatus() const;
     void addResultsToReport();
     void printSummary(bool reportWritten);

@@ -323,7 +323,9 @@ void TestKorvuCheck::testSlicesHoldEveryCaseOnce()
         const JunitFile report = JunitFile::read(junit);
         QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
         cases += report.summaries();
-        // The hooks ran in every slice, under names of their own.
+        // The hooks ran in every slice, under names of their own, first and last.
+        QCOMPARE(report.names().constFirst(), QStringLiteral("initTestCase(slice %1)").arg(shard));
+        QCOMPARE(report.names().constLast(), QStringLiteral("cleanupTestCase(slice %1)").arg(shard));
         for (const char *hook : {"initTestCase", "cleanupTestCase"})
             expected.append(QStringLiteral("%1(slice %2): passed").arg(hook, shard));
     }
