@@ -339,6 +339,12 @@ void CheckRun::handleJobEnd(const Job &job)
     }
     // Listings such as -functions: show what the suite said.
     print(job.runner->plainOutput());
+    // Removing a tree can take a while (SQLite files, a disk that discards
+    // blocks); with many jobs it happens beside the others instead of at the end.
+    if (!m_options.keepRunTree && !job.name.isEmpty()) {
+        const QString root = job.tree.root();
+        m_treeRemovals.push_back(std::async(std::launch::async, [root] { QDir(root).removeRecursively(); }));
+    }
 }
 
 // A slice names its hooks after itself, as if they were rows, so that the

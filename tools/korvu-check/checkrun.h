@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -78,6 +79,8 @@ private:
     QSet<QString> m_shownHookFailures;
     // Progress held back until the daemon is known to start.
     QStringList m_heldLines;
+    // Destroyed before m_root, so every removal has ended when it goes.
+    std::vector<std::future<void>> m_treeRemovals;
     RunResults m_results;
     std::unique_ptr<DaemonPreflight> m_preflight;
 };
