@@ -64,9 +64,12 @@ void DaemonPreflight::start(int timeoutMsecs)
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setProcessEnvironment(m_environment);
     m_process.setWorkingDirectory(m_workingDirectory);
+    m_process.start(program, arguments);
+    // The limit counts from the start of the process, not of the request for it.
+    if (!m_process.waitForStarted())
+        return;
     m_elapsed.start();
     m_pollTimer.start();
-    m_process.start(program, arguments);
 }
 
 DaemonPreflight::Outcome DaemonPreflight::wait()

@@ -95,7 +95,7 @@ void TestKorvuCheck::testDaemonDoesNotStart_data()
                                              "  loading plug-ins"};
     QTest::newRow("never listens")
         << QByteArray("echo 'waiting for nothing'\nexec sleep 30")
-        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 3 s; its last output:",
+        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 5 s; its last output:",
                        "  waiting for nothing"};
 }
 
