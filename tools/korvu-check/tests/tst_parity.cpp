@@ -201,7 +201,11 @@ void TestParity::testOnlyCrossRowFaultsDiffer()
             daemon + QStringList{junitFile(scenario, {"-j"}), "-j", "auto"}, scenarioVariable, shardedTimeoutMsecs);
         problem = mismatch(scenario, serialRun, shardedRun);
     }
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    if (!problem.isEmpty()) {
+        // Longer than a failure message may be.
+        qWarning().noquote() << problem;
+        QFAIL(qPrintable(scenario + QStringLiteral(" differs otherwise than known; the differences are above")));
+    }
 }
 
 void TestParity::testKnownDifferencesNameScenarios()
