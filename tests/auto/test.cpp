@@ -1,4 +1,5 @@
 #include "test.h"
+#include "traffictrace.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,14 +39,18 @@ void Test::cleanupTestCase() { stopDaemon(); }
 
 void Test::init()
 {
+    TrafficTrace::setPhase(TrafficTrace::Phase::Init);
     removeAllDeliveries();
     removeMockThings();
+    TrafficTrace::setPhase(TrafficTrace::Phase::Test);
 }
 
 void Test::cleanup()
 {
+    TrafficTrace::setPhase(TrafficTrace::Phase::Cleanup);
     removeAllDeliveries();
     removeMockThings();
+    TrafficTrace::setPhase(TrafficTrace::Phase::Test);
 }
 
 void Test::startDaemon()
@@ -65,6 +70,7 @@ void Test::stopDaemon()
         m_socket = nullptr;
     }
     if (m_process) {
+        TrafficTrace::daemonKilled(m_process);
         m_process->kill();
         m_process->waitForFinished(30000);
         m_process->deleteLater();
@@ -88,6 +94,7 @@ void Test::launchDaemon()
                                    "-d", "DeliveryMocks"};
     m_process->start("korvud", arguments, QIODevice::ReadWrite);
     m_process->waitForStarted(30000);
+    TrafficTrace::daemonStarted(m_process, arguments);
 
     // The handlers capture the process itself: after stopDaemon has cleared
     // m_process, the kill of this process is still logged.
@@ -120,8 +127,11 @@ bool Test::attemptConnection()
     connect(m_socket, &QTcpSocket::connected, this, []() { qDebug() << "Connected to korvu"; });
     connect(m_socket, QOverload<QAbstractSocket::SocketError>::of(&QAbstractSocket::error), this,
             [](QAbstractSocket::SocketError socketError) { qWarning() << "Error connecting to korvu" << socketError; });
+    QElapsedTimer waited;
+    waited.start();
     m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), 2222, QIODevice::ReadWrite);
     spy.wait(1000);
+    TrafficTrace::connectionAttempt(m_socket, !spy.isEmpty(), waited.elapsed());
     if (spy.isEmpty()) {
         delete m_socket;
         m_socket = nullptr;
@@ -161,10 +171,13 @@ QVariant Test::requestAndWait(const QString &method, const QVariantMap &params)
     const QByteArray payload = QJsonDocument::fromVariant(request).toJson(QJsonDocument::Compact);
 
     QSignalSpy spy(m_socket, &QTcpSocket::readyRead);
+    QElapsedTimer waited;
+    waited.start();
     m_socket->write(payload);
     spy.wait(5000);
 
     const QByteArray data = m_socket->readAll();
+    TrafficTrace::rpc(payload, data, waited.elapsed());
     return QJsonDocument::fromJson(data).toVariant();
 }
 

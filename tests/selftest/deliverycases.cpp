@@ -231,12 +231,12 @@ QList<SelfTestCase> SelfTestCases::removeDelivery()
 {
     const QString removeMessage = QStringLiteral("Error removing delivery:\n%1");
     return {
-        SelfTestCase("V1: an add reply without deliveryId", "add-without-delivery-id.json")
+        SelfTestCase("removal stops when the add reply has no deliveryId", "add-without-delivery-id.json")
             .runs(testRemoveDelivery)
             .failsVerify(testRemoveDelivery, QString(), SuiteTexts::deliveryIdNotNull,
                          "Error adding delivery:\n" + reply("success", R"({"deliveryError":"DeliveryErrorNoError"})")),
 
-        SelfTestCase("V1: an add reply with the all-zero id", "add-null-delivery-id.json")
+        SelfTestCase("removal stops when the add reply has the all-zero id", "add-null-delivery-id.json")
             .runs(testRemoveDelivery)
             .failsVerify(
                 testRemoveDelivery, QString(), SuiteTexts::deliveryIdNotNull,
@@ -245,25 +245,25 @@ QList<SelfTestCase> SelfTestCases::removeDelivery()
                         "success",
                         R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"00000000-0000-0000-0000-000000000000"})")),
 
-        SelfTestCase("V1 passes an add reply with status error but a valid id", "add-status-error.json")
+        SelfTestCase("removal needs only the id of an add reply, whatever its status", "add-status-error.json")
             .runs(testRemoveDelivery),
 
-        SelfTestCase("V2: the first listing lacks the delivery", "second-listing-empty.json")
+        SelfTestCase("removal stops when the listing lacks the new delivery", "second-listing-empty.json")
             .runs(testRemoveDelivery)
             .failsVerify(testRemoveDelivery, QString(), SuiteTexts::addedDeliveryFound,
                          notFoundMessage.arg(json("[]"))),
 
-        SelfTestCase("V3: the remove reply has status error", "remove-status-error.json")
+        SelfTestCase("a remove reply with status error fails the removal", "remove-status-error.json")
             .runs(testRemoveDelivery)
             .failsVerify(testRemoveDelivery, QString(), SuiteTexts::resultSuccess,
                          removeMessage.arg(reply("error", R"({"deliveryError":"DeliveryErrorNoError"})"))),
 
-        SelfTestCase("V4: the remove reply names an error", "remove-not-found.json")
+        SelfTestCase("a remove reply naming an error fails the removal", "remove-not-found.json")
             .runs(testRemoveDelivery)
             .failsVerify(testRemoveDelivery, QString(), SuiteTexts::resultNoError,
                          removeMessage.arg(reply("success", R"({"deliveryError":"DeliveryErrorDeliveryNotFound"})"))),
 
-        SelfTestCase("V5: the delivery is still listed after its removal", "remove-keeps-delivery.json")
+        SelfTestCase("a delivery still listed after its removal fails the removal", "remove-keeps-delivery.json")
             .runs(testRemoveDelivery)
             .failsVerify(testRemoveDelivery, QString(), SuiteTexts::notFound,
                          "Delivery {de11ce00-0000-4000-8000-000000000001} not disappeared in GetDeliveries after "
@@ -279,7 +279,7 @@ QList<SelfTestCase> SelfTestCases::persistence()
 {
     const QString delivery1 = QStringLiteral("{de11ce00-0000-4000-8000-000000000001}");
     return {
-        SelfTestCase("P1: the add reply has status error", "add-status-error.json")
+        SelfTestCase("an add with status error fails the persistence check", "add-status-error.json")
             .runs(testDeliveryPersistence)
             .failsVerify(
                 testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
@@ -288,56 +288,57 @@ QList<SelfTestCase> SelfTestCases::persistence()
                         "error",
                         R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})")),
 
-        SelfTestCase("P2: a successful add reply without deliveryId", "add-without-delivery-id.json")
+        SelfTestCase("a successful add without deliveryId fails the persistence check", "add-without-delivery-id.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::deliveryIdNotNull,
                          "Delivery ID must not be null"),
 
-        SelfTestCase("P3: the listing before the restart lacks the delivery", "second-listing-empty.json")
+        SelfTestCase("a listing before the restart without the delivery fails", "second-listing-empty.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedDeliveryFound,
                          QStringLiteral("Failed to find delivery %1 in GetDeliveries:\n").arg(delivery1)
                              + reply("success", R"({"deliveries":[]})")),
 
-        SelfTestCase("P3 alone applies before the restart: a listing with status error passes",
+        SelfTestCase("a listing with status error before the restart passes, only the delivery counts there",
                      "listing-before-restart-status-error.json")
             .runs(testDeliveryPersistence),
 
-        SelfTestCase("P4: the listing after the first restart has status error",
+        SelfTestCase("a listing with status error after the first restart fails",
                      "listing-after-restart-status-error.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
                          "Error getting deliveries:\n"
                              + reply("error", QStringLiteral(R"({"deliveries":[%1]})").arg(persistedRecord()))),
 
-        SelfTestCase("P5: a daemon that forgets everything on restart", "forgets-on-restart.json")
+        SelfTestCase("listing after restart drops the delivery", "forgets-on-restart.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedAfterRestartFound,
                          QStringLiteral("Failed to find delivery %1 in GetDeliveries after restart:\n").arg(delivery1)
                              + reply("success", R"({"deliveries":[]})")),
 
-        SelfTestCase("P6: a calendar item changed by the restart", "calendar-changed-by-restart.json")
+        SelfTestCase("a calendar item changed by the restart fails the comparison", "calendar-changed-by-restart.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::loadedDeliveriesEqual,
                          QStringLiteral("Delivery not matching after korvu restart.\nExpected: %1\nGot: %2")
                              .arg(json(persistedRecord()), json(persistedRecord(3600)))),
 
-        SelfTestCase("P7: the remove reply names an error", "remove-not-found.json")
+        SelfTestCase("a remove reply naming an error between the restarts fails", "remove-not-found.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseNoError,
                          "Error removing delivery:\n"
                              + reply("success", R"({"deliveryError":"DeliveryErrorDeliveryNotFound"})")),
 
-        SelfTestCase("P7 passes a remove reply without error whatever its status", "remove-status-error.json")
+        SelfTestCase("a remove reply without error between the restarts passes whatever its status",
+                     "remove-status-error.json")
             .runs(testDeliveryPersistence),
 
-        SelfTestCase("P8: the listing after the second restart has status error",
+        SelfTestCase("a listing with status error after the second restart fails",
                      "listing-after-second-restart-status-error.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::responseSuccess,
                          "Error getting deliveries:\n" + reply("error", R"({"deliveries":[]})")),
 
-        SelfTestCase("P9: a removal kept only in memory", "removal-not-persisted.json")
+        SelfTestCase("a removal kept only in memory comes back after the restart", "removal-not-persisted.json")
             .runs(testDeliveryPersistence)
             .failsVerify(testDeliveryPersistence, QString(), SuiteTexts::notFound,
                          QStringLiteral("Delivery %1 appeared again in GetDeliveries after removal and restart:\n")

@@ -63,24 +63,24 @@ QStringList grantedRowControlRequests(const QString &code)
 QList<SelfTestCase> SelfTestCases::deliveryFlow()
 {
     return {
-        SelfTestCase("V1: an add reply without deliveryId", "add-without-delivery-id.json")
+        SelfTestCase("a delivery flow stops when the add reply has no deliveryId", "add-without-delivery-id.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(
                 testDelivery, noCalendar, SuiteTexts::deliveryIdNotNull,
                 "Failed to add delivery:\n"
                     + json(R"({"id":"<<N>>","params":{"deliveryError":"DeliveryErrorNoError"},"status":"success"})")),
 
-        SelfTestCase("V2: a scanner history of two lines", "scanner-history-extra-line.json")
+        SelfTestCase("a scanner history of two lines fails the action count", "scanner-history-extra-line.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::oneScannerAction,
                          "Not the expected amount of actions triggered in the scanner:" + acceptAction + '\n'
                              + acceptAction),
 
-        SelfTestCase("V3: an empty scanner history passes V2 and is the null action", "scanner-history-empty.json")
+        SelfTestCase("an empty scanner history counts as one action, the null one", "scanner-history-empty.json")
             .runs(testDelivery, noCalendar)
             .failsCompare(testDelivery, noCalendar, scannerActionMismatch(nullAction, acceptAction)),
 
-        SelfTestCase("V3: a refused row that is accepted fails before the gate is asked", "codes-digits-only.json")
+        SelfTestCase("a refused row that is accepted fails before the gate is asked", "codes-digits-only.json")
             .runs(testDelivery, "bad code")
             .failsCompare(testDelivery, "bad code", scannerActionMismatch(acceptAction, rejectAction))
             .checks(RunChecks::controlPortRequests(
@@ -88,53 +88,57 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
                       "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-e50c39dbb8bf&content=1Z84106K3971240516"),
                  http(6656, "/actionhistory")})),
 
-        SelfTestCase("V3: a code with spaces refused", "codes-exact.json")
+        SelfTestCase("a code registered with spaces and refused fails the scanner action", "codes-exact.json")
             .runs(testDelivery, "granted (code with spaces)")
             .failsCompare(testDelivery, "granted (code with spaces)",
                           scannerActionMismatch(rejectAction, acceptAction)),
 
-        SelfTestCase("V3: a scan before the calendar window accepted", "calendar-ignored.json")
+        SelfTestCase("a scan accepted before the calendar window fails the scanner action", "calendar-ignored.json")
             .runs(testDelivery, "inactive calendar item")
             .failsCompare(testDelivery, "inactive calendar item", scannerActionMismatch(acceptAction, rejectAction)),
 
-        SelfTestCase("V4: the gate's control port never opens", "gate-port-closed.json")
+        SelfTestCase("a gate control port that never opens fails the gate history", "gate-port-closed.json")
             .runs(testDelivery, noCalendar)
-            .failsCompare(testDelivery, noCalendar, networkErrorMismatch("ConnectionRefusedError")),
+            .failsCompare(testDelivery, noCalendar, networkErrorMismatch("ConnectionRefusedError"))
+            .traced()
+            .checks(RunChecks::tracesExchange(
+                testDelivery, noCalendar, "http",
+                {{"port", "6655"}, {"path", "/actionhistory"}, {"status", "0"}, {"error", "ConnectionRefusedError"}})),
 
-        SelfTestCase("V5: the open action listed without braces does not count", "gate-history-unbraced.json")
+        SelfTestCase("an open action listed without braces does not count", "gate-history-unbraced.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::gateOpenAsExpected,
                          gateMessage("1", "2eb6135e-579f-4b9a-be7b-785d664a3875")),
 
-        SelfTestCase("V5: a refused row whose gate opened", "gate-history-open-always.json")
+        SelfTestCase("a refused row whose gate opened fails the gate history", "gate-history-open-always.json")
             .runs(testDelivery, "wrong code")
             .failsVerify(testDelivery, "wrong code", SuiteTexts::gateOpenAsExpected,
                          gateMessage("0", "{2eb6135e-579f-4b9a-be7b-785d664a3875}")),
 
-        SelfTestCase("V6: a gate that never opens", "gate-never-opens.json")
+        SelfTestCase("a gate that never opens fails after five polls", "gate-never-opens.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open")
             .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 5, 950, 2500)),
 
-        SelfTestCase("V6: an open gate reading \"Open\" is not open", "gate-reads-capital-open.json")
+        SelfTestCase("an open gate reading \"Open\" is not open", "gate-reads-capital-open.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open"),
 
-        SelfTestCase("V7: a gate that never closes", "gate-never-closes.json")
+        SelfTestCase("a gate that never closes fails after fifteen polls", "gate-never-closes.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::isClosed, "Garage did not close")
             .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 16, 950, 2500)),
 
-        SelfTestCase("V8: the notification device's history answers 500", "notification-port-error.json")
+        SelfTestCase("a notification history answering 500 fails", "notification-port-error.json")
             .runs(testDelivery, noCalendar)
             .failsCompare(testDelivery, noCalendar, networkErrorMismatch("InternalServerError")),
 
-        SelfTestCase("V9: the notify action in upper case does not count", "notification-history-upper-case.json")
+        SelfTestCase("a notify action in upper case does not count", "notification-history-upper-case.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected,
                          notificationMessage("{86ED7935-5C88-4810-A94C-50A39946A04C}\n")),
 
-        SelfTestCase("V9: a notification device never notified", "never-notifies.json")
+        SelfTestCase("a notification device never notified fails", "never-notifies.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected, notificationMessage(QString())),
 
@@ -144,21 +148,21 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
                          "GetDeliveries returned no delivery for {de11ce00-0000-4000-8000-000000000001}:\n"
                              + emptyListingReply()),
 
-        SelfTestCase("V10: the final listing names another delivery", "final-listing-other-id.json")
+        SelfTestCase("a final listing of another delivery fails", "final-listing-other-id.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDeliveryId, "Not the delivery we're expecting"),
 
-        SelfTestCase("V11: a delivery not marked delivered", "final-listing-not-delivered.json")
+        SelfTestCase("a delivery not marked delivered fails", "final-listing-not-delivered.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDelivered,
                          "Delivery has not been marked as delivered"),
 
-        SelfTestCase("V12: a delivery time in the second of the scan", "delivered-at-scan-second.json")
+        SelfTestCase("a delivery time in the second of the scan is not after it", "delivered-at-scan-second.json")
             .runs(testDelivery, noCalendar)
             .failsVerify(testDelivery, noCalendar, SuiteTexts::deliveredAfterScan,
                          "Delivered timestamp seems not valid"),
 
-        SelfTestCase("a granted row asks the devices in order and adds the delivery as specified", "correct.json")
+        SelfTestCase("a granted row adds its delivery, then asks the devices in order", "correct.json")
             .runs(testDelivery, "granted (code with spaces)")
             .checks(RunChecks::controlPortRequests(grantedRowControlRequests("7302918465")))
             .checks(RunChecks::sendsSomewhere(rpc(
@@ -177,6 +181,20 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
 QList<SelfTestCase> SelfTestCases::correctDaemon()
 {
     return {
-        SelfTestCase("a correct daemon passes every function and row", "correct.json").takesUpTo(240000),
+        SelfTestCase("a correct daemon passes every function and row", "correct.json")
+            .takesUpTo(240000)
+            .traced()
+            .checks(RunChecks::tracesExchange(testDelivery, "DPD Prio", "http",
+                                              {{"port", "6656"},
+                                               {"path", "/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-"
+                                                        "e50c39dbb8bf&content=0061527052188347622904419083"},
+                                               {"status", "200"},
+                                               {"finished", "true"}}))
+            .checks(RunChecks::tracesExchange(
+                testDelivery, "DPD Prio", "http",
+                {{"port", "6655"}, {"path", "/actionhistory"}, {"body", "{2eb6135e-579f-4b9a-be7b-785d664a3875}\n"}}))
+            .checks(RunChecks::tracesExchange("testDeliveryPersistence", QString(), "daemonKill", {}))
+            .checks(RunChecks::tracesExchange("testDeliveryPersistence", QString(), "daemonStart",
+                                              {{"program", "korvud"}, {"started", "true"}})),
     };
 }

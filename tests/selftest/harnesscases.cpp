@@ -34,7 +34,8 @@ QStringList emptyInit() { return {rpc("PlavoDelivery.GetDeliveries"), rpc("Integ
 QList<SelfTestCase> SelfTestCases::handshake()
 {
     return {
-        SelfTestCase("a Hello without experiences fails the first check", "hello-without-experiences.json")
+        SelfTestCase("a Hello without experiences fails initTestCase and kills the daemon",
+                     "hello-without-experiences.json")
             .runs(testAvailable)
             .failsVerify(initTestCase, QString(), SuiteTexts::hasExperiences,
                          "No experience plugins loaded!\n"
@@ -50,7 +51,7 @@ QList<SelfTestCase> SelfTestCases::handshake()
             .sends({rpc("JSONRPC.Hello")})
             .checks(RunChecks::daemonKilledInCleanup()),
 
-        SelfTestCase("an experience entry with a third member fails the second check",
+        SelfTestCase("an experience entry with a third member is not the delivery experience",
                      "hello-experience-with-third-member.json")
             .runs(testAvailable)
             .failsVerify(initTestCase, QString(), SuiteTexts::hasDeliveryExperience,
@@ -60,7 +61,7 @@ QList<SelfTestCase> SelfTestCases::handshake()
                                         "server":"korvud","version":"0.2"},"status":"success"})"))
             .sends({rpc("JSONRPC.Hello")}),
 
-        SelfTestCase("another experience version fails the second check", "hello-other-version.json")
+        SelfTestCase("another experience version is not the delivery experience", "hello-other-version.json")
             .runs(testAvailable)
             .failsVerify(initTestCase, QString(), SuiteTexts::hasDeliveryExperience,
                          "PlavoDelivery 0.2 experience plugins not loaded!\n"
@@ -69,7 +70,7 @@ QList<SelfTestCase> SelfTestCases::handshake()
                                         "server":"korvud","version":"0.2"},"status":"success"})"))
             .sends({rpc("JSONRPC.Hello")}),
 
-        SelfTestCase("required authentication fails the third check, runs no function and kills the daemon",
+        SelfTestCase("required authentication fails initTestCase, runs no function and kills the daemon",
                      "hello-requires-authentication.json")
             .runs(testAvailable)
             .failsVerify(initTestCase, QString(), SuiteTexts::noAuthentication,
@@ -80,7 +81,10 @@ QList<SelfTestCase> SelfTestCases::handshake()
 
         SelfTestCase("a port that opens 2.5 s late is connected at the fourth attempt", "port-opens-late.json")
             .runs(testAvailable, noGateNoScanner)
-            .checks(RunChecks::failedAttemptsBeforeConnecting(3)),
+            .checks(RunChecks::failedAttemptsBeforeConnecting(3))
+            .traced()
+            .checks(RunChecks::tracesExchange(initTestCase, QString(), "connect",
+                                              {{"connected", "false"}, {"error", "ConnectionRefusedError"}})),
 
         SelfTestCase("a port that never opens fails initTestCase after 60 s", "port-never-opens.json")
             .runs(testAvailable)
@@ -133,7 +137,12 @@ QList<SelfTestCase> SelfTestCases::client()
         SelfTestCase("a late reply read together with the next reply gives an empty reply", "late-reply-with-next-reply.json")
                 .runs(testAvailable, gateAndScanner)
                 .failsVerify(testAvailable, gateAndScanner, SuiteTexts::availableAsExpected, availabilityMessage.arg("1", ""))
-                .checks(RunChecks::pauseBefore("PlavoDelivery.Status", 1, replyWaitShortestMs, replyWaitLongestMs)),
+                .checks(RunChecks::pauseBefore("PlavoDelivery.Status", 1, replyWaitShortestMs, replyWaitLongestMs))
+                .traced()
+                .checks(RunChecks::tracesExchange(testAvailable, gateAndScanner, "rpc", {
+                    {"request", R"({"id":<<N>>,"method":"PlavoDelivery.Status","params":{}})"},
+                    {"reply", QStringLiteral(R"({"id":<<N>>,"params":{"thingError":"ThingErrorNoError","thingId":"%1"},"status":"success"})"
+                                             R"({"id":<<N>>,"params":{"available":true},"status":"success"})").arg(thing2)}})),
 
         SelfTestCase("a notification ahead of the reply gives an empty reply", "notification-before-reply.json")
                 .runs(testAvailable)

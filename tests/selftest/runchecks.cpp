@@ -8,10 +8,10 @@ namespace {
 const QString connectedMessage = QStringLiteral("Connected to korvu");
 const QString refusedMessage = QStringLiteral("Error connecting to korvu QAbstractSocket::ConnectionRefusedError");
 
-bool hasMessage(const QList<SuiteLog::Entry> &messages, const QString &type, const QString &text)
+bool hasMessage(const QVector<TestMessage> &messages, TestMessage::Type type, const QString &text)
 {
-    for (const SuiteLog::Entry &message : messages) {
-        if (message.type == type && message.description == text)
+    for (const TestMessage &message : messages) {
+        if (message.type == type && message.text == text)
             return true;
     }
     return false;
@@ -41,9 +41,9 @@ QString pauseProblem(qint64 pause, qint64 minimumMs, qint64 maximumMs, const QSt
 SelfTestCase::Check RunChecks::daemonKilledInCleanup()
 {
     return [](const SuiteRun &run) {
-        const QList<SuiteLog::Entry> messages = run.log().messagesOf(QStringLiteral("cleanupTestCase"));
-        if (hasMessage(messages, "qwarn", "Process error: QProcess::Crashed")
-            && hasMessage(messages, "qwarn", "Korvu state changed: QProcess::NotRunning"))
+        const QVector<TestMessage> messages = run.log().messagesOf(QStringLiteral("cleanupTestCase"));
+        if (hasMessage(messages, TestMessage::Type::Warning, "Process error: QProcess::Crashed")
+            && hasMessage(messages, TestMessage::Type::Warning, "Korvu state changed: QProcess::NotRunning"))
             return QString();
         return QStringLiteral("cleanupTestCase did not log the kill of the daemon");
     };
@@ -53,9 +53,9 @@ SelfTestCase::Check RunChecks::failedAttemptsBeforeConnecting(int count)
 {
     return [count](const SuiteRun &run) {
         int failed = 0;
-        const QList<SuiteLog::Entry> messages = run.log().messagesOf(QStringLiteral("initTestCase"));
-        for (const SuiteLog::Entry &message : messages) {
-            if (message.type == "qdebug" && message.description == connectedMessage) {
+        const QVector<TestMessage> messages = run.log().messagesOf(QStringLiteral("initTestCase"));
+        for (const TestMessage &message : messages) {
+            if (message.type == TestMessage::Type::Debug && message.text == connectedMessage) {
                 if (failed == count)
                     return QString();
                 return QStringLiteral("%1 failed attempts before \"%2\", expected %3")
@@ -63,7 +63,7 @@ SelfTestCase::Check RunChecks::failedAttemptsBeforeConnecting(int count)
                     .arg(connectedMessage)
                     .arg(count);
             }
-            if (message.type == "qwarn" && message.description == refusedMessage)
+            if (message.type == TestMessage::Type::Warning && message.text == refusedMessage)
                 ++failed;
         }
         return QStringLiteral("initTestCase never logged \"%1\"").arg(connectedMessage);
@@ -73,12 +73,12 @@ SelfTestCase::Check RunChecks::failedAttemptsBeforeConnecting(int count)
 SelfTestCase::Check RunChecks::neverConnected(int minimumAttempts, qint64 minimumMs)
 {
     return [minimumAttempts, minimumMs](const SuiteRun &run) {
-        const QList<SuiteLog::Entry> messages = run.log().messagesOf(QStringLiteral("initTestCase"));
-        if (hasMessage(messages, "qdebug", connectedMessage))
+        const QVector<TestMessage> messages = run.log().messagesOf(QStringLiteral("initTestCase"));
+        if (hasMessage(messages, TestMessage::Type::Debug, connectedMessage))
             return QStringLiteral("initTestCase connected after all");
         int failed = 0;
-        for (const SuiteLog::Entry &message : messages)
-            failed += message.type == "qwarn" && message.description == refusedMessage;
+        for (const TestMessage &message : messages)
+            failed += message.type == TestMessage::Type::Warning && message.text == refusedMessage;
         if (failed < minimumAttempts)
             return QStringLiteral("only %1 failed attempts, expected at least %2").arg(failed).arg(minimumAttempts);
         if (run.elapsedMs() < minimumMs)
@@ -139,5 +139,25 @@ SelfTestCase::Check RunChecks::sendsSomewhere(const QString &request)
                 return QString();
         }
         return QStringLiteral("no request matches %1").arg(request);
+    };
+}
+
+SelfTestCase::Check RunChecks::tracesExchange(const QString &function, const QString &row, const QString &kind,
+                                              const QMap<QString, QString> &fields)
+{
+    return [=](const SuiteRun &run) {
+        const QVector<QJsonObject> trace = run.trace();
+        for (const QJsonObject &entry : trace) {
+            if (entry.value("function").toString() != function || entry.value("row").toString() != row
+                || entry.value("kind").toString() != kind)
+                continue;
+            bool matches = true;
+            for (auto it = fields.cbegin(); it != fields.cend() && matches; ++it)
+                matches = TextPattern(it.value()).matches(entry.value(it.key()).toVariant().toString());
+            if (matches)
+                return QString();
+        }
+        return QStringLiteral("no %1 exchange of %2(%3) is traced with %4")
+            .arg(kind, function, row, QStringList(fields.values()).join(QStringLiteral(", ")));
     };
 }

@@ -3,6 +3,8 @@
 
 #include "selftestcase.h"
 
+#include <QMap>
+
 // Checks of a run beyond its verdicts: log messages, timing, requests.
 namespace RunChecks {
 
@@ -20,6 +22,10 @@ SelfTestCase::Check pauseBefore(const QString &method, int call, qint64 minimumM
 SelfTestCase::Check controlPortRequests(const QStringList &requests);
 // Some request of the record matches.
 SelfTestCase::Check sendsSomewhere(const QString &request);
+// The traffic trace holds an exchange of this kind in the function and row
+// whose fields match the TextPatterns given (numbers and booleans as text).
+SelfTestCase::Check tracesExchange(const QString &function, const QString &row, const QString &kind,
+                                   const QMap<QString, QString> &fields);
 
 } // namespace RunChecks
 

@@ -8,14 +8,11 @@ namespace {
 // QtTest cuts a verification's description to this many bytes.
 const int descriptionByteLimit = 1023;
 
-QString listing(const QList<SuiteLog::Entry> &incidents)
+QString listing(const QVector<TestVerdict> &verdicts)
 {
     QStringList lines;
-    for (const SuiteLog::Entry &incident : incidents) {
-        lines.append(QStringLiteral("   %1 %2%3")
-                         .arg(incident.type, incident.function,
-                              incident.dataTag.isEmpty() ? QString() : ':' + incident.dataTag));
-    }
+    for (const TestVerdict &verdict : verdicts)
+        lines.append(QStringLiteral("   %1 %2").arg(verdict.label(), verdict.testName()));
     return lines.join('\n');
 }
 
@@ -72,6 +69,12 @@ SelfTestCase &SelfTestCase::takesUpTo(int timeoutMs)
     return *this;
 }
 
+SelfTestCase &SelfTestCase::traced()
+{
+    m_traced = true;
+    return *this;
+}
+
 QString SelfTestCase::name() const { return m_name; }
 
 QString SelfTestCase::scenario() const { return m_scenario; }
@@ -85,6 +88,8 @@ QStringList SelfTestCase::suiteArguments() const
 }
 
 int SelfTestCase::timeoutMs() const { return m_timeoutMs; }
+
+bool SelfTestCase::isTraced() const { return m_traced; }
 
 QList<SelfTestCase::Verdict> SelfTestCase::expectedVerdicts() const
 {
@@ -180,7 +185,7 @@ QStringList SelfTestCase::suiteRows(const QString &function)
 QString SelfTestCase::judgeVerdicts(const SuiteRun &run) const
 {
     const QList<Verdict> expected = expectedVerdicts();
-    const QList<SuiteLog::Entry> actual = run.log().incidents();
+    const QVector<TestVerdict> actual = run.log().verdicts;
     for (int i = 0; i < qMax(expected.count(), actual.count()); ++i) {
         if (i >= expected.count() || i >= actual.count()) {
             return QStringLiteral("%1 verdicts expected, %2 reported:\n%3")
@@ -189,17 +194,19 @@ QString SelfTestCase::judgeVerdicts(const SuiteRun &run) const
                 .arg(listing(actual));
         }
         const Verdict &want = expected.at(i);
-        const SuiteLog::Entry &got = actual.at(i);
+        const TestVerdict &got = actual.at(i);
         const QString where = want.function + (want.dataTag.isEmpty() ? QString() : ':' + want.dataTag);
-        if (got.function != want.function || got.dataTag != want.dataTag)
+        if (got.function != want.function || got.row != want.dataTag)
             return QStringLiteral("verdict %1 should be of %2:\n%3").arg(i).arg(where, listing(actual));
-        if (got.type != (want.passes ? "pass" : "fail"))
+        const QString description = got.messageLines.join('\n');
+        const auto wanted = want.passes ? TestVerdict::Outcome::Pass : TestVerdict::Outcome::Fail;
+        if (got.outcome != wanted)
             return QStringLiteral("%1 should %2, it reported %3: %4")
-                .arg(where, want.passes ? "pass" : "fail", got.type, got.description);
+                .arg(where, want.passes ? "pass" : "fail", got.label(), description);
         const TextPattern pattern(want.description);
-        if (!want.passes && !pattern.matchesPossiblyCut(got.description, descriptionByteLimit))
+        if (!want.passes && !pattern.matchesPossiblyCut(description, descriptionByteLimit))
             return QStringLiteral("%1 fails with another description:\n   %2")
-                .arg(where, pattern.mismatch(got.description));
+                .arg(where, pattern.mismatch(description));
     }
     return QString();
 }

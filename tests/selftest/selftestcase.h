@@ -38,11 +38,15 @@ public:
     SelfTestCase &sends(const QStringList &requests);
     SelfTestCase &checks(const Check &check);
     SelfTestCase &takesUpTo(int timeoutMs);
+    // The run traces its traffic, and the same run without the trace must
+    // print and send the same.
+    SelfTestCase &traced();
 
     QString name() const;
     QString scenario() const;
     QStringList suiteArguments() const;
     int timeoutMs() const;
+    bool isTraced() const;
     QList<Verdict> expectedVerdicts() const;
 
     // Everything that differs from the expectations; empty when the run is as expected.
@@ -65,6 +69,7 @@ private:
     QStringList m_requests;
     QList<Check> m_checks;
     int m_timeoutMs = 120000;
+    bool m_traced = false;
 };
 
 #endif // SELFTESTCASE_H

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTimer>
 
 namespace {
@@ -15,7 +16,7 @@ const char namespaceScript[] = "ip link set lo up && exec \"$0\" \"$@\"";
 
 SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
                    QObject *parent)
-    : QObject(parent)
+    : PoolJob(parent)
     , m_setup(setup)
     , m_scenario(scenario)
     , m_suiteArguments(suiteArguments)
@@ -35,6 +36,10 @@ SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringLis
         }
     });
 }
+
+void SuiteRun::traceTraffic() { m_traced = true; }
+
+bool SuiteRun::tracesTraffic() const { return m_traced; }
 
 void SuiteRun::start()
 {
@@ -68,7 +73,7 @@ qint64 SuiteRun::elapsedMs() const { return m_elapsedMs; }
 
 QString SuiteRun::errorString() const { return m_error; }
 
-SuiteLog SuiteRun::log() const { return m_log; }
+TestLog SuiteRun::log() const { return m_log; }
 
 RequestRecord SuiteRun::requests() const { return m_requests; }
 
@@ -80,12 +85,24 @@ QString SuiteRun::consoleOutput() const
     return QString::fromUtf8(file.readAll());
 }
 
+QVector<QJsonObject> SuiteRun::trace() const
+{
+    QVector<QJsonObject> entries;
+    QFile file(filePath(QStringLiteral("trace.jsonl")));
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    while (!file.atEnd())
+        entries.append(QJsonDocument::fromJson(file.readLine()).object());
+    return entries;
+}
+
 QString SuiteRun::commandLine() const
 {
     QStringList quoted;
     for (const QString &argument : m_suiteArguments)
         quoted.append('"' + argument + '"');
-    return QStringLiteral("KORVU_SCENARIO=%1 testdeliveries %2").arg(m_scenario, quoted.join(' '));
+    return QStringLiteral("%1KORVU_SCENARIO=%2 testdeliveries %3")
+        .arg(m_traced ? QStringLiteral("KORVU_TRACE_FILE=trace.jsonl ") : QString(), m_scenario, quoted.join(' '));
 }
 
 QString SuiteRun::keepFiles()
@@ -100,7 +117,7 @@ void SuiteRun::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
     m_elapsedMs = m_elapsed.elapsed();
     m_exitCode = exitStatus == QProcess::NormalExit ? exitCode : -1;
     QString why;
-    m_log = SuiteLog::fromFile(filePath(QStringLiteral("log.xml")), &why);
+    TestLogReader::readFile(filePath(QStringLiteral("log.xml")), &m_log, &why);
     m_requests = RequestRecord::fromFile(filePath(QStringLiteral("requests.log")), &why);
     if (m_timedOut)
         m_error = QStringLiteral("the run took longer than %1 ms and was killed").arg(m_timeoutMs);
@@ -126,6 +143,10 @@ QProcessEnvironment SuiteRun::environment() const
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("KORVU_REQUEST_LOG"), filePath(QStringLiteral("requests.log")));
     environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (m_traced)
+        environment.insert(QStringLiteral("KORVU_TRACE_FILE"), filePath(QStringLiteral("trace.jsonl")));
+    else
+        environment.remove(QStringLiteral("KORVU_TRACE_FILE"));
     return environment;
 }
 

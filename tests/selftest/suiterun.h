@@ -2,10 +2,11 @@
 #define SUITERUN_H
 
 #include "requestrecord.h"
-#include "suitelog.h"
+#include "runpool.h"
+#include "testlogreader.h"
 
 #include <QElapsedTimer>
-#include <QObject>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -15,7 +16,7 @@ class QTimer;
 // One run of the real suite binary against the scripted daemon, inside a
 // private network namespace of its own, with a fresh data folder and request
 // log. After finished() the XML log and the request log are read back.
-class SuiteRun : public QObject
+class SuiteRun : public PoolJob
 {
     Q_OBJECT
 public:
@@ -29,23 +30,26 @@ public:
     SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
              QObject *parent = nullptr);
 
-    void start();
-    bool isFinished() const;
+    // Has the suite trace its traffic (KORVU_TRACE_FILE) into the run's folder.
+    void traceTraffic();
+    bool tracesTraffic() const;
+
+    void start() override;
+    bool isFinished() const override;
 
     bool timedOut() const;
     int exitCode() const;
     qint64 elapsedMs() const;
     QString errorString() const; // empty when the run and both logs were read fine
-    SuiteLog log() const;
+    TestLog log() const;
     RequestRecord requests() const;
     QString consoleOutput() const;
+    // The traced exchanges, one JSON object each, in the order written.
+    QVector<QJsonObject> trace() const;
     QString commandLine() const;
 
     // Keeps the run's folder (logs, data, console output) for a look afterwards.
     QString keepFiles();
-
-signals:
-    void finished();
 
 private:
     void onFinished(int exitCode, QProcess::ExitStatus exitStatus);
@@ -57,6 +61,7 @@ private:
     QString m_scenario;
     QStringList m_suiteArguments;
     int m_timeoutMs;
+    bool m_traced = false;
     QTemporaryDir m_directory;
     QProcess *m_process;
     QTimer *m_timer;
@@ -66,7 +71,7 @@ private:
     bool m_timedOut = false;
     int m_exitCode = -1;
     QString m_error;
-    SuiteLog m_log;
+    TestLog m_log;
     RequestRecord m_requests;
 };
 

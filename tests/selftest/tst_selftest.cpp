@@ -1,10 +1,12 @@
 // Proves that every check of the delivery suite can fail, and fails with the
 // right message: the real suite runs against a scripted korvud once per
 // scenario, each run in a network namespace of its own, several at a time.
+// Traced cases also prove that tracing the suite's traffic changes nothing.
 
 #include "runpool.h"
 #include "selftestcases.h"
 #include "suiterun.h"
+#include "tracecomparison.h"
 
 #include <QHash>
 #include <QProcess>
@@ -55,6 +57,8 @@ private:
 
     QHash<QString, SelfTestCase> m_cases;
     QHash<QString, SuiteRun *> m_runs;
+    // The same runs without their traffic traced, for the traced cases.
+    QHash<QString, SuiteRun *> m_untracedRuns;
 };
 
 void TestSelfTest::initTestCase()
@@ -72,12 +76,21 @@ void TestSelfTest::initTestCase()
                      [](const SelfTestCase &a, const SelfTestCase &b) { return a.timeoutMs() > b.timeoutMs(); });
     RunPool pool(runsAtOnce);
     for (const SelfTestCase &selfTestCase : qAsConst(cases)) {
-        auto run = new SuiteRun(paths, selfTestCase.scenario(), selfTestCase.suiteArguments(), selfTestCase.timeoutMs(),
+        auto newRun = [&] {
+            return new SuiteRun(paths, selfTestCase.scenario(), selfTestCase.suiteArguments(), selfTestCase.timeoutMs(),
                                 this);
+        };
+        SuiteRun *run = newRun();
         QVERIFY2(!m_cases.contains(runKey(selfTestCase)), qPrintable("two cases alike: " + selfTestCase.name()));
         m_cases.insert(runKey(selfTestCase), selfTestCase);
         m_runs.insert(runKey(selfTestCase), run);
         pool.add(run);
+        if (selfTestCase.isTraced()) {
+            run->traceTraffic();
+            SuiteRun *untraced = newRun();
+            m_untracedRuns.insert(runKey(selfTestCase), untraced);
+            pool.add(untraced);
+        }
     }
     pool.start();
     QVERIFY2(pool.waitForAll(allRunsTimeoutMs), "The suite runs did not finish in time");
@@ -108,7 +121,13 @@ void TestSelfTest::judge()
     SuiteRun *run = m_runs.value(key);
     const auto selfTestCase = m_cases.constFind(key);
     QVERIFY2(run && selfTestCase != m_cases.constEnd(), "the case did not run");
-    const QString problems = selfTestCase->judge(*run);
+    QString problems = selfTestCase->judge(*run);
+    if (SuiteRun *untraced = m_untracedRuns.value(key)) {
+        const QString traceProblems = TraceComparison::judge(*untraced, *run);
+        problems += (problems.isEmpty() || traceProblems.isEmpty() ? QString() : QStringLiteral("\n")) + traceProblems;
+        if (!traceProblems.isEmpty())
+            problems += QStringLiteral("\n(the run without trace kept in %1)").arg(untraced->keepFiles());
+    }
     if (!problems.isEmpty()) {
         const QString where = run->keepFiles();
         QFAIL(qPrintable(QStringLiteral("%1\n%2\n(logs kept in %3)").arg(run->commandLine(), problems, where)));

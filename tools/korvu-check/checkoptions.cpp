@@ -13,9 +13,31 @@ const QString description = QStringLiteral(
     "temporary run tree and, where the machine allows, a private network namespace.\n"
     "Arguments after -- go to the suite unchanged (test functions, rows, -v2, ...).\n"
     "\n"
-    "Exit status: the suite's; 2 for a bad command line or missing files, 3 when\n"
-    "the run tree or the network cannot be prepared, 4 when korvud does not come up,\n"
-    "128 + N when the suite died of signal N or korvu-check was stopped by it.");
+    "By default the suite runs as written: one process and one daemon for every\n"
+    "function and row, in order. That is the run to trust, and the only one that\n"
+    "sees a fault leaking from one row into the next. With -j the functions and\n"
+    "rows run as shards, each a suite process with a daemon, data folder and\n"
+    "network namespace of its own, several at a time; --shard runs one slice of\n"
+    "the shards, for CI machines that share a run.\n"
+    "\n"
+    "Every failed row is shown with the JSON-RPC and HTTP exchanges the suite made\n"
+    "for it, and so is its JUnit test case.\n"
+    "\n"
+    "Exit status: the suite's (with shards or repeats: the number of failed checks,\n"
+    "at most 127); 2 for a bad command line or missing files, 3 when the run tree\n"
+    "or the network cannot be prepared, 4 when korvud does not come up, 128 + N\n"
+    "when the suite died of signal N or korvu-check was stopped by it.");
+
+// Qt Test options that list something and run nothing.
+const QStringList listingOptions = {QStringLiteral("-functions"), QStringLiteral("-datatags"), QStringLiteral("-help"),
+                                    QStringLiteral("-perfcounterlist")};
+
+bool positiveNumber(const QString &text, int *number)
+{
+    bool ok = false;
+    *number = text.toInt(&ok);
+    return ok && *number >= 1;
+}
 
 QString absolute(const QString &path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
 
@@ -64,9 +86,28 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links) after the run."));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"),
-        QStringLiteral("Also print the suite's other log lines: debug output, warnings, -v1/-v2 output."));
-    parser.addOptions(
-        {daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption});
+        QStringLiteral("Also print the suite's other log lines: debug output, warnings, -v2 output."));
+    const QCommandLineOption jobsOption(
+        {QStringLiteral("j"), QStringLiteral("jobs")},
+        QStringLiteral("Run the functions and rows as shards, <n> at a time; 'auto' runs all shards at once. "
+                       "Without private network namespaces the shards run one at a time."),
+        QStringLiteral("n"));
+    const QCommandLineOption repeatOption(
+        QStringLiteral("repeat"),
+        QStringLiteral("Run every selected function and row <n> times. The summary shows how often each passed "
+                       "and marks those that both passed and failed as flaky."),
+        QStringLiteral("n"));
+    const QCommandLineOption shardOption(
+        QStringLiteral("shard"),
+        QStringLiteral("Run only slice <k> of <n> slices of the shards, balanced by expected time, so that <n> CI "
+                       "machines together run everything once (1/3, 2/3, 3/3)."),
+        QStringLiteral("k/n"));
+    const QCommandLineOption keepTracesOption(
+        QStringLiteral("keep-traces"),
+        QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
+        QStringLiteral("dir"));
+    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption,
+                       jobsOption, repeatOption, shardOption, keepTracesOption});
     m_helpText = parser.helpText();
 
     if (!parser.parse(ownArguments)) {
@@ -90,8 +131,34 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     junitFile = parser.value(junitOption);
     keepRunTree = parser.isSet(keepOption);
     verbose = parser.isSet(verboseOption);
+    keepTracesDir = parser.value(keepTracesOption);
+
+    if (parser.isSet(jobsOption)) {
+        const QString value = parser.value(jobsOption);
+        jobsAuto = value == QLatin1String("auto");
+        if (!jobsAuto && !positiveNumber(value, &jobs)) {
+            m_parseError = QStringLiteral("-j takes a number of at least 1 or 'auto', not '%1'").arg(value);
+            return ParseResult::Error;
+        }
+    }
+    if (parser.isSet(repeatOption) && !positiveNumber(parser.value(repeatOption), &repeat)) {
+        m_parseError = QStringLiteral("--repeat takes a number of at least 1, not '%1'")
+                           .arg(parser.value(repeatOption));
+        return ParseResult::Error;
+    }
+    if (parser.isSet(shardOption)) {
+        const QStringList parts = parser.value(shardOption).split(QLatin1Char('/'));
+        if (parts.size() != 2 || !positiveNumber(parts.at(0), &sliceIndex) || !positiveNumber(parts.at(1), &sliceCount)
+            || sliceIndex > sliceCount) {
+            m_parseError = QStringLiteral("--shard takes k/n with 1 <= k <= n, such as 2/4, not '%1'")
+                               .arg(parser.value(shardOption));
+            return ParseResult::Error;
+        }
+    }
     return ParseResult::Run;
 }
+
+bool CheckOptions::isSharded() const { return jobs > 0 || jobsAuto || sliceCount > 0; }
 
 QString CheckOptions::parseError() const { return m_parseError; }
 
@@ -104,6 +171,7 @@ QString CheckOptions::validate()
     mocksDir = absolute(mocksDir);
     experienceDir = absolute(experienceDir);
     junitFile = absolute(junitFile);
+    keepTracesDir = absolute(keepTracesDir);
 
     QString problem = checkExecutable(QStringLiteral("daemon"), daemon,
                                       QStringLiteral("build korvud or pass --daemon"));
@@ -116,6 +184,10 @@ QString CheckOptions::validate()
                                   QStringLiteral("build testdeliveries or pass --suite"));
     if (problem.isEmpty())
         problem = checkJunitFile();
+    if (problem.isEmpty())
+        problem = checkTracesDir();
+    if (problem.isEmpty())
+        problem = checkShardedSuiteArguments();
     return problem;
 }
 
@@ -153,5 +225,28 @@ QString CheckOptions::checkJunitFile() const
     const QFileInfo folder(QFileInfo(junitFile).absolutePath());
     if (!folder.isDir() || !folder.isWritable())
         return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());
+    return QString();
+}
+
+QString CheckOptions::checkTracesDir() const
+{
+    if (keepTracesDir.isEmpty())
+        return QString();
+    if (!QDir().mkpath(keepTracesDir))
+        return QStringLiteral("cannot create the trace folder %1").arg(keepTracesDir);
+    if (!QFileInfo(keepTracesDir).isWritable())
+        return QStringLiteral("cannot write into the trace folder %1").arg(keepTracesDir);
+    return QString();
+}
+
+QString CheckOptions::checkShardedSuiteArguments() const
+{
+    if (!isSharded() && repeat == 1)
+        return QString();
+    for (const QString &argument : suiteArguments) {
+        if (listingOptions.contains(argument))
+            return QStringLiteral("the suite's %1 runs no check; give it without -j, --shard and --repeat")
+                .arg(argument);
+    }
     return QString();
 }

@@ -38,10 +38,25 @@ public:
     bool verbose = false;
     QStringList suiteArguments;
 
+    // Shard processes at once; 0 runs the suite as one process (the default).
+    int jobs = 0;
+    bool jobsAuto = false;
+    int repeat = 1;
+    // --shard K/N: run only slice K (from 1) of N; sliceCount 0 runs everything.
+    int sliceIndex = 0;
+    int sliceCount = 0;
+    QString keepTracesDir;
+
+    // Whether the selected work is cut into shards of the suite's functions
+    // and rows (for -j and --shard), rather than run as the suite as written.
+    bool isSharded() const;
+
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
     QString checkJunitFile() const;
+    QString checkTracesDir() const;
+    QString checkShardedSuiteArguments() const;
 
     QString m_parseError;
     QString m_helpText;

@@ -1,20 +1,40 @@
 #include "checkrun.h"
 #include "daemonpreflight.h"
-#include "networkisolation.h"
 #include "portcheck.h"
-#include "runtree.h"
+#include "runpool.h"
+#include "runsummary.h"
 #include "stopsignals.h"
 #include "suiterunner.h"
+#include "trafficlog.h"
 
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
+#include <csignal>
+#include <limits>
+
 namespace {
 
-const int daemonStartTimeoutMsecs = 3000;
+// How long the daemon may take to listen once its process runs. The probe
+// runs beside the suite, so a longer limit costs a healthy run nothing; it
+// must allow for a daemon started together with every shard on two cores.
+const int daemonStartTimeoutMsecs = 5000;
+const int listingTimeoutMsecs = 30000;
 const QString setupTestName = QStringLiteral("korvu-check setup");
 
-enum ExitStatus { EnvironmentProblem = 3, DaemonDoesNotStart = 4, SignalBase = 128 };
+enum ExitStatus { BadCommandLine = 2, EnvironmentProblem = 3, DaemonDoesNotStart = 4, SignalBase = 128 };
+
+// The most failures an exit status counts, as the test framework does.
+const int countedFailures = 127;
+
+QString numbered(const QString &word, int number, int count)
+{
+    return QStringLiteral("%1-%2").arg(word).arg(number, QString::number(count).size(), 10, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -22,8 +42,11 @@ CheckRun::CheckRun(const CheckOptions &options, QTextStream &out, QTextStream &e
     : m_options(options)
     , m_out(out)
     , m_err(err)
+    , m_root(QDir::tempPath() + QStringLiteral("/korvu-check-XXXXXX"))
 {
 }
+
+CheckRun::~CheckRun() = default;
 
 int CheckRun::exec()
 {
@@ -33,41 +56,49 @@ int CheckRun::exec()
         m_report = std::make_unique<JunitReport>();
         m_report->setSuiteName(QFileInfo(m_options.suite).fileName());
     }
-
-    RunTree tree;
-    tree.setKeep(m_options.keepRunTree);
-    QString error;
-    if (!tree.create({m_options.daemon, m_options.mocksDir, m_options.experienceDir}, &error)) {
-        fail({error});
+    if (!m_root.isValid()) {
+        fail({QStringLiteral("cannot create a temporary run tree: %1").arg(m_root.errorString())});
         return stopEarly(EnvironmentProblem);
     }
+    m_root.setAutoRemove(!m_options.keepRunTree);
 
-    const NetworkIsolation isolation = NetworkIsolation::detect();
-    if (!prepareNetwork(isolation))
+    m_isolation = NetworkIsolation::detect();
+    if (!prepareNetwork())
         return stopEarly(EnvironmentProblem);
-    printHeader(isolation);
-
-    const QProcessEnvironment environment = tree.environment(QProcessEnvironment::systemEnvironment());
-    if (!daemonStarts(tree, isolation, environment)) {
-        noteKeptTree(tree);
-        return stopEarly(StopSignals::received() ? SignalBase + StopSignals::received() : DaemonDoesNotStart);
+    int status = 0;
+    if (!planJobs(&status))
+        return stopEarly(status);
+    if (m_jobs.empty()) {
+        print({QStringLiteral("korvu-check: slice %1/%2 holds no shard of this selection; nothing to run")
+                   .arg(m_options.sliceIndex)
+                   .arg(m_options.sliceCount)});
+        writeReport(&status);
+        return status;
     }
-    if (StopSignals::received())
-        return stopEarly(SignalBase + StopSignals::received());
+    if (!createTrees())
+        return stopEarly(EnvironmentProblem);
+    printHeader();
 
-    SuiteRunner runner(
-        {m_options.suite, m_options.suiteArguments, m_report.get(), tree.suiteDir(), environment, m_options.verbose},
-        isolation, m_out);
-    QObject::connect(&stopSignals, &StopSignals::stopRequested, &runner, &SuiteRunner::interrupt);
-    int status = runner.run();
-    const bool reportWritten = writeReport(&status);
-    printSummary(runner, tree, reportWritten);
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, [this](int signalNumber) {
+        if (m_preflight)
+            m_preflight->interrupt();
+        for (Job &job : m_jobs)
+            job.runner->interrupt(signalNumber);
+    });
+    status = runJobs();
+    if (m_preflightFailed) {
+        fail(m_preflight->report());
+        noteKeptTree();
+        return stopEarly(DaemonDoesNotStart);
+    }
+    addResultsToReport();
+    printSummary(writeReport(&status));
     return status;
 }
 
-bool CheckRun::prepareNetwork(const NetworkIsolation &isolation)
+bool CheckRun::prepareNetwork()
 {
-    if (isolation.isAvailable())
+    if (m_isolation.isAvailable())
         return true;
     const quint16 port = PortCheck::firstTakenPort(PortCheck::korvuPorts());
     if (port == 0)
@@ -76,37 +107,288 @@ bool CheckRun::prepareNetwork(const NetworkIsolation &isolation)
     return false;
 }
 
-bool CheckRun::daemonStarts(const RunTree &tree, const NetworkIsolation &isolation,
-                            const QProcessEnvironment &environment)
+bool CheckRun::planJobs(int *status)
 {
-    // The same plug-in paths the suite gives the daemon, but a data folder of its own.
-    QProcessEnvironment probeEnvironment = environment;
-    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), tree.suiteDir() + QStringLiteral("/../../mocks/"));
-    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"),
-                            tree.suiteDir() + QStringLiteral("/../../../experience/"));
-    probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), tree.probeDataDir());
-
-    DaemonPreflight preflight(isolation, tree.binDir() + QStringLiteral("/korvud"), probeEnvironment, tree.suiteDir());
-    const DaemonPreflight::Outcome outcome = preflight.run(daemonStartTimeoutMsecs,
-                                                           [] { return StopSignals::received() != 0; });
-    if (outcome == DaemonPreflight::Outcome::Listening)
+    if (!m_options.isSharded()) {
+        for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
+            Job job;
+            job.origin = {int(m_jobs.size()), 0, repetition, QString()};
+            if (m_options.repeat > 1)
+                job.name = numbered(QStringLiteral("run"), repetition, m_options.repeat);
+            job.arguments = m_options.suiteArguments;
+            m_jobs.push_back(std::move(job));
+        }
         return true;
-    if (outcome != DaemonPreflight::Outcome::Interrupted)
-        fail(preflight.report());
-    return false;
+    }
+
+    QStringList selections;
+    QStringList suiteOptions;
+    ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &suiteOptions);
+    QByteArray listing;
+    if (!listSuite(&listing)) {
+        *status = EnvironmentProblem;
+        return false;
+    }
+    ShardPlan plan;
+    QString error;
+    if (!ShardPlan::make(listing, selections, &plan, &error)) {
+        fail({error});
+        *status = BadCommandLine;
+        return false;
+    }
+    if (m_options.sliceCount > 0)
+        plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
+    const QString hooks = hookRow().isEmpty() ? QString() : QStringLiteral("(%1)").arg(hookRow());
+    m_results.setOrder(QStringList{QStringLiteral("initTestCase") + hooks} + plan.testNames()
+                       + QStringList{QStringLiteral("cleanupTestCase") + hooks});
+
+    QVector<ShardPlan::Shard> shards = plan.shards();
+    if (!shards.isEmpty() && m_options.jobs == 0 && !m_options.jobsAuto) {
+        // A slice without -j runs as one suite process, the suite as written over its rows.
+        ShardPlan::Shard slice;
+        for (const ShardPlan::Shard &shard : qAsConst(shards))
+            slice.selections += shard.selections;
+        shards = {slice};
+    }
+    addJobs(shards, suiteOptions);
+    return true;
 }
 
-void CheckRun::printSummary(const SuiteRunner &runner, const RunTree &tree, bool reportWritten)
+// The suite lists its functions and rows itself, so a suite with more of
+// them needs nothing new here.
+bool CheckRun::listSuite(QByteArray *listing)
+{
+    QProcess suite;
+    suite.setProcessEnvironment(RunTree::withPlatform(QProcessEnvironment::systemEnvironment()));
+    suite.setWorkingDirectory(m_root.path());
+    suite.start(m_options.suite, {QStringLiteral("-datatags")});
+    if (!suite.waitForFinished(listingTimeoutMsecs) || suite.exitStatus() != QProcess::NormalExit
+        || suite.exitCode() != 0) {
+        suite.kill();
+        suite.waitForFinished();
+        QStringList lines = {QStringLiteral("%1 -datatags could not list the suite's functions and rows: %2")
+                                 .arg(QFileInfo(m_options.suite).fileName(), suite.errorString())};
+        const QStringList errors = QString::fromUtf8(suite.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
+        for (const QString &line : errors)
+            lines.append(QStringLiteral("  ") + line);
+        fail(lines);
+        return false;
+    }
+    *listing = suite.readAllStandardOutput();
+    return true;
+}
+
+void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions)
+{
+    m_shardCount = shards.size();
+    for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
+        for (int index = 0; index < shards.size(); ++index) {
+            Job job;
+            const bool single = shards.size() == 1;
+            job.origin = {int(m_jobs.size()), index + 1, repetition,
+                          single ? QString()
+                                 : QStringLiteral("shard %1 (%2)")
+                                       .arg(index + 1)
+                                       .arg(shards.at(index).selections.join(QLatin1Char(' ')))};
+            QStringList nameParts;
+            if (!single)
+                nameParts.append(numbered(QStringLiteral("shard"), index + 1, shards.size()));
+            if (m_options.repeat > 1)
+                nameParts.append(numbered(QStringLiteral("run"), repetition, m_options.repeat));
+            job.name = nameParts.join(QLatin1Char('-'));
+            job.arguments = suiteOptions + shards.at(index).selections;
+            job.expectedSeconds = shards.at(index).expectedSeconds;
+            m_jobs.push_back(std::move(job));
+        }
+    }
+    m_requestedParallel = m_options.jobsAuto ? shards.size() : qMax(1, m_options.jobs);
+    m_parallel = m_isolation.isAvailable() ? m_requestedParallel : 1;
+}
+
+bool CheckRun::createTrees()
+{
+    const RunTree::Sources sources = {m_options.daemon, m_options.mocksDir, m_options.experienceDir};
+    for (Job &job : m_jobs) {
+        QString error;
+        const QString root = job.name.isEmpty() ? m_root.path() : m_root.path() + QLatin1Char('/') + job.name;
+        if (!job.tree.create(root, sources, &error)) {
+            fail({error});
+            return false;
+        }
+    }
+    return true;
+}
+
+int CheckRun::runJobs()
+{
+    const QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    for (Job &job : m_jobs) {
+        job.runner = std::make_unique<SuiteRunner>(
+            SuiteRunner::Setup{m_options.suite, job.arguments, job.tree.suiteDir(), job.tree.environment(base)},
+            m_isolation);
+        const Job *jobPointer = &job;
+        QObject::connect(job.runner.get(), &SuiteRunner::verdictRead,
+                         [this, jobPointer](const TestVerdict &verdict) { handleVerdict(*jobPointer, verdict); });
+        QObject::connect(job.runner.get(), &SuiteRunner::outputLine,
+                         [this, jobPointer](const QString &line) { handleOutputLine(*jobPointer, line); });
+        QObject::connect(job.runner.get(), &SuiteRunner::finished, [this, jobPointer] { handleJobEnd(*jobPointer); });
+    }
+
+    // The same plug-in paths the suite gives the daemon, but a data folder of its own.
+    const RunTree &probeTree = m_jobs.front().tree;
+    QProcessEnvironment probeEnvironment = probeTree.environment(base);
+    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"),
+                            probeTree.suiteDir() + QStringLiteral("/../../mocks/"));
+    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"),
+                            probeTree.suiteDir() + QStringLiteral("/../../../experience/"));
+    probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
+    probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
+    m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.binDir() + QStringLiteral("/korvud"),
+                                                    probeEnvironment, probeTree.suiteDir());
+
+    // The longest shards first: the run lasts as long as the last of them.
+    std::vector<Job *> order;
+    for (Job &job : m_jobs)
+        order.push_back(&job);
+    std::stable_sort(order.begin(), order.end(), [](const Job *a, const Job *b) {
+        if (a->origin.repetition != b->origin.repetition)
+            return a->origin.repetition < b->origin.repetition;
+        return a->expectedSeconds > b->expectedSeconds;
+    });
+    RunPool pool(m_parallel);
+    for (Job *job : order)
+        pool.add(job->runner.get());
+    QObject::connect(m_preflight.get(), &DaemonPreflight::finished, [this, &pool](DaemonPreflight::Outcome outcome) {
+        if (outcome != DaemonPreflight::Outcome::Listening && outcome != DaemonPreflight::Outcome::Interrupted) {
+            m_preflightFailed = true;
+            pool.cancelQueued();
+            for (Job &job : m_jobs)
+                job.runner->interrupt(SIGTERM);
+        }
+        const QStringList held = m_heldLines;
+        m_heldLines.clear();
+        if (!m_preflightFailed)
+            print(held);
+    });
+
+    // With network namespaces the probe runs beside the suite, which shows
+    // nothing until the probe has found the daemon listening; it starts after
+    // the suite processes, which it must not hold up. Without namespaces the
+    // probe holds the daemon's ports, so the suite waits for its end.
+    if (m_isolation.isAvailable()) {
+        pool.start();
+        m_preflight->start(daemonStartTimeoutMsecs);
+    } else {
+        m_preflight->start(daemonStartTimeoutMsecs);
+        if (m_preflight->wait() != DaemonPreflight::Outcome::Listening)
+            return exitStatus();
+        pool.start();
+    }
+    pool.waitForAll(std::numeric_limits<int>::max());
+    m_preflight->wait();
+    return exitStatus();
+}
+
+void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
+{
+    if (RunResults::isHook(verdict))
+        verdict.row = hookRow();
+    m_results.addVerdict(verdict, job.origin);
+
+    // Each shard runs the hooks; only a failure of one is news, and its message
+    // is shown once.
+    const bool shardedHook = !job.origin.shardName.isEmpty() && RunResults::isHook(verdict);
+    if (shardedHook && !verdict.isFailure())
+        return;
+    bool shownBefore = false;
+    if (shardedHook) {
+        const QString key = QStringLiteral("%1|%2|%3")
+                                .arg(verdict.testName())
+                                .arg(job.origin.repetition)
+                                .arg(verdict.messageLines.join(QLatin1Char('\n')));
+        shownBefore = m_shownHookFailures.contains(key);
+        m_shownHookFailures.insert(key);
+    }
+    QStringList context;
+    if (RunResults::isHook(verdict) && !job.origin.shardName.isEmpty())
+        context.append(job.origin.shardName);
+    if (m_options.repeat > 1)
+        context.append(QStringLiteral("run %1/%2").arg(job.origin.repetition).arg(m_options.repeat));
+    const QStringList lines = RunSummary::progressLines(
+        verdict,
+        context.isEmpty() ? QString() : QLatin1Char('[') + context.join(QStringLiteral(", ")) + QLatin1Char(']'));
+    print(shownBefore ? QStringList{lines.constFirst()} : lines);
+}
+
+void CheckRun::handleOutputLine(const Job &job, const QString &line)
+{
+    const QString shown = job.name.isEmpty() ? line : QStringLiteral("[%1] %2").arg(job.name, line);
+    if (m_report)
+        m_report->addOutputLine(shown);
+    if (m_options.verbose)
+        print({shown});
+}
+
+void CheckRun::handleJobEnd(const Job &job)
+{
+    if (job.runner->hasAbnormalEnd())
+        m_results.addBreak(job.runner->abnormalEnd(), job.origin);
+    m_results.attachTraffic(job.origin.job, TrafficLog::fromFile(job.tree.traceFile()));
+    if (!m_options.keepTracesDir.isEmpty() && QFile::exists(job.tree.traceFile())) {
+        const QString kept = QStringLiteral("%1/%2.jsonl")
+                                 .arg(m_options.keepTracesDir, job.name.isEmpty() ? QStringLiteral("trace") : job.name);
+        QFile::remove(kept);
+        QFile::copy(job.tree.traceFile(), kept);
+    }
+    // Listings such as -functions: show what the suite said.
+    print(job.runner->plainOutput());
+    // Removing a tree can take a while (SQLite files, a disk that discards
+    // blocks); with many jobs it happens beside the others instead of at the end.
+    if (!m_options.keepRunTree && !job.name.isEmpty()) {
+        const QString root = job.tree.root();
+        m_treeRemovals.push_back(std::async(std::launch::async, [root] { QDir(root).removeRecursively(); }));
+    }
+}
+
+// A slice names its hooks after itself, as if they were rows, so that the
+// reports of all slices hold every test case once.
+QString CheckRun::hookRow() const
+{
+    if (m_options.sliceCount == 0)
+        return QString();
+    return QStringLiteral("slice %1/%2").arg(m_options.sliceIndex).arg(m_options.sliceCount);
+}
+
+int CheckRun::exitStatus() const
+{
+    if (StopSignals::received())
+        return SignalBase + StopSignals::received();
+    if (m_jobs.size() == 1)
+        return m_jobs.front().runner->exitStatus();
+    for (const Job &job : m_jobs) {
+        if (job.runner->exitStatus() > SignalBase)
+            return job.runner->exitStatus();
+    }
+    const int failures = m_results.failureCount();
+    if (failures > 0)
+        return qMin(failures, countedFailures);
+    for (const Job &job : m_jobs) {
+        if (job.runner->exitStatus() != 0)
+            return job.runner->exitStatus();
+    }
+    return 0;
+}
+
+void CheckRun::printSummary(bool reportWritten)
 {
     QStringList notes;
     if (reportWritten)
         notes.append(QStringLiteral("JUnit report: %1").arg(m_options.junitFile));
+    if (!m_options.keepTracesDir.isEmpty())
+        notes.append(QStringLiteral("Traces kept in: %1").arg(m_options.keepTracesDir));
     if (m_options.keepRunTree)
-        notes.append(QStringLiteral("Run tree kept: %1").arg(tree.root()));
-    const QStringList lines = runner.summary().summaryLines(m_wallTime.elapsed() / 1000.0, notes);
-    for (const QString &line : lines)
-        m_out << line << '\n';
-    m_out.flush();
+        notes.append(QStringLiteral("Run tree kept: %1").arg(m_root.path()));
+    print(RunSummary(m_results, m_options.repeat).summaryLines(m_wallTime.elapsed() / 1000.0, notes));
 }
 
 // A run that stops before the suite still leaves a report, so that a CI
@@ -122,12 +404,37 @@ int CheckRun::stopEarly(int status)
     return status;
 }
 
+void CheckRun::addResultsToReport()
+{
+    if (!m_report)
+        return;
+    for (const Job &job : m_jobs) {
+        if (job.runner && !job.runner->testClass().isEmpty()) {
+            m_report->setSuiteName(job.runner->testClass());
+            break;
+        }
+    }
+    if (!m_jobs.empty() && m_jobs.front().runner)
+        m_report->setStartTime(m_jobs.front().runner->startTime());
+    const QVector<RunResults::Row> rows = m_results.rows();
+    for (const RunResults::Row &row : rows)
+        m_report->addRow(row);
+    const QVector<RunResults::Break> breaks = m_results.breaks();
+    for (const RunResults::Break &broken : breaks) {
+        const QString where = broken.origin.shardName.isEmpty() ? QString()
+                                                                : QStringLiteral(" (%1)").arg(broken.origin.shardName);
+        m_report->addError(broken.end.testName.isEmpty() ? QFileInfo(m_options.suite).fileName() : broken.end.testName,
+                           broken.end.type, broken.end.description + where, broken.end.lastOutput, broken.end.seconds);
+    }
+}
+
 // A report that was asked for but cannot be written fails an otherwise clean run.
 bool CheckRun::writeReport(int *status)
 {
     if (!m_report)
         return false;
     QString error;
+    m_report->setSeconds(m_wallTime.elapsed() / 1000.0);
     if (m_report->writeFile(m_options.junitFile, &error))
         return true;
     fail({QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error)});
@@ -136,19 +443,43 @@ bool CheckRun::writeReport(int *status)
     return false;
 }
 
-void CheckRun::noteKeptTree(const RunTree &tree)
+void CheckRun::noteKeptTree()
 {
     if (m_options.keepRunTree)
-        m_err << QStringLiteral("Run tree kept: %1").arg(tree.root()) << '\n' << Qt::flush;
+        m_err << QStringLiteral("Run tree kept: %1").arg(m_root.path()) << '\n' << Qt::flush;
 }
 
-void CheckRun::printHeader(const NetworkIsolation &isolation)
+void CheckRun::printHeader()
 {
-    const QString network = isolation.isAvailable()
-                                ? QStringLiteral("a private network namespace (%1)").arg(isolation.description())
+    const QString network = m_isolation.isAvailable()
+                                ? QStringLiteral("a private network namespace (%1)").arg(m_isolation.description())
                                 : QStringLiteral("the shared network");
-    m_out << QStringLiteral("korvu-check: %1 against %2, in %3").arg(m_options.suite, m_options.daemon, network)
-          << '\n';
+    QString how;
+    if (m_shardCount > 1) {
+        how = QStringLiteral(": %1 shards, up to %2 at a time, each in %3")
+                  .arg(m_shardCount)
+                  .arg(qMin(m_parallel, m_shardCount))
+                  .arg(network);
+    } else {
+        how = QStringLiteral(", in %1").arg(network);
+    }
+    if (m_options.sliceCount > 0)
+        how += QStringLiteral(", slice %1/%2").arg(m_options.sliceIndex).arg(m_options.sliceCount);
+    if (m_options.repeat > 1)
+        how += QStringLiteral(", %1 times").arg(m_options.repeat);
+    print({QStringLiteral("korvu-check: %1 against %2%3").arg(m_options.suite, m_options.daemon, how)});
+    if (m_shardCount > 1 && m_requestedParallel > 1 && !m_isolation.isAvailable())
+        print({QStringLiteral("korvu-check: no private network namespaces here, so the shards run one at a time")});
+}
+
+void CheckRun::print(const QStringList &lines)
+{
+    if (m_preflight && m_preflight->outcome() == DaemonPreflight::Outcome::Running) {
+        m_heldLines += lines;
+        return;
+    }
+    for (const QString &line : lines)
+        m_out << line << '\n';
     m_out.flush();
 }
 

@@ -3,35 +3,65 @@
 
 #include "checkoptions.h"
 #include "junitreport.h"
+#include "networkisolation.h"
+#include "runresults.h"
+#include "runtree.h"
+#include "shardplan.h"
 
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
+#include <QSet>
+#include <QTemporaryDir>
 
+#include <future>
 #include <memory>
+#include <vector>
 
-class NetworkIsolation;
+class DaemonPreflight;
 class QTextStream;
-class RunTree;
 class SuiteRunner;
 
-// One run of the check, from the run tree to the summary.
+// One run of the check, from the run trees to the summary: the suite as one
+// process, or its shards several at a time, as often as asked.
 class CheckRun
 {
 public:
     CheckRun(const CheckOptions &options, QTextStream &out, QTextStream &err);
+    ~CheckRun();
 
     // Returns the exit status of korvu-check.
     int exec();
 
 private:
-    bool prepareNetwork(const NetworkIsolation &isolation);
-    bool daemonStarts(const RunTree &tree, const NetworkIsolation &isolation, const QProcessEnvironment &environment);
-    int runSuite(const RunTree &tree, const NetworkIsolation &isolation, const QProcessEnvironment &environment);
-    void printSummary(const SuiteRunner &runner, const RunTree &tree, bool reportWritten);
+    // One suite process of the run.
+    struct Job
+    {
+        RunResults::Origin origin;
+        QString name; // of its run tree and kept trace; empty for a single process
+        QStringList arguments;
+        double expectedSeconds = 0;
+        RunTree tree;
+        std::unique_ptr<SuiteRunner> runner;
+    };
+
+    bool prepareNetwork();
+    bool planJobs(int *status);
+    bool listSuite(QByteArray *listing);
+    void addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions);
+    bool createTrees();
+    int runJobs();
+    void handleVerdict(const Job &job, TestVerdict verdict);
+    void handleOutputLine(const Job &job, const QString &line);
+    void handleJobEnd(const Job &job);
+    QString hookRow() const;
+    int exitStatus() const;
+    void addResultsToReport();
+    void printSummary(bool reportWritten);
     int stopEarly(int status);
     bool writeReport(int *status);
-    void printHeader(const NetworkIsolation &isolation);
-    void noteKeptTree(const RunTree &tree);
+    void printHeader();
+    void print(const QStringList &lines);
+    void noteKeptTree();
     void fail(const QStringList &lines);
 
     CheckOptions m_options;
@@ -39,6 +69,20 @@ private:
     QTextStream &m_err;
     QElapsedTimer m_wallTime;
     std::unique_ptr<JunitReport> m_report;
+    NetworkIsolation m_isolation;
+    QTemporaryDir m_root;
+    std::vector<Job> m_jobs;
+    int m_shardCount = 0;
+    int m_requestedParallel = 1;
+    int m_parallel = 1;
+    bool m_preflightFailed = false;
+    QSet<QString> m_shownHookFailures;
+    // Progress held back until the daemon is known to start.
+    QStringList m_heldLines;
+    // Destroyed before m_root, so every removal has ended when it goes.
+    std::vector<std::future<void>> m_treeRemovals;
+    RunResults m_results;
+    std::unique_ptr<DaemonPreflight> m_preflight;
 };
 
 #endif // CHECKRUN_H

@@ -1,7 +1,7 @@
 #include "daemonpreflight.h"
 #include "checklogging.h"
 
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -35,15 +35,25 @@ bool differentFiles(const QByteArray &first, const QByteArray &second)
 } // namespace
 
 DaemonPreflight::DaemonPreflight(const NetworkIsolation &isolation, const QString &daemon,
-                                 const QProcessEnvironment &environment, const QString &workingDirectory)
-    : m_isolation(isolation)
+                                 const QProcessEnvironment &environment, const QString &workingDirectory,
+                                 QObject *parent)
+    : QObject(parent)
+    , m_isolation(isolation)
     , m_daemon(daemon)
     , m_environment(environment)
     , m_workingDirectory(workingDirectory)
 {
+    m_pollTimer.setInterval(pollMsecs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &DaemonPreflight::poll);
+    connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+            [this] { finish(Outcome::Exited); });
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish(Outcome::NotStarted);
+    });
 }
 
-DaemonPreflight::Outcome DaemonPreflight::run(int timeoutMsecs, const std::function<bool()> &interrupted)
+void DaemonPreflight::start(int timeoutMsecs)
 {
     m_timeoutMsecs = timeoutMsecs;
     QString program = m_daemon;
@@ -55,33 +65,44 @@ DaemonPreflight::Outcome DaemonPreflight::run(int timeoutMsecs, const std::funct
     m_process.setProcessEnvironment(m_environment);
     m_process.setWorkingDirectory(m_workingDirectory);
     m_process.start(program, arguments);
-    if (!m_process.waitForStarted()) {
-        m_outcome = Outcome::NotStarted;
-        return m_outcome;
-    }
+    // The limit counts from the start of the process, not of the request for it.
+    if (!m_process.waitForStarted())
+        return;
+    m_elapsed.start();
+    m_pollTimer.start();
+}
 
-    m_outcome = Outcome::NotListening;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMsecs) {
-        if (m_process.waitForFinished(pollMsecs)) {
-            m_outcome = Outcome::Exited;
-            break;
-        }
-        collectOutput();
-        if (interrupted()) {
-            m_outcome = Outcome::Interrupted;
-            break;
-        }
-        if (isListening()) {
-            m_outcome = Outcome::Listening;
-            break;
-        }
+DaemonPreflight::Outcome DaemonPreflight::wait()
+{
+    if (m_outcome == Outcome::Running) {
+        QEventLoop loop;
+        connect(this, &DaemonPreflight::finished, &loop, &QEventLoop::quit);
+        loop.exec();
     }
-    if (m_outcome == Outcome::Exited && interrupted())
-        m_outcome = Outcome::Interrupted;
-    stop();
     return m_outcome;
+}
+
+DaemonPreflight::Outcome DaemonPreflight::outcome() const { return m_outcome; }
+
+void DaemonPreflight::interrupt() { finish(Outcome::Interrupted); }
+
+void DaemonPreflight::poll()
+{
+    collectOutput();
+    if (isListening())
+        finish(Outcome::Listening);
+    else if (m_elapsed.elapsed() >= m_timeoutMsecs)
+        finish(Outcome::NotListening);
+}
+
+void DaemonPreflight::finish(Outcome outcome)
+{
+    if (m_outcome != Outcome::Running)
+        return;
+    m_outcome = outcome;
+    m_pollTimer.stop();
+    stop();
+    emit finished(m_outcome);
 }
 
 QStringList DaemonPreflight::report() const
@@ -101,6 +122,7 @@ QStringList DaemonPreflight::report() const
                        .arg(jsonRpcPort)
                        .arg(m_timeoutMsecs / 1000.0);
         break;
+    case Outcome::Running:
     case Outcome::Listening:
     case Outcome::Interrupted:
         return {};
@@ -152,6 +174,8 @@ void DaemonPreflight::collectOutput() { m_output += m_process.readAll(); }
 void DaemonPreflight::stop()
 {
     if (m_process.state() != QProcess::NotRunning) {
+        // Its end is no outcome of its own any more.
+        m_process.disconnect(this);
         m_process.kill();
         m_process.waitForFinished(stopMsecs);
     }

@@ -4,24 +4,30 @@
 #include "networkisolation.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-
-#include <functional>
+#include <QTimer>
 
 // Starts the daemon once, in a network namespace of its own, and waits until
 // it listens on 127.0.0.1:2222, so that a daemon that cannot start is reported
-// in a few seconds instead of leaving the suite retrying its connection.
-class DaemonPreflight
+// in a few seconds instead of leaving the suite retrying its connection. With
+// network namespaces it runs beside the suite and costs no time.
+class DaemonPreflight : public QObject
 {
+    Q_OBJECT
 public:
-    enum class Outcome { Listening, Exited, NotListening, NotStarted, Interrupted };
+    enum class Outcome { Running, Listening, Exited, NotListening, NotStarted, Interrupted };
 
     DaemonPreflight(const NetworkIsolation &isolation, const QString &daemon, const QProcessEnvironment &environment,
-                    const QString &workingDirectory);
+                    const QString &workingDirectory, QObject *parent = nullptr);
 
-    Outcome run(int timeoutMsecs, const std::function<bool()> &interrupted);
+    void start(int timeoutMsecs);
+    // Runs the event loop until the outcome is known.
+    Outcome wait();
+    Outcome outcome() const;
     // The lines explaining a failed outcome, with the daemon's last output.
     QStringList report() const;
 
@@ -29,7 +35,15 @@ public:
     // the port that a client of 127.0.0.1 reaches.
     static bool tableHasListener(const QByteArray &table, quint16 port);
 
+public slots:
+    void interrupt();
+
+signals:
+    void finished(DaemonPreflight::Outcome outcome);
+
 private:
+    void poll();
+    void finish(Outcome outcome);
     bool isListening() const;
     bool isInOwnNamespace() const;
     void collectOutput();
@@ -42,7 +56,9 @@ private:
     QString m_workingDirectory;
     QProcess m_process;
     QByteArray m_output;
-    Outcome m_outcome = Outcome::NotStarted;
+    QTimer m_pollTimer;
+    QElapsedTimer m_elapsed;
+    Outcome m_outcome = Outcome::Running;
     int m_timeoutMsecs = 0;
 };
 

@@ -4,6 +4,8 @@
 #include <QSysInfo>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+
 namespace {
 
 const QChar replacementCharacter(0xfffd);
@@ -65,7 +67,7 @@ void JunitReport::setHostName(const QString &hostName) { m_hostName = hostName; 
 
 void JunitReport::setSeconds(double seconds) { m_seconds = seconds; }
 
-void JunitReport::addVerdict(const TestVerdict &verdict)
+void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &caseOutput)
 {
     // An expected failure is followed by the verdict of the same function or
     // row; it is kept as a note of that test case.
@@ -77,7 +79,7 @@ void JunitReport::addVerdict(const TestVerdict &verdict)
     TestCase testCase;
     testCase.name = verdict.testName();
     testCase.seconds = verdict.seconds;
-    testCase.notes = m_pendingNotes;
+    testCase.notes = m_pendingNotes + caseOutput;
     m_pendingNotes.clear();
 
     switch (verdict.outcome) {
@@ -105,6 +107,16 @@ void JunitReport::addVerdict(const TestVerdict &verdict)
         break;
     }
     m_cases.append(testCase);
+}
+
+void JunitReport::addRow(const RunResults::Row &row)
+{
+    if (row.verdicts().size() > 1) {
+        addRepeatedRow(row);
+        return;
+    }
+    for (const RunResults::Run &run : row.runs)
+        addVerdict(run.verdict, run.notes + run.exchanges);
 }
 
 void JunitReport::addError(const QString &testName, const QString &type, const QString &message,
@@ -209,6 +221,46 @@ bool JunitReport::writeFile(const QString &fileName, QString *error) const
         return false;
     }
     return true;
+}
+
+void JunitReport::addRepeatedRow(const RunResults::Row &row)
+{
+    const QVector<RunResults::Run> runs = row.verdicts();
+    TestCase testCase;
+    testCase.name = row.testName;
+    QStringList failures;
+    const RunResults::Run *firstFailure = nullptr;
+    for (const RunResults::Run &run : runs) {
+        testCase.seconds += run.verdict.seconds;
+        if (!run.verdict.isFailure())
+            continue;
+        if (!firstFailure)
+            firstFailure = &run;
+        failures.append(QStringLiteral("run %1: %2").arg(run.origin.repetition).arg(failureText(run.verdict)));
+    }
+
+    const bool allSkipped = std::all_of(runs.cbegin(), runs.cend(), [](const RunResults::Run &run) {
+        return run.verdict.outcome == TestVerdict::Outcome::Skip;
+    });
+    if (firstFailure) {
+        testCase.result = TestCase::Result::Failed;
+        testCase.text = failures.join(QLatin1Char('\n'));
+        testCase.notes = firstFailure->notes + firstFailure->exchanges;
+        if (row.isFlaky()) {
+            testCase.type = QStringLiteral("flaky");
+            testCase.message = QStringLiteral("flaky: passed %1 of %2 runs").arg(row.passes()).arg(runs.size());
+        } else {
+            testCase.type = QStringLiteral("fail");
+            testCase.message = QStringLiteral("failed %1 of %2 runs: %3")
+                                   .arg(failures.size())
+                                   .arg(runs.size())
+                                   .arg(firstLine(firstFailure->verdict));
+        }
+    } else if (allSkipped) {
+        testCase.result = TestCase::Result::Skipped;
+        testCase.message = runs.constFirst().verdict.messageLines.join(QLatin1Char('\n'));
+    }
+    m_cases.append(testCase);
 }
 
 int JunitReport::count(TestCase::Result result) const

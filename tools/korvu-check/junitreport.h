@@ -1,6 +1,7 @@
 #ifndef JUNITREPORT_H
 #define JUNITREPORT_H
 
+#include "runresults.h"
 #include "testverdict.h"
 
 #include <QDateTime>
@@ -10,9 +11,10 @@
 
 class QIODevice;
 
-// The results of one suite run as JUnit XML for CI systems: one testsuite,
-// one testcase per function and data row, an error test case when the run
-// broke off, and the suite's console output (its head and tail when long).
+// The results of a check as JUnit XML for CI systems: one testsuite, one
+// testcase per function and data row, an error test case when a run broke
+// off, and the suite's console output (its head and tail when long). A test
+// case keeps the traffic behind its failure in its own system-out.
 class JunitReport
 {
 public:
@@ -27,7 +29,11 @@ public:
     void setHostName(const QString &hostName);
     void setSeconds(double seconds);
 
-    void addVerdict(const TestVerdict &verdict);
+    // caseOutput: lines for the test case's own system-out.
+    void addVerdict(const TestVerdict &verdict, const QStringList &caseOutput = QStringList());
+    // A function or row with all its runs: a single run as its verdict says;
+    // repeated runs pass together, fail together, or are marked flaky.
+    void addRow(const RunResults::Row &row);
     // The run broke off (crash, stop, no results) or never got to the suite.
     // type names the kind, e.g. "crash"; output is the text of the error.
     void addError(const QString &testName, const QString &type, const QString &message, const QStringList &output,
@@ -57,6 +63,7 @@ private:
         QStringList notes;
     };
 
+    void addRepeatedRow(const RunResults::Row &row);
     int count(TestCase::Result result) const;
     QString systemOut() const;
 

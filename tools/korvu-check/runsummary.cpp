@@ -7,13 +7,91 @@ const QString failureIndent = QStringLiteral("    ");
 
 QString seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
 
+QString runList(const QVector<int> &repetitions, int repeat)
+{
+    QStringList numbers;
+    for (int repetition : repetitions)
+        numbers.append(QString::number(repetition));
+    return QStringLiteral("(run%1 %2 of %3)")
+        .arg(repetitions.size() == 1 ? QString() : QStringLiteral("s"), numbers.join(QStringLiteral(", ")))
+        .arg(repeat);
+}
+
 } // namespace
 
-void RunSummary::addVerdict(const TestVerdict &verdict)
+RunSummary::RunSummary(const RunResults &results, int repeat)
+    : m_rows(results.rows())
+    , m_breaks(results.breaks())
+    , m_repeat(repeat)
 {
-    if (verdict.isFailure())
-        m_failures.append(verdict);
+    for (const RunResults::Row &row : qAsConst(m_rows)) {
+        for (const RunResults::Run &run : row.runs)
+            count(run.verdict);
+    }
+    m_failed += m_breaks.size();
+}
 
+int RunSummary::passed() const { return m_passed; }
+
+int RunSummary::failed() const { return m_failed; }
+
+int RunSummary::skipped() const { return m_skipped; }
+
+int RunSummary::blacklisted() const { return m_blacklisted; }
+
+int RunSummary::flaky() const
+{
+    return std::count_if(m_rows.cbegin(), m_rows.cend(), [](const RunResults::Row &row) { return row.isFlaky(); });
+}
+
+QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString &context)
+{
+    QStringList lines;
+    lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + verdict.testName() + QStringLiteral("  ")
+                 + seconds(verdict.seconds) + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
+    if (!verdict.isBare())
+        lines += detailLines(verdict, progressIndent);
+    return lines;
+}
+
+QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &notes) const
+{
+    QStringList lines;
+    lines.append(QString());
+    if (m_repeat > 1) {
+        lines += tallyLines();
+        lines.append(QString());
+    }
+    QStringList failures;
+    for (const RunResults::Row &row : m_rows)
+        failures += failureLines(row);
+    for (const RunResults::Break &broken : m_breaks) {
+        QString where = broken.origin.shardName;
+        if (m_repeat > 1)
+            where += (where.isEmpty() ? QString() : QStringLiteral(", "))
+                     + runList({broken.origin.repetition}, m_repeat);
+        failures.append(QStringLiteral("  FAIL ") + broken.end.description
+                        + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where)));
+        for (const QString &line : broken.end.lastOutput)
+            failures.append(failureIndent + line);
+    }
+    if (!failures.isEmpty()) {
+        lines.append(QStringLiteral("Failures:"));
+        lines += failures;
+        lines.append(QString());
+    }
+    lines.append(QStringLiteral("Wall time: ") + seconds(wallSeconds));
+    if (m_blacklisted > 0)
+        lines.append(QStringLiteral("Blacklisted: %1").arg(m_blacklisted));
+    if (m_repeat > 1)
+        lines.append(QStringLiteral("Flaky: %1").arg(flaky()));
+    lines += notes;
+    lines.append(QStringLiteral("%1 passed, %2 failed, %3 skipped").arg(m_passed).arg(m_failed).arg(m_skipped));
+    return lines;
+}
+
+void RunSummary::count(const TestVerdict &verdict)
+{
     switch (verdict.outcome) {
     case TestVerdict::Outcome::Pass:
         ++m_passed;
@@ -36,51 +114,54 @@ void RunSummary::addVerdict(const TestVerdict &verdict)
     }
 }
 
-void RunSummary::addAbnormalEnd(const QString &description, const QStringList &lastOutput)
+QStringList RunSummary::tallyLines() const
 {
-    TestVerdict verdict;
-    verdict.outcome = TestVerdict::Outcome::Fail;
-    verdict.function = description;
-    verdict.messageLines = lastOutput;
-    m_failures.append(verdict);
-    ++m_failed;
-}
-
-int RunSummary::passed() const { return m_passed; }
-
-int RunSummary::failed() const { return m_failed; }
-
-int RunSummary::skipped() const { return m_skipped; }
-
-int RunSummary::blacklisted() const { return m_blacklisted; }
-
-QStringList RunSummary::progressLines(const TestVerdict &verdict)
-{
-    QStringList lines;
-    lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + verdict.testName() + QStringLiteral("  ")
-                 + seconds(verdict.seconds));
-    if (!verdict.isBare())
-        lines += detailLines(verdict, progressIndent);
+    QStringList lines = {QStringLiteral("Runs passed, per function and row:")};
+    for (const RunResults::Row &row : m_rows) {
+        const QString tally = QStringLiteral("%1/%2").arg(row.passes()).arg(row.verdicts().size());
+        QString mark;
+        if (row.isFlaky())
+            mark = QStringLiteral("  FLAKY");
+        else if (row.passes() == 0 && row.failures() == 0)
+            mark = QStringLiteral("  skipped");
+        lines.append(QStringLiteral("  %1  %2%3").arg(tally.rightJustified(5), row.testName, mark));
+    }
     return lines;
 }
 
-QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &notes) const
+// The failures of a row; repeated runs that failed alike are shown once.
+QStringList RunSummary::failureLines(const RunResults::Row &row) const
 {
-    QStringList lines;
-    lines.append(QString());
-    if (!m_failures.isEmpty()) {
-        lines.append(QStringLiteral("Failures:"));
-        for (const TestVerdict &failure : m_failures) {
-            lines.append(QStringLiteral("  ") + failure.label() + QLatin1Char(' ') + failure.testName());
-            lines += detailLines(failure, failureIndent);
+    QVector<RunResults::Run> shown;
+    QVector<QVector<int>> repetitions;
+    for (const RunResults::Run &run : row.runs) {
+        if (!run.verdict.isFailure())
+            continue;
+        int alike = 0;
+        while (alike < shown.size()
+               && (shown.at(alike).verdict.messageLines != run.verdict.messageLines
+                   || shown.at(alike).verdict.outcome != run.verdict.outcome))
+            ++alike;
+        if (alike == shown.size()) {
+            shown.append(run);
+            repetitions.append(QVector<int>());
         }
-        lines.append(QString());
+        repetitions[alike].append(run.origin.repetition);
     }
-    lines.append(QStringLiteral("Wall time: ") + seconds(wallSeconds));
-    if (m_blacklisted > 0)
-        lines.append(QStringLiteral("Blacklisted: %1").arg(m_blacklisted));
-    lines += notes;
-    lines.append(QStringLiteral("%1 passed, %2 failed, %3 skipped").arg(m_passed).arg(m_failed).arg(m_skipped));
+
+    QStringList lines;
+    for (int i = 0; i < shown.size(); ++i) {
+        const RunResults::Run &run = shown.at(i);
+        QString header = QStringLiteral("  ") + run.verdict.label() + QLatin1Char(' ') + row.testName;
+        if (m_repeat > 1)
+            header += QStringLiteral("  ") + runList(repetitions.at(i), m_repeat);
+        lines.append(header);
+        lines += detailLines(run.verdict, failureIndent);
+        for (const QString &note : run.notes)
+            lines.append(failureIndent + note);
+        for (const QString &exchange : run.exchanges)
+            lines.append(failureIndent + exchange);
+    }
     return lines;
 }
 

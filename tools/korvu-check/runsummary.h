@@ -1,41 +1,46 @@
 #ifndef RUNSUMMARY_H
 #define RUNSUMMARY_H
 
+#include "runresults.h"
 #include "testverdict.h"
 
 #include <QStringList>
-#include <QVector>
 
 // Counts the verdicts of a run the way the test framework's totals do and
 // formats the progress lines and the closing summary.
 class RunSummary
 {
 public:
-    void addVerdict(const TestVerdict &verdict);
-    // The suite ended without its totals (crash, abort, bad arguments): counts
-    // as one failure so the run can never look clean.
-    void addAbnormalEnd(const QString &description, const QStringList &lastOutput);
+    // repeat: how often every function and row was run.
+    explicit RunSummary(const RunResults &results, int repeat = 1);
 
     int passed() const;
     int failed() const;
     int skipped() const;
     int blacklisted() const;
+    int flaky() const;
 
     // "PASS  testAddDelivery(with notification)  0.03 s", followed by the
     // message lines of anything but a pass.
-    static QStringList progressLines(const TestVerdict &verdict);
-    // Failures with their messages, the wall time, the notes, and last the
+    static QStringList progressLines(const TestVerdict &verdict, const QString &context = QString());
+    // With repeats, how often each function and row passed; then the failures
+    // with their messages and traffic, the wall time, the notes, and last the
     // line "N passed, N failed, N skipped".
     QStringList summaryLines(double wallSeconds, const QStringList &notes = QStringList()) const;
 
 private:
+    void count(const TestVerdict &verdict);
+    QStringList tallyLines() const;
+    QStringList failureLines(const RunResults::Row &row) const;
     static QStringList detailLines(const TestVerdict &verdict, const QString &indent);
 
+    QVector<RunResults::Row> m_rows;
+    QVector<RunResults::Break> m_breaks;
+    int m_repeat;
     int m_passed = 0;
     int m_failed = 0;
     int m_skipped = 0;
     int m_blacklisted = 0;
-    QVector<TestVerdict> m_failures;
 };
 
 #endif // RUNSUMMARY_H

@@ -3,12 +3,9 @@
 #include <QDir>
 #include <QFile>
 
-bool RunTree::create(const Sources &sources, QString *error)
+bool RunTree::create(const QString &rootPath, const Sources &sources, QString *error)
 {
-    if (!m_dir.isValid()) {
-        *error = QStringLiteral("cannot create a temporary run tree: %1").arg(m_dir.errorString());
-        return false;
-    }
+    m_root = rootPath;
     return makeDir(suiteDir(), error) && makeDir(binDir(), error) && makeDir(dataDir(), error)
            && makeDir(probeDataDir(), error)
            && makeLink(sources.mocksDir, root() + QStringLiteral("/tests/mocks"), error)
@@ -16,9 +13,7 @@ bool RunTree::create(const Sources &sources, QString *error)
            && makeLink(sources.daemon, binDir() + QStringLiteral("/korvud"), error);
 }
 
-void RunTree::setKeep(bool keep) { m_dir.setAutoRemove(!keep); }
-
-QString RunTree::root() const { return m_dir.path(); }
+QString RunTree::root() const { return m_root; }
 
 QString RunTree::suiteDir() const { return root() + QStringLiteral("/tests/auto/deliveries"); }
 
@@ -28,12 +23,21 @@ QString RunTree::dataDir() const { return root() + QStringLiteral("/data"); }
 
 QString RunTree::probeDataDir() const { return root() + QStringLiteral("/probe-data"); }
 
+QString RunTree::traceFile() const { return root() + QStringLiteral("/trace.jsonl"); }
+
 QProcessEnvironment RunTree::environment(const QProcessEnvironment &base) const
 {
-    QProcessEnvironment environment = base;
+    QProcessEnvironment environment = withPlatform(base);
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), dataDir());
+    environment.insert(QStringLiteral("KORVU_TRACE_FILE"), traceFile());
     const QString path = base.value(QStringLiteral("PATH"));
     environment.insert(QStringLiteral("PATH"), path.isEmpty() ? binDir() : binDir() + QLatin1Char(':') + path);
+    return environment;
+}
+
+QProcessEnvironment RunTree::withPlatform(const QProcessEnvironment &base)
+{
+    QProcessEnvironment environment = base;
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     return environment;

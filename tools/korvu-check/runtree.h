@@ -1,18 +1,17 @@
 #ifndef RUNTREE_H
 #define RUNTREE_H
 
-#include <QDir>
 #include <QProcessEnvironment>
 #include <QString>
-#include <QTemporaryDir>
 
-// A temporary folder laid out like a build tree, so that the suite finds the
-// daemon and the plug-ins where it looks for them:
+// A folder laid out like a build tree, so that the suite finds the daemon and
+// the plug-ins where it looks for them:
 //   <root>/tests/auto/deliveries   the suite's working directory
 //   <root>/tests/mocks             -> the mock plug-in folder
 //   <root>/experience              -> the experience plug-in folder
 //   <root>/bin/korvud              -> the daemon, first on PATH
 //   <root>/data                    KORVU_DATA_DIR, empty at the start
+//   <root>/trace.jsonl             KORVU_TRACE_FILE, the suite's traffic
 class RunTree
 {
 public:
@@ -23,9 +22,9 @@ public:
         QString experienceDir;
     };
 
-    // Returns false and sets *error when the tree cannot be made.
-    bool create(const Sources &sources, QString *error);
-    void setKeep(bool keep);
+    // Lays the tree out in rootPath, which is made when missing. Returns false and
+    // sets *error when it cannot be made.
+    bool create(const QString &rootPath, const Sources &sources, QString *error);
 
     QString root() const;
     QString suiteDir() const;
@@ -34,16 +33,20 @@ public:
     // A data folder of its own for the start-up probe of the daemon, so the
     // real run still starts with an empty one.
     QString probeDataDir() const;
+    QString traceFile() const;
 
-    // base plus KORVU_DATA_DIR, PATH with bin/ first, and the offscreen
-    // platform unless one is chosen already.
+    // base plus KORVU_DATA_DIR, KORVU_TRACE_FILE, PATH with bin/ first, and
+    // the offscreen platform unless one is chosen already.
     QProcessEnvironment environment(const QProcessEnvironment &base) const;
+    // base with the offscreen platform unless one is chosen already: the suite
+    // is a GUI test program that needs no screen.
+    static QProcessEnvironment withPlatform(const QProcessEnvironment &base);
 
 private:
     bool makeDir(const QString &path, QString *error) const;
     bool makeLink(const QString &target, const QString &link, QString *error) const;
 
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/korvu-check-XXXXXX")};
+    QString m_root;
 };
 
 #endif // RUNTREE_H

@@ -1,12 +1,7 @@
 #include "suiterunner.h"
 #include "checklogging.h"
-#include "junitreport.h"
 
-#include <QDateTime>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QTextStream>
 #include <QTimer>
 
 #include <cstring>
@@ -14,85 +9,69 @@
 namespace {
 
 const int rememberedOutputLines = 20;
+const int plainOutputLimit = 1024 * 1024;
 const int terminateGraceMsecs = 2000;
 const int signalStatusBase = 128;
-const QRegularExpression enteringPattern(QStringLiteral("^INFO   : .*\\) entering$"));
-const QStringList verbosityOptions = {QStringLiteral("-v1"), QStringLiteral("-v2")};
-
-// Takes the complete lines out of buffer, leaving a partial last line in it.
-QStringList takeLines(QByteArray *buffer, bool all)
-{
-    QStringList lines;
-    int start = 0;
-    for (int end = buffer->indexOf('\n'); end >= 0; end = buffer->indexOf('\n', start)) {
-        lines.append(QString::fromUtf8(buffer->mid(start, end - start)));
-        start = end + 1;
-    }
-    buffer->remove(0, start);
-    if (all && !buffer->isEmpty()) {
-        lines.append(QString::fromUtf8(*buffer));
-        buffer->clear();
-    }
-    for (QString &line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    }
-    return lines;
-}
 
 } // namespace
 
-SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QTextStream &out, QObject *parent)
-    : QObject(parent)
+SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent)
+    : PoolJob(parent)
     , m_setup(setup)
     , m_isolation(isolation)
-    , m_out(out)
 {
-    for (const QString &argument : setup.arguments)
-        m_callerChoseVerbosity = m_callerChoseVerbosity || verbosityOptions.contains(argument);
+    m_reader.setVerdictHandler([this](const TestVerdict &verdict) { emit verdictRead(verdict); });
+    m_reader.setMessageHandler([this](const TestMessage &message) {
+        const QString line = message.logLine(m_reader.testClass());
+        remember(line);
+        emit outputLine(line);
+    });
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &SuiteRunner::readOutput);
     connect(&m_process, &QProcess::readyReadStandardError, this, &SuiteRunner::readErrors);
+    connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &SuiteRunner::onFinished);
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            onFinished();
+    });
 }
 
-int SuiteRunner::run()
+void SuiteRunner::start()
 {
     QString program = m_setup.suite;
-    QStringList arguments = suiteArguments();
+    QStringList arguments = QStringList{QStringLiteral("-o"), QStringLiteral("-,xml")} + m_setup.arguments;
     m_isolation.wrap(&program, &arguments);
     qCDebug(dcCheck) << "Suite:" << program << arguments << "in" << m_setup.workingDirectory;
 
     m_process.setProcessEnvironment(m_setup.environment);
     m_process.setWorkingDirectory(m_setup.workingDirectory);
-    QEventLoop loop;
-    connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop, &QEventLoop::quit);
-    connect(&m_process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            loop.quit();
-    });
-    if (m_setup.report)
-        m_setup.report->setStartTime(QDateTime::currentDateTime());
+    m_startTime = QDateTime::currentDateTime();
     m_timer.start();
     m_process.start(program, arguments);
-    // A start that fails at once has already reported it.
-    if (m_process.state() != QProcess::NotRunning)
-        loop.exec();
-
-    if (m_process.error() == QProcess::FailedToStart) {
-        reportAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
-                          {m_process.errorString()});
-        return 1;
-    }
-    finishOutput();
-    const int status = exitStatus();
-    if (m_setup.report) {
-        m_setup.report->setSeconds(m_timer.elapsed() / 1000.0);
-        if (!m_parser.testClass().isEmpty())
-            m_setup.report->setSuiteName(m_parser.testClass());
-    }
-    return status;
 }
 
-const RunSummary &SuiteRunner::summary() const { return m_summary; }
+bool SuiteRunner::isFinished() const { return m_finished; }
+
+int SuiteRunner::exitStatus() const { return m_exitStatus; }
+
+bool SuiteRunner::hasAbnormalEnd() const { return m_hasAbnormalEnd; }
+
+SuiteRunner::AbnormalEnd SuiteRunner::abnormalEnd() const { return m_abnormalEnd; }
+
+QString SuiteRunner::testClass() const { return m_reader.testClass(); }
+
+QDateTime SuiteRunner::startTime() const { return m_startTime; }
+
+double SuiteRunner::seconds() const { return m_seconds; }
+
+QStringList SuiteRunner::plainOutput() const
+{
+    if (!m_reader.testClass().isEmpty())
+        return {};
+    QStringList lines = QString::fromUtf8(m_plainOutput).split(QLatin1Char('\n'));
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
 
 void SuiteRunner::interrupt(int signalNumber)
 {
@@ -103,62 +82,36 @@ void SuiteRunner::interrupt(int signalNumber)
     QTimer::singleShot(terminateGraceMsecs, &m_process, &QProcess::kill);
 }
 
-QStringList SuiteRunner::suiteArguments() const
-{
-    // -v1 names each function as it starts, so a crash can be placed; the
-    // caller's own verbosity options come later and win.
-    const QStringList arguments = {QStringLiteral("-o"), QStringLiteral("-,txt"), QStringLiteral("-v1")};
-    return arguments + m_setup.arguments;
-}
-
 void SuiteRunner::readOutput()
 {
-    m_outputBuffer += m_process.readAllStandardOutput();
-    const QStringList lines = takeLines(&m_outputBuffer, false);
-    for (const QString &line : lines)
-        handleLine(line);
+    const QByteArray data = m_process.readAllStandardOutput();
+    if (m_reader.testClass().isEmpty() && m_plainOutput.size() < plainOutputLimit)
+        m_plainOutput += data;
+    m_reader.addData(data, m_timer.elapsed());
 }
 
 void SuiteRunner::readErrors()
 {
     m_errorBuffer += m_process.readAllStandardError();
-    const QStringList lines = takeLines(&m_errorBuffer, false);
-    for (const QString &line : lines) {
-        record(line);
+    takeErrorLines(false);
+}
+
+// Hands on the complete lines of standard error; all: the partial last one too.
+void SuiteRunner::takeErrorLines(bool all)
+{
+    int start = 0;
+    for (int end = m_errorBuffer.indexOf('\n'); end >= 0; end = m_errorBuffer.indexOf('\n', start)) {
+        const QString line = QString::fromUtf8(m_errorBuffer.mid(start, end - start));
+        start = end + 1;
         remember(line);
-        if (m_setup.verbose)
-            print(line);
+        emit outputLine(line);
     }
-}
-
-void SuiteRunner::handleLine(const QString &line)
-{
-    record(line);
-    const TxtLogParser::LineKind kind = m_parser.addLine(line, m_timer.elapsed());
-    printVerdicts(m_parser.takeCompleted());
-    if (kind != TxtLogParser::LineKind::Other)
-        return;
-    if (isOwnEnteringLine(line))
-        return;
-    remember(line);
-    if (m_setup.verbose)
-        print(line);
-}
-
-bool SuiteRunner::isOwnEnteringLine(const QString &line) const
-{
-    return !m_callerChoseVerbosity && enteringPattern.match(line).hasMatch();
-}
-
-void SuiteRunner::printVerdicts(const QVector<TestVerdict> &verdicts)
-{
-    for (const TestVerdict &verdict : verdicts) {
-        m_summary.addVerdict(verdict);
-        if (m_setup.report)
-            m_setup.report->addVerdict(verdict);
-        const QStringList lines = RunSummary::progressLines(verdict);
-        for (const QString &line : lines)
-            print(line);
+    m_errorBuffer.remove(0, start);
+    if (all && !m_errorBuffer.isEmpty()) {
+        const QString line = QString::fromUtf8(m_errorBuffer);
+        m_errorBuffer.clear();
+        remember(line);
+        emit outputLine(line);
     }
 }
 
@@ -169,77 +122,59 @@ void SuiteRunner::remember(const QString &line)
         m_lastOutput.removeFirst();
 }
 
-void SuiteRunner::record(const QString &line)
+void SuiteRunner::onFinished()
 {
-    if (m_setup.report)
-        m_setup.report->addOutputLine(line);
-}
-
-void SuiteRunner::reportAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput)
-{
-    m_summary.addAbnormalEnd(description, lastOutput);
-    if (!m_setup.report)
+    if (m_finished)
         return;
-    const bool inTest = !m_parser.lastTestName().isEmpty() && !m_parser.lastTestEnded();
-    m_setup.report->addError(inTest ? m_parser.lastTestName() : suiteName(), type, description, lastOutput,
-                             (m_timer.elapsed() - m_parser.lastTestEndMsecs()) / 1000.0);
-}
-
-void SuiteRunner::finishOutput()
-{
-    m_outputBuffer += m_process.readAllStandardOutput();
-    const QStringList lines = takeLines(&m_outputBuffer, true);
-    for (const QString &line : lines)
-        handleLine(line);
-    m_errorBuffer += m_process.readAllStandardError();
-    const QStringList errorLines = takeLines(&m_errorBuffer, true);
-    for (const QString &line : errorLines) {
-        record(line);
-        remember(line);
+    m_seconds = m_timer.elapsed() / 1000.0;
+    qCDebug(dcCheck) << "Suite ended after" << m_seconds << "s:" << m_setup.arguments;
+    if (m_process.error() == QProcess::FailedToStart) {
+        setAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
+                       {m_process.errorString()});
+        m_exitStatus = 1;
+        m_finished = true;
+        emit finished();
+        return;
     }
-    m_parser.finish();
-    printVerdicts(m_parser.takeCompleted());
-}
+    readOutput();
+    m_errorBuffer += m_process.readAllStandardError();
+    takeErrorLines(true);
 
-int SuiteRunner::exitStatus()
-{
     QString during;
-    if (!m_parser.lastTestName().isEmpty()) {
-        during = m_parser.lastTestEnded() ? QStringLiteral(" after %1") : QStringLiteral(" during %1");
-        during = during.arg(m_parser.lastTestName());
+    if (!m_reader.lastTestName().isEmpty()) {
+        during = m_reader.lastTestEnded() ? QStringLiteral(" after %1") : QStringLiteral(" during %1");
+        during = during.arg(m_reader.lastTestName());
     }
     if (m_stopSignal != 0) {
-        reportAbnormalEnd(QStringLiteral("interrupted"),
-                          QStringLiteral("stopped by signal %1 (%2)%3")
-                              .arg(m_stopSignal)
-                              .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
-                          QStringList());
-        return signalStatusBase + m_stopSignal;
+        setAbnormalEnd(QStringLiteral("interrupted"),
+                       QStringLiteral("stopped by signal %1 (%2)%3")
+                           .arg(m_stopSignal)
+                           .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
+                       QStringList());
+        m_exitStatus = signalStatusBase + m_stopSignal;
+    } else if (m_process.exitStatus() == QProcess::CrashExit) {
+        setAbnormalEnd(QStringLiteral("crash"),
+                       QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
+                       m_lastOutput);
+        m_exitStatus = signalStatusBase + m_process.exitCode();
+    } else {
+        m_exitStatus = m_process.exitCode();
+        if (!m_reader.isComplete() && m_exitStatus != 0) {
+            setAbnormalEnd(QStringLiteral("incomplete"),
+                           QStringLiteral("%1 ended with status %2 without results").arg(suiteName()).arg(m_exitStatus),
+                           m_lastOutput);
+        }
     }
-    if (m_process.exitStatus() == QProcess::CrashExit) {
-        reportAbnormalEnd(
-            QStringLiteral("crash"),
-            QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
-            m_lastOutput);
-        return signalStatusBase + m_process.exitCode();
-    }
-    const int status = m_process.exitCode();
-    if (!m_parser.sawTotals() && status != 0) {
-        reportAbnormalEnd(QStringLiteral("incomplete"),
-                          QStringLiteral("%1 ended with status %2 without results").arg(suiteName()).arg(status),
-                          m_lastOutput);
-    } else if (!m_parser.sawTotals() && !m_setup.verbose) {
-        // Listings such as -functions or -datatags: show what the suite said.
-        for (const QString &line : qAsConst(m_lastOutput))
-            print(line);
-    }
-    return status;
+    m_finished = true;
+    emit finished();
+}
+
+void SuiteRunner::setAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput)
+{
+    m_hasAbnormalEnd = true;
+    const bool inTest = !m_reader.lastTestName().isEmpty() && !m_reader.lastTestEnded();
+    m_abnormalEnd = {type, description, inTest ? m_reader.lastTestName() : QString(),
+                     (m_timer.elapsed() - m_reader.lastTestEndMsecs()) / 1000.0, lastOutput};
 }
 
 QString SuiteRunner::suiteName() const { return QFileInfo(m_setup.suite).fileName(); }
-
-void SuiteRunner::print(const QString &line)
-{
-    m_out << line << '\n';
-    m_out.flush();
-}

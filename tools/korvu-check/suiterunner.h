@@ -2,21 +2,18 @@
 #define SUITERUNNER_H
 
 #include "networkisolation.h"
-#include "runsummary.h"
-#include "txtlogparser.h"
+#include "runpool.h"
+#include "testlogreader.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
-#include <QObject>
 #include <QProcess>
 #include <QStringList>
 
-class JunitReport;
-class QTextStream;
-
-// Runs the suite with a txt log on its standard output, prints one line per
-// verdict as it arrives and collects the summary and, when asked, the JUnit
-// report.
-class SuiteRunner : public QObject
+// Runs the suite once, in a network namespace of its own when the machine
+// allows one, and reads the Qt Test XML log it writes to its standard output:
+// verdicts and log lines are handed on as they arrive.
+class SuiteRunner : public PoolJob
 {
     Q_OBJECT
 public:
@@ -24,49 +21,70 @@ public:
     {
         QString suite;
         QStringList arguments;
-        JunitReport *report = nullptr;
         QString workingDirectory;
         QProcessEnvironment environment;
-        bool verbose = false;
     };
 
-    SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QTextStream &out, QObject *parent = nullptr);
+    // How a run broke off: the suite crashed, was stopped, could not start or
+    // ended without its results.
+    struct AbnormalEnd
+    {
+        QString type; // "crash", "interrupted", "start" or "incomplete"
+        QString description;
+        QString testName; // the function or row it broke off in, "" outside one
+        double seconds = 0; // since the last function or row ended
+        QStringList lastOutput;
+    };
 
-    // Runs the suite to its end and returns the exit status to report.
-    int run();
-    const RunSummary &summary() const;
+    SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent = nullptr);
+
+    void start() override;
+    bool isFinished() const override;
+
+    // After finished(): the exit status to report, the suite's own or 128 + N
+    // after signal N.
+    int exitStatus() const;
+    bool hasAbnormalEnd() const;
+    AbnormalEnd abnormalEnd() const;
+    QString testClass() const;
+    QDateTime startTime() const;
+    double seconds() const;
+    // What the suite printed when it wrote no test log, as for -functions.
+    QStringList plainOutput() const;
 
 public slots:
-    // Stops a running suite; run() then returns 128 + signalNumber.
+    // Stops a running suite; exitStatus() is then 128 + signalNumber.
     void interrupt(int signalNumber);
 
+signals:
+    void verdictRead(const TestVerdict &verdict);
+    // A log message as the plain-text log shows it, or a line of standard error.
+    void outputLine(const QString &line);
+
 private:
-    QStringList suiteArguments() const;
     void readOutput();
     void readErrors();
-    void handleLine(const QString &line);
-    bool isOwnEnteringLine(const QString &line) const;
-    void printVerdicts(const QVector<TestVerdict> &verdicts);
+    void takeErrorLines(bool all);
     void remember(const QString &line);
-    void record(const QString &line);
-    void reportAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput);
-    void finishOutput();
-    int exitStatus();
+    void onFinished();
+    void setAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput);
     QString suiteName() const;
-    void print(const QString &line);
 
     Setup m_setup;
     const NetworkIsolation &m_isolation;
-    QTextStream &m_out;
     QProcess m_process;
     QElapsedTimer m_timer;
-    TxtLogParser m_parser;
-    RunSummary m_summary;
-    QByteArray m_outputBuffer;
+    QDateTime m_startTime;
+    double m_seconds = 0;
+    TestLogReader m_reader;
+    QByteArray m_plainOutput;
     QByteArray m_errorBuffer;
     QStringList m_lastOutput;
     int m_stopSignal = 0;
-    bool m_callerChoseVerbosity = false;
+    bool m_finished = false;
+    int m_exitStatus = 0;
+    bool m_hasAbnormalEnd = false;
+    AbnormalEnd m_abnormalEnd;
 };
 
 #endif // SUITERUNNER_H

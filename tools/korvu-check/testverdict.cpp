@@ -5,20 +5,20 @@ namespace {
 struct OutcomeName
 {
     TestVerdict::Outcome outcome;
-    const char *tag;
+    const char *incidentType;
     const char *label;
 };
 
 const OutcomeName outcomeNames[] = {
-    {TestVerdict::Outcome::Pass, "PASS", "PASS"},
-    {TestVerdict::Outcome::Fail, "FAIL!", "FAIL"},
-    {TestVerdict::Outcome::Skip, "SKIP", "SKIP"},
-    {TestVerdict::Outcome::ExpectedFail, "XFAIL", "XFAIL"},
-    {TestVerdict::Outcome::UnexpectedPass, "XPASS", "XPASS"},
-    {TestVerdict::Outcome::BlacklistedPass, "BPASS", "BPASS"},
-    {TestVerdict::Outcome::BlacklistedFail, "BFAIL", "BFAIL"},
-    {TestVerdict::Outcome::BlacklistedExpectedFail, "BXFAIL", "BXFAIL"},
-    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "BXPASS", "BXPASS"},
+    {TestVerdict::Outcome::Pass, "pass", "PASS"},
+    {TestVerdict::Outcome::Fail, "fail", "FAIL"},
+    {TestVerdict::Outcome::Skip, "skip", "SKIP"},
+    {TestVerdict::Outcome::ExpectedFail, "xfail", "XFAIL"},
+    {TestVerdict::Outcome::UnexpectedPass, "xpass", "XPASS"},
+    {TestVerdict::Outcome::BlacklistedPass, "bpass", "BPASS"},
+    {TestVerdict::Outcome::BlacklistedFail, "bfail", "BFAIL"},
+    {TestVerdict::Outcome::BlacklistedExpectedFail, "bxfail", "BXFAIL"},
+    {TestVerdict::Outcome::BlacklistedUnexpectedPass, "bxpass", "BXPASS"},
 };
 
 } // namespace
@@ -61,10 +61,10 @@ bool TestVerdict::endsTest() const
 
 bool TestVerdict::isBare() const { return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass; }
 
-bool TestVerdict::outcomeFromTag(const QString &tag, Outcome *outcome)
+bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)
 {
     for (const OutcomeName &name : outcomeNames) {
-        if (tag == QLatin1String(name.tag)) {
+        if (type == QLatin1String(name.incidentType)) {
             *outcome = name.outcome;
             return true;
         }

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// One verdict line of the suite's txt log, with the message lines that
-// follow it and its location.
+// One verdict of the suite's log on a test function or data row: its outcome,
+// its message and where the check that decided it stands.
 struct TestVerdict
 {
     enum class Outcome {
@@ -24,7 +24,7 @@ struct TestVerdict
     QString function;
     QString row;
     QStringList messageLines;
-    QString location;
+    QString location; // "file(line)", empty when the log names none
     double seconds = 0;
 
     // "function" or "function(row)", without the class name.
@@ -36,10 +36,11 @@ struct TestVerdict
     // An expected failure is followed by the function's real verdict; every
     // other outcome ends the function or row.
     bool endsTest() const;
-    // Verdicts that never carry a message and have no location line.
+    // Verdicts that never carry a message.
     bool isBare() const;
 
-    static bool outcomeFromTag(const QString &tag, Outcome *outcome);
+    // The outcome of an incident of Qt Test's XML log ("pass", "fail", ...).
+    static bool outcomeFromIncidentType(const QString &type, Outcome *outcome);
 };
 
 #endif // TESTVERDICT_H

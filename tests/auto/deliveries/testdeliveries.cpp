@@ -1,6 +1,8 @@
 #include "testdeliveries.h"
+#include "traffictrace.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -57,9 +59,12 @@ QNetworkReply *getAndWait(QNetworkAccessManager &manager, int port, const QStrin
     if (!query.isEmpty())
         url.setQuery(query);
 
+    QElapsedTimer waited;
+    waited.start();
     QNetworkReply *reply = manager.get(QNetworkRequest(url));
     QSignalSpy spy(reply, &QNetworkReply::finished);
     spy.wait(5000);
+    TrafficTrace::http(reply, waited.elapsed());
     return reply;
 }
 

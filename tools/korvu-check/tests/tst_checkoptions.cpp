@@ -25,6 +25,8 @@ private slots:
     void testValidation();
     void testParse_data();
     void testParse();
+    void testRunOptions_data();
+    void testRunOptions();
     void testBareDaemonNameIsLookedUpOnPath();
 
 private:
@@ -99,6 +101,16 @@ void TestCheckOptions::testValidation_data()
     QTest::newRow("JUnit file in a missing folder") << "junit"
                                                     << "nowhere/r.xml"
                                                     << "cannot write the JUnit file into <dir>/nowhere";
+    QTest::newRow("trace folder made when missing") << "traces"
+                                                    << "traces/new"
+                                                    << "";
+    QTest::newRow("trace folder that is a file") << "traces"
+                                                 << "plain-file"
+                                                 << "cannot create the trace folder <dir>/plain-file";
+    QTest::newRow("a listing of the suite in shards") << "shards"
+                                                      << "-functions"
+                                                      << "the suite's -functions runs no check; give it without -j, "
+                                                         "--shard and --repeat";
 }
 
 void TestCheckOptions::testValidation()
@@ -119,6 +131,12 @@ void TestCheckOptions::testValidation()
         options.suite = fullValue;
     else if (field == "junit")
         options.junitFile = fullValue;
+    else if (field == "traces")
+        options.keepTracesDir = fullValue;
+    if (field == "shards") {
+        options.jobsAuto = true;
+        options.suiteArguments = QStringList{value};
+    }
 
     const QString result = options.validate();
     problem.replace("<dir>", m_dir.path());
@@ -174,6 +192,45 @@ void TestCheckOptions::testParse()
     QCOMPARE(options.daemon, daemon);
     QCOMPARE(options.suite, QStringLiteral("/build/testdeliveries"));
     QCOMPARE(options.suiteArguments, suiteArguments);
+}
+
+void TestCheckOptions::testRunOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // "jobs/auto/repeat/slice/count", or the parse error.
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("the suite as written") << QStringList() << "0/0/1/0/0";
+    QTest::newRow("four shards at a time") << QStringList{"-j", "4"} << "4/0/1/0/0";
+    QTest::newRow("all shards at once") << QStringList{"--jobs", "auto"} << "0/1/1/0/0";
+    QTest::newRow("repeats and a slice") << QStringList{"--repeat", "20", "--shard", "2/3"} << "0/0/20/2/3";
+    QTest::newRow("no shard at a time") << QStringList{"-j", "0"}
+                                        << "-j takes a number of at least 1 or 'auto', not '0'";
+    QTest::newRow("no repeat") << QStringList{"--repeat", "none"}
+                               << "--repeat takes a number of at least 1, not 'none'";
+    QTest::newRow("slice beyond the count")
+        << QStringList{"--shard", "4/3"} << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '4/3'";
+    QTest::newRow("slice without count") << QStringList{"--shard", "2"}
+                                         << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '2'";
+}
+
+void TestCheckOptions::testRunOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, result);
+
+    CheckOptions options;
+    if (options.parse(QStringList{"korvu-check"} + arguments, {}) == CheckOptions::ParseResult::Error) {
+        QCOMPARE(options.parseError(), result);
+        return;
+    }
+    QCOMPARE(QStringLiteral("%1/%2/%3/%4/%5")
+                 .arg(options.jobs)
+                 .arg(int(options.jobsAuto))
+                 .arg(options.repeat)
+                 .arg(options.sliceIndex)
+                 .arg(options.sliceCount),
+             result);
 }
 
 void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()

@@ -1,3 +1,4 @@
+#include "junitfile.h"
 #include "junitreport.h"
 #include "verdicts.h"
 
@@ -5,80 +6,16 @@
 
 namespace {
 
-struct ParsedCase
-{
-    QXmlStreamAttributes attributes;
-    QString result = QStringLiteral("passed");
-    QXmlStreamAttributes resultAttributes;
-    QString resultText;
-    QString systemOut;
-};
-
-// The report as a CI system reads it; error is set when it is no well-formed
-// JUnit document.
-struct ParsedReport
-{
-    QXmlStreamAttributes suite;
-    QVector<ParsedCase> cases;
-    QString systemOut;
-    QString error;
-
-    QStringList names() const
-    {
-        QStringList names;
-        for (const ParsedCase &testCase : cases)
-            names.append(testCase.attributes.value("name").toString());
-        return names;
-    }
-};
-
-void readCase(QXmlStreamReader *xml, ParsedReport *report)
-{
-    ParsedCase testCase;
-    testCase.attributes = xml->attributes();
-    while (xml->readNextStartElement()) {
-        if (xml->name() == QLatin1String("system-out")) {
-            testCase.systemOut = xml->readElementText();
-            continue;
-        }
-        testCase.result = xml->name().toString();
-        testCase.resultAttributes = xml->attributes();
-        testCase.resultText = xml->readElementText();
-    }
-    report->cases.append(testCase);
-}
-
-ParsedReport parse(const QByteArray &document)
-{
-    ParsedReport report;
-    QXmlStreamReader xml(document);
-    if (!xml.readNextStartElement() || xml.name() != QLatin1String("testsuite")) {
-        report.error = QStringLiteral("no testsuite element");
-        return report;
-    }
-    report.suite = xml.attributes();
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("testcase"))
-            readCase(&xml, &report);
-        else if (xml.name() == QLatin1String("system-out"))
-            report.systemOut = xml.readElementText();
-        else
-            xml.skipCurrentElement();
-    }
-    while (!xml.atEnd())
-        xml.readNext();
-    if (xml.hasError())
-        report.error = xml.errorString() + QStringLiteral(" at line %1").arg(xml.lineNumber());
-    return report;
-}
-
-ParsedReport parse(const JunitReport &report)
+JunitFile parse(const JunitReport &report)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!report.write(&buffer))
-        return ParsedReport{{}, {}, {}, QStringLiteral("write failed")};
-    return parse(buffer.data());
+    if (!report.write(&buffer)) {
+        JunitFile failed;
+        failed.error = QStringLiteral("write failed");
+        return failed;
+    }
+    return JunitFile::parse(buffer.data());
 }
 
 } // namespace
@@ -96,6 +33,8 @@ private slots:
     void testNames();
     void testResultElements_data();
     void testResultElements();
+    void testRows_data();
+    void testRows();
     void testCrash();
     void testSuiteAttributes();
     void testSystemOut_data();
@@ -147,13 +86,13 @@ void TestJunitReport::testCounts()
         report.addError("testCrash", "crash", "testdeliveries died of signal 11 during testCrash", QStringList());
 
     QCOMPARE((QVector<int>{report.tests(), report.failures(), report.errors(), report.skipped()}), counts);
-    const ParsedReport parsed = parse(report);
+    const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.names(), names);
     const QVector<int> parsedCounts = {parsed.suite.value("tests").toInt(), parsed.suite.value("failures").toInt(),
                                        parsed.suite.value("errors").toInt(), parsed.suite.value("skipped").toInt()};
     QCOMPARE(parsedCounts, counts);
-    for (const ParsedCase &testCase : parsed.cases)
+    for (const JunitFile::TestCase &testCase : parsed.cases)
         QCOMPARE(testCase.attributes.value("classname").toString(), QStringLiteral("TestDeliveries"));
 }
 
@@ -187,7 +126,7 @@ void TestJunitReport::testNames()
     report.setSuiteName(suiteName);
     report.addVerdict(verdict(TestVerdict::Outcome::Fail, "testDelivery", row, {row}));
 
-    const ParsedReport parsed = parse(report);
+    const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("name").toString(), suiteName);
     QCOMPARE(parsed.names(), QStringList{name});
@@ -264,14 +203,77 @@ void TestJunitReport::testResultElements()
     for (const TestVerdict &testVerdict : qAsConst(verdicts))
         report.addVerdict(testVerdict);
 
-    const ParsedReport parsed = parse(report);
+    const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.cases.size(), 1);
-    const ParsedCase &testCase = parsed.cases.constFirst();
+    const JunitFile::TestCase &testCase = parsed.cases.constFirst();
     QCOMPARE(testCase.result, result);
     QCOMPARE(testCase.resultAttributes.value("type").toString(), type);
     QCOMPARE(testCase.resultAttributes.value("message").toString(), message);
     QCOMPARE(testCase.resultText, text);
+    QCOMPARE(testCase.systemOut, systemOut);
+}
+
+void TestJunitReport::testRows_data()
+{
+    QTest::addColumn<QVector<TestVerdict>>("runs");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("resultText");
+    QTest::addColumn<QString>("systemOut");
+
+    using O = TestVerdict::Outcome;
+    const TestVerdict pass = verdict(O::Pass, "testDelivery", "DPD Prio");
+    const TestVerdict fail = verdict(O::Fail, "testDelivery", "DPD Prio", {"Garage did not open"}, "t.cpp(7)");
+    QTest::newRow("one failed run keeps its traffic")
+        << QVector<TestVerdict>{fail} << "testDelivery(DPD Prio): failure [fail] Garage did not open"
+        << "1.000"
+        << "Garage did not open\nLoc: [t.cpp(7)]"
+        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x";
+    QTest::newRow("every run passed") << QVector<TestVerdict>{pass, pass, pass} << "testDelivery(DPD Prio): passed"
+                                      << "3.000"
+                                      << ""
+                                      << "";
+    QTest::newRow("passed and failed: flaky")
+        << QVector<TestVerdict>{pass, fail, pass} << "testDelivery(DPD Prio): failure [flaky] flaky: passed 2 of 3 runs"
+        << "3.000"
+        << "run 2: Garage did not open\nLoc: [t.cpp(7)]"
+        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x";
+    QTest::newRow("failed every time")
+        << QVector<TestVerdict>{fail, fail}
+        << "testDelivery(DPD Prio): failure [fail] failed 2 of 2 runs: Garage did not open"
+        << "2.000"
+        << "run 1: Garage did not open\nLoc: [t.cpp(7)]\nrun 2: Garage did not open\nLoc: [t.cpp(7)]"
+        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x";
+}
+
+void TestJunitReport::testRows()
+{
+    QFETCH(QVector<TestVerdict>, runs);
+    QFETCH(QString, summary);
+    QFETCH(QString, time);
+    QFETCH(QString, resultText);
+    QFETCH(QString, systemOut);
+
+    RunResults::Row row{"testDelivery(DPD Prio)", {}};
+    for (int i = 0; i < runs.size(); ++i) {
+        RunResults::Run run{runs.at(i), {i, 2, i + 1, "shard 2 (testDelivery:DPD Prio)"}, {}, {}};
+        run.verdict.seconds = 1.0;
+        if (run.verdict.isFailure()) {
+            run.notes = QStringList{"failed in shard 2 (testDelivery:DPD Prio)"};
+            run.exchanges = QStringList{"exchanges (seconds from the first):", "   0.000  GET :6655/x"};
+        }
+        row.runs.append(run);
+    }
+    JunitReport report;
+    report.addRow(row);
+
+    const JunitFile parsed = parse(report);
+    QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+    QCOMPARE(parsed.summaries(), QStringList{summary});
+    const JunitFile::TestCase &testCase = parsed.cases.constFirst();
+    QCOMPARE(testCase.attributes.value("time").toString(), time);
+    QCOMPARE(testCase.resultText, resultText);
     QCOMPARE(testCase.systemOut, systemOut);
 }
 
@@ -285,13 +287,13 @@ void TestJunitReport::testCrash()
     report.addError("testDelivery(DPD Prio)", "crash", "testdeliveries died of signal 11 during testDelivery(DPD Prio)",
                     {"QDEBUG : TestDeliveries::testDelivery(DPD Prio) scanning", "korvud: lost connection"}, 1.5);
 
-    const ParsedReport parsed = parse(report);
+    const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("errors").toString(), QStringLiteral("1"));
     QCOMPARE(parsed.suite.value("failures").toString(), QStringLiteral("0"));
     QCOMPARE(parsed.cases.size(), 2);
     QCOMPARE(parsed.cases.at(0).attributes.value("time").toString(), QStringLiteral("0.250"));
-    const ParsedCase &crash = parsed.cases.at(1);
+    const JunitFile::TestCase &crash = parsed.cases.at(1);
     QCOMPARE(crash.attributes.value("name").toString(), QStringLiteral("testDelivery(DPD Prio)"));
     QCOMPARE(crash.attributes.value("time").toString(), QStringLiteral("1.500"));
     QCOMPARE(crash.result, QStringLiteral("error"));
@@ -310,7 +312,7 @@ void TestJunitReport::testSuiteAttributes()
     report.setHostName("ci-runner-3");
     report.setSeconds(12.3456);
 
-    const ParsedReport parsed = parse(report);
+    const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("name").toString(), QStringLiteral("TestDeliveries"));
     QCOMPARE(parsed.suite.value("timestamp").toString(), QStringLiteral("2024-03-05T07:08:09"));
@@ -354,7 +356,7 @@ void TestJunitReport::testSystemOut()
     for (const QString &line : qAsConst(lines))
         report.addOutputLine(line);
 
-    const ParsedReport parsed = parse(report);
+    const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.systemOut, systemOut);
 }
@@ -377,7 +379,7 @@ void TestJunitReport::testWriteFile()
     stale.close();
     QVERIFY2(report.writeFile(stale.fileName(), &error), qPrintable(error));
     QVERIFY(stale.open(QIODevice::ReadOnly));
-    const ParsedReport parsed = parse(stale.readAll());
+    const JunitFile parsed = JunitFile::parse(stale.readAll());
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.names(), QStringList{"initTestCase"});
 }

@@ -1,73 +1,14 @@
 // Runs the built korvu-check with stand-ins for the daemon and the suite.
+#include "checkprocess.h"
+#include "junitfile.h"
+
 #include <QtTest>
 
 namespace {
 
 const int runTimeoutMsecs = 60000;
 
-struct CheckResult
-{
-    int status = -1;
-    QString out;
-    QString err;
-    qint64 msecs = 0;
-};
-
-// The parts of a JUnit report the checks look at: the testsuite's counts as
-// "tests/failures/errors/skipped", one "name: result [type] message" per test
-// case, and the suite's output.
-struct JunitSummary
-{
-    QString suiteName;
-    QString counts;
-    QStringList cases;
-    QString systemOut;
-    QString error;
-};
-
-JunitSummary readJunit(const QString &fileName)
-{
-    JunitSummary summary;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        summary.error = file.errorString();
-        return summary;
-    }
-    QXmlStreamReader xml(&file);
-    if (!xml.readNextStartElement() || xml.name() != QLatin1String("testsuite")) {
-        summary.error = "no testsuite element";
-        return summary;
-    }
-    const QXmlStreamAttributes suite = xml.attributes();
-    summary.suiteName = suite.value("name").toString();
-    summary.counts = QStringList{suite.value("tests").toString(), suite.value("failures").toString(),
-                                 suite.value("errors").toString(), suite.value("skipped").toString()}
-                         .join('/');
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("system-out")) {
-            summary.systemOut = xml.readElementText();
-            continue;
-        }
-        const QString name = xml.attributes().value("name").toString();
-        QString result = "passed";
-        while (xml.readNextStartElement()) {
-            if (xml.name() != QLatin1String("system-out")) {
-                const QXmlStreamAttributes attributes = xml.attributes();
-                result = xml.name().toString();
-                if (attributes.hasAttribute("type"))
-                    result += " [" + attributes.value("type").toString() + "]";
-                result += " " + attributes.value("message").toString();
-            }
-            xml.skipCurrentElement();
-        }
-        summary.cases.append(name + ": " + result);
-    }
-    while (!xml.atEnd())
-        xml.readNext();
-    if (xml.hasError())
-        summary.error = xml.errorString();
-    return summary;
-}
+using CheckResult = CheckProcess::Result;
 
 } // namespace
 
@@ -83,10 +24,18 @@ private slots:
     void testRunReportsEveryVerdict();
     void testSuiteArgumentsPassThrough();
     void testSuiteCrash();
+    void testShardsReportLikeOneRun_data();
+    void testShardsReportLikeOneRun();
+    void testRepeatMarksFlakyRows_data();
+    void testRepeatMarksFlakyRows();
+    void testSlicesHoldEveryCaseOnce_data();
+    void testSlicesHoldEveryCaseOnce();
+    void testShardsOfAnUnknownFunction();
     void testRunTreeRemoval_data();
     void testRunTreeRemoval();
 
 private:
+    QStringList fakes() const;
     QString path(const QString &name) const;
     QString writeScript(const QString &name, const QByteArray &body) const;
     QStringList plugins() const;
@@ -119,31 +68,16 @@ QString TestKorvuCheck::writeScript(const QString &name, const QByteArray &body)
     return script.fileName();
 }
 
+QStringList TestKorvuCheck::fakes() const
+{
+    return QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE} + plugins();
+}
+
 QStringList TestKorvuCheck::plugins() const { return {"--mocks", path("mocks"), "--experience", path("experience")}; }
 
 CheckResult TestKorvuCheck::runCheck(const QStringList &arguments, const QStringList &extraEnvironment) const
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("QT_QPA_PLATFORM");
-    for (const QString &variable : extraEnvironment)
-        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
-
-    QProcess check;
-    check.setProcessEnvironment(environment);
-    QElapsedTimer timer;
-    timer.start();
-    check.start(KORVU_CHECK_BINARY, arguments);
-    CheckResult result;
-    if (!check.waitForFinished(runTimeoutMsecs)) {
-        check.kill();
-        check.waitForFinished();
-        return result;
-    }
-    result.msecs = timer.elapsed();
-    result.status = check.exitStatus() == QProcess::NormalExit ? check.exitCode() : -1;
-    result.out = QString::fromUtf8(check.readAllStandardOutput());
-    result.err = QString::fromUtf8(check.readAllStandardError());
-    return result;
+    return CheckProcess::run(arguments, extraEnvironment, runTimeoutMsecs);
 }
 
 void TestKorvuCheck::testDaemonDoesNotStart_data()
@@ -161,7 +95,7 @@ void TestKorvuCheck::testDaemonDoesNotStart_data()
                                              "  loading plug-ins"};
     QTest::newRow("never listens")
         << QByteArray("echo 'waiting for nothing'\nexec sleep 30")
-        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 3 s; its last output:",
+        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 5 s; its last output:",
                        "  waiting for nothing"};
 }
 
@@ -185,10 +119,10 @@ void TestKorvuCheck::testDaemonDoesNotStart()
     QVERIFY2(result.msecs < 10000, qPrintable(QString::number(result.msecs)));
 
     // The report of an earlier run must not survive: CI would read it as this run's.
-    const JunitSummary report = readJunit(junit);
+    const JunitFile report = JunitFile::read(junit);
     QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
-    QCOMPARE(report.counts, QStringLiteral("1/0/1/0"));
-    QCOMPARE(report.cases, QStringList{"korvu-check setup: error [setup] " + expectedLines.constFirst().mid(13)});
+    QCOMPARE(report.counts(), QStringLiteral("1/0/1/0"));
+    QCOMPARE(report.summaries(), QStringList{"korvu-check setup: error [setup] " + expectedLines.constFirst().mid(13)});
 }
 
 void TestKorvuCheck::testBadCommandLine_data()
@@ -200,8 +134,8 @@ void TestKorvuCheck::testBadCommandLine_data()
         "--daemon", "/nowhere/korvud", "--suite",
         FAKE_SUITE} << "korvu-check: daemon not found: /nowhere/korvud (build korvud or pass --daemon)\n";
     QTest::newRow("suite arguments without --")
-        << QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "testRows"}
-        << "korvu-check: unexpected argument 'testRows' (arguments for the suite go after --)\n";
+        << QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "testDelivery"}
+        << "korvu-check: unexpected argument 'testDelivery' (arguments for the suite go after --)\n";
 }
 
 void TestKorvuCheck::testBadCommandLine()
@@ -226,8 +160,8 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     const QStringList expectedInOrder = {
         "PASS  initTestCase  ",
         "PASS  testRunTree  ",
-        "PASS  testRows(plain)  ",
-        "FAIL  testRows(code (with spaces), late)  ",
+        "PASS  testDelivery(plain)  ",
+        "FAIL  testDelivery(code (with spaces), late)  ",
         "      'succeeds' returned FALSE. (delivery not granted",
         "      second line)",
         "      at ",
@@ -236,7 +170,7 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
         "PASS  testCrash  ",
         "PASS  cleanupTestCase  ",
         "Failures:",
-        "  FAIL testRows(code (with spaces), late)",
+        "  FAIL testDelivery(code (with spaces), late)",
         "Wall time: ",
         "JUnit report: " + junit,
     };
@@ -251,28 +185,27 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     QVERIFY2(!result.out.contains("QDEBUG"), "debug output only with --verbose");
 
     // One case per function and row; the suite's debug output is no error.
-    const JunitSummary report = readJunit(junit);
+    const JunitFile report = JunitFile::read(junit);
     QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
-    QCOMPARE(report.suiteName, QStringLiteral("FakeSuite"));
-    QCOMPARE(report.counts, QStringLiteral("7/1/0/1"));
+    QCOMPARE(report.suite.value("name").toString(), QStringLiteral("FakeSuite"));
+    QCOMPARE(report.counts(), QStringLiteral("7/1/0/1"));
     const QStringList expectedCases = {
         "initTestCase: passed",
         "testRunTree: passed",
-        "testRows(plain): passed",
-        "testRows(code (with spaces), late): failure [fail] 'succeeds' returned FALSE. (delivery not granted",
+        "testDelivery(plain): passed",
+        "testDelivery(code (with spaces), late): failure [fail] 'succeeds' returned FALSE. (delivery not granted",
         "testSkipped: skipped no scanner here",
         "testCrash: passed",
         "cleanupTestCase: passed",
     };
-    QCOMPARE(report.cases, expectedCases);
+    QCOMPARE(report.summaries(), expectedCases);
     QVERIFY2(report.systemOut.contains("QDEBUG : FakeSuite::testRunTree() Running in: "), qPrintable(report.systemOut));
-    QVERIFY2(report.systemOut.contains("Totals: 5 passed, 1 failed, 1 skipped"), qPrintable(report.systemOut));
 }
 
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
     const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE} + plugins()
-                                        + QStringList{"--", "testRows:plain"});
+                                        + QStringList{"--", "testDelivery:plain"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -287,11 +220,125 @@ void TestKorvuCheck::testSuiteCrash()
     QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
     QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
 
-    const JunitSummary report = readJunit(junit);
+    const JunitFile report = JunitFile::read(junit);
     QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
-    QCOMPARE(report.counts, QStringLiteral("6/1/1/1"));
-    QCOMPARE(report.cases.constLast(),
+    QCOMPARE(report.counts(), QStringLiteral("6/1/1/1"));
+    QCOMPARE(report.summaries().constLast(),
              QStringLiteral("testCrash: error [crash] fakesuite died of signal 9 during testCrash"));
+}
+
+void TestKorvuCheck::testShardsReportLikeOneRun_data()
+{
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("all at once") << "auto";
+    QTest::newRow("one at a time") << "1";
+}
+
+void TestKorvuCheck::testShardsReportLikeOneRun()
+{
+    QFETCH(QString, jobs);
+
+    const QString serialReport = path("serial.xml");
+    const QString shardReport = path("shards.xml");
+    const CheckResult serial = runCheck(fakes() + QStringList{"--junit", serialReport});
+    const CheckResult sharded = runCheck(fakes() + QStringList{"-j", jobs, "--junit", shardReport});
+    QCOMPARE(sharded.status, serial.status);
+    QVERIFY2(sharded.err.isEmpty(), qPrintable(sharded.err));
+    QVERIFY2(sharded.out.startsWith("korvu-check: " FAKE_SUITE " against " FAKE_DAEMON ": 3 shards, up to "),
+             qPrintable(sharded.out));
+
+    // The summary is the serial run's, but for the times and the report's name.
+    auto summary = [](const QString &out) {
+        QStringList lines = out.mid(out.indexOf("\n\n")).split('\n');
+        lines = lines.filter(QRegularExpression("^(?!Wall time: |JUnit report: |      at )"));
+        return lines;
+    };
+    QCOMPARE(summary(sharded.out), summary(serial.out));
+    // Every shard passes its hooks, and they count once.
+    QVERIFY2(!sharded.out.contains("initTestCase"), qPrintable(sharded.out));
+
+    const JunitFile serialCases = JunitFile::read(serialReport);
+    const JunitFile shardCases = JunitFile::read(shardReport);
+    QVERIFY2(shardCases.error.isEmpty(), qPrintable(shardCases.error));
+    QCOMPARE(shardCases.summaries(), serialCases.summaries());
+    QCOMPARE(shardCases.counts(), QStringLiteral("7/1/0/1"));
+}
+
+void TestKorvuCheck::testRepeatMarksFlakyRows_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("the suite as one process") << QStringList();
+    QTest::newRow("in shards") << QStringList{"-j", "1"};
+}
+
+void TestKorvuCheck::testRepeatMarksFlakyRows()
+{
+    QFETCH(QStringList, arguments);
+
+    const QString junit = path("repeat.xml");
+    const QString marker = path(QStringLiteral("marker-%1").arg(QTest::currentDataTag()));
+    const CheckResult result = runCheck(fakes() + arguments + QStringList{"--repeat", "3", "--junit", junit},
+                                        {"FAKE_SUITE_FLAKY_MARKER=" + marker});
+    QCOMPARE(result.status, 4);
+    for (const char *line : {"    3/3  initTestCase\n", "    2/3  testDelivery(plain)  FLAKY\n",
+                             "    0/3  testDelivery(code (with spaces), late)\n",
+                             "  FAIL testDelivery(plain)  (run 1 of 3)\n    first run\n",
+                             "  FAIL testDelivery(code (with spaces), late)  (runs 1, 2, 3 of 3)\n", "Flaky: 1\n"}) {
+        QVERIFY2(result.out.contains(line), qPrintable(QString(line) + " is missing:\n" + result.out));
+    }
+    QVERIFY2(result.out.endsWith("14 passed, 4 failed, 3 skipped\n"), qPrintable(result.out));
+
+    const JunitFile report = JunitFile::read(junit);
+    QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
+    QCOMPARE(report.names(),
+             (QStringList{"initTestCase", "testRunTree", "testDelivery(plain)",
+                          "testDelivery(code (with spaces), late)", "testSkipped", "testCrash", "cleanupTestCase"}));
+    QCOMPARE(report.summaries().at(2),
+             QStringLiteral("testDelivery(plain): failure [flaky] flaky: passed 2 of 3 runs"));
+}
+
+void TestKorvuCheck::testSlicesHoldEveryCaseOnce_data()
+{
+    QTest::addColumn<int>("slices");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("2 slices, each as one process") << 2 << QStringList();
+    QTest::newRow("3 slices in shards") << 3 << QStringList{"-j", "auto"};
+}
+
+void TestKorvuCheck::testSlicesHoldEveryCaseOnce()
+{
+    QFETCH(int, slices);
+    QFETCH(QStringList, arguments);
+
+    const QString serialReport = path("whole.xml");
+    QCOMPARE(runCheck(fakes() + QStringList{"--junit", serialReport}).status, 1);
+    QStringList expected = JunitFile::read(serialReport).summaries().filter(QRegularExpression("^(?!\\w+TestCase:)"));
+
+    QStringList cases;
+    for (int slice = 1; slice <= slices; ++slice) {
+        const QString junit = path(QStringLiteral("slice-%1-of-%2.xml").arg(slice).arg(slices));
+        const QString shard = QStringLiteral("%1/%2").arg(slice).arg(slices);
+        const CheckResult result = runCheck(fakes() + arguments + QStringList{"--shard", shard, "--junit", junit});
+        QVERIFY2(result.status == 0 || result.status == 1, qPrintable(result.out + result.err));
+        const JunitFile report = JunitFile::read(junit);
+        QVERIFY2(report.error.isEmpty(), qPrintable(report.error));
+        cases += report.summaries();
+        // The hooks ran in every slice, under names of their own, first and last.
+        QCOMPARE(report.names().constFirst(), QStringLiteral("initTestCase(slice %1)").arg(shard));
+        QCOMPARE(report.names().constLast(), QStringLiteral("cleanupTestCase(slice %1)").arg(shard));
+        for (const char *hook : {"initTestCase", "cleanupTestCase"})
+            expected.append(QStringLiteral("%1(slice %2): passed").arg(hook, shard));
+    }
+    cases.sort();
+    expected.sort();
+    QCOMPARE(cases, expected);
+}
+
+void TestKorvuCheck::testShardsOfAnUnknownFunction()
+{
+    const CheckResult result = runCheck(fakes() + QStringList{"-j", "2", "--", "testNothing"});
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.err, QStringLiteral("korvu-check: the suite has no test function 'testNothing'\n"));
 }
 
 void TestKorvuCheck::testRunTreeRemoval_data()

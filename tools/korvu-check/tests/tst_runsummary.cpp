@@ -15,7 +15,14 @@ private slots:
     void testCounts_data();
     void testCounts();
     void testSummaryLines();
+    void testRepeatedSummary();
 };
+
+namespace {
+
+RunResults::Origin repetition(int number) { return {number - 1, 0, number, QString()}; }
+
+} // namespace
 
 void TestRunSummary::testProgressLines_data()
 {
@@ -47,6 +54,9 @@ void TestRunSummary::testProgressLines()
     QFETCH(QStringList, lines);
     verdict.seconds = seconds;
     QCOMPARE(RunSummary::progressLines(verdict), lines);
+
+    lines.first() += QStringLiteral("  [run 2/3]");
+    QCOMPARE(RunSummary::progressLines(verdict, QStringLiteral("[run 2/3]")), lines);
 }
 
 void TestRunSummary::testCounts_data()
@@ -76,23 +86,29 @@ void TestRunSummary::testCounts()
     QFETCH(bool, abnormalEnd);
     QFETCH(QString, lastLine);
 
-    RunSummary summary;
-    for (TestVerdict::Outcome outcome : qAsConst(outcomes))
-        summary.addVerdict(verdict(outcome, QStringLiteral("f")));
+    RunResults results;
+    for (int i = 0; i < outcomes.size(); ++i)
+        results.addVerdict(verdict(outcomes.at(i), QStringLiteral("f%1").arg(i)), repetition(1));
     if (abnormalEnd)
-        summary.addAbnormalEnd(QStringLiteral("testdeliveries died of signal 11"), QStringList());
-    QCOMPARE(summary.summaryLines(1.0).constLast(), lastLine);
+        results.addBreak({"crash", "testdeliveries died of signal 11", QString(), 0, {}}, repetition(1));
+    QCOMPARE(RunSummary(results).summaryLines(1.0).constLast(), lastLine);
 }
 
 void TestRunSummary::testSummaryLines()
 {
-    RunSummary summary;
-    summary.addVerdict(verdict(TestVerdict::Outcome::Pass, "initTestCase"));
-    summary.addVerdict(
-        verdict(TestVerdict::Outcome::Fail, "testAvailable", "gate, scanner", {"not available"}, "t.cpp(5)"));
-    summary.addVerdict(verdict(TestVerdict::Outcome::BlacklistedFail, "testFlaky", QString(), {"flaky"}));
-    summary.addAbnormalEnd(QStringLiteral("testdeliveries died of signal 6 during testDelivery(DPD Prio)"),
-                           {"Received signal 6"});
+    RunResults results;
+    results.addVerdict(verdict(TestVerdict::Outcome::Pass, "initTestCase"), repetition(1));
+    results.addVerdict(
+        verdict(TestVerdict::Outcome::Fail, "testAvailable", "gate, scanner", {"not available"}, "t.cpp(5)"),
+        repetition(1));
+    results.addVerdict(verdict(TestVerdict::Outcome::BlacklistedFail, "testFlaky", QString(), {"flaky"}),
+                       repetition(1));
+    results.addBreak({"crash",
+                      "testdeliveries died of signal 6 during testDelivery(DPD Prio)",
+                      "testDelivery(DPD Prio)",
+                      1.5,
+                      {"Received signal 6"}},
+                     repetition(1));
 
     const QStringList expected = {
         "",
@@ -108,7 +124,44 @@ void TestRunSummary::testSummaryLines()
         "JUnit report: /tmp/r.xml",
         "1 passed, 2 failed, 0 skipped",
     };
-    QCOMPARE(summary.summaryLines(12.346, {"JUnit report: /tmp/r.xml"}), expected);
+    QCOMPARE(RunSummary(results).summaryLines(12.346, {"JUnit report: /tmp/r.xml"}), expected);
+}
+
+void TestRunSummary::testRepeatedSummary()
+{
+    using O = TestVerdict::Outcome;
+    RunResults results;
+    for (int run = 1; run <= 3; ++run) {
+        results.addVerdict(verdict(O::Pass, "initTestCase"), repetition(run));
+        const bool late = run != 2;
+        results.addVerdict(late ? verdict(O::Fail, "testDelivery", "DPD Prio", {"Garage did not close"}, "t.cpp(7)")
+                                : verdict(O::Pass, "testDelivery", "DPD Prio"),
+                           repetition(run));
+        results.addVerdict(verdict(O::Fail, "testDelivery", "bad code", {run == 3 ? "other" : "refused"}),
+                           repetition(run));
+    }
+
+    const QStringList expected = {
+        "",
+        "Runs passed, per function and row:",
+        "    3/3  initTestCase",
+        "    1/3  testDelivery(DPD Prio)  FLAKY",
+        "    0/3  testDelivery(bad code)",
+        "",
+        "Failures:",
+        "  FAIL testDelivery(DPD Prio)  (runs 1, 3 of 3)",
+        "    Garage did not close",
+        "    at t.cpp(7)",
+        "  FAIL testDelivery(bad code)  (runs 1, 2 of 3)",
+        "    refused",
+        "  FAIL testDelivery(bad code)  (run 3 of 3)",
+        "    other",
+        "",
+        "Wall time: 9.00 s",
+        "Flaky: 1",
+        "4 passed, 5 failed, 0 skipped",
+    };
+    QCOMPARE(RunSummary(results, 3).summaryLines(9.0), expected);
 }
 
 QTEST_GUILESS_MAIN(TestRunSummary)

@@ -11,17 +11,17 @@ private slots:
     void testLayout();
     void testEnvironment_data();
     void testEnvironment();
-    void testRemoval_data();
-    void testRemoval();
 
 private:
     RunTree::Sources m_sources;
     QTemporaryDir m_sourceDir;
+    QTemporaryDir m_treeDir;
 };
 
 void TestRunTree::initTestCase()
 {
     QVERIFY(m_sourceDir.isValid());
+    QVERIFY(m_treeDir.isValid());
     const QString root = m_sourceDir.path();
     m_sources = {root + "/build/daemon/korvud", root + "/build/tests/mocks", root + "/build/experience"};
     QVERIFY(QDir().mkpath(root + "/build/daemon"));
@@ -54,7 +54,7 @@ void TestRunTree::testLayout()
 
     RunTree tree;
     QString error;
-    QVERIFY2(tree.create(m_sources, &error), qPrintable(error));
+    QVERIFY2(tree.create(m_treeDir.filePath(QTest::currentDataTag()), m_sources, &error), qPrintable(error));
     QCOMPARE(QFileInfo(tree.suiteDir() + fromSuiteDir).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
     QVERIFY(tree.suiteDir().startsWith(tree.root()));
     QVERIFY(QDir(tree.dataDir()).isEmpty());
@@ -78,6 +78,8 @@ void TestRunTree::testEnvironment_data()
     QTest::newRow("fresh data folder, whatever was set")
         << QStringList{"KORVU_DATA_DIR=/var/lib/korvu"} << "KORVU_DATA_DIR"
         << "<data>";
+    QTest::newRow("traffic trace in the tree") << QStringList() << "KORVU_TRACE_FILE"
+                                               << "<trace>";
     QTest::newRow("everything else kept") << QStringList{"LANG=C.UTF-8"} << "LANG"
                                           << "C.UTF-8";
 }
@@ -90,40 +92,13 @@ void TestRunTree::testEnvironment()
 
     RunTree tree;
     QString error;
-    QVERIFY2(tree.create(m_sources, &error), qPrintable(error));
+    QVERIFY2(tree.create(m_treeDir.filePath(QTest::currentDataTag()), m_sources, &error), qPrintable(error));
     QProcessEnvironment environment;
     for (const QString &variable : qAsConst(base))
         environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
 
-    expected.replace("<bin>", tree.binDir()).replace("<data>", tree.dataDir());
+    expected.replace("<bin>", tree.binDir()).replace("<data>", tree.dataDir()).replace("<trace>", tree.traceFile());
     QCOMPARE(tree.environment(environment).value(name), expected);
-}
-
-void TestRunTree::testRemoval_data()
-{
-    QTest::addColumn<bool>("keep");
-    QTest::newRow("removed after the run") << false;
-    QTest::newRow("kept when asked") << true;
-}
-
-void TestRunTree::testRemoval()
-{
-    QFETCH(bool, keep);
-
-    QString root;
-    {
-        RunTree tree;
-        tree.setKeep(keep);
-        QString error;
-        QVERIFY2(tree.create(m_sources, &error), qPrintable(error));
-        root = tree.root();
-    }
-    QCOMPARE(QFileInfo::exists(root), keep);
-    // Removing the kept tree must not follow its links into the build tree.
-    if (keep)
-        QVERIFY(QDir(root).removeRecursively());
-    QVERIFY(QFileInfo::exists(m_sources.daemon));
-    QVERIFY(QFileInfo::exists(m_sources.mocksDir + "/libdeliverymocks.so"));
 }
 
 QTEST_GUILESS_MAIN(TestRunTree)

@@ -1,0 +1,45 @@
+#ifndef TRAFFICTRACE_H
+#define TRAFFICTRACE_H
+
+#include <QByteArray>
+#include <QStringList>
+
+class QAbstractSocket;
+class QNetworkReply;
+class QProcess;
+
+// The suite's exchanges with the daemon and the mock devices, for whoever has
+// to explain a failed row. When KORVU_TRACE_FILE names a file, each exchange
+// is appended to it as one JSON object per line, in a single write, so a
+// crash loses nothing that was traced. When it is unset, every call returns at
+// once and the suite behaves as if the trace did not exist.
+//
+// Every line holds "t" (monotonic clock in ms), "function" and "row" (what the
+// test framework is running), "phase" ("init", "test" or "cleanup" of a
+// function or row) and "kind", with these fields:
+//   rpc          request (the bytes written), reply (the bytes read), waitMs
+//   http         port, method, path (with query), status (0 without one),
+//                error (QNetworkReply::NetworkError name), finished, body, waitMs
+//   connect      connected, error (QAbstractSocket::SocketError name), waitMs
+//   daemonStart  program, arguments, pid, started
+//   daemonKill   pid
+//   daemonExit   pid, exitStatus ("normal" or "crash"), exitCode
+// Byte fields that are not valid UTF-8 are written as "<field>Base64".
+class TrafficTrace
+{
+public:
+    enum class Phase { Init, Test, Cleanup };
+
+    static bool isEnabled();
+    static void setPhase(Phase phase);
+
+    static void rpc(const QByteArray &request, const QByteArray &reply, qint64 waitMs);
+    // Reads the body with peek(), leaving it for the caller.
+    static void http(QNetworkReply *reply, qint64 waitMs);
+    static void connectionAttempt(const QAbstractSocket *socket, bool connected, qint64 waitMs);
+    // Also traces the process's exit, whenever it comes.
+    static void daemonStarted(QProcess *process, const QStringList &arguments);
+    static void daemonKilled(const QProcess *process);
+};
+
+#endif // TRAFFICTRACE_H

@@ -1,0 +1,138 @@
+#include "runresults.h"
+#include "trafficlog.h"
+
+#include <algorithm>
+
+namespace {
+
+const QStringList hookFunctions = {QStringLiteral("initTestCase"), QStringLiteral("cleanupTestCase")};
+
+bool earlier(const RunResults::Run &a, const RunResults::Run &b)
+{
+    if (a.origin.repetition != b.origin.repetition)
+        return a.origin.repetition < b.origin.repetition;
+    return a.origin.shard < b.origin.shard;
+}
+
+} // namespace
+
+QVector<RunResults::Run> RunResults::Row::verdicts() const
+{
+    QVector<Run> ended;
+    for (const Run &run : runs) {
+        if (run.verdict.endsTest())
+            ended.append(run);
+    }
+    return ended;
+}
+
+int RunResults::Row::passes() const
+{
+    const QVector<Run> ended = verdicts();
+    return std::count_if(ended.cbegin(), ended.cend(),
+                         [](const Run &run) { return run.verdict.outcome == TestVerdict::Outcome::Pass; });
+}
+
+int RunResults::Row::failures() const
+{
+    const QVector<Run> ended = verdicts();
+    return std::count_if(ended.cbegin(), ended.cend(), [](const Run &run) { return run.verdict.isFailure(); });
+}
+
+bool RunResults::Row::isFlaky() const { return passes() > 0 && failures() > 0; }
+
+void RunResults::setOrder(const QStringList &testNames) { m_order = testNames; }
+
+void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
+{
+    const QString testName = verdict.testName();
+    auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
+    if (row == m_rows.end())
+        row = m_rows.insert(m_rows.end(), Row{testName, {}});
+    row->runs.append({verdict, origin, {}, {}});
+}
+
+void RunResults::addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin) { m_breaks.append({end, origin}); }
+
+void RunResults::attachTraffic(int job, const TrafficLog &log)
+{
+    for (Row &row : m_rows) {
+        for (Run &run : row.runs) {
+            if (run.origin.job == job && run.verdict.isFailure())
+                run.exchanges = log.linesFor(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+        }
+    }
+}
+
+QVector<RunResults::Row> RunResults::rows() const
+{
+    QVector<Row> rows = m_rows;
+    auto position = [this](const Row &row) {
+        const int index = m_order.indexOf(row.testName);
+        return index < 0 ? m_order.size() : index;
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&position](const Row &a, const Row &b) { return position(a) < position(b); });
+    for (Row &row : rows) {
+        std::stable_sort(row.runs.begin(), row.runs.end(), earlier);
+        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
+            row.runs = mergedHookRuns(row.runs);
+    }
+    return rows;
+}
+
+QVector<RunResults::Break> RunResults::breaks() const
+{
+    QVector<Break> breaks = m_breaks;
+    std::stable_sort(breaks.begin(), breaks.end(), [](const Break &a, const Break &b) {
+        return a.origin.repetition != b.origin.repetition ? a.origin.repetition < b.origin.repetition
+                                                          : a.origin.shard < b.origin.shard;
+    });
+    return breaks;
+}
+
+int RunResults::failureCount() const
+{
+    int count = m_breaks.size();
+    const QVector<Row> all = rows();
+    for (const Row &row : all)
+        count += row.failures();
+    return count;
+}
+
+bool RunResults::isHook(const TestVerdict &verdict) { return hookFunctions.contains(verdict.function); }
+
+// One verdict per repetition: the first failure of any shard, noting every
+// shard it failed in, or a pass as long as the longest one.
+QVector<RunResults::Run> RunResults::mergedHookRuns(const QVector<Run> &runs)
+{
+    QVector<Run> merged;
+    for (int first = 0; first < runs.size();) {
+        int end = first;
+        while (end < runs.size() && runs.at(end).origin.repetition == runs.at(first).origin.repetition)
+            ++end;
+        Run kept;
+        int verdicts = 0;
+        double longest = 0;
+        QStringList notes;
+        for (int i = first; i < end; ++i) {
+            const Run &run = runs.at(i);
+            if (!run.verdict.endsTest())
+                continue;
+            longest = qMax(longest, run.verdict.seconds);
+            if (run.verdict.isFailure() && !run.origin.shardName.isEmpty())
+                notes.append(QStringLiteral("failed in %1").arg(run.origin.shardName));
+            if (verdicts++ == 0 || (run.verdict.isFailure() && !kept.verdict.isFailure()))
+                kept = run;
+        }
+        if (verdicts > 0) {
+            kept.verdict.seconds = longest;
+            kept.notes = notes.size() > 1 && notes.size() == verdicts
+                             ? QStringList{QStringLiteral("failed in all %1 shards").arg(verdicts)}
+                             : notes;
+            merged.append(kept);
+        }
+        first = end;
+    }
+    return merged;
+}

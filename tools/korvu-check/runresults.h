@@ -1,0 +1,77 @@
+#ifndef RUNRESULTS_H
+#define RUNRESULTS_H
+
+#include "suiterunner.h"
+#include "testverdict.h"
+
+#include <QStringList>
+#include <QVector>
+
+class TrafficLog;
+
+// The verdicts of every suite process of one check, gathered per function and
+// row in the suite's order, with the traffic behind each failure. The hooks
+// that every shard runs (initTestCase, cleanupTestCase) count once per
+// repetition: failed when any shard's failed, naming that shard.
+class RunResults
+{
+public:
+    // Which suite process a verdict came from.
+    struct Origin
+    {
+        int job = 0;
+        int shard = 0;
+        int repetition = 1;
+        QString shardName; // empty when the suite ran as one process
+    };
+
+    // One verdict of a function or row.
+    struct Run
+    {
+        TestVerdict verdict;
+        Origin origin;
+        QStringList notes; // where a hook failed, when shards ran it
+        QStringList exchanges; // the traffic of a failure
+    };
+
+    struct Row
+    {
+        QString testName;
+        // In order of repetition; an expected failure precedes the verdict of its run.
+        QVector<Run> runs;
+
+        QVector<Run> verdicts() const; // the runs that ended the function or row
+        int passes() const;
+        int failures() const;
+        bool isFlaky() const;
+    };
+
+    struct Break
+    {
+        SuiteRunner::AbnormalEnd end;
+        Origin origin;
+    };
+
+    // The suite's order of functions and rows; others follow as they come.
+    void setOrder(const QStringList &testNames);
+    void addVerdict(const TestVerdict &verdict, const Origin &origin);
+    void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
+    // Puts the traffic of a finished job under its failures.
+    void attachTraffic(int job, const TrafficLog &log);
+
+    QVector<Row> rows() const;
+    QVector<Break> breaks() const;
+    // Failed verdicts and breaks, as the framework would count them.
+    int failureCount() const;
+
+    static bool isHook(const TestVerdict &verdict);
+
+private:
+    static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
+
+    QStringList m_order;
+    QVector<Row> m_rows;
+    QVector<Break> m_breaks;
+};
+
+#endif // RUNRESULTS_H

@@ -1,0 +1,65 @@
+#ifndef SHARDPLAN_H
+#define SHARDPLAN_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The selected functions and rows of the suite cut into shards, each run as a
+// suite process of its own, and the slices of shards that CI machines share.
+// The functions and rows come from the suite itself ("-datatags"), so a suite
+// that gains rows needs no change here.
+class ShardPlan
+{
+public:
+    struct Test
+    {
+        QString function;
+        QString row; // empty for a function without data
+
+        // "function" or "function(row)", as the verdicts name it.
+        QString testName() const;
+    };
+
+    struct Shard
+    {
+        QVector<Test> tests;
+        // The suite's command-line selection: "function", or "function:row" for each
+        // row when the shard holds only some of the function's rows.
+        QStringList selections;
+        double expectedSeconds = 0;
+    };
+
+    // listing: what "testdeliveries -datatags" printed. selections: the functions and
+    // rows named on the command line, "function" or "function:row"; none selects all.
+    // Returns false with *error set for a listing it cannot read or a selection the
+    // suite does not have.
+    static bool make(const QByteArray &listing, const QStringList &selections, ShardPlan *plan, QString *error);
+
+    // Slice index (from 1) of count: the shards dealt out by expected time, longest
+    // first, each to the slice with the least so far; the same plan always gives
+    // the same slices.
+    ShardPlan slice(int index, int count) const;
+
+    QVector<Shard> shards() const;
+    // Every test of the plan, in the suite's order.
+    QStringList testNames() const;
+
+    // A rough time for one run of a function or row: a granted delivery waits 2 s
+    // in its gate polls, the persistence check restarts the daemon twice; the
+    // other checks answer at once.
+    static double expectedSeconds(const QString &function);
+
+    // Splits the suite's arguments into selections of functions and rows and the
+    // options that every shard gets, such as -v2 or -maxwarnings 0.
+    static void splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options);
+
+private:
+    void addShard(const QVector<Test> &tests, const QVector<Test> &listed);
+
+    QVector<Shard> m_shards;
+    QStringList m_testNames;
+};
+
+#endif // SHARDPLAN_H

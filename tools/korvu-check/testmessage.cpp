@@ -1,0 +1,41 @@
+#include "testmessage.h"
+
+namespace {
+
+struct TypeName
+{
+    TestMessage::Type type;
+    const char *messageType;
+    const char *label;
+};
+
+const TypeName typeNames[] = {
+    {TestMessage::Type::Debug, "qdebug", "QDEBUG"},           {TestMessage::Type::Info, "qinfo", "QINFO"},
+    {TestMessage::Type::Warning, "qwarn", "QWARN"},           {TestMessage::Type::System, "system", "QSYSTEM"},
+    {TestMessage::Type::Fatal, "qfatal", "QFATAL"},           {TestMessage::Type::FrameworkInfo, "info", "INFO"},
+    {TestMessage::Type::FrameworkWarning, "warn", "WARNING"},
+};
+
+} // namespace
+
+QString TestMessage::logLine(const QString &testClass) const
+{
+    QString label;
+    for (const TypeName &name : typeNames) {
+        if (name.type == type)
+            label = QString::fromLatin1(name.label);
+    }
+    const QString where = function.isEmpty() ? QString() : QStringLiteral("%1::%2(%3) ").arg(testClass, function, row);
+    return label.leftJustified(7) + QStringLiteral(": ") + where + text;
+}
+
+bool TestMessage::typeFromMessageType(const QString &name, Type *type)
+{
+    for (const TypeName &typeName : typeNames) {
+        if (name == QLatin1String(typeName.messageType)) {
+            *type = typeName.type;
+            return true;
+        }
+    }
+    return false;
+}

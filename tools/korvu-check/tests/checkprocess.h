@@ -1,0 +1,46 @@
+#ifndef CHECKPROCESS_H
+#define CHECKPROCESS_H
+
+#include "runpool.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+
+// One run of the built korvu-check, for tests of what it prints, reports and
+// returns; several can share the machine through a RunPool.
+class CheckProcess : public PoolJob
+{
+    Q_OBJECT
+public:
+    struct Result
+    {
+        int status = -1; // -1: it crashed or ran out of time
+        QString out;
+        QString err;
+        qint64 msecs = 0;
+    };
+
+    // environment: "NAME=value" entries added to this process's own.
+    CheckProcess(const QStringList &arguments, const QStringList &environment, int timeoutMsecs,
+                 QObject *parent = nullptr);
+
+    void start() override;
+    bool isFinished() const override;
+    Result result() const;
+
+    // Runs korvu-check to its end.
+    static Result run(const QStringList &arguments, const QStringList &environment, int timeoutMsecs);
+
+private:
+    void finish();
+
+    QStringList m_arguments;
+    int m_timeoutMsecs;
+    QProcess m_process;
+    QElapsedTimer m_timer;
+    Result m_result;
+    bool m_finished = false;
+};
+
+#endif // CHECKPROCESS_H

@@ -1,0 +1,142 @@
+#include "runresults.h"
+#include "trafficlog.h"
+#include "verdicts.h"
+
+#include <QtTest>
+
+namespace {
+
+using O = TestVerdict::Outcome;
+
+RunResults::Origin shard(int number, int repetition = 1)
+{
+    return {number * 10 + repetition, number, repetition, QStringLiteral("shard %1 (x%1)").arg(number)};
+}
+
+TestVerdict timed(TestVerdict verdict, double seconds)
+{
+    verdict.seconds = seconds;
+    return verdict;
+}
+
+// "name: LABEL seconds [notes]" per run, in row order.
+QStringList describe(const QVector<RunResults::Row> &rows)
+{
+    QStringList lines;
+    for (const RunResults::Row &row : rows) {
+        for (const RunResults::Run &run : row.runs) {
+            lines.append(QStringLiteral("%1: %2 %3 %4")
+                             .arg(row.testName, run.verdict.label())
+                             .arg(run.verdict.seconds)
+                             .arg(run.notes.join(QStringLiteral("; ")))
+                             .trimmed());
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestRunResults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void testSuiteOrder();
+    void testHooksOfShardsCountOnce();
+    void testHooksPerRepetition();
+    void testTrafficOfFailures();
+};
+
+void TestRunResults::testSuiteOrder()
+{
+    RunResults results;
+    results.setOrder({"initTestCase", "testAvailable", "testDelivery(a)", "testDelivery(b)", "cleanupTestCase"});
+    results.addVerdict(verdict(O::Pass, "testDelivery", "b"), shard(3));
+    results.addVerdict(verdict(O::Pass, "initTestCase"), shard(3));
+    results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
+    results.addVerdict(verdict(O::Pass, "testExtra"), shard(2));
+    results.addVerdict(verdict(O::Pass, "testAvailable"), shard(1));
+
+    QStringList names;
+    for (const RunResults::Row &row : results.rows())
+        names.append(row.testName);
+    QCOMPARE(names, (QStringList{"initTestCase", "testAvailable", "testDelivery(a)", "testDelivery(b)", "testExtra"}));
+    QCOMPARE(results.failureCount(), 1);
+}
+
+void TestRunResults::testHooksOfShardsCountOnce()
+{
+    RunResults results;
+    results.addVerdict(timed(verdict(O::Pass, "initTestCase"), 1.2), shard(1));
+    results.addVerdict(timed(verdict(O::Fail, "initTestCase", QString(), {"no Hello"}), 1.1), shard(3));
+    results.addVerdict(timed(verdict(O::Fail, "initTestCase", QString(), {"no Hello either"}), 1.5), shard(2));
+    results.addVerdict(timed(verdict(O::Pass, "cleanupTestCase"), 0.1), shard(2));
+    results.addVerdict(timed(verdict(O::Fail, "cleanupTestCase", QString(), {"stuck"}), 0.2), shard(1));
+    results.addVerdict(timed(verdict(O::Fail, "cleanupTestCase", QString(), {"stuck"}), 0.3), shard(3));
+
+    // The first failing shard's message, every failing shard named, the longest time.
+    const QStringList expected = {
+        "initTestCase: FAIL 1.5 failed in shard 2 (x2); failed in shard 3 (x3)",
+        "cleanupTestCase: FAIL 0.3 failed in shard 1 (x1); failed in shard 3 (x3)",
+    };
+    const QVector<RunResults::Row> rows = results.rows();
+    QCOMPARE(describe(rows), expected);
+    QCOMPARE(rows.at(0).runs.constFirst().verdict.messageLines, QStringList{"no Hello either"});
+    QCOMPARE(results.failureCount(), 2);
+
+    RunResults allFailed;
+    for (int number = 1; number <= 3; ++number)
+        allFailed.addVerdict(verdict(O::Fail, "initTestCase", QString(), {"no Hello"}), shard(number));
+    QCOMPARE(describe(allFailed.rows()), QStringList{"initTestCase: FAIL 0 failed in all 3 shards"});
+}
+
+void TestRunResults::testHooksPerRepetition()
+{
+    RunResults results;
+    for (int repetition = 1; repetition <= 2; ++repetition) {
+        for (int number = 1; number <= 2; ++number) {
+            const bool fails = repetition == 2 && number == 1;
+            results.addVerdict(fails ? verdict(O::Fail, "initTestCase", QString(), {"late"})
+                                     : verdict(O::Pass, "initTestCase"),
+                               shard(number, repetition));
+        }
+    }
+    const QVector<RunResults::Row> rows = results.rows();
+    QCOMPARE(describe(rows), (QStringList{"initTestCase: PASS 0", "initTestCase: FAIL 0 failed in shard 1 (x1)"}));
+    QVERIFY(rows.constFirst().isFlaky());
+    QCOMPARE(rows.constFirst().passes(), 1);
+}
+
+void TestRunResults::testTrafficOfFailures()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile trace(dir.filePath("trace.jsonl"));
+    QVERIFY(trace.open(QIODevice::WriteOnly));
+    for (const char *row : {"a", "b"}) {
+        trace.write(QByteArray(R"({"kind":"connect","connected":true,"function":"testDelivery","row":")") + row
+                    + R"(","phase":"test","t":1})" + '\n');
+    }
+    trace.write(R"({"kind":"connect","connected":true,"function":"initTestCase","row":"","phase":"test","t":1})"
+                "\n");
+    trace.close();
+
+    RunResults results;
+    results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1));
+    results.addVerdict(verdict(O::Pass, "testDelivery", "b"), shard(1));
+    TestVerdict hook = verdict(O::Fail, "initTestCase", QString(), {"no"});
+    hook.row = QStringLiteral("slice 1/2");
+    results.addVerdict(hook, shard(1));
+    results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
+    results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
+
+    for (const RunResults::Row &row : results.rows()) {
+        for (const RunResults::Run &run : row.runs) {
+            const bool expected = run.verdict.isFailure() && run.origin.job == shard(1).job;
+            QCOMPARE(run.exchanges.size(), expected ? 2 : 0);
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestRunResults)
+#include "tst_runresults.moc"

@@ -1,0 +1,30 @@
+#ifndef TRAFFICLOG_H
+#define TRAFFICLOG_H
+
+#include <QHash>
+#include <QJsonObject>
+#include <QStringList>
+#include <QVector>
+
+// The traffic trace of one suite process (the file KORVU_TRACE_FILE named):
+// every exchange with the daemon and the mock devices, by function and row,
+// shown compactly under a failure.
+class TrafficLog
+{
+public:
+    // A file that is missing or cut short gives what could be read of it.
+    static TrafficLog fromFile(const QString &fileName);
+
+    bool isEmpty() const;
+
+    // The exchanges of a function or row ("testDelivery(DPD Prio)") under a
+    // heading, one line each, times from its first exchange. Long values are cut with their full
+    // length shown; repeats of the same exchange are counted on one line; what
+    // the clean-up after the row did is only counted.
+    QStringList linesFor(const QString &testName) const;
+
+private:
+    QHash<QString, QVector<QJsonObject>> m_entries;
+};
+
+#endif // TRAFFICLOG_H
