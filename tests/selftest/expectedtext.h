@@ -1,5 +1,5 @@
-#ifndef EXPECTEDTEXT_H
-#define EXPECTEDTEXT_H
+#ifndef SELFTEST_EXPECTEDTEXT_H
+#define SELFTEST_EXPECTEDTEXT_H
 
 #include <QString>
 
@@ -18,4 +18,4 @@ QString http(int port, const QString &pathAndQuery);
 
 } // namespace ExpectedText
 
-#endif // EXPECTEDTEXT_H
+#endif // SELFTEST_EXPECTEDTEXT_H

@@ -1,5 +1,5 @@
-#ifndef REQUESTRECORD_H
-#define REQUESTRECORD_H
+#ifndef SELFTEST_REQUESTRECORD_H
+#define SELFTEST_REQUESTRECORD_H
 
 #include <QList>
 #include <QString>
@@ -31,4 +31,4 @@ private:
     QList<Entry> m_entries;
 };
 
-#endif // REQUESTRECORD_H
+#endif // SELFTEST_REQUESTRECORD_H

@@ -1,5 +1,5 @@
-#ifndef RUNCHECKS_H
-#define RUNCHECKS_H
+#ifndef SELFTEST_RUNCHECKS_H
+#define SELFTEST_RUNCHECKS_H
 
 #include "selftestcase.h"
 
@@ -29,4 +29,4 @@ SelfTestCase::Check tracesExchange(const QString &function, const QString &row, 
 
 } // namespace RunChecks
 
-#endif // RUNCHECKS_H
+#endif // SELFTEST_RUNCHECKS_H

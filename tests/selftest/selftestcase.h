@@ -1,5 +1,5 @@
-#ifndef SELFTESTCASE_H
-#define SELFTESTCASE_H
+#ifndef SELFTEST_SELFTESTCASE_H
+#define SELFTEST_SELFTESTCASE_H
 
 #include <QList>
 #include <QPair>
@@ -72,4 +72,4 @@ private:
     bool m_traced = false;
 };
 
-#endif // SELFTESTCASE_H
+#endif // SELFTEST_SELFTESTCASE_H

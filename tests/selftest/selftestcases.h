@@ -1,5 +1,5 @@
-#ifndef SELFTESTCASES_H
-#define SELFTESTCASES_H
+#ifndef SELFTEST_SELFTESTCASES_H
+#define SELFTEST_SELFTESTCASES_H
 
 #include "selftestcase.h"
 
@@ -21,4 +21,4 @@ QList<SelfTestCase> all();
 
 } // namespace SelfTestCases
 
-#endif // SELFTESTCASES_H
+#endif // SELFTEST_SELFTESTCASES_H

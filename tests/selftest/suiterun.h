@@ -1,5 +1,5 @@
-#ifndef SUITERUN_H
-#define SUITERUN_H
+#ifndef SELFTEST_SUITERUN_H
+#define SELFTEST_SUITERUN_H
 
 #include "requestrecord.h"
 #include "runpool.h"
@@ -75,4 +75,4 @@ private:
     RequestRecord m_requests;
 };
 
-#endif // SUITERUN_H
+#endif // SELFTEST_SUITERUN_H

@@ -1,5 +1,5 @@
-#ifndef SUITETEXTS_H
-#define SUITETEXTS_H
+#ifndef SELFTEST_SUITETEXTS_H
+#define SELFTEST_SUITETEXTS_H
 
 // The expression texts the suite reports with its failed verifications,
 // character for character.
@@ -59,4 +59,4 @@ constexpr char deliveredAfterScan[] =
 
 } // namespace SuiteTexts
 
-#endif // SUITETEXTS_H
+#endif // SELFTEST_SUITETEXTS_H

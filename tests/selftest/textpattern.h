@@ -1,5 +1,5 @@
-#ifndef TEXTPATTERN_H
-#define TEXTPATTERN_H
+#ifndef SELFTEST_TEXTPATTERN_H
+#define SELFTEST_TEXTPATTERN_H
 
 #include <QRegularExpression>
 #include <QString>
@@ -24,4 +24,4 @@ private:
     QRegularExpression m_expression;
 };
 
-#endif // TEXTPATTERN_H
+#endif // SELFTEST_TEXTPATTERN_H

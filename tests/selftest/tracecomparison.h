@@ -1,5 +1,5 @@
-#ifndef TRACECOMPARISON_H
-#define TRACECOMPARISON_H
+#ifndef SELFTEST_TRACECOMPARISON_H
+#define SELFTEST_TRACECOMPARISON_H
 
 #include <QString>
 
@@ -16,4 +16,4 @@ QString judge(const SuiteRun &plain, const SuiteRun &traced);
 
 } // namespace TraceComparison
 
-#endif // TRACECOMPARISON_H
+#endif // SELFTEST_TRACECOMPARISON_H

@@ -1,5 +1,5 @@
-#ifndef CHECKOPTIONS_H
-#define CHECKOPTIONS_H
+#ifndef KORVUCHECK_CHECKOPTIONS_H
+#define KORVUCHECK_CHECKOPTIONS_H
 
 #include <QString>
 #include <QStringList>
@@ -62,4 +62,4 @@ private:
     QString m_helpText;
 };
 
-#endif // CHECKOPTIONS_H
+#endif // KORVUCHECK_CHECKOPTIONS_H

@@ -1,5 +1,5 @@
-#ifndef CHECKRUN_H
-#define CHECKRUN_H
+#ifndef KORVUCHECK_CHECKRUN_H
+#define KORVUCHECK_CHECKRUN_H
 
 #include "checkoptions.h"
 #include "junitreport.h"
@@ -85,4 +85,4 @@ private:
     std::unique_ptr<DaemonPreflight> m_preflight;
 };
 
-#endif // CHECKRUN_H
+#endif // KORVUCHECK_CHECKRUN_H

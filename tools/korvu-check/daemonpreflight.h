@@ -1,5 +1,5 @@
-#ifndef DAEMONPREFLIGHT_H
-#define DAEMONPREFLIGHT_H
+#ifndef KORVUCHECK_DAEMONPREFLIGHT_H
+#define KORVUCHECK_DAEMONPREFLIGHT_H
 
 #include "networkisolation.h"
 
@@ -62,4 +62,4 @@ private:
     int m_timeoutMsecs = 0;
 };
 
-#endif // DAEMONPREFLIGHT_H
+#endif // KORVUCHECK_DAEMONPREFLIGHT_H

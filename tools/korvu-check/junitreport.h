@@ -1,5 +1,5 @@
-#ifndef JUNITREPORT_H
-#define JUNITREPORT_H
+#ifndef KORVUCHECK_JUNITREPORT_H
+#define KORVUCHECK_JUNITREPORT_H
 
 #include "runresults.h"
 #include "testverdict.h"
@@ -82,4 +82,4 @@ private:
     int m_omittedLines = 0;
 };
 
-#endif // JUNITREPORT_H
+#endif // KORVUCHECK_JUNITREPORT_H

@@ -1,5 +1,5 @@
-#ifndef NETWORKISOLATION_H
-#define NETWORKISOLATION_H
+#ifndef KORVUCHECK_NETWORKISOLATION_H
+#define KORVUCHECK_NETWORKISOLATION_H
 
 #include <QString>
 #include <QStringList>
@@ -28,4 +28,4 @@ private:
     QStringList m_unshareArguments;
 };
 
-#endif // NETWORKISOLATION_H
+#endif // KORVUCHECK_NETWORKISOLATION_H

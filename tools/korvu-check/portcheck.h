@@ -1,5 +1,5 @@
-#ifndef PORTCHECK_H
-#define PORTCHECK_H
+#ifndef KORVUCHECK_PORTCHECK_H
+#define KORVUCHECK_PORTCHECK_H
 
 #include <QList>
 #include <QString>
@@ -16,4 +16,4 @@ public:
     static QString takenPortMessage(quint16 port);
 };
 
-#endif // PORTCHECK_H
+#endif // KORVUCHECK_PORTCHECK_H

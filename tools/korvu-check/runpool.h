@@ -1,5 +1,5 @@
-#ifndef RUNPOOL_H
-#define RUNPOOL_H
+#ifndef KORVUCHECK_RUNPOOL_H
+#define KORVUCHECK_RUNPOOL_H
 
 #include <QList>
 #include <QObject>
@@ -47,4 +47,4 @@ private:
     QList<PoolJob *> m_queue;
 };
 
-#endif // RUNPOOL_H
+#endif // KORVUCHECK_RUNPOOL_H

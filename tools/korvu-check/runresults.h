@@ -1,5 +1,5 @@
-#ifndef RUNRESULTS_H
-#define RUNRESULTS_H
+#ifndef KORVUCHECK_RUNRESULTS_H
+#define KORVUCHECK_RUNRESULTS_H
 
 #include "suiterunner.h"
 #include "testverdict.h"
@@ -74,4 +74,4 @@ private:
     QVector<Break> m_breaks;
 };
 
-#endif // RUNRESULTS_H
+#endif // KORVUCHECK_RUNRESULTS_H

@@ -1,5 +1,5 @@
-#ifndef RUNSUMMARY_H
-#define RUNSUMMARY_H
+#ifndef KORVUCHECK_RUNSUMMARY_H
+#define KORVUCHECK_RUNSUMMARY_H
 
 #include "runresults.h"
 #include "testverdict.h"
@@ -43,4 +43,4 @@ private:
     int m_blacklisted = 0;
 };
 
-#endif // RUNSUMMARY_H
+#endif // KORVUCHECK_RUNSUMMARY_H

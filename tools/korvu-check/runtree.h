@@ -1,5 +1,5 @@
-#ifndef RUNTREE_H
-#define RUNTREE_H
+#ifndef KORVUCHECK_RUNTREE_H
+#define KORVUCHECK_RUNTREE_H
 
 #include <QProcessEnvironment>
 #include <QString>
@@ -49,4 +49,4 @@ private:
     QString m_root;
 };
 
-#endif // RUNTREE_H
+#endif // KORVUCHECK_RUNTREE_H

@@ -1,5 +1,5 @@
-#ifndef SHARDPLAN_H
-#define SHARDPLAN_H
+#ifndef KORVUCHECK_SHARDPLAN_H
+#define KORVUCHECK_SHARDPLAN_H
 
 #include <QByteArray>
 #include <QString>
@@ -62,4 +62,4 @@ private:
     QStringList m_testNames;
 };
 
-#endif // SHARDPLAN_H
+#endif // KORVUCHECK_SHARDPLAN_H

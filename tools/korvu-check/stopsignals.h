@@ -1,5 +1,5 @@
-#ifndef STOPSIGNALS_H
-#define STOPSIGNALS_H
+#ifndef KORVUCHECK_STOPSIGNALS_H
+#define KORVUCHECK_STOPSIGNALS_H
 
 #include <QObject>
 
@@ -28,4 +28,4 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-#endif // STOPSIGNALS_H
+#endif // KORVUCHECK_STOPSIGNALS_H

@@ -1,5 +1,5 @@
-#ifndef SUITERUNNER_H
-#define SUITERUNNER_H
+#ifndef KORVUCHECK_SUITERUNNER_H
+#define KORVUCHECK_SUITERUNNER_H
 
 #include "networkisolation.h"
 #include "runpool.h"
@@ -87,4 +87,4 @@ private:
     AbnormalEnd m_abnormalEnd;
 };
 
-#endif // SUITERUNNER_H
+#endif // KORVUCHECK_SUITERUNNER_H

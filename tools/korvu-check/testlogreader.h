@@ -1,5 +1,5 @@
-#ifndef TESTLOGREADER_H
-#define TESTLOGREADER_H
+#ifndef KORVUCHECK_TESTLOGREADER_H
+#define KORVUCHECK_TESTLOGREADER_H
 
 #include "testmessage.h"
 #include "testverdict.h"
@@ -86,4 +86,4 @@ private:
     MessageHandler m_messageHandler;
 };
 
-#endif // TESTLOGREADER_H
+#endif // KORVUCHECK_TESTLOGREADER_H

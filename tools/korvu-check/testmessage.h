@@ -1,5 +1,5 @@
-#ifndef TESTMESSAGE_H
-#define TESTMESSAGE_H
+#ifndef KORVUCHECK_TESTMESSAGE_H
+#define KORVUCHECK_TESTMESSAGE_H
 
 #include <QString>
 
@@ -22,4 +22,4 @@ struct TestMessage
     static bool typeFromMessageType(const QString &name, Type *type);
 };
 
-#endif // TESTMESSAGE_H
+#endif // KORVUCHECK_TESTMESSAGE_H

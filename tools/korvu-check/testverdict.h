@@ -1,5 +1,5 @@
-#ifndef TESTVERDICT_H
-#define TESTVERDICT_H
+#ifndef KORVUCHECK_TESTVERDICT_H
+#define KORVUCHECK_TESTVERDICT_H
 
 #include <QString>
 #include <QStringList>
@@ -43,4 +43,4 @@ struct TestVerdict
     static bool outcomeFromIncidentType(const QString &type, Outcome *outcome);
 };
 
-#endif // TESTVERDICT_H
+#endif // KORVUCHECK_TESTVERDICT_H

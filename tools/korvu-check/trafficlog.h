@@ -1,5 +1,5 @@
-#ifndef TRAFFICLOG_H
-#define TRAFFICLOG_H
+#ifndef KORVUCHECK_TRAFFICLOG_H
+#define KORVUCHECK_TRAFFICLOG_H
 
 #include <QHash>
 #include <QJsonObject>
@@ -27,4 +27,4 @@ private:
     QHash<QString, QVector<QJsonObject>> m_entries;
 };
 
-#endif // TRAFFICLOG_H
+#endif // KORVUCHECK_TRAFFICLOG_H

@@ -1,5 +1,5 @@
-#ifndef CHECKPROCESS_H
-#define CHECKPROCESS_H
+#ifndef KORVUCHECK_TESTS_CHECKPROCESS_H
+#define KORVUCHECK_TESTS_CHECKPROCESS_H
 
 #include "runpool.h"
 
@@ -43,4 +43,4 @@ private:
     bool m_finished = false;
 };
 
-#endif // CHECKPROCESS_H
+#endif // KORVUCHECK_TESTS_CHECKPROCESS_H

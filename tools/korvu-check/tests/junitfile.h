@@ -1,5 +1,5 @@
-#ifndef JUNITFILE_H
-#define JUNITFILE_H
+#ifndef KORVUCHECK_TESTS_JUNITFILE_H
+#define KORVUCHECK_TESTS_JUNITFILE_H
 
 #include <QString>
 #include <QStringList>
@@ -37,4 +37,4 @@ struct JunitFile
     QString counts() const;
 };
 
-#endif // JUNITFILE_H
+#endif // KORVUCHECK_TESTS_JUNITFILE_H

@@ -1,5 +1,5 @@
-#ifndef VERDICTS_H
-#define VERDICTS_H
+#ifndef KORVUCHECK_TESTS_VERDICTS_H
+#define KORVUCHECK_TESTS_VERDICTS_H
 
 #include "testverdict.h"
 
@@ -19,4 +19,4 @@ inline TestVerdict verdict(TestVerdict::Outcome outcome, const QString &function
     return result;
 }
 
-#endif // VERDICTS_H
+#endif // KORVUCHECK_TESTS_VERDICTS_H
