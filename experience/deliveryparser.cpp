@@ -58,6 +58,18 @@ QString DeliveryParser::errorParameter() const { return m_errorParameter; }
 DeliveryParser::Field DeliveryParser::errorField() const { return m_errorField; }
 QString DeliveryParser::errorReason() const { return m_errorReason; }
 
+DeliveryError DeliveryParser::errorDeliveryError() const
+{
+    switch (m_errorField) {
+    case Field::GateId:
+        return DeliveryError::GateNotFound;
+    case Field::ScannerId:
+        return DeliveryError::ScannerNotFound;
+    default:
+        return DeliveryError::NoError;
+    }
+}
+
 bool DeliveryParser::readText(const QVariantMap &map, Field field, int maxLength, QString *text)
 {
     const QString key = enter(field);

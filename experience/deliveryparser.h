@@ -2,6 +2,7 @@
 #define PLAVODELIVERY_DELIVERYPARSER_H
 
 #include "delivery.h"
+#include "deliveryerror.h"
 
 #include <QString>
 #include <QVariant>
@@ -34,6 +35,9 @@ public:
     QString errorParameter() const;
     Field errorField() const;
     QString errorReason() const;
+    // The delivery error a client is told with the failure: a gate or scanner
+    // id that names no thing at all is a thing not found; NoError otherwise.
+    DeliveryError errorDeliveryError() const;
 
 private:
     bool readText(const QVariantMap &map, Field field, int maxLength, QString *text);

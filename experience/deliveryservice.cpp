@@ -43,12 +43,9 @@ JsonReply DeliveryService::addDelivery(const QVariantMap &params)
 
     DeliveryParser parser;
     if (!parser.parseRequest(params.value(QStringLiteral("delivery")))) {
-        // A thing id that names no thing at all is, to a client, a thing not found.
         QVariantMap errorParams;
-        if (parser.errorField() == DeliveryParser::Field::GateId)
-            errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::GateNotFound));
-        else if (parser.errorField() == DeliveryParser::Field::ScannerId)
-            errorParams.insert(deliveryErrorKey, deliveryErrorName(DeliveryError::ScannerNotFound));
+        if (parser.errorDeliveryError() != DeliveryError::NoError)
+            errorParams.insert(deliveryErrorKey, deliveryErrorName(parser.errorDeliveryError()));
         return invalidParameter(method, parser.errorParameter(), parser.errorReason(), errorParams);
     }
 

@@ -113,8 +113,8 @@ QList<SelfTestCase> SelfTestCases::addDelivery()
                 addResultMessage.arg(
                     "error",
                     json(
-                        R"({"error":"PlavoDelivery.AddDelivery: parameter \"scannerId\" must be a UUID that is not null",
-                                                                     "id":"<<N>>","params":{},"status":"success"})"))),
+                        R"({"error":"PlavoDelivery.AddDelivery: parameter \"delivery.scannerId\" must not be the null UUID",
+                             "id":"<<N>>","params":{"deliveryError":"DeliveryErrorScannerNotFound"},"status":"success"})"))),
 
         SelfTestCase("an empty tracking code with another error name fails the error check",
                      "add-wrong-error-name.json")

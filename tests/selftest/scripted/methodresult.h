@@ -8,7 +8,10 @@
 struct MethodResult
 {
     static MethodResult success(const QJsonObject &params) { return {true, params, QString()}; }
-    static MethodResult error(const QString &message) { return {false, QJsonObject(), message}; }
+    static MethodResult error(const QString &message, const QJsonObject &params = QJsonObject())
+    {
+        return {false, params, message};
+    }
 
     bool isSuccess = true;
     QJsonObject params;

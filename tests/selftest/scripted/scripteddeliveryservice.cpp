@@ -20,9 +20,11 @@ namespace {
 
 const QString deliveryIdKey = QStringLiteral("deliveryId");
 
-MethodResult invalidParameter(const QString &method, const QString &parameter, const QString &reason)
+MethodResult invalidParameter(const QString &method, const QString &parameter, const QString &reason,
+                              const QJsonObject &params = QJsonObject())
 {
-    return MethodResult::error(QStringLiteral("PlavoDelivery.%1: parameter \"%2\" %3").arg(method, parameter, reason));
+    return MethodResult::error(QStringLiteral("PlavoDelivery.%1: parameter \"%2\" %3").arg(method, parameter, reason),
+                               params);
 }
 
 MethodResult deliveryErrorResult(DeliveryError error, QJsonObject params = QJsonObject())
@@ -67,14 +69,10 @@ MethodResult ScriptedDeliveryService::addDelivery(const QJsonObject &params)
         return invalidParameter(method, QStringLiteral("delivery"), QStringLiteral("is missing"));
     DeliveryParser parser;
     if (!parser.parseRequest(params.value(QStringLiteral("delivery")).toVariant())) {
-        // This stand-in has always refused bad thing ids in these words, and
-        // the self-tests compare the suite's messages that quote them.
-        const DeliveryParser::Field field = parser.errorField();
-        if (field == DeliveryParser::Field::GateId || field == DeliveryParser::Field::ScannerId)
-            return invalidParameter(
-                method, field == DeliveryParser::Field::GateId ? QStringLiteral("gateId") : QStringLiteral("scannerId"),
-                QStringLiteral("must be a UUID that is not null"));
-        return invalidParameter(method, parser.errorParameter(), parser.errorReason());
+        QJsonObject errorParams;
+        if (parser.errorDeliveryError() != DeliveryError::NoError)
+            errorParams.insert(QStringLiteral("deliveryError"), deliveryErrorName(parser.errorDeliveryError()));
+        return invalidParameter(method, parser.errorParameter(), parser.errorReason(), errorParams);
     }
     Delivery delivery = parser.delivery();
     const DeliveryError error = DeliveryValidator(m_things).check(delivery);
