@@ -13,6 +13,11 @@ const QString description = QStringLiteral(
     "temporary run tree and, where the machine allows, a private network namespace.\n"
     "Arguments after -- go to the suite unchanged (test functions, rows, -v2, ...).\n"
     "\n"
+    "The suite, the DeliveryMocks plug-in, and a stand-in korvud with its\n"
+    "PlavoDelivery plug-in come with korvu-check and are found beside it, in an\n"
+    "installed tree or in the build tree it was built in. --daemon checks another\n"
+    "korvud with them; --experience loads another PlavoDelivery plug-in into it.\n"
+    "\n"
     "By default the suite runs as written: one process and one daemon for every\n"
     "function and row, in order. That is the run to trust, and the only one that\n"
     "sees a fault leaking from one row into the next. With -j the functions and\n"
@@ -65,18 +70,18 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     parser.setApplicationDescription(description);
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption daemonOption(
-        QStringLiteral("daemon"), QStringLiteral("korvud executable to check (default: %1).").arg(defaults.daemon),
-        QStringLiteral("path"));
+    const QCommandLineOption daemonOption(QStringLiteral("daemon"),
+                                          QStringLiteral("korvud executable to check (default: the stand-in korvud)."),
+                                          QStringLiteral("path"));
     const QCommandLineOption mocksOption(
-        QStringLiteral("mocks"), QStringLiteral("Folder of the mock plug-in (default: %1).").arg(defaults.mocksDir),
+        QStringLiteral("mocks"), QStringLiteral("Folder of the mock plug-in (default: the bundled DeliveryMocks)."),
         QStringLiteral("dir"));
     const QCommandLineOption experienceOption(
         QStringLiteral("experience"),
-        QStringLiteral("Folder of the experience plug-in (default: %1).").arg(defaults.experienceDir),
+        QStringLiteral("Folder of the experience plug-in (default: the bundled PlavoDelivery)."),
         QStringLiteral("dir"));
     const QCommandLineOption suiteOption(QStringLiteral("suite"),
-                                         QStringLiteral("testdeliveries executable (default: %1).").arg(defaults.suite),
+                                         QStringLiteral("testdeliveries executable (default: the bundled suite)."),
                                          QStringLiteral("path"));
     const QCommandLineOption junitOption(QStringLiteral("junit"),
                                          QStringLiteral("Also write the results as JUnit XML to <file>."),
@@ -108,7 +113,11 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("dir"));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption,
                        jobsOption, repeatOption, shardOption, keepTracesOption});
+    // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
+    const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
+    if (m_helpText.startsWith(calledAs))
+        m_helpText.replace(0, calledAs.size(), QStringLiteral("Usage: korvu-check"));
 
     if (!parser.parse(ownArguments)) {
         m_parseError = parser.errorText() + QStringLiteral(" (arguments for the suite go after --)");

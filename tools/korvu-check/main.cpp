@@ -1,3 +1,4 @@
+#include "bundledparts.h"
 #include "checkoptions.h"
 #include "checkrun.h"
 
@@ -10,12 +11,6 @@ namespace {
 
 const int badCommandLine = 2;
 
-CheckOptions::Defaults builtDefaults()
-{
-    return {QStringLiteral(KORVU_CHECK_DEFAULT_SUITE), QStringLiteral(KORVU_CHECK_DEFAULT_DAEMON),
-            QStringLiteral(KORVU_CHECK_DEFAULT_MOCKS), QStringLiteral(KORVU_CHECK_DEFAULT_EXPERIENCE)};
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -27,7 +22,8 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
 
     CheckOptions options;
-    switch (options.parse(QCoreApplication::arguments(), builtDefaults())) {
+    switch (
+        options.parse(QCoreApplication::arguments(), BundledParts::locate(QCoreApplication::applicationDirPath()))) {
     case CheckOptions::ParseResult::ShowHelp:
         out << options.helpText();
         return 0;

@@ -1,0 +1,39 @@
+#include "bundledparts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace BundledParts {
+
+Layout installedLayout()
+{
+    const QString dir = QStringLiteral(KORVU_CHECK_INSTALLED_PARTS);
+    return {dir + QStringLiteral("/testdeliveries"), dir + QStringLiteral("/korvud"), dir + QStringLiteral("/mocks"),
+            dir + QStringLiteral("/experience")};
+}
+
+Layout buildTreeLayout()
+{
+    return {QStringLiteral(KORVU_CHECK_BUILD_SUITE), QStringLiteral(KORVU_CHECK_BUILD_DAEMON),
+            QStringLiteral(KORVU_CHECK_BUILD_MOCKS), QStringLiteral(KORVU_CHECK_BUILD_EXPERIENCE)};
+}
+
+CheckOptions::Defaults locate(const QString &executableDir)
+{
+    const QDir base(executableDir);
+    const auto resolved = [&base](const Layout &layout) {
+        return CheckOptions::Defaults{QDir::cleanPath(base.absoluteFilePath(layout.suite)),
+                                      QDir::cleanPath(base.absoluteFilePath(layout.daemon)),
+                                      QDir::cleanPath(base.absoluteFilePath(layout.mocksDir)),
+                                      QDir::cleanPath(base.absoluteFilePath(layout.experienceDir))};
+    };
+    const CheckOptions::Defaults installed = resolved(installedLayout());
+    if (QFileInfo::exists(installed.suite))
+        return installed;
+    const CheckOptions::Defaults buildTree = resolved(buildTreeLayout());
+    if (QFileInfo::exists(buildTree.suite))
+        return buildTree;
+    return installed;
+}
+
+} // namespace BundledParts
