@@ -1,0 +1,86 @@
+# Installation and the Debian package korvu-delivery-checks.
+#
+# Only korvu-check goes on PATH. The suite, the bundled stand-in korvud, its
+# library and the two plug-ins live in a private folder, laid out as the suite
+# expects them, where the stand-in cannot shadow a real korvud:
+#
+#   bin/korvu-check
+#   lib/korvu-delivery-checks/testdeliveries, korvud
+#   lib/korvu-delivery-checks/lib/         libkorvu.so.1, for the daemon and plug-ins
+#   lib/korvu-delivery-checks/mocks/       the DeliveryMocks plug-in
+#   lib/korvu-delivery-checks/experience/  the PlavoDelivery plug-in
+#
+# korvu-check finds these relative to its own executable (BundledParts);
+# KORVU_PRIVATE_INSTALL_DIR names the private folder.
+# Tests, fuzzers and the benchmark are not installed.
+
+set(KORVU_PACKAGE_NAME korvu-delivery-checks)
+
+set_target_properties(korvud PROPERTIES INSTALL_RPATH "$ORIGIN/lib")
+set_target_properties(deliverymocks plavodelivery PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
+
+install(TARGETS korvu-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS testdeliveries korvud RUNTIME DESTINATION ${KORVU_PRIVATE_INSTALL_DIR})
+# A folder of its own: a library directly below lib/ would be taken for a
+# public one, with ldconfig run on every install.
+install(TARGETS korvu LIBRARY DESTINATION ${KORVU_PRIVATE_INSTALL_DIR}/lib NAMELINK_SKIP)
+install(TARGETS deliverymocks LIBRARY DESTINATION ${KORVU_PRIVATE_INSTALL_DIR}/mocks)
+install(TARGETS plavodelivery LIBRARY DESTINATION ${KORVU_PRIVATE_INSTALL_DIR}/experience)
+
+# The manual page is made from --help and --version, so it cannot drift from
+# the options.
+find_program(KORVU_HELP2MAN help2man)
+if(KORVU_HELP2MAN)
+    set(_man ${CMAKE_CURRENT_BINARY_DIR}/korvu-check.1)
+    add_custom_command(OUTPUT ${_man}.gz
+        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            ${KORVU_HELP2MAN} --no-info --section=1
+            "--name=check the parcel deliveries of a korvud daemon"
+            --output=${_man} $<TARGET_FILE:korvu-check>
+        COMMAND gzip -9nf ${_man}
+        DEPENDS korvu-check
+        COMMENT "Writing the manual page korvu-check(1)"
+        VERBATIM)
+    add_custom_target(korvu-check-manpage ALL DEPENDS ${_man}.gz)
+    install(FILES ${_man}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+    message(STATUS "help2man not found: no manual page for korvu-check, and no package")
+endif()
+
+set(_doc ${CMAKE_INSTALL_DATADIR}/doc/${KORVU_PACKAGE_NAME})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${_doc})
+set(_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${_changelog}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog
+    COMMAND gzip -9nf ${CMAKE_CURRENT_BINARY_DIR}/changelog
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
+    VERBATIM)
+add_custom_target(korvu-changelog ALL DEPENDS ${_changelog})
+install(FILES ${_changelog} DESTINATION ${_doc})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ${KORVU_PACKAGE_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "integration checks of a korvud daemon's parcel deliveries")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "korvu-check runs the delivery check suite against a korvud daemon build and
+its plug-ins: it starts the daemon in a private network namespace, drives the
+delivery service over JSON-RPC, injects scans through mock devices and judges
+every reply. It prints progress, a summary with every failure and the traffic
+behind it, and writes JUnit XML for CI systems.
+.
+The package bundles the suite, the DeliveryMocks plug-in and a stand-in
+daemon with the PlavoDelivery plug-in in a private folder, so that the stand-in
+never shadows a real korvud on PATH.")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "korvu delivery checks developers <korvu-checks@lists.korvu.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What the binaries' libraries do not show: the daemon stores through Qt's
+# SQLite driver, and korvu-check makes network namespaces with ip.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5sql5-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
