@@ -4,34 +4,11 @@
 using namespace VariantParser;
 
 static const QString rootKey = QStringLiteral("delivery");
-
-static QString keyOf(DeliveryParser::Field field)
-{
-    switch (field) {
-    case DeliveryParser::Field::Record:
-        break;
-    case DeliveryParser::Field::GateId:
-        return QStringLiteral("gateId");
-    case DeliveryParser::Field::ScannerId:
-        return QStringLiteral("scannerId");
-    case DeliveryParser::Field::Name:
-        return QStringLiteral("name");
-    case DeliveryParser::Field::TrackingCode:
-        return QStringLiteral("trackingCode");
-    case DeliveryParser::Field::OpenDuration:
-        return QStringLiteral("openDuration");
-    case DeliveryParser::Field::NotificationIds:
-        return QStringLiteral("notificationIds");
-    case DeliveryParser::Field::CalendarItems:
-        return QStringLiteral("calendarItems");
-    }
-    return QString();
-}
+static const QString calendarItemsKey = QStringLiteral("calendarItems");
 
 bool DeliveryParser::parseRequest(const QVariant &value)
 {
     m_delivery = Delivery();
-    enter(Field::Record);
     if (!isMap(value))
         return fail(rootKey, QStringLiteral("must be an object"));
 
@@ -40,10 +17,11 @@ bool DeliveryParser::parseRequest(const QVariant &value)
     QString trackingCode;
     QUuid gateId;
     QUuid scannerId;
-    if (!readThingId(map, Field::GateId, &gateId) || !readThingId(map, Field::ScannerId, &scannerId)
-        || !readText(map, Field::Name, maxNameLength, &name)
-        || !readText(map, Field::TrackingCode, maxTrackingCodeLength, &trackingCode) || !readOpenDuration(map)
-        || !readNotificationIds(map) || !readCalendarItems(map))
+    if (!readThingId(map, QStringLiteral("gateId"), DeliveryError::GateNotFound, &gateId)
+        || !readThingId(map, QStringLiteral("scannerId"), DeliveryError::ScannerNotFound, &scannerId)
+        || !readText(map, QStringLiteral("name"), maxNameLength, &name)
+        || !readText(map, QStringLiteral("trackingCode"), maxTrackingCodeLength, &trackingCode)
+        || !readOpenDuration(map) || !readNotificationIds(map) || !readCalendarItems(map))
         return false;
 
     m_delivery.setGateId(gateId);
@@ -55,24 +33,11 @@ bool DeliveryParser::parseRequest(const QVariant &value)
 
 Delivery DeliveryParser::delivery() const { return m_delivery; }
 QString DeliveryParser::errorParameter() const { return m_errorParameter; }
-DeliveryParser::Field DeliveryParser::errorField() const { return m_errorField; }
 QString DeliveryParser::errorReason() const { return m_errorReason; }
+DeliveryError DeliveryParser::errorDeliveryError() const { return m_errorDeliveryError; }
 
-DeliveryError DeliveryParser::errorDeliveryError() const
+bool DeliveryParser::readText(const QVariantMap &map, const QString &key, int maxLength, QString *text)
 {
-    switch (m_errorField) {
-    case Field::GateId:
-        return DeliveryError::GateNotFound;
-    case Field::ScannerId:
-        return DeliveryError::ScannerNotFound;
-    default:
-        return DeliveryError::NoError;
-    }
-}
-
-bool DeliveryParser::readText(const QVariantMap &map, Field field, int maxLength, QString *text)
-{
-    const QString key = enter(field);
     // A missing text is empty; DeliveryValidator reports that by name.
     if (!map.contains(key))
         return true;
@@ -88,21 +53,25 @@ bool DeliveryParser::readText(const QVariantMap &map, Field field, int maxLength
     return true;
 }
 
-bool DeliveryParser::readThingId(const QVariantMap &map, Field field, QUuid *id)
+bool DeliveryParser::readThingId(const QVariantMap &map, const QString &key, DeliveryError whenInvalid, QUuid *id)
 {
-    const QString key = enter(field);
+    QString reason;
     if (!map.contains(key))
-        return fail(path(key), QStringLiteral("is missing"));
-    if (!toUuid(map.value(key), id))
-        return fail(path(key), QStringLiteral("must be a UUID"));
-    if (id->isNull())
-        return fail(path(key), QStringLiteral("must not be the null UUID"));
-    return true;
+        reason = QStringLiteral("is missing");
+    else if (!toUuid(map.value(key), id))
+        reason = QStringLiteral("must be a UUID");
+    else if (id->isNull())
+        reason = QStringLiteral("must not be the null UUID");
+    else
+        return true;
+    fail(path(key), reason);
+    m_errorDeliveryError = whenInvalid;
+    return false;
 }
 
 bool DeliveryParser::readOpenDuration(const QVariantMap &map)
 {
-    const QString key = enter(Field::OpenDuration);
+    const QString key = QStringLiteral("openDuration");
     if (!map.contains(key))
         return true;
     qint64 seconds = 0;
@@ -114,7 +83,7 @@ bool DeliveryParser::readOpenDuration(const QVariantMap &map)
 
 bool DeliveryParser::readNotificationIds(const QVariantMap &map)
 {
-    const QString key = enter(Field::NotificationIds);
+    const QString key = QStringLiteral("notificationIds");
     if (!map.contains(key))
         return true;
     const QVariant value = map.value(key);
@@ -137,7 +106,7 @@ bool DeliveryParser::readNotificationIds(const QVariantMap &map)
 
 bool DeliveryParser::readCalendarItems(const QVariantMap &map)
 {
-    const QString key = enter(Field::CalendarItems);
+    const QString key = calendarItemsKey;
     if (!map.contains(key))
         return true;
     const QVariant value = map.value(key);
@@ -160,7 +129,7 @@ bool DeliveryParser::readCalendarItems(const QVariantMap &map)
 
 bool DeliveryParser::readCalendarItem(const QVariant &value, int index, CalendarItem *item)
 {
-    const QString itemPath = QStringLiteral("%1[%2]").arg(path(keyOf(Field::CalendarItems))).arg(index);
+    const QString itemPath = QStringLiteral("%1[%2]").arg(path(calendarItemsKey)).arg(index);
     if (!isMap(value))
         return fail(itemPath, QStringLiteral("must be an object with \"datetime\" and \"duration\""));
 
@@ -188,18 +157,12 @@ bool DeliveryParser::readBoundedNumber(const QVariant &value, const QString &pat
     return true;
 }
 
-QString DeliveryParser::enter(Field field)
-{
-    m_currentField = field;
-    return keyOf(field);
-}
-
 QString DeliveryParser::path(const QString &key) const { return rootKey + QLatin1Char('.') + key; }
 
 bool DeliveryParser::fail(const QString &parameter, const QString &reason)
 {
     m_errorParameter = parameter;
-    m_errorField = m_currentField;
     m_errorReason = reason;
+    m_errorDeliveryError = DeliveryError::NoError;
     return false;
 }

@@ -21,43 +21,35 @@ public:
     static constexpr qint64 maxDatetime = 4294967295LL;
     static constexpr qint64 maxCalendarDuration = 4294967295LL;
 
-    // The top-level part of the record that a failure is about.
-    enum class Field { Record, GateId, ScannerId, Name, TrackingCode, OpenDuration, NotificationIds, CalendarItems };
-
     // The "delivery" of an AddDelivery request; error paths start with "delivery".
     bool parseRequest(const QVariant &value);
 
     Delivery delivery() const;
 
     // After a failure: the path of the offending value (e.g.
-    // "delivery.calendarItems[1].duration"), the part of the record it
-    // belongs to and what is wrong with it.
+    // "delivery.calendarItems[1].duration") and what is wrong with it.
     QString errorParameter() const;
-    Field errorField() const;
     QString errorReason() const;
     // The delivery error a client is told with the failure: a gate or scanner
     // id that names no thing at all is a thing not found; NoError otherwise.
     DeliveryError errorDeliveryError() const;
 
 private:
-    bool readText(const QVariantMap &map, Field field, int maxLength, QString *text);
-    bool readThingId(const QVariantMap &map, Field field, QUuid *id);
+    bool readText(const QVariantMap &map, const QString &key, int maxLength, QString *text);
+    bool readThingId(const QVariantMap &map, const QString &key, DeliveryError whenInvalid, QUuid *id);
     bool readOpenDuration(const QVariantMap &map);
     bool readNotificationIds(const QVariantMap &map);
     bool readCalendarItems(const QVariantMap &map);
     bool readCalendarItem(const QVariant &value, int index, CalendarItem *item);
     bool readBoundedNumber(const QVariant &value, const QString &path, qint64 min, qint64 max, qint64 *number);
 
-    // Makes field the one that later failures are about; returns its key.
-    QString enter(Field field);
     QString path(const QString &key) const;
     bool fail(const QString &parameter, const QString &reason);
 
-    Field m_currentField = Field::Record;
     Delivery m_delivery;
     QString m_errorParameter;
-    Field m_errorField = Field::Record;
     QString m_errorReason;
+    DeliveryError m_errorDeliveryError = DeliveryError::NoError;
 };
 
 #endif // PLAVODELIVERY_DELIVERYPARSER_H
