@@ -2,13 +2,13 @@
 #define PLAVODELIVERY_DELIVERYFLOW_H
 
 #include "delivery.h"
-#include "gatecycle.h"
 #include "types.h"
 
 #include <QHash>
 #include <QObject>
 
 class DeliveryStore;
+class GateCycle;
 class Thing;
 class ThingManager;
 
@@ -41,7 +41,7 @@ private:
     ThingManager *m_thingManager;
     DeliveryStore *m_store;
     QHash<QUuid, GateCycle *> m_cycles;
-    int m_closeConfirmationTimeout = GateCycle::defaultCloseConfirmationTimeout;
+    int m_closeConfirmationTimeout = 10000;
 };
 
 #endif // PLAVODELIVERY_DELIVERYFLOW_H

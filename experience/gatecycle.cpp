@@ -15,7 +15,6 @@ GateCycle::GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const 
     , m_gateId(gateId)
 {
     m_confirmationTimer.setSingleShot(true);
-    m_confirmationTimer.setInterval(defaultCloseConfirmationTimeout);
     connect(&m_closeTimer, &PreciseSingleShotTimer::timeout, this, &GateCycle::closeGate);
     connect(&m_confirmationTimer, &QTimer::timeout, this, &GateCycle::onConfirmationTimeout);
     connect(m_thingManager, &ThingManager::thingRemoved, this, &GateCycle::onThingRemoved);

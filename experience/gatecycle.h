@@ -20,9 +20,6 @@ class GateCycle : public QObject
 {
     Q_OBJECT
 public:
-    // How long to wait for a closed gate to confirm, unless set otherwise.
-    static constexpr int defaultCloseConfirmationTimeout = 10000;
-
     GateCycle(ThingManager *thingManager, const QUuid &deliveryId, const QUuid &gateId, QObject *parent = nullptr);
 
     void setOpenDuration(int msecs);

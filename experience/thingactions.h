@@ -12,7 +12,7 @@ class ThingManager;
 namespace ThingActions {
 
 // Runs the action of that name on the thing; logs why when it cannot run or fails.
-bool execute(ThingManager *thingManager, Thing *thing, const QString &actionName,
+void execute(ThingManager *thingManager, Thing *thing, const QString &actionName,
              const QVariantMap &params = QVariantMap());
 
 } // namespace ThingActions
