@@ -1,7 +1,6 @@
-# The sources of korvudcore: all of korvud but main.cpp. The daemon's build
-# and the fuzzer's own clang build (fuzz/project) both include this file, so
-# that they compile the same list.
-set(KORVUD_CORE_DIR ${CMAKE_CURRENT_LIST_DIR})
+# korvudcore: all of korvud but main.cpp. The daemon's build and the fuzzer's
+# own clang build (fuzz/project) both include this file, so that they build
+# the same library.
 set(KORVUD_CORE_SOURCES
     loggingcategories.h loggingcategories.cpp
     jsonstreamreader.h jsonstreamreader.cpp
@@ -17,4 +16,8 @@ set(KORVUD_CORE_SOURCES
     thingstore.h thingstore.cpp
     daemonexperiencecontext.h daemonexperiencecontext.cpp
 )
-list(TRANSFORM KORVUD_CORE_SOURCES PREPEND ${KORVUD_CORE_DIR}/)
+list(TRANSFORM KORVUD_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+
+add_library(korvudcore STATIC ${KORVUD_CORE_SOURCES})
+target_include_directories(korvudcore PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(korvudcore PUBLIC korvu Qt5::Core Qt5::Network Qt5::Sql)
