@@ -14,8 +14,6 @@
 # KORVU_PRIVATE_INSTALL_DIR names the private folder.
 # Tests, fuzzers and the benchmark are not installed.
 
-set(KORVU_PACKAGE_NAME korvu-delivery-checks)
-
 set_target_properties(korvud PROPERTIES INSTALL_RPATH "$ORIGIN/lib")
 set_target_properties(deliverymocks plavodelivery PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
 
@@ -33,8 +31,7 @@ find_program(KORVU_HELP2MAN help2man)
 if(KORVU_HELP2MAN)
     set(_man ${CMAKE_CURRENT_BINARY_DIR}/korvu-check.1)
     add_custom_command(OUTPUT ${_man}.gz
-        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-            ${KORVU_HELP2MAN} --no-info --section=1
+        COMMAND ${KORVU_HELP2MAN} --no-info --section=1
             "--name=check the parcel deliveries of a korvud daemon"
             --output=${_man} $<TARGET_FILE:korvu-check>
         COMMAND gzip -9nf ${_man}
@@ -44,7 +41,7 @@ if(KORVU_HELP2MAN)
     add_custom_target(korvu-check-manpage ALL DEPENDS ${_man}.gz)
     install(FILES ${_man}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
-    message(STATUS "help2man not found: no manual page for korvu-check, and no package")
+    message(STATUS "help2man not found: the package has no manual page, and the package test is not registered")
 endif()
 
 set(_doc ${CMAKE_INSTALL_DATADIR}/doc/${KORVU_PACKAGE_NAME})
