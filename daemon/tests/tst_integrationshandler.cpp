@@ -1,3 +1,4 @@
+#include "jsonrpcreplies.h"
 #include "requestpath.h"
 #include "testthingids.h"
 #include "uuidtext.h"
@@ -10,22 +11,6 @@
 #include <memory>
 
 using Korvu::idText;
-
-namespace {
-
-QJsonObject paramsOf(const QJsonObject &reply) { return reply.value(QStringLiteral("params")).toObject(); }
-
-QString thingErrorOf(const QJsonObject &reply)
-{
-    return paramsOf(reply).value(QStringLiteral("thingError")).toString();
-}
-
-QString describe(const QJsonObject &reply)
-{
-    return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
-}
-
-} // namespace
 
 // The "Integrations" namespace as clients see it, through the router.
 class TestIntegrationsHandler : public QObject
@@ -77,17 +62,12 @@ QUuid TestIntegrationsHandler::addLamp(const QString &name)
 {
     const QJsonObject reply = call(QStringLiteral("Integrations.AddThing"),
                                    {{"thingClassId", idText(TestThingIds::lampClass)}, {"name", name}});
-    return QUuid(paramsOf(reply).value(QStringLiteral("thingId")).toString());
+    return QUuid(JsonRpcReplies::params(reply).value(QStringLiteral("thingId")).toString());
 }
 
 QStringList TestIntegrationsHandler::listedThings()
 {
-    QStringList things;
-    const QJsonArray list = paramsOf(call(QStringLiteral("Integrations.GetThings"))).value("things").toArray();
-    for (const QJsonValue &thing : list)
-        things.append(thing[QStringLiteral("id")].toString() + QLatin1Char(' ')
-                      + thing[QStringLiteral("name")].toString());
-    return things;
+    return JsonRpcReplies::listedThings(call(QStringLiteral("Integrations.GetThings")));
 }
 
 void TestIntegrationsHandler::testParameterErrors_data()
@@ -130,7 +110,7 @@ void TestIntegrationsHandler::testParameterErrors()
 
     const QJsonObject reply = m_requestPath->router().processRequest(QJsonDocument::fromJson(request).object());
     QCOMPARE(reply.value("status").toString(), QStringLiteral("error"));
-    QVERIFY2(reply.value("error").toString().contains(expectedError), qPrintable(describe(reply)));
+    QVERIFY2(reply.value("error").toString().contains(expectedError), qPrintable(JsonRpcReplies::compact(reply)));
     QCOMPARE(reply.value("id"), QJsonValue(1));
     QVERIFY(reply.value("params").isObject());
     QCOMPARE(listedThings(), QStringList());
@@ -141,7 +121,8 @@ void TestIntegrationsHandler::testThingLifecycle()
     const QUuid lampId = addLamp(QStringLiteral("Desk lamp"));
     QVERIFY(!lampId.isNull());
 
-    const QJsonArray things = paramsOf(call(QStringLiteral("Integrations.GetThings"))).value("things").toArray();
+    const QJsonArray things =
+        JsonRpcReplies::params(call(QStringLiteral("Integrations.GetThings"))).value("things").toArray();
     QCOMPARE(things.size(), 1);
     const QJsonObject expectedThing{
         {"id", idText(lampId)},
@@ -149,31 +130,31 @@ void TestIntegrationsHandler::testThingLifecycle()
         {"name", "Desk lamp"},
         {"states", QJsonArray{QJsonObject{{"stateTypeId", idText(TestThingIds::powerState)}, {"value", false}}}},
     };
-    QCOMPARE(describe(things.first().toObject()), describe(expectedThing));
+    QCOMPARE(JsonRpcReplies::compact(things.first().toObject()), JsonRpcReplies::compact(expectedThing));
 
     const QVariantMap stateQuery{{"thingId", idText(lampId)}, {"stateTypeId", idText(TestThingIds::powerState)}};
     QJsonObject reply = call(QStringLiteral("Integrations.GetStateValue"), stateQuery);
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
-    QCOMPARE(paramsOf(reply).value("value"), QJsonValue(false));
+    QCOMPARE(JsonRpcReplies::thingError(reply), QStringLiteral("ThingErrorNoError"));
+    QCOMPARE(JsonRpcReplies::params(reply).value("value"), QJsonValue(false));
 
     reply = call(QStringLiteral("Integrations.ExecuteAction"), {{"thingId", idText(lampId)},
                                                                 {"actionTypeId", idText(TestThingIds::setPowerAction)},
                                                                 {"params", QVariantMap{{"power", true}}}});
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
+    QCOMPARE(JsonRpcReplies::thingError(reply), QStringLiteral("ThingErrorNoError"));
 
     // Ids are accepted braced and in upper case as well.
     const QVariantMap bracedQuery{{"thingId", lampId.toString().toUpper()},
                                   {"stateTypeId", TestThingIds::powerState.toString().toUpper()}};
     reply = call(QStringLiteral("Integrations.GetStateValue"), bracedQuery);
-    QCOMPARE(paramsOf(reply).value("value"), QJsonValue(true));
+    QCOMPARE(JsonRpcReplies::params(reply).value("value"), QJsonValue(true));
 
     reply = call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", idText(lampId)}});
     QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorNoError"));
+    QCOMPARE(JsonRpcReplies::thingError(reply), QStringLiteral("ThingErrorNoError"));
     QCOMPARE(listedThings(), QStringList());
 
     reply = call(QStringLiteral("Integrations.RemoveThing"), {{"thingId", idText(lampId)}});
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorThingNotFound"));
+    QCOMPARE(JsonRpcReplies::thingError(reply), QStringLiteral("ThingErrorThingNotFound"));
 }
 
 void TestIntegrationsHandler::testAddThingResults_data()
@@ -195,11 +176,11 @@ void TestIntegrationsHandler::testAddThingResults()
     const QJsonObject reply = call(QStringLiteral("Integrations.AddThing"),
                                    {{"thingClassId", thingClassId}, {"name", "Thing"}});
     QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    QCOMPARE(thingErrorOf(reply), expectedError);
+    QCOMPARE(JsonRpcReplies::thingError(reply), expectedError);
 
     const bool added = expectedError == QLatin1String("ThingErrorNoError");
-    const QString thingId = paramsOf(reply).value("thingId").toString();
-    QCOMPARE(paramsOf(reply).contains("thingId"), added);
+    const QString thingId = JsonRpcReplies::params(reply).value("thingId").toString();
+    QCOMPARE(JsonRpcReplies::params(reply).contains("thingId"), added);
     QCOMPARE(listedThings(), added ? QStringList{thingId + " Thing"} : QStringList());
     if (added)
         QCOMPARE(thingId, idText(QUuid(thingId)));
@@ -249,8 +230,8 @@ void TestIntegrationsHandler::testThingErrors()
 
     const QJsonObject reply = call(method, params);
     QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    QCOMPARE(thingErrorOf(reply), expectedError);
-    QVERIFY2(!paramsOf(reply).contains("value"), qPrintable(describe(reply)));
+    QCOMPARE(JsonRpcReplies::thingError(reply), expectedError);
+    QVERIFY2(!JsonRpcReplies::params(reply).contains("value"), qPrintable(JsonRpcReplies::compact(reply)));
     QCOMPARE(listedThings(), QStringList{idText(lampId) + " Lamp"});
 }
 

@@ -1,20 +1,13 @@
 #include "jsonhandler.h"
+#include "jsonrpcreplies.h"
 #include "jsonrpcrouter.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QtTest>
 
 namespace {
 
 QJsonObject object(const QByteArray &json) { return QJsonDocument::fromJson(json).object(); }
-
-QJsonValue jsonValue(const QByteArray &text) { return QJsonDocument::fromJson("[" + text + "]").array().at(0); }
-
-QString describe(const QJsonObject &reply)
-{
-    return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
-}
 
 // "<name>.Echo" succeeds with the params it got; "<name>.Fail" fails and keeps them.
 class EchoHandler : public JsonHandler
@@ -81,7 +74,7 @@ void TestJsonRpcRouter::testRequestErrors()
 
     const QJsonObject reply = m_router.processRequest(object(request));
     QCOMPARE(reply.value("status").toString(), QStringLiteral("error"));
-    QVERIFY2(reply.value("error").toString().contains(expectedError), qPrintable(describe(reply)));
+    QVERIFY2(reply.value("error").toString().contains(expectedError), qPrintable(JsonRpcReplies::compact(reply)));
     QCOMPARE(reply.value("id"), QJsonValue(1));
     QCOMPARE(reply.value("params"), QJsonValue(QJsonObject()));
 }
@@ -113,7 +106,7 @@ void TestJsonRpcRouter::testIdIsEchoed()
     QFETCH(QString, expectedStatus);
 
     const QJsonObject reply = m_router.processRequest(object(request));
-    QCOMPARE(reply.value("id"), jsonValue(expectedId));
+    QCOMPARE(reply.value("id"), JsonRpcReplies::valueOf(expectedId));
     QCOMPARE(reply.value("status").toString(), expectedStatus);
     QStringList expectedKeys{"id", "params", "status"};
     if (expectedStatus == QLatin1String("error"))
@@ -140,7 +133,8 @@ void TestJsonRpcRouter::testHandlerReply()
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, expectedReply);
 
-    QCOMPARE(describe(m_router.processRequest(object(request))), describe(object(expectedReply)));
+    QCOMPARE(JsonRpcReplies::compact(m_router.processRequest(object(request))),
+             JsonRpcReplies::compact(object(expectedReply)));
 }
 
 void TestJsonRpcRouter::testOneHandlerPerNamespace()

@@ -1,10 +1,10 @@
+#include "jsonrpcreplies.h"
 #include "korvudprocess.h"
 #include "rpcconnection.h"
 #include "testthings/testthingids.h"
 #include "uuidtext.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,15 +20,6 @@ const QString PlavoDeliveryDir = QStringLiteral(PLAVODELIVERY_DIR);
 const QString TestThingsDir = QStringLiteral(TESTTHINGS_DIR);
 const QString TestThingsRivalDir = QStringLiteral(TESTTHINGSRIVAL_DIR);
 const QString TestExperienceDir = QStringLiteral(TESTEXPERIENCE_DIR);
-
-QJsonObject paramsOf(const QJsonObject &reply) { return reply.value(QStringLiteral("params")).toObject(); }
-
-QString thingErrorOf(const QJsonObject &reply)
-{
-    return paramsOf(reply).value(QStringLiteral("thingError")).toString();
-}
-
-QJsonValue jsonValue(const QByteArray &text) { return QJsonDocument::fromJson("[" + text + "]").array().at(0); }
 
 // A JSONRPC.Hello request of exactly size bytes.
 QByteArray helloOfSize(int size)
@@ -116,19 +107,12 @@ QUuid TestKorvud::addLamp(RpcConnection &connection, const QString &name)
 {
     const QJsonObject reply = connection.call(QStringLiteral("Integrations.AddThing"),
                                               {{"thingClassId", idText(TestThingIds::lampClass)}, {"name", name}});
-    return QUuid(paramsOf(reply).value(QStringLiteral("thingId")).toString());
+    return QUuid(JsonRpcReplies::params(reply).value(QStringLiteral("thingId")).toString());
 }
 
-// "<id> <name>" per listed thing, in the order listed.
 QStringList TestKorvud::listedThings(RpcConnection &connection)
 {
-    QStringList things;
-    const QJsonArray list =
-        paramsOf(connection.call(QStringLiteral("Integrations.GetThings"))).value(QStringLiteral("things")).toArray();
-    for (const QJsonValue &thing : list)
-        things.append(thing[QStringLiteral("id")].toString() + QLatin1Char(' ')
-                      + thing[QStringLiteral("name")].toString());
-    return things;
+    return JsonRpcReplies::listedThings(connection.call(QStringLiteral("Integrations.GetThings")));
 }
 
 void TestKorvud::testHello_data()
@@ -165,11 +149,11 @@ void TestKorvud::testHello()
 
     const QJsonObject reply = connection.call(QStringLiteral("JSONRPC.Hello"));
     QCOMPARE(reply.value("status").toString(), QStringLiteral("success"));
-    const QJsonObject params = paramsOf(reply);
+    const QJsonObject params = JsonRpcReplies::params(reply);
     QCOMPARE(params.value("server").toString(), QStringLiteral("korvud"));
     QCOMPARE(params.value("version").toString(), QStringLiteral(KORVU_VERSION));
     QCOMPARE(params.value("authenticationRequired"), QJsonValue(false));
-    QCOMPARE(params.value("experiences"), jsonValue(expectedExperiences));
+    QCOMPARE(params.value("experiences"), JsonRpcReplies::valueOf(expectedExperiences));
 
     // An experience that failed must not keep serving its namespace.
     const bool testExperienceListed = expectedExperiences.contains("TestExperience");
@@ -274,7 +258,7 @@ void TestKorvud::testBackToBackRequests()
     QCOMPARE(replies.at(1).value("id"), QJsonValue(2));
     QCOMPARE(replies.at(1).value("status").toString(), QStringLiteral("error"));
     QCOMPARE(replies.at(2).value("id"), QJsonValue(3));
-    QCOMPARE(paramsOf(replies.at(2)).value("things"), QJsonValue(QJsonArray()));
+    QCOMPARE(JsonRpcReplies::params(replies.at(2)).value("things"), QJsonValue(QJsonArray()));
 }
 
 // Which plug-in keeps a class is the registry's rule (tst_thingregistry);
@@ -286,7 +270,7 @@ void TestKorvud::testFirstPluginKeepsAThingClass()
     QVERIFY(connection.open());
     const QJsonObject reply = connection.call(QStringLiteral("Integrations.AddThing"),
                                               {{"thingClassId", idText(TestThingIds::lampClass)}, {"name", "Lamp"}});
-    QCOMPARE(thingErrorOf(reply), QStringLiteral("ThingErrorHardwareNotAvailable"));
+    QCOMPARE(JsonRpcReplies::thingError(reply), QStringLiteral("ThingErrorHardwareNotAvailable"));
     QVERIFY(m_daemon->readStandardError().contains("is already offered by plug-in"));
 }
 
@@ -323,7 +307,8 @@ void TestKorvud::testExperienceSeesThingChanges()
     QVERIFY(!lampId.isNull());
     const QString lamp = idText(lampId);
     const QJsonObject reply = connection.call(QStringLiteral("TestExperience.TakeNotifications"));
-    QCOMPARE(paramsOf(reply).value("notifications").toArray(), QJsonArray{"thingAdded " + lamp + " Lamp"});
+    QCOMPARE(JsonRpcReplies::params(reply).value("notifications").toArray(),
+             QJsonArray{"thingAdded " + lamp + " Lamp"});
 }
 
 void TestKorvud::testSigtermShutsDownInOrder()
