@@ -357,9 +357,7 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
             const QString name = QStringLiteral("Parcel %1").arg(batch * batchSize + i);
             const QVariantMap params{
                 {"delivery", DeliveryClient::deliveryRecord(name, name, m_system->gateId(), m_system->scannerId())}};
-            const QJsonObject request{
-                {"id", i}, {"method", "PlavoDelivery.AddDelivery"}, {"params", QJsonObject::fromVariantMap(params)}};
-            stream += QJsonDocument(request).toJson(QJsonDocument::Compact);
+            stream += RpcConnection::request(i, QStringLiteral("PlavoDelivery.AddDelivery"), params);
         }
         client.connection().write(stream);
         const QList<QJsonObject> replies = client.connection().readReplies(batchSize, 30000);
