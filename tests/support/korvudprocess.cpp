@@ -1,5 +1,7 @@
 #include "korvudprocess.h"
 
+#include "jsonrpcserver.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -88,7 +90,7 @@ QByteArray KorvudProcess::readStandardError()
 bool KorvudProcess::portAcceptsConnections()
 {
     QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, 2222);
+    probe.connectToHost(QHostAddress::LocalHost, JsonRpcServer::DefaultPort);
     return probe.waitForConnected(200);
 }
 

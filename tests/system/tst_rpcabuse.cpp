@@ -2,6 +2,7 @@
 #include "deliveryclient.h"
 #include "deliverysystem.h"
 #include "hostilerequests.h"
+#include "jsonrpcserver.h"
 #include "rpcconnection.h"
 
 #include <QDir>
@@ -228,7 +229,7 @@ void TestRpcAbuse::churnConnections(int count)
 {
     for (int i = 0; i < count; ++i) {
         QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, 2222);
+        socket.connectToHost(QHostAddress::LocalHost, JsonRpcServer::DefaultPort);
         if (!socket.waitForConnected(5000))
             return;
         switch (i % 4) {
