@@ -89,20 +89,20 @@ void TestPersistence::testChangeSurvivesKill()
 
         if (change == QLatin1String("add")) {
             expected = client.deliveries();
-            expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+            expectedThings = client.things();
         } else if (change == QLatin1String("remove")) {
             const QUuid goneId = DeliveryClient::addedDeliveryId(client.addDelivery(
                 DeliveryClient::deliveryRecord(QStringLiteral("Gone"), QStringLiteral("4711"), gateId, scannerId)));
             QVERIFY(!goneId.isNull());
             expected = client.deliveries();
             expected.removeLast();
-            expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+            expectedThings = client.things();
             const QJsonObject reply = client.removeDelivery(goneId);
             QCOMPARE(DeliveryClient::paramsOf(reply).value("deliveryError").toString(),
                      QStringLiteral("DeliveryErrorNoError"));
         } else {
             expected = client.deliveries();
-            expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+            expectedThings = client.things();
             expectedThings.removeLast();
             const QJsonObject reply = client.call("Integrations.RemoveThing",
                                                   {{"thingId", Korvu::idText(notificationId)}});
@@ -118,7 +118,7 @@ void TestPersistence::testChangeSurvivesKill()
     DeliveryClient client;
     QVERIFY(client.open());
     QCOMPARE(client.deliveries(), expected);
-    QCOMPARE(DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray(), expectedThings);
+    QCOMPARE(client.things(), expectedThings);
 }
 
 void TestPersistence::testKillDuringBurst_data()
