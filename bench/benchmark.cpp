@@ -8,7 +8,6 @@
 #include "uuidtext.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
@@ -47,10 +46,13 @@ bool Benchmark::run(ResultTable *table, QString *errorMessage)
             "port 2222 is already in use; run korvubench in a network namespace of its own (unshare -n)");
         return false;
     }
-    if (!m_dataDir.isValid() || !m_logDir.isValid()) {
+    m_daemon = std::make_unique<KorvudProcess>(m_dataDir.path());
+    if (!m_dataDir.isValid() || !m_daemon->logToFile()) {
         *errorMessage = QStringLiteral("cannot create a temporary folder");
         return false;
     }
+    m_daemon->process().setProgram(m_options.korvudPath);
+    m_daemon->setPluginPaths(m_options.pluginsPath, m_options.experiencePluginsPath);
     if (!measureStartup(QStringLiteral("empty data folder"), table, errorMessage))
         return false;
 
@@ -72,15 +74,11 @@ bool Benchmark::run(ResultTable *table, QString *errorMessage)
 
 bool Benchmark::startDaemon(QString *errorMessage)
 {
-    m_daemon.reset();
-    m_daemon = std::make_unique<KorvudProcess>(m_dataDir.path());
-    m_daemon->process().setProgram(m_options.korvudPath);
-    m_daemon->process().setStandardErrorFile(m_logDir.filePath(QStringLiteral("korvud.log")), QIODevice::Append);
-    m_daemon->setEnvironmentValue(QStringLiteral("KORVU_PLUGINS_PATH"), m_options.pluginsPath);
-    m_daemon->setEnvironmentValue(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), m_options.experiencePluginsPath);
+    m_daemon->kill();
     if (m_daemon->start())
         return true;
-    *errorMessage = QStringLiteral("%1 did not start listening: %2").arg(m_options.korvudPath, daemonLog());
+    *errorMessage = QStringLiteral("%1 did not start listening: %2")
+                        .arg(m_options.korvudPath, QString::fromUtf8(m_daemon->loggedStandardError().right(2000)));
     return false;
 }
 
@@ -208,10 +206,4 @@ void Benchmark::measureMemory(const QString &situation, ResultTable *table)
         table->add(measure, QStringLiteral("unknown"));
     else
         table->add(measure, kib / 1024.0, MemoryLimitMiB, QStringLiteral("MiB"));
-}
-
-QString Benchmark::daemonLog() const
-{
-    QFile log(m_logDir.filePath(QStringLiteral("korvud.log")));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll().right(2000)) : QString();
 }

@@ -34,11 +34,9 @@ private:
     bool measureAdding(RpcConnection *client, ResultTable *table, QString *errorMessage);
     bool measureListing(RpcConnection *client, ResultTable *table, QString *errorMessage);
     void measureMemory(const QString &situation, ResultTable *table);
-    QString daemonLog() const;
 
     BenchOptions m_options;
     QTemporaryDir m_dataDir;
-    QTemporaryDir m_logDir;
     std::unique_ptr<KorvudProcess> m_daemon;
     QUuid m_gateId;
     QUuid m_scannerId;

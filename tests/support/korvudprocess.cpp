@@ -1,5 +1,7 @@
 #include "korvudprocess.h"
 
+#include "jsonrpcserver.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -24,6 +26,23 @@ KorvudProcess::~KorvudProcess() { kill(); }
 void KorvudProcess::setEnvironmentValue(const QString &name, const QString &value)
 {
     m_environment.insert(name, value);
+}
+
+void KorvudProcess::setPluginPaths(const QString &pluginsPath, const QString &experiencePluginsPath)
+{
+    m_environment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), pluginsPath);
+    m_environment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), experiencePluginsPath);
+}
+
+bool KorvudProcess::logToFile()
+{
+    m_logDir = std::make_unique<QTemporaryDir>();
+    if (!m_logDir->isValid()) {
+        m_logDir.reset();
+        return false;
+    }
+    m_process.setStandardErrorFile(logFilePath(), QIODevice::Append);
+    return true;
 }
 
 bool KorvudProcess::start(int timeoutMs)
@@ -85,12 +104,22 @@ QByteArray KorvudProcess::readStandardError()
     return m_process.readAllStandardError();
 }
 
+QByteArray KorvudProcess::loggedStandardError() const
+{
+    if (!m_logDir)
+        return QByteArray();
+    QFile log(logFilePath());
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+
 bool KorvudProcess::portAcceptsConnections()
 {
     QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, 2222);
+    probe.connectToHost(QHostAddress::LocalHost, JsonRpcServer::DefaultPort);
     return probe.waitForConnected(200);
 }
+
+QString KorvudProcess::logFilePath() const { return m_logDir->filePath(QStringLiteral("korvud.log")); }
 
 void KorvudProcess::launch()
 {

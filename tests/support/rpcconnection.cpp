@@ -1,12 +1,14 @@
 #include "rpcconnection.h"
 
+#include "jsonrpcserver.h"
+
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QJsonDocument>
 
 bool RpcConnection::open(int timeoutMs)
 {
-    m_socket.connectToHost(QHostAddress::LocalHost, 2222);
+    m_socket.connectToHost(QHostAddress::LocalHost, JsonRpcServer::DefaultPort);
     if (!m_socket.waitForConnected(timeoutMs))
         return false;
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);

@@ -35,6 +35,11 @@ QString DeliveryClient::gateState(const QUuid &gateId)
     return paramsOf(reply).value(QStringLiteral("value")).toString();
 }
 
+QJsonArray DeliveryClient::things()
+{
+    return paramsOf(call(QStringLiteral("Integrations.GetThings"))).value(QStringLiteral("things")).toArray();
+}
+
 QJsonObject DeliveryClient::addDelivery(const QVariantMap &delivery)
 {
     return call(QStringLiteral("PlavoDelivery.AddDelivery"), {{"delivery", delivery}});

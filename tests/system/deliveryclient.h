@@ -24,6 +24,7 @@ public:
     QUuid createScanner();
     QUuid createNotificationDevice();
     QString gateState(const QUuid &gateId);
+    QJsonArray things();
 
     // The AddDelivery reply.
     QJsonObject addDelivery(const QVariantMap &delivery);

@@ -69,12 +69,7 @@ QByteArray DeliveryWriter::request(int n) const
          DeliveryClient::deliveryRecord(deliveryName(m_clientIndex, n),
                                         QStringLiteral("TRACK%1X%2").arg(m_clientIndex).arg(n), m_gateId, m_scannerId)},
     };
-    const QJsonObject request{
-        {"id", n},
-        {"method", "PlavoDelivery.AddDelivery"},
-        {"params", QJsonObject::fromVariantMap(params)},
-    };
-    return QJsonDocument(request).toJson(QJsonDocument::Compact);
+    return RpcConnection::request(n, QStringLiteral("PlavoDelivery.AddDelivery"), params);
 }
 
 bool DeliveryWriter::confirm(int n, const QJsonObject &reply)

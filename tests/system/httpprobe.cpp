@@ -32,11 +32,9 @@ HttpProbe::Response HttpProbe::get(quint16 port, const QByteArray &target, int t
     return exchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n", timeoutMs);
 }
 
-QList<QUuid> HttpProbe::actionHistory(quint16 port, QByteArray *rawBody)
+QList<QUuid> HttpProbe::actionHistory(quint16 port)
 {
     const Response response = get(port, "/actionhistory");
-    if (rawBody)
-        *rawBody = response.body;
     QList<QUuid> actions;
     for (const QByteArray &line : response.body.split('\n')) {
         if (!line.isEmpty())

@@ -23,9 +23,8 @@ public:
     static Response exchange(quint16 port, const QByteArray &request, int timeoutMs = 5000);
     static Response get(quint16 port, const QByteArray &target, int timeoutMs = 5000);
 
-    // GET /actionhistory, read as action type ids; the body as it came in
-    // rawBody, when given.
-    static QList<QUuid> actionHistory(quint16 port, QByteArray *rawBody = nullptr);
+    // GET /actionhistory, read as action type ids.
+    static QList<QUuid> actionHistory(quint16 port);
     // GET /generateevent for a codeScanned event with the code; the status code.
     static int scan(const QString &code);
 };

@@ -3,7 +3,6 @@
 #include "korvudprocess.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,48 +10,36 @@
 #include <QUuid>
 #include <QVariant>
 
-SystemDaemon::SystemDaemon() = default;
+SystemDaemon::SystemDaemon()
+    : m_process(std::make_unique<KorvudProcess>(m_dataDir.path()))
+{
+    m_process->setPluginPaths(QStringLiteral(DELIVERYMOCKS_DIR), QStringLiteral(PLAVODELIVERY_DIR));
+    if (!m_process->logToFile())
+        qWarning("cannot create a folder for korvud's log");
+}
 
-SystemDaemon::~SystemDaemon() { kill(); }
+SystemDaemon::~SystemDaemon() = default;
 
 bool SystemDaemon::start()
 {
     kill();
-    m_process = std::make_unique<KorvudProcess>(m_dataDir.path());
-    m_process->setEnvironmentValue(QStringLiteral("KORVU_PLUGINS_PATH"), QStringLiteral(DELIVERYMOCKS_DIR));
-    m_process->setEnvironmentValue(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), QStringLiteral(PLAVODELIVERY_DIR));
-    // To a file, not a pipe: these tests block in socket calls without an
-    // event loop, and a daemon that logs more than a pipe holds would stall.
-    m_process->process().setStandardErrorFile(logFilePath(), QIODevice::Append);
     if (m_process->start())
         return true;
     qWarning("korvud did not start listening: %s", standardError().constData());
     return false;
 }
 
-void SystemDaemon::kill()
-{
-    if (!m_process)
-        return;
-    m_process->kill();
-    m_process.reset();
-}
+void SystemDaemon::kill() { m_process->kill(); }
 
-bool SystemDaemon::isRunning() const { return m_process && m_process->process().state() == QProcess::Running; }
+bool SystemDaemon::isRunning() const { return m_process->process().state() == QProcess::Running; }
 
-qint64 SystemDaemon::processId() const { return m_process ? m_process->process().processId() : 0; }
+qint64 SystemDaemon::processId() const { return m_process->process().processId(); }
 
-qint64 SystemDaemon::residentKiB() const { return m_process ? m_process->residentKiB() : -1; }
+qint64 SystemDaemon::residentKiB() const { return m_process->residentKiB(); }
 
-QByteArray SystemDaemon::standardError() const
-{
-    QFile log(logFilePath());
-    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-}
+QByteArray SystemDaemon::standardError() const { return m_process->loggedStandardError(); }
 
 QString SystemDaemon::dataPath() const { return m_dataDir.path(); }
-
-QString SystemDaemon::logFilePath() const { return m_logDir.filePath(QStringLiteral("korvud.log")); }
 
 QStringList SystemDaemon::databaseFiles() const
 {

@@ -37,10 +37,7 @@ public:
     static QString integrityCheck(const QString &databaseFile);
 
 private:
-    QString logFilePath() const;
-
     QTemporaryDir m_dataDir;
-    QTemporaryDir m_logDir;
     std::unique_ptr<KorvudProcess> m_process;
 };
 

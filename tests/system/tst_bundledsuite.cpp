@@ -1,8 +1,8 @@
+#include "korvudprocess.h"
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,14 +20,13 @@ private slots:
 
 private:
     static QStringList processesUsingDataDirectory(const QString &dataDirectory);
-    static bool portAcceptsConnections();
 };
 
 void TestBundledSuite::initTestCase()
 {
     QVERIFY2(QFile::exists(TESTDELIVERIES_PATH), TESTDELIVERIES_PATH);
     QVERIFY2(QFile::exists(KORVUD_DIR "/korvud"), KORVUD_DIR);
-    QVERIFY2(!portAcceptsConnections(), "port 2222 is taken before the suite ran");
+    QVERIFY2(!KorvudProcess::portAcceptsConnections(), "port 2222 is taken before the suite ran");
 }
 
 void TestBundledSuite::suiteHooksPassAndDaemonIsGone_data()
@@ -69,7 +68,8 @@ void TestBundledSuite::suiteHooksPassAndDaemonIsGone()
         QVERIFY2(log.contains("PASS   : TestDeliveries::" + name), qPrintable(name + " did not pass:\n" + log));
     QVERIFY2(log.contains("QDEBUG : TestDeliveries::initTestCase() Connected to korvu"), qPrintable(log));
 
-    QVERIFY2(!portAcceptsConnections(), "a daemon still listens on 127.0.0.1:2222 after the suite ended");
+    QVERIFY2(!KorvudProcess::portAcceptsConnections(),
+             "a daemon still listens on 127.0.0.1:2222 after the suite ended");
     const QStringList leftovers = processesUsingDataDirectory(dataDirectory.path());
     QVERIFY2(leftovers.isEmpty(), qPrintable("korvud outlived the suite: pids " + leftovers.join(", ")));
 }
@@ -92,13 +92,6 @@ QStringList TestBundledSuite::processesUsingDataDirectory(const QString &dataDir
             pids.append(entry);
     }
     return pids;
-}
-
-bool TestBundledSuite::portAcceptsConnections()
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, 2222);
-    return socket.waitForConnected(1000);
 }
 
 QTEST_GUILESS_MAIN(TestBundledSuite)

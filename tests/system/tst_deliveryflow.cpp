@@ -52,7 +52,6 @@ private:
     QUuid addDelivery(const QString &trackingCode, const QVariantList &calendarItems);
     // Polls the gate until its state is no longer `state`; the moment it saw the change.
     qint64 waitWhileGateIs(const QString &state, int timeoutMs);
-    QJsonArray things();
 
     std::unique_ptr<DeliverySystem> m_system;
     std::unique_ptr<DeliveryClient> m_client;
@@ -89,11 +88,6 @@ qint64 TestDeliveryFlow::waitWhileGateIs(const QString &state, int timeoutMs)
     while (m_client->gateState(m_system->gateId()) == state && clock.elapsed() < timeoutMs)
         QThread::msleep(PollIntervalMs);
     return nowMs();
-}
-
-QJsonArray TestDeliveryFlow::things()
-{
-    return DeliveryClient::paramsOf(m_client->call("Integrations.GetThings")).value("things").toArray();
 }
 
 void TestDeliveryFlow::testGrantedScan_data()
@@ -194,7 +188,7 @@ void TestDeliveryFlow::testRefusedScanChangesNothing()
         QCOMPARE(DeliveryClient::paramsOf(m_client->removeDelivery(deliveryId)).value("deliveryError").toString(),
                  QStringLiteral("DeliveryErrorNoError"));
     const QJsonArray deliveriesBefore = m_client->deliveries();
-    const QJsonArray thingsBefore = things();
+    const QJsonArray thingsBefore = m_client->things();
 
     QCOMPARE(HttpProbe::scan(scannedCode), 200);
     QCOMPARE(HttpProbe::actionHistory(parcelScannerPort), Actions{parcelScannerRejectActionTypeId});
@@ -204,7 +198,7 @@ void TestDeliveryFlow::testRefusedScanChangesNothing()
         QCOMPARE(HttpProbe::actionHistory(garageGatePort), Actions());
         QCOMPARE(HttpProbe::actionHistory(notificationDevicePort), Actions());
         QCOMPARE(m_client->deliveries(), deliveriesBefore);
-        QCOMPARE(things(), thingsBefore);
+        QCOMPARE(m_client->things(), thingsBefore);
         QThread::msleep(300);
     }
     QCOMPARE(HttpProbe::actionHistory(parcelScannerPort), Actions{parcelScannerRejectActionTypeId});

@@ -1,6 +1,6 @@
 #include "deliveryclient.h"
+#include "deliverysystem.h"
 #include "deliverywriter.h"
-#include "systemdaemon.h"
 #include "uuidtext.h"
 
 #include <QDeadlineTimer>
@@ -36,20 +36,20 @@ private slots:
 private:
     void verifyDatabasesIntact();
 
-    std::unique_ptr<SystemDaemon> m_daemon;
+    std::unique_ptr<DeliverySystem> m_system;
 };
 
 void TestPersistence::init()
 {
-    m_daemon = std::make_unique<SystemDaemon>();
-    QVERIFY(m_daemon->start());
+    m_system = std::make_unique<DeliverySystem>();
+    QVERIFY(m_system->start());
 }
 
-void TestPersistence::cleanup() { m_daemon.reset(); }
+void TestPersistence::cleanup() { m_system.reset(); }
 
 void TestPersistence::verifyDatabasesIntact()
 {
-    const QStringList files = m_daemon->databaseFiles();
+    const QStringList files = m_system->daemon().databaseFiles();
     QCOMPARE(files.size(), 2);
     for (const QString &file : files)
         QVERIFY2(SystemDaemon::integrityCheck(file) == QLatin1String("ok"),
@@ -74,10 +74,9 @@ void TestPersistence::testChangeSurvivesKill()
     {
         DeliveryClient client;
         QVERIFY(client.open());
-        const QUuid gateId = client.createGate();
-        const QUuid scannerId = client.createScanner();
-        const QUuid notificationId = client.createNotificationDevice();
-        QVERIFY(!gateId.isNull() && !scannerId.isNull() && !notificationId.isNull());
+        const QUuid gateId = m_system->gateId();
+        const QUuid scannerId = m_system->scannerId();
+        const QUuid notificationId = m_system->notificationId();
 
         QVariantMap kept = DeliveryClient::deliveryRecord(QStringLiteral("Kept \"parcel\" ✓"),
                                                           QStringLiteral("JJD 0004 7120"), gateId, scannerId);
@@ -89,20 +88,20 @@ void TestPersistence::testChangeSurvivesKill()
 
         if (change == QLatin1String("add")) {
             expected = client.deliveries();
-            expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+            expectedThings = client.things();
         } else if (change == QLatin1String("remove")) {
             const QUuid goneId = DeliveryClient::addedDeliveryId(client.addDelivery(
                 DeliveryClient::deliveryRecord(QStringLiteral("Gone"), QStringLiteral("4711"), gateId, scannerId)));
             QVERIFY(!goneId.isNull());
             expected = client.deliveries();
             expected.removeLast();
-            expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+            expectedThings = client.things();
             const QJsonObject reply = client.removeDelivery(goneId);
             QCOMPARE(DeliveryClient::paramsOf(reply).value("deliveryError").toString(),
                      QStringLiteral("DeliveryErrorNoError"));
         } else {
             expected = client.deliveries();
-            expectedThings = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+            expectedThings = client.things();
             expectedThings.removeLast();
             const QJsonObject reply = client.call("Integrations.RemoveThing",
                                                   {{"thingId", Korvu::idText(notificationId)}});
@@ -110,15 +109,15 @@ void TestPersistence::testChangeSurvivesKill()
                      QStringLiteral("ThingErrorNoError"));
         }
         // Killed right after the reply, before anything else can happen.
-        m_daemon->kill();
+        m_system->daemon().kill();
     }
 
     verifyDatabasesIntact();
-    QVERIFY(m_daemon->start());
+    QVERIFY(m_system->daemon().start());
     DeliveryClient client;
     QVERIFY(client.open());
     QCOMPARE(client.deliveries(), expected);
-    QCOMPARE(DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray(), expectedThings);
+    QCOMPARE(client.things(), expectedThings);
 }
 
 void TestPersistence::testKillDuringBurst_data()
@@ -138,26 +137,17 @@ void TestPersistence::testKillDuringBurst()
     QFETCH(int, window);
     QFETCH(int, killAfter);
 
-    QUuid gateId;
-    QUuid scannerId;
-    {
-        DeliveryClient client;
-        QVERIFY(client.open());
-        gateId = client.createGate();
-        scannerId = client.createScanner();
-        QVERIFY(!gateId.isNull() && !scannerId.isNull());
-    }
-
     std::atomic<int> acknowledged{0};
     std::vector<std::unique_ptr<DeliveryWriter>> writers;
     for (int i = 0; i < clients; ++i) {
-        writers.push_back(std::make_unique<DeliveryWriter>(i, gateId, scannerId, 0, window, &acknowledged));
+        writers.push_back(
+            std::make_unique<DeliveryWriter>(i, m_system->gateId(), m_system->scannerId(), 0, window, &acknowledged));
         writers.back()->start();
     }
     const QDeadlineTimer deadline(20000);
     while (acknowledged < killAfter && !deadline.hasExpired())
         QThread::msleep(1);
-    m_daemon->kill();
+    m_system->daemon().kill();
     for (const auto &writer : writers) {
         writer->stop();
         QVERIFY(writer->wait(30000));
@@ -177,7 +167,7 @@ void TestPersistence::testKillDuringBurst()
     }
 
     verifyDatabasesIntact();
-    QVERIFY(m_daemon->start());
+    QVERIFY(m_system->daemon().start());
     DeliveryClient client;
     QVERIFY(client.open());
     const QJsonArray stored = client.deliveries();

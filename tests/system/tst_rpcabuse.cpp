@@ -2,6 +2,7 @@
 #include "deliveryclient.h"
 #include "deliverysystem.h"
 #include "hostilerequests.h"
+#include "jsonrpcserver.h"
 #include "rpcconnection.h"
 
 #include <QDir>
@@ -182,7 +183,7 @@ void TestRpcAbuse::testWellFramedHostileRequests()
     QCOMPARE(deliveryCount(), deliveriesBefore + acknowledged);
     DeliveryClient client;
     QVERIFY(client.open());
-    QCOMPARE(DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray().size(), 3);
+    QCOMPARE(client.things().size(), 3);
 }
 
 void TestRpcAbuse::verifyBrokenStreamIsClosed(const QByteArray &bytes)
@@ -228,7 +229,7 @@ void TestRpcAbuse::churnConnections(int count)
 {
     for (int i = 0; i < count; ++i) {
         QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, 2222);
+        socket.connectToHost(QHostAddress::LocalHost, JsonRpcServer::DefaultPort);
         if (!socket.waitForConnected(5000))
             return;
         switch (i % 4) {
@@ -333,7 +334,7 @@ void TestRpcAbuse::testOthersAreServedDuringAbuse()
     QCOMPARE(deliveryCount(), deliveriesBefore + acknowledged);
     DeliveryClient client;
     QVERIFY(client.open());
-    const QJsonArray things = DeliveryClient::paramsOf(client.call("Integrations.GetThings")).value("things").toArray();
+    const QJsonArray things = client.things();
     QCOMPARE(things.size(), 3);
     QVariantMap delivery = DeliveryClient::deliveryRecord(
         "After the storm", "4711", QUuid(things.at(0)["id"].toString()), QUuid(things.at(1)["id"].toString()));
@@ -357,9 +358,7 @@ void TestRpcAbuse::testLargeRepliesGiveTheirMemoryBack()
             const QString name = QStringLiteral("Parcel %1").arg(batch * batchSize + i);
             const QVariantMap params{
                 {"delivery", DeliveryClient::deliveryRecord(name, name, m_system->gateId(), m_system->scannerId())}};
-            const QJsonObject request{
-                {"id", i}, {"method", "PlavoDelivery.AddDelivery"}, {"params", QJsonObject::fromVariantMap(params)}};
-            stream += QJsonDocument(request).toJson(QJsonDocument::Compact);
+            stream += RpcConnection::request(i, QStringLiteral("PlavoDelivery.AddDelivery"), params);
         }
         client.connection().write(stream);
         const QList<QJsonObject> replies = client.connection().readReplies(batchSize, 30000);

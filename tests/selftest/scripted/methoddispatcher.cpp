@@ -1,11 +1,12 @@
 #include "methoddispatcher.h"
 
-#include "deliverymocksids.h"
 #include "idsource.h"
 #include "requestparams.h"
 #include "scenario.h"
 #include "scripteddeliveryservice.h"
 #include "scriptedthingmanager.h"
+#include "thing.h"
+#include "thingerror.h"
 #include "uuidtext.h"
 
 #include <QJsonArray>
@@ -92,8 +93,9 @@ MethodResult MethodDispatcher::getStateValue(const QJsonObject &params) const
         return MethodResult::error(request.errorMessage());
     const MockThing *thing = m_things->findMockThing(thingId);
     if (!thing)
-        return MethodResult::success({{"thingError", "ThingErrorThingNotFound"}});
-    if (thing->kind() != MockThing::Kind::Gate || stateTypeId != DeliveryMocksIds::garageGateStateStateTypeId)
-        return MethodResult::success({{"thingError", "ThingErrorStateTypeNotFound"}});
-    return MethodResult::success({{"thingError", "ThingErrorNoError"}, {"value", thing->gateStateText()}});
+        return MethodResult::success({{"thingError", Korvu::thingErrorName(Korvu::ThingErrorThingNotFound)}});
+    if (!thing->thing()->thingClass().hasStateType(stateTypeId))
+        return MethodResult::success({{"thingError", Korvu::thingErrorName(Korvu::ThingErrorStateTypeNotFound)}});
+    return MethodResult::success(
+        {{"thingError", Korvu::thingErrorName(Korvu::ThingErrorNoError)}, {"value", thing->gateStateText()}});
 }

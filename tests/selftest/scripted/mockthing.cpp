@@ -46,6 +46,7 @@ MockThing::MockThing(const QString &idText, const QString &classIdText, const QS
     , m_classIdText(classIdText)
     , m_classId(QUuid::fromString(classIdText))
     , m_kind(kindOf(m_classId))
+    , m_controlPort(DeliveryMocksClasses::controlPort(m_classId))
     , m_scenario(scenario)
     , m_requestLog(requestLog)
     , m_thing(new Thing(QUuid::fromString(idText), thingClassOf(m_kind, m_classId), name, this))
@@ -75,16 +76,14 @@ Thing *MockThing::thing() const { return m_thing; }
 
 bool MockThing::startServing(QString *errorMessage)
 {
-    const quint16 port = DeliveryMocksClasses::controlPort(m_classId);
-    if (!port || m_scenario.closedPorts.contains(port))
+    if (!m_controlPort || m_scenario.closedPorts.contains(m_controlPort))
         return true;
     m_device = new MockDevice(m_thing, this);
     m_device->setResponseFilter([this](const HttpRequest &request, const HttpResponse &response) {
-        m_requestLog->recordHttp(DeliveryMocksClasses::controlPort(m_classId),
-                                 QString::fromUtf8(request.requestLine()));
+        m_requestLog->recordHttp(m_controlPort, QString::fromUtf8(request.requestLine()));
         return applyRules(request, response);
     });
-    return m_device->start(port, errorMessage);
+    return m_device->start(m_controlPort, errorMessage);
 }
 
 void MockThing::executeAction(const QUuid &actionTypeId)
@@ -124,8 +123,7 @@ HttpResponse MockThing::applyRules(const HttpRequest &request, const HttpRespons
 {
     int statusCode = response.statusCode();
     QByteArray body = response.body();
-    const QList<Scenario::HttpRule> rules = m_scenario.httpRulesFor(DeliveryMocksClasses::controlPort(m_classId),
-                                                                    request.path());
+    const QList<Scenario::HttpRule> rules = m_scenario.httpRulesFor(m_controlPort, request.path());
     if (rules.isEmpty())
         return response;
     for (const Scenario::HttpRule &rule : rules) {

@@ -56,6 +56,8 @@ private:
     QString m_classIdText;
     QUuid m_classId;
     Kind m_kind;
+    // 0 for a class without one.
+    quint16 m_controlPort;
     const Scenario &m_scenario;
     RequestLog *m_requestLog;
     Thing *m_thing;

@@ -1,6 +1,7 @@
 #include "replyplanner.h"
 
 #include "jsonpath.h"
+#include "jsonrpcrouter.h"
 #include "methoddispatcher.h"
 #include "scenario.h"
 
@@ -61,13 +62,7 @@ ReplyPlanner::Plan ReplyPlanner::plan(const QByteArray &request)
 
 QByteArray ReplyPlanner::errorReply(const QJsonValue &id, const QString &message)
 {
-    const QJsonObject reply{
-        {"id", id.isUndefined() ? QJsonValue() : id},
-        {"status", "error"},
-        {"params", QJsonObject()},
-        {"error", message},
-    };
-    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    return QJsonDocument(JsonRpcRouter::errorReply(id, message)).toJson(QJsonDocument::Compact);
 }
 
 QJsonObject ReplyPlanner::correctReply(const QJsonValue &id, const QString &method, const QJsonObject &params)

@@ -1,5 +1,6 @@
 #include "scripteddaemon.h"
 
+#include "jsonrpcserver.h"
 #include "scriptedrpcconnection.h"
 
 #include <QCoreApplication>
@@ -12,12 +13,6 @@
 #include <QTcpSocket>
 #include <QTextStream>
 #include <QTimer>
-
-namespace {
-
-const quint16 rpcPort = 2222;
-
-} // namespace
 
 ScriptedDaemon::ScriptedDaemon(const Scenario &scenario, const QString &dataDirectory, QObject *parent)
     : QObject(parent)
@@ -95,8 +90,8 @@ void ScriptedDaemon::listen()
 {
     m_server = new QTcpServer(this);
     connect(m_server, &QTcpServer::newConnection, this, &ScriptedDaemon::acceptConnections);
-    if (!m_server->listen(QHostAddress::LocalHost, rpcPort)) {
-        QTextStream(stderr) << "korvud (scripted): cannot listen on 127.0.0.1:" << rpcPort << ": "
+    if (!m_server->listen(QHostAddress::LocalHost, JsonRpcServer::DefaultPort)) {
+        QTextStream(stderr) << "korvud (scripted): cannot listen on 127.0.0.1:" << JsonRpcServer::DefaultPort << ": "
                             << m_server->errorString() << '\n';
         QCoreApplication::exit(1);
     }
