@@ -138,9 +138,8 @@ bool CheckRun::planJobs(int *status)
     }
     if (m_options.sliceCount > 0)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
-    const QString hooks = hookRow().isEmpty() ? QString() : QStringLiteral("(%1)").arg(hookRow());
-    m_results.setOrder(QStringList{QStringLiteral("initTestCase") + hooks} + plan.testNames()
-                       + QStringList{QStringLiteral("cleanupTestCase") + hooks});
+    m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()
+                       + QStringList{TestVerdict::testName(QStringLiteral("cleanupTestCase"), hookRow())});
 
     QVector<ShardPlan::Shard> shards = plan.shards();
     if (!shards.isEmpty() && m_options.jobs == 0 && !m_options.jobsAuto) {

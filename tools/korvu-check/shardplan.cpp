@@ -1,4 +1,5 @@
 #include "shardplan.h"
+#include "testverdict.h"
 
 #include <algorithm>
 #include <numeric>
@@ -82,10 +83,7 @@ bool select(const QVector<ShardPlan::Test> &listed, const QString &selection, QV
 
 } // namespace
 
-QString ShardPlan::Test::testName() const
-{
-    return row.isEmpty() ? function : function + QLatin1Char('(') + row + QLatin1Char(')');
-}
+QString ShardPlan::Test::testName() const { return TestVerdict::testName(function, row); }
 
 bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, ShardPlan *plan, QString *error)
 {

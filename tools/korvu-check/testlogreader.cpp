@@ -158,8 +158,7 @@ void TestLogReader::endIncident(qint64 msecs)
 void TestLogReader::endMessage(qint64 msecs)
 {
     if (!m_function.isEmpty()) {
-        m_lastTestName = m_dataTag.isEmpty() ? m_function
-                                             : m_function + QLatin1Char('(') + m_dataTag + QLatin1Char(')');
+        m_lastTestName = TestVerdict::testName(m_function, m_dataTag);
         m_lastTestEnded = false;
     }
     if (m_entryType == skipMessageType) {

@@ -23,7 +23,9 @@ const OutcomeName outcomeNames[] = {
 
 } // namespace
 
-QString TestVerdict::testName() const
+QString TestVerdict::testName() const { return testName(function, row); }
+
+QString TestVerdict::testName(const QString &function, const QString &row)
 {
     if (row.isEmpty())
         return function;

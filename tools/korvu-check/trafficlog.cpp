@@ -1,4 +1,5 @@
 #include "trafficlog.h"
+#include "testverdict.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -162,9 +163,7 @@ TrafficLog TrafficLog::fromFile(const QString &fileName)
         const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
         if (entry.isEmpty())
             continue;
-        const QString function = field(entry, "function");
-        const QString row = field(entry, "row");
-        log.m_entries[row.isEmpty() ? function : function + QLatin1Char('(') + row + QLatin1Char(')')].append(entry);
+        log.m_entries[TestVerdict::testName(field(entry, "function"), field(entry, "row"))].append(entry);
     }
     return log;
 }
