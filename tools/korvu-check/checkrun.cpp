@@ -1,5 +1,6 @@
 #include "checkrun.h"
 #include "daemonpreflight.h"
+#include "exitstatus.h"
 #include "portcheck.h"
 #include "runpool.h"
 #include "runsummary.h"
@@ -25,8 +26,6 @@ namespace {
 const int daemonStartTimeoutMsecs = 5000;
 const int listingTimeoutMsecs = 30000;
 const QString setupTestName = QStringLiteral("korvu-check setup");
-
-enum ExitStatus { BadCommandLine = 2, EnvironmentProblem = 3, DaemonDoesNotStart = 4, SignalBase = 128 };
 
 // The most failures an exit status counts, as the test framework does.
 const int countedFailures = 127;
@@ -58,13 +57,13 @@ int CheckRun::exec()
     }
     if (!m_root.isValid()) {
         fail({QStringLiteral("cannot create a temporary run tree: %1").arg(m_root.errorString())});
-        return stopEarly(EnvironmentProblem);
+        return stopEarly(ExitStatus::EnvironmentProblem);
     }
     m_root.setAutoRemove(!m_options.keepRunTree);
 
     m_isolation = NetworkIsolation::detect();
     if (!prepareNetwork())
-        return stopEarly(EnvironmentProblem);
+        return stopEarly(ExitStatus::EnvironmentProblem);
     int status = 0;
     if (!planJobs(&status))
         return stopEarly(status);
@@ -76,7 +75,7 @@ int CheckRun::exec()
         return status;
     }
     if (!createTrees())
-        return stopEarly(EnvironmentProblem);
+        return stopEarly(ExitStatus::EnvironmentProblem);
     printHeader();
 
     QObject::connect(&stopSignals, &StopSignals::stopRequested, [this](int signalNumber) {
@@ -89,7 +88,7 @@ int CheckRun::exec()
     if (m_preflightFailed) {
         fail(m_preflight->report());
         noteKeptTree();
-        return stopEarly(DaemonDoesNotStart);
+        return stopEarly(ExitStatus::DaemonDoesNotStart);
     }
     addResultsToReport();
     printSummary(writeReport(&status));
@@ -126,14 +125,14 @@ bool CheckRun::planJobs(int *status)
     ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &suiteOptions);
     QByteArray listing;
     if (!listSuite(&listing)) {
-        *status = EnvironmentProblem;
+        *status = ExitStatus::EnvironmentProblem;
         return false;
     }
     ShardPlan plan;
     QString error;
     if (!ShardPlan::make(listing, selections, &plan, &error)) {
         fail({error});
-        *status = BadCommandLine;
+        *status = ExitStatus::BadCommandLine;
         return false;
     }
     if (m_options.sliceCount > 0)
@@ -361,11 +360,11 @@ QString CheckRun::hookRow() const
 int CheckRun::exitStatus() const
 {
     if (StopSignals::received())
-        return SignalBase + StopSignals::received();
+        return ExitStatus::SignalBase + StopSignals::received();
     if (m_jobs.size() == 1)
         return m_jobs.front().runner->exitStatus();
     for (const Job &job : m_jobs) {
-        if (job.runner->exitStatus() > SignalBase)
+        if (job.runner->exitStatus() > ExitStatus::SignalBase)
             return job.runner->exitStatus();
     }
     const int failures = m_results.failureCount();
@@ -438,7 +437,7 @@ bool CheckRun::writeReport(int *status)
         return true;
     fail({QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error)});
     if (*status == 0)
-        *status = EnvironmentProblem;
+        *status = ExitStatus::EnvironmentProblem;
     return false;
 }
 

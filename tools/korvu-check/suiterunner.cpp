@@ -1,5 +1,6 @@
 #include "suiterunner.h"
 #include "checklogging.h"
+#include "exitstatus.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -11,7 +12,6 @@ namespace {
 const int rememberedOutputLines = 20;
 const int plainOutputLimit = 1024 * 1024;
 const int terminateGraceMsecs = 2000;
-const int signalStatusBase = 128;
 
 } // namespace
 
@@ -151,12 +151,12 @@ void SuiteRunner::onFinished()
                            .arg(m_stopSignal)
                            .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
                        QStringList());
-        m_exitStatus = signalStatusBase + m_stopSignal;
+        m_exitStatus = ExitStatus::SignalBase + m_stopSignal;
     } else if (m_process.exitStatus() == QProcess::CrashExit) {
         setAbnormalEnd(QStringLiteral("crash"),
                        QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
                        m_lastOutput);
-        m_exitStatus = signalStatusBase + m_process.exitCode();
+        m_exitStatus = ExitStatus::SignalBase + m_process.exitCode();
     } else {
         m_exitStatus = m_process.exitCode();
         if (!m_reader.isComplete() && m_exitStatus != 0) {
