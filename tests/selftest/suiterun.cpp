@@ -31,15 +31,12 @@ SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringLis
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
             m_error = QStringLiteral("cannot start unshare: %1").arg(m_process->errorString());
-            m_finished = true;
             emit finished();
         }
     });
 }
 
 void SuiteRun::traceTraffic() { m_traced = true; }
-
-bool SuiteRun::tracesTraffic() const { return m_traced; }
 
 void SuiteRun::start()
 {
@@ -62,8 +59,6 @@ void SuiteRun::start()
     m_timer->start(m_timeoutMs);
     m_process->start(QStringLiteral("unshare"), arguments);
 }
-
-bool SuiteRun::isFinished() const { return m_finished; }
 
 bool SuiteRun::timedOut() const { return m_timedOut; }
 
@@ -123,7 +118,6 @@ void SuiteRun::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
         m_error = QStringLiteral("the run took longer than %1 ms and was killed").arg(m_timeoutMs);
     else if (!why.isEmpty())
         m_error = why;
-    m_finished = true;
     emit finished();
 }
 

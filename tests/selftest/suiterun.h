@@ -32,10 +32,8 @@ public:
 
     // Has the suite trace its traffic (KORVU_TRACE_FILE) into the run's folder.
     void traceTraffic();
-    bool tracesTraffic() const;
 
     void start() override;
-    bool isFinished() const override;
 
     bool timedOut() const;
     int exitCode() const;
@@ -67,7 +65,6 @@ private:
     QTimer *m_timer;
     QElapsedTimer m_elapsed;
     qint64 m_elapsedMs = 0;
-    bool m_finished = false;
     bool m_timedOut = false;
     int m_exitCode = -1;
     QString m_error;

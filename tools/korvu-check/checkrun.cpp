@@ -9,7 +9,6 @@
 #include "trafficlog.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>

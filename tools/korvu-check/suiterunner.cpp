@@ -49,8 +49,6 @@ void SuiteRunner::start()
     m_process.start(program, arguments);
 }
 
-bool SuiteRunner::isFinished() const { return m_finished; }
-
 int SuiteRunner::exitStatus() const { return m_exitStatus; }
 
 bool SuiteRunner::hasAbnormalEnd() const { return m_hasAbnormalEnd; }
@@ -60,8 +58,6 @@ SuiteRunner::AbnormalEnd SuiteRunner::abnormalEnd() const { return m_abnormalEnd
 QString SuiteRunner::testClass() const { return m_reader.testClass(); }
 
 QDateTime SuiteRunner::startTime() const { return m_startTime; }
-
-double SuiteRunner::seconds() const { return m_seconds; }
 
 QStringList SuiteRunner::plainOutput() const
 {
@@ -126,8 +122,7 @@ void SuiteRunner::onFinished()
 {
     if (m_finished)
         return;
-    m_seconds = m_timer.elapsed() / 1000.0;
-    qCDebug(dcCheck) << "Suite ended after" << m_seconds << "s:" << m_setup.arguments;
+    qCDebug(dcCheck) << "Suite ended after" << m_timer.elapsed() / 1000.0 << "s:" << m_setup.arguments;
     if (m_process.error() == QProcess::FailedToStart) {
         setAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
                        {m_process.errorString()});

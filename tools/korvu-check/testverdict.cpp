@@ -43,19 +43,6 @@ QString TestVerdict::label() const
 
 bool TestVerdict::isFailure() const { return outcome == Outcome::Fail || outcome == Outcome::UnexpectedPass; }
 
-bool TestVerdict::isBlacklisted() const
-{
-    switch (outcome) {
-    case Outcome::BlacklistedPass:
-    case Outcome::BlacklistedFail:
-    case Outcome::BlacklistedExpectedFail:
-    case Outcome::BlacklistedUnexpectedPass:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool TestVerdict::endsTest() const
 {
     return outcome != Outcome::ExpectedFail && outcome != Outcome::BlacklistedExpectedFail;

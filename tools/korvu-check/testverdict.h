@@ -34,7 +34,6 @@ struct TestVerdict
     // The log's own word for the outcome: PASS, FAIL, SKIP, XFAIL, ...
     QString label() const;
     bool isFailure() const;
-    bool isBlacklisted() const;
     // An expected failure is followed by the function's real verdict; every
     // other outcome ends the function or row.
     bool endsTest() const;
