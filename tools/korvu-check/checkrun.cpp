@@ -234,14 +234,12 @@ int CheckRun::runJobs()
     // The same plug-in paths the suite gives the daemon, but a data folder of its own.
     const RunTree &probeTree = m_jobs.front().tree;
     QProcessEnvironment probeEnvironment = probeTree.environment(base);
-    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"),
-                            probeTree.suiteDir() + QStringLiteral("/../../mocks/"));
-    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"),
-                            probeTree.suiteDir() + QStringLiteral("/../../../experience/"));
+    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), probeTree.mocksDir());
+    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), probeTree.experienceDir());
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
     probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
-    m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.binDir() + QStringLiteral("/korvud"),
-                                                    probeEnvironment, probeTree.suiteDir());
+    m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.daemon(), probeEnvironment,
+                                                    probeTree.suiteDir());
 
     // The longest shards first: the run lasts as long as the last of them.
     std::vector<Job *> order;
