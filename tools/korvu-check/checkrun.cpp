@@ -305,7 +305,7 @@ void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
         m_shownHookFailures.insert(key);
     }
     QStringList context;
-    if (RunResults::isHook(verdict) && !job.origin.shardName.isEmpty())
+    if (shardedHook)
         context.append(job.origin.shardName);
     if (m_options.repeat > 1)
         context.append(QStringLiteral("run %1/%2").arg(job.origin.repetition).arg(m_options.repeat));
