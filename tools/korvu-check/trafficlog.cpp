@@ -179,6 +179,7 @@ QStringList TrafficLog::linesFor(const QString &testName) const
     const qint64 start = number(entries.constFirst(), "t");
     QStringList lines;
     QString previous;
+    bool previousShown = false;
     int repeats = 0;
     int cleanup = 0;
     int left = 0;
@@ -197,12 +198,17 @@ QStringList TrafficLog::linesFor(const QString &testName) const
         if (phase == QLatin1String("init"))
             text.prepend(QStringLiteral("init: "));
         if (text == previous) {
-            ++repeats;
+            // A repeat of an exchange left out is left out too.
+            if (previousShown)
+                ++repeats;
+            else
+                ++left;
             continue;
         }
         noteRepeats();
         previous = text;
-        if (lines.size() >= shownLines) {
+        previousShown = lines.size() < shownLines;
+        if (!previousShown) {
             ++left;
             continue;
         }
