@@ -1,9 +1,10 @@
 #include "suiterun.h"
 
+#include "trafficlog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QTimer>
 
 namespace {
@@ -82,13 +83,7 @@ QString SuiteRun::consoleOutput() const
 
 QVector<QJsonObject> SuiteRun::trace() const
 {
-    QVector<QJsonObject> entries;
-    QFile file(filePath(QStringLiteral("trace.jsonl")));
-    if (!file.open(QIODevice::ReadOnly))
-        return entries;
-    while (!file.atEnd())
-        entries.append(QJsonDocument::fromJson(file.readLine()).object());
-    return entries;
+    return TrafficLog::readEntries(filePath(QStringLiteral("trace.jsonl")));
 }
 
 QString SuiteRun::commandLine() const

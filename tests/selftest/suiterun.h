@@ -42,7 +42,8 @@ public:
     TestLog log() const;
     RequestRecord requests() const;
     QString consoleOutput() const;
-    // The traced exchanges, one JSON object each, in the order written.
+    // The traced exchanges, one JSON object each, in the order written; a line
+    // cut short is an empty object.
     QVector<QJsonObject> trace() const;
     QString commandLine() const;
 

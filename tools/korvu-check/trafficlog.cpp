@@ -156,16 +156,23 @@ QString describe(const QJsonObject &entry)
 TrafficLog TrafficLog::fromFile(const QString &fileName)
 {
     TrafficLog log;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return log;
-    while (!file.atEnd()) {
-        const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
-        if (entry.isEmpty())
-            continue;
-        log.m_entries[TestVerdict::testName(field(entry, "function"), field(entry, "row"))].append(entry);
+    const QVector<QJsonObject> entries = readEntries(fileName);
+    for (const QJsonObject &entry : entries) {
+        if (!entry.isEmpty())
+            log.m_entries[TestVerdict::testName(field(entry, "function"), field(entry, "row"))].append(entry);
     }
     return log;
+}
+
+QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
+{
+    QVector<QJsonObject> entries;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    while (!file.atEnd())
+        entries.append(QJsonDocument::fromJson(file.readLine()).object());
+    return entries;
 }
 
 bool TrafficLog::isEmpty() const { return m_entries.isEmpty(); }
