@@ -7,14 +7,6 @@
 #include <QFileInfo>
 #include <QTimer>
 
-namespace {
-
-// Loopback up, then the suite itself, so that the daemon it starts owns the
-// fixed ports of this namespace alone.
-const char namespaceScript[] = "ip link set lo up && exec \"$0\" \"$@\"";
-
-} // namespace
-
 SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
                    QObject *parent)
     : PoolJob(parent)
@@ -31,7 +23,7 @@ SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringLis
     connect(m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &SuiteRun::onFinished);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            m_error = QStringLiteral("cannot start unshare: %1").arg(m_process->errorString());
+            m_error = QStringLiteral("cannot start %1: %2").arg(m_process->program(), m_process->errorString());
             emit finished();
         }
     });
@@ -46,19 +38,15 @@ void SuiteRun::start()
     m_process->setWorkingDirectory(QFileInfo(m_setup.suiteBinary).absolutePath());
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setStandardOutputFile(filePath(QStringLiteral("console.txt")));
-    QStringList arguments = {QStringLiteral("-n"),
-                             QStringLiteral("sh"),
-                             QStringLiteral("-c"),
-                             QString::fromLatin1(namespaceScript),
-                             m_setup.suiteBinary,
-                             QStringLiteral("-o"),
-                             filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
-                             QStringLiteral("-o"),
-                             QStringLiteral("-,txt")};
+    QString program = m_setup.suiteBinary;
+    QStringList arguments = {QStringLiteral("-o"), filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
+                             QStringLiteral("-o"), QStringLiteral("-,txt")};
     arguments += m_suiteArguments;
+    // The daemon the suite starts owns the fixed ports of this namespace alone.
+    m_setup.isolation.wrap(&program, &arguments);
     m_elapsed.start();
     m_timer->start(m_timeoutMs);
-    m_process->start(QStringLiteral("unshare"), arguments);
+    m_process->start(program, arguments);
 }
 
 bool SuiteRun::timedOut() const { return m_timedOut; }

@@ -1,6 +1,7 @@
 #ifndef SELFTEST_SUITERUN_H
 #define SELFTEST_SUITERUN_H
 
+#include "networkisolation.h"
 #include "requestrecord.h"
 #include "runpool.h"
 #include "testlogreader.h"
@@ -25,6 +26,7 @@ public:
         QString suiteBinary;
         QString scriptedDaemonDirectory;
         QString scenarioDirectory;
+        NetworkIsolation isolation;
     };
 
     SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,

@@ -4,9 +4,10 @@
 // crosses rows, so that the sharded run sees it elsewhere or not at all; those
 // scenarios stand in parity-differences.json with the functions whose rows
 // differ and the reason.
-#include "checkprocess.h"
 #include "junitfile.h"
+#include "networkisolation.h"
 #include "runpool.h"
+#include "scenariocheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,11 +28,6 @@ const int allRunsTimeoutMsecs = 1500000;
 // the row; a loaded machine meets one now and then. A scenario that does not
 // compare as known is run again before it counts.
 const int attempts = 3;
-
-QString scenarioDirectory()
-{
-    return qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS));
-}
 
 // What legitimately differs between one daemon for the whole run and a fresh
 // daemon per shard: the ids the scripted daemon counts out per process, the
@@ -100,8 +96,8 @@ private:
 void TestParity::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")}) != 0)
-        QSKIP("Private network namespaces are not available here (unshare -n needs root).");
+    if (!NetworkIsolation::detect().isAvailable())
+        QSKIP("Private network namespaces are not available here.");
 
     QFile table(QStringLiteral(KORVU_PARITY_DIFFERENCES));
     QVERIFY2(table.open(QIODevice::ReadOnly), qPrintable(table.fileName()));
@@ -116,8 +112,8 @@ void TestParity::initTestCase()
         m_known.insert(object.value("scenario").toString(), {functions, object.value("reason").toString()});
     }
 
-    m_scenarios = QDir(scenarioDirectory()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
-    QVERIFY2(!m_scenarios.isEmpty(), qPrintable(scenarioDirectory()));
+    m_scenarios = QDir(ScenarioCheck::directory()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+    QVERIFY2(!m_scenarios.isEmpty(), qPrintable(ScenarioCheck::directory()));
     RunPool serialPool(serialRunsAtOnce);
     RunPool shardedPool(shardedRunsAtOnce);
     for (const QString &scenario : qAsConst(m_scenarios)) {
@@ -140,8 +136,8 @@ void TestParity::initTestCase()
 
 CheckProcess *TestParity::newRun(const QString &scenario, const QStringList &mode, int timeoutMsecs)
 {
-    return new CheckProcess(QStringList{"--daemon", KORVU_SCRIPTED_DAEMON, "--junit", junitFile(scenario, mode)} + mode,
-                            {"KORVU_SCENARIO=" + QDir(scenarioDirectory()).filePath(scenario)}, timeoutMsecs, this);
+    return ScenarioCheck::create(scenario, QStringList{"--junit", junitFile(scenario, mode)} + mode, timeoutMsecs,
+                                 this);
 }
 
 QString TestParity::junitFile(const QString &scenario, const QStringList &mode) const
@@ -193,12 +189,10 @@ void TestParity::testOnlyCrossRowFaultsDiffer()
                                m_shardedRuns.value(scenario)->result());
     for (int attempt = 2; attempt <= attempts && !problem.isEmpty(); ++attempt) {
         qInfo().noquote() << "Running" << scenario << "again, attempt" << attempt << "of" << attempts;
-        const QStringList scenarioVariable = {"KORVU_SCENARIO=" + QDir(scenarioDirectory()).filePath(scenario)};
-        const QStringList daemon = {"--daemon", KORVU_SCRIPTED_DAEMON, "--junit"};
-        const CheckProcess::Result serialRun = CheckProcess::run(daemon + QStringList{junitFile(scenario, {})},
-                                                                 scenarioVariable, serialTimeoutMsecs);
-        const CheckProcess::Result shardedRun = CheckProcess::run(
-            daemon + QStringList{junitFile(scenario, {"-j"}), "-j", "auto"}, scenarioVariable, shardedTimeoutMsecs);
+        const CheckProcess::Result serialRun = ScenarioCheck::run(scenario, {"--junit", junitFile(scenario, {})},
+                                                                  serialTimeoutMsecs);
+        const CheckProcess::Result shardedRun = ScenarioCheck::run(
+            scenario, {"--junit", junitFile(scenario, {"-j"}), "-j", "auto"}, shardedTimeoutMsecs);
         problem = mismatch(scenario, serialRun, shardedRun);
     }
     if (!problem.isEmpty()) {
