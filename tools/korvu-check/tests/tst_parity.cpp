@@ -80,8 +80,9 @@ private slots:
     void testKnownDifferencesNameScenarios();
 
 private:
-    CheckProcess *newRun(const QString &scenario, const QStringList &mode, int timeoutMsecs);
-    QString junitFile(const QString &scenario, const QStringList &mode) const;
+    // korvu-check's arguments for the run of a scenario as one suite process or in shards.
+    QStringList checkArguments(const QString &scenario, bool sharded) const;
+    QString junitFile(const QString &scenario, bool sharded) const;
     // Why the two runs of a scenario do not compare as known; empty when they do.
     QString mismatch(const QString &scenario, const CheckProcess::Result &serialRun,
                      const CheckProcess::Result &shardedRun) const;
@@ -117,8 +118,10 @@ void TestParity::initTestCase()
     RunPool serialPool(serialRunsAtOnce);
     RunPool shardedPool(shardedRunsAtOnce);
     for (const QString &scenario : qAsConst(m_scenarios)) {
-        m_serialRuns.insert(scenario, newRun(scenario, {}, serialTimeoutMsecs));
-        m_shardedRuns.insert(scenario, newRun(scenario, {"-j", "auto"}, shardedTimeoutMsecs));
+        m_serialRuns.insert(scenario,
+                            ScenarioCheck::create(scenario, checkArguments(scenario, false), serialTimeoutMsecs, this));
+        m_shardedRuns.insert(
+            scenario, ScenarioCheck::create(scenario, checkArguments(scenario, true), shardedTimeoutMsecs, this));
     }
     // The longest serial runs first, so that they do not decide the end.
     QStringList bySlowness = m_scenarios;
@@ -134,22 +137,22 @@ void TestParity::initTestCase()
              "the runs did not end in time");
 }
 
-CheckProcess *TestParity::newRun(const QString &scenario, const QStringList &mode, int timeoutMsecs)
+QStringList TestParity::checkArguments(const QString &scenario, bool sharded) const
 {
-    return ScenarioCheck::create(scenario, QStringList{"--junit", junitFile(scenario, mode)} + mode, timeoutMsecs,
-                                 this);
+    const QStringList arguments = {"--junit", junitFile(scenario, sharded)};
+    return sharded ? arguments + QStringList{"-j", "auto"} : arguments;
 }
 
-QString TestParity::junitFile(const QString &scenario, const QStringList &mode) const
+QString TestParity::junitFile(const QString &scenario, bool sharded) const
 {
-    return m_dir.filePath(scenario + (mode.isEmpty() ? QStringLiteral(".serial.xml") : QStringLiteral(".j.xml")));
+    return m_dir.filePath(scenario + (sharded ? QStringLiteral(".j.xml") : QStringLiteral(".serial.xml")));
 }
 
 QString TestParity::mismatch(const QString &scenario, const CheckProcess::Result &serialRun,
                              const CheckProcess::Result &shardedRun) const
 {
-    const QMap<QString, QString> serial = outcomes(junitFile(scenario, {}));
-    const QMap<QString, QString> sharded = outcomes(junitFile(scenario, {"-j"}));
+    const QMap<QString, QString> serial = outcomes(junitFile(scenario, false));
+    const QMap<QString, QString> sharded = outcomes(junitFile(scenario, true));
     QStringList names = serial.keys() + sharded.keys();
     names.removeDuplicates();
     QStringList details;
@@ -189,10 +192,10 @@ void TestParity::testOnlyCrossRowFaultsDiffer()
                                m_shardedRuns.value(scenario)->result());
     for (int attempt = 2; attempt <= attempts && !problem.isEmpty(); ++attempt) {
         qInfo().noquote() << "Running" << scenario << "again, attempt" << attempt << "of" << attempts;
-        const CheckProcess::Result serialRun = ScenarioCheck::run(scenario, {"--junit", junitFile(scenario, {})},
+        const CheckProcess::Result serialRun = ScenarioCheck::run(scenario, checkArguments(scenario, false),
                                                                   serialTimeoutMsecs);
-        const CheckProcess::Result shardedRun = ScenarioCheck::run(
-            scenario, {"--junit", junitFile(scenario, {"-j"}), "-j", "auto"}, shardedTimeoutMsecs);
+        const CheckProcess::Result shardedRun = ScenarioCheck::run(scenario, checkArguments(scenario, true),
+                                                                   shardedTimeoutMsecs);
         problem = mismatch(scenario, serialRun, shardedRun);
     }
     if (!problem.isEmpty()) {
