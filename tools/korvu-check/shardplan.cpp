@@ -28,6 +28,18 @@ const QStringList optionsWithValue = {
     QStringLiteral("-platform"),
 };
 
+// A rough time for one run of a function or row: a granted delivery waits 2 s
+// in its gate polls, the persistence check restarts the daemon twice; the
+// other checks answer at once.
+double expectedSeconds(const QString &function)
+{
+    if (function == QLatin1String("testDelivery"))
+        return 2.0;
+    if (function == QLatin1String("testDeliveryPersistence"))
+        return 2.5;
+    return 0.05;
+}
+
 bool sameTest(const ShardPlan::Test &a, const ShardPlan::Test &b) { return a.function == b.function && a.row == b.row; }
 
 bool readListing(const QByteArray &listing, QVector<ShardPlan::Test> *tests, QString *error)
@@ -110,11 +122,11 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, S
         const Test &test = listed.at(i);
         const double seconds = expectedSeconds(test.function);
         if (seconds >= ownShardSeconds) {
-            plan->addShard({test}, listed);
+            plan->addShard({test}, seconds, listed);
             continue;
         }
         if (!shared.isEmpty() && sharedSeconds + seconds > sharedShardSeconds) {
-            plan->addShard(shared, listed);
+            plan->addShard(shared, sharedSeconds, listed);
             shared.clear();
             sharedSeconds = 0;
         }
@@ -122,7 +134,7 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, S
         sharedSeconds += seconds;
     }
     if (!shared.isEmpty())
-        plan->addShard(shared, listed);
+        plan->addShard(shared, sharedSeconds, listed);
 
     // Shards in the order of their first test.
     std::stable_sort(plan->m_shards.begin(), plan->m_shards.end(), [&listed](const Shard &a, const Shard &b) {
@@ -170,15 +182,6 @@ QVector<ShardPlan::Shard> ShardPlan::shards() const { return m_shards; }
 
 QStringList ShardPlan::testNames() const { return m_testNames; }
 
-double ShardPlan::expectedSeconds(const QString &function)
-{
-    if (function == QLatin1String("testDelivery"))
-        return 2.0;
-    if (function == QLatin1String("testDeliveryPersistence"))
-        return 2.5;
-    return 0.05;
-}
-
 void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options)
 {
     for (int i = 0; i < arguments.size(); ++i) {
@@ -193,13 +196,13 @@ void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *s
     }
 }
 
-void ShardPlan::addShard(const QVector<Test> &tests, const QVector<Test> &listed)
+void ShardPlan::addShard(const QVector<Test> &tests, double seconds, const QVector<Test> &listed)
 {
     Shard shard;
     shard.tests = tests;
+    shard.expectedSeconds = seconds;
     for (int i = 0; i < tests.size(); ++i) {
         const Test &test = tests.at(i);
-        shard.expectedSeconds += expectedSeconds(test.function);
         if (i > 0 && tests.at(i - 1).function == test.function)
             continue;
         const auto listedRows = std::count_if(listed.cbegin(), listed.cend(),
