@@ -45,6 +45,8 @@ TraceFile &traceFile()
     return file;
 }
 
+bool isEnabled() { return traceFile().isOpen(); }
+
 TrafficTrace::Phase currentPhase = TrafficTrace::Phase::Test;
 
 const char *phaseName(TrafficTrace::Phase phase)
@@ -95,8 +97,6 @@ void write(const QString &kind, QJsonObject entry)
 
 } // namespace
 
-bool TrafficTrace::isEnabled() { return traceFile().isOpen(); }
-
 void TrafficTrace::setPhase(Phase phase) { currentPhase = phase; }
 
 void TrafficTrace::rpc(const QByteArray &request, const QByteArray &reply, qint64 waitMs)
@@ -124,8 +124,6 @@ void TrafficTrace::http(QNetworkReply *reply, qint64 waitMs)
         {QStringLiteral("finished"), reply->isFinished()},
         {QStringLiteral("waitMs"), waitMs},
     };
-    if (reply->operation() != QNetworkAccessManager::GetOperation)
-        entry.insert(QStringLiteral("method"), QStringLiteral("other"));
     insertBytes(&entry, QStringLiteral("body"), reply->peek(reply->bytesAvailable()));
     write(QStringLiteral("http"), entry);
 }

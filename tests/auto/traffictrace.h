@@ -30,11 +30,11 @@ class TrafficTrace
 public:
     enum class Phase { Init, Test, Cleanup };
 
-    static bool isEnabled();
     static void setPhase(Phase phase);
 
     static void rpc(const QByteArray &request, const QByteArray &reply, qint64 waitMs);
-    // Reads the body with peek(), leaving it for the caller.
+    // The reply to a GET, the only request the suite sends the mock devices;
+    // reads the body with peek(), leaving it for the caller.
     static void http(QNetworkReply *reply, qint64 waitMs);
     static void connectionAttempt(const QAbstractSocket *socket, bool connected, qint64 waitMs);
     // Also traces the process's exit, whenever it comes.

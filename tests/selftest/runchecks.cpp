@@ -1,12 +1,14 @@
 #include "runchecks.h"
 
 #include "suiterun.h"
+#include "suitetexts.h"
 #include "textpattern.h"
 
 namespace {
 
 const QString connectedMessage = QStringLiteral("Connected to korvu");
-const QString refusedMessage = QStringLiteral("Error connecting to korvu QAbstractSocket::ConnectionRefusedError");
+const QString refusedMessage = QLatin1String(SuiteTexts::connectionError)
+                               + QStringLiteral(" QAbstractSocket::ConnectionRefusedError");
 
 bool hasMessage(const QVector<TestMessage> &messages, TestMessage::Type type, const QString &text)
 {

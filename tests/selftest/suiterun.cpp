@@ -1,18 +1,11 @@
 #include "suiterun.h"
 
+#include "trafficlog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QTimer>
-
-namespace {
-
-// Loopback up, then the suite itself, so that the daemon it starts owns the
-// fixed ports of this namespace alone.
-const char namespaceScript[] = "ip link set lo up && exec \"$0\" \"$@\"";
-
-} // namespace
 
 SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
                    QObject *parent)
@@ -30,16 +23,13 @@ SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringLis
     connect(m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &SuiteRun::onFinished);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            m_error = QStringLiteral("cannot start unshare: %1").arg(m_process->errorString());
-            m_finished = true;
+            m_error = QStringLiteral("cannot start %1: %2").arg(m_process->program(), m_process->errorString());
             emit finished();
         }
     });
 }
 
 void SuiteRun::traceTraffic() { m_traced = true; }
-
-bool SuiteRun::tracesTraffic() const { return m_traced; }
 
 void SuiteRun::start()
 {
@@ -48,22 +38,16 @@ void SuiteRun::start()
     m_process->setWorkingDirectory(QFileInfo(m_setup.suiteBinary).absolutePath());
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setStandardOutputFile(filePath(QStringLiteral("console.txt")));
-    QStringList arguments = {QStringLiteral("-n"),
-                             QStringLiteral("sh"),
-                             QStringLiteral("-c"),
-                             QString::fromLatin1(namespaceScript),
-                             m_setup.suiteBinary,
-                             QStringLiteral("-o"),
-                             filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
-                             QStringLiteral("-o"),
-                             QStringLiteral("-,txt")};
+    QString program = m_setup.suiteBinary;
+    QStringList arguments = {QStringLiteral("-o"), filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
+                             QStringLiteral("-o"), QStringLiteral("-,txt")};
     arguments += m_suiteArguments;
+    // The daemon the suite starts owns the fixed ports of this namespace alone.
+    m_setup.isolation.wrap(&program, &arguments);
     m_elapsed.start();
     m_timer->start(m_timeoutMs);
-    m_process->start(QStringLiteral("unshare"), arguments);
+    m_process->start(program, arguments);
 }
-
-bool SuiteRun::isFinished() const { return m_finished; }
 
 bool SuiteRun::timedOut() const { return m_timedOut; }
 
@@ -87,13 +71,7 @@ QString SuiteRun::consoleOutput() const
 
 QVector<QJsonObject> SuiteRun::trace() const
 {
-    QVector<QJsonObject> entries;
-    QFile file(filePath(QStringLiteral("trace.jsonl")));
-    if (!file.open(QIODevice::ReadOnly))
-        return entries;
-    while (!file.atEnd())
-        entries.append(QJsonDocument::fromJson(file.readLine()).object());
-    return entries;
+    return TrafficLog::readEntries(filePath(QStringLiteral("trace.jsonl")));
 }
 
 QString SuiteRun::commandLine() const
@@ -123,7 +101,6 @@ void SuiteRun::onFinished(int exitCode, QProcess::ExitStatus exitStatus)
         m_error = QStringLiteral("the run took longer than %1 ms and was killed").arg(m_timeoutMs);
     else if (!why.isEmpty())
         m_error = why;
-    m_finished = true;
     emit finished();
 }
 

@@ -1,6 +1,7 @@
 #ifndef SELFTEST_SUITERUN_H
 #define SELFTEST_SUITERUN_H
 
+#include "networkisolation.h"
 #include "requestrecord.h"
 #include "runpool.h"
 #include "testlogreader.h"
@@ -25,6 +26,7 @@ public:
         QString suiteBinary;
         QString scriptedDaemonDirectory;
         QString scenarioDirectory;
+        NetworkIsolation isolation;
     };
 
     SuiteRun(const Setup &setup, const QString &scenario, const QStringList &suiteArguments, int timeoutMs,
@@ -32,10 +34,8 @@ public:
 
     // Has the suite trace its traffic (KORVU_TRACE_FILE) into the run's folder.
     void traceTraffic();
-    bool tracesTraffic() const;
 
     void start() override;
-    bool isFinished() const override;
 
     bool timedOut() const;
     int exitCode() const;
@@ -44,7 +44,8 @@ public:
     TestLog log() const;
     RequestRecord requests() const;
     QString consoleOutput() const;
-    // The traced exchanges, one JSON object each, in the order written.
+    // The traced exchanges, one JSON object each, in the order written; a line
+    // cut short is an empty object.
     QVector<QJsonObject> trace() const;
     QString commandLine() const;
 
@@ -67,7 +68,6 @@ private:
     QTimer *m_timer;
     QElapsedTimer m_elapsed;
     qint64 m_elapsedMs = 0;
-    bool m_finished = false;
     bool m_timedOut = false;
     int m_exitCode = -1;
     QString m_error;

@@ -1,9 +1,13 @@
 #ifndef SELFTEST_SUITETEXTS_H
 #define SELFTEST_SUITETEXTS_H
 
-// The expression texts the suite reports with its failed verifications,
-// character for character.
+// The expression texts the suite reports with its failed verifications, and
+// the messages it logs, character for character.
 namespace SuiteTexts {
+
+// Logged as a warning, followed by the socket error, for every failed attempt
+// to connect to the daemon.
+constexpr char connectionError[] = "Error connecting to korvu";
 
 // Handshake
 constexpr char hasExperiences[] = R"(reply.toMap().value("params").toMap().contains("experiences"))";

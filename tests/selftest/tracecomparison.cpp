@@ -2,6 +2,7 @@
 
 #include "selftestcase.h"
 #include "suiterun.h"
+#include "suitetexts.h"
 
 #include <QRegularExpression>
 
@@ -108,13 +109,16 @@ QString judgeDaemonLives(const QVector<QJsonObject> &trace)
     return QStringLiteral("daemons not traced as started, killed and ended: pids %1").arg(unended.join(", "));
 }
 
-QString judgeConnections(const SuiteRun &traced)
+QString judgeConnections(const QVector<QJsonObject> &trace, const TestLog &log)
 {
     int refused = 0;
-    for (const QJsonObject &entry : traced.trace())
+    for (const QJsonObject &entry : trace)
         refused += field(entry, "kind") == QLatin1String("connect")
                    && !entry.value(QLatin1String("connected")).toBool();
-    const int warned = traced.consoleOutput().count(QStringLiteral("Error connecting to korvu"));
+    int warned = 0;
+    for (const TestMessage &message : log.messages)
+        warned += message.type == TestMessage::Type::Warning
+                  && message.text.startsWith(QLatin1String(SuiteTexts::connectionError));
     if (refused == warned)
         return QString();
     return QStringLiteral("%1 failed connection attempts traced, %2 logged").arg(refused).arg(warned);
@@ -148,7 +152,7 @@ QString TraceComparison::judge(const SuiteRun &plain, const SuiteRun &traced)
         firstDifference(receivedRequests(traced, false), tracedRequests(trace),
                         QStringLiteral("the requests received and traced")),
         judgeDaemonLives(trace),
-        judgeConnections(traced),
+        judgeConnections(trace, traced.log()),
         judgeNames(trace),
     };
     QStringList problems;

@@ -3,13 +3,13 @@
 // scenario, each run in a network namespace of its own, several at a time.
 // Traced cases also prove that tracing the suite's traffic changes nothing.
 
+#include "networkisolation.h"
 #include "runpool.h"
 #include "selftestcases.h"
 #include "suiterun.h"
 #include "tracecomparison.h"
 
 #include <QHash>
-#include <QProcess>
 #include <QtTest>
 
 #include <algorithm>
@@ -50,7 +50,7 @@ private slots:
     void correctDaemon() { judge(); }
 
 private:
-    static SuiteRun::Setup setup();
+    static SuiteRun::Setup setup(const NetworkIsolation &isolation);
     static QString runKey(const SelfTestCase &selfTestCase);
     void addRows(const QList<SelfTestCase> &cases);
     void judge();
@@ -63,12 +63,13 @@ private:
 
 void TestSelfTest::initTestCase()
 {
-    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")}) != 0)
-        QSKIP("Private network namespaces are not available here (unshare -n needs root).");
-    const SuiteRun::Setup paths = setup();
-    QVERIFY2(QFileInfo(paths.suiteBinary).isExecutable(), qPrintable(paths.suiteBinary + " is missing"));
-    QVERIFY2(QFileInfo(QDir(paths.scriptedDaemonDirectory).filePath("korvud")).isExecutable(),
-             qPrintable(paths.scriptedDaemonDirectory + "/korvud is missing"));
+    const NetworkIsolation isolation = NetworkIsolation::detect();
+    if (!isolation.isAvailable())
+        QSKIP("Private network namespaces are not available here.");
+    const SuiteRun::Setup runSetup = setup(isolation);
+    QVERIFY2(QFileInfo(runSetup.suiteBinary).isExecutable(), qPrintable(runSetup.suiteBinary + " is missing"));
+    QVERIFY2(QFileInfo(QDir(runSetup.scriptedDaemonDirectory).filePath("korvud")).isExecutable(),
+             qPrintable(runSetup.scriptedDaemonDirectory + "/korvud is missing"));
 
     // Every case runs up front, the slowest first, so that the rows only judge.
     QList<SelfTestCase> cases = SelfTestCases::all();
@@ -77,8 +78,8 @@ void TestSelfTest::initTestCase()
     RunPool pool(runsAtOnce);
     for (const SelfTestCase &selfTestCase : qAsConst(cases)) {
         auto newRun = [&] {
-            return new SuiteRun(paths, selfTestCase.scenario(), selfTestCase.suiteArguments(), selfTestCase.timeoutMs(),
-                                this);
+            return new SuiteRun(runSetup, selfTestCase.scenario(), selfTestCase.suiteArguments(),
+                                selfTestCase.timeoutMs(), this);
         };
         SuiteRun *run = newRun();
         QVERIFY2(!m_cases.contains(runKey(selfTestCase)), qPrintable("two cases alike: " + selfTestCase.name()));
@@ -96,11 +97,11 @@ void TestSelfTest::initTestCase()
     QVERIFY2(pool.waitForAll(allRunsTimeoutMs), "The suite runs did not finish in time");
 }
 
-SuiteRun::Setup TestSelfTest::setup()
+SuiteRun::Setup TestSelfTest::setup(const NetworkIsolation &isolation)
 {
     return {qEnvironmentVariable("KORVU_SELFTEST_SUITE", QStringLiteral(KORVU_SELFTEST_SUITE)),
             qEnvironmentVariable("KORVU_SELFTEST_DAEMON_DIR", QStringLiteral(KORVU_SELFTEST_DAEMON_DIR)),
-            qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS))};
+            qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS)), isolation};
 }
 
 QString TestSelfTest::runKey(const SelfTestCase &selfTestCase)

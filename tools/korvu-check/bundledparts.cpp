@@ -5,14 +5,14 @@
 
 namespace BundledParts {
 
-Layout installedLayout()
+CheckOptions::Defaults installedLayout()
 {
     const QString dir = QStringLiteral(KORVU_CHECK_INSTALLED_PARTS);
     return {dir + QStringLiteral("/testdeliveries"), dir + QStringLiteral("/korvud"), dir + QStringLiteral("/mocks"),
             dir + QStringLiteral("/experience")};
 }
 
-Layout buildTreeLayout()
+CheckOptions::Defaults buildTreeLayout()
 {
     return {QStringLiteral(KORVU_CHECK_BUILD_SUITE), QStringLiteral(KORVU_CHECK_BUILD_DAEMON),
             QStringLiteral(KORVU_CHECK_BUILD_MOCKS), QStringLiteral(KORVU_CHECK_BUILD_EXPERIENCE)};
@@ -21,7 +21,7 @@ Layout buildTreeLayout()
 CheckOptions::Defaults locate(const QString &executableDir)
 {
     const QDir base(executableDir);
-    const auto resolved = [&base](const Layout &layout) {
+    const auto resolved = [&base](const CheckOptions::Defaults &layout) {
         return CheckOptions::Defaults{QDir::cleanPath(base.absoluteFilePath(layout.suite)),
                                       QDir::cleanPath(base.absoluteFilePath(layout.daemon)),
                                       QDir::cleanPath(base.absoluteFilePath(layout.mocksDir)),

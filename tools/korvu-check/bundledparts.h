@@ -9,17 +9,9 @@
 // (bin/korvu-check beside lib/korvu-delivery-checks/) or in the build tree.
 namespace BundledParts {
 
-struct Layout
-{
-    QString suite;
-    QString daemon;
-    QString mocksDir;
-    QString experienceDir;
-};
-
 // Paths relative to korvu-check's folder.
-Layout installedLayout();
-Layout buildTreeLayout();
+CheckOptions::Defaults installedLayout();
+CheckOptions::Defaults buildTreeLayout();
 
 // The first layout whose suite is there, as absolute paths; the installed one
 // when neither is, so that a missing part is reported where it belongs.

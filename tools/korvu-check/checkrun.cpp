@@ -1,5 +1,6 @@
 #include "checkrun.h"
 #include "daemonpreflight.h"
+#include "exitstatus.h"
 #include "portcheck.h"
 #include "runpool.h"
 #include "runsummary.h"
@@ -8,7 +9,6 @@
 #include "trafficlog.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -25,8 +25,6 @@ namespace {
 const int daemonStartTimeoutMsecs = 5000;
 const int listingTimeoutMsecs = 30000;
 const QString setupTestName = QStringLiteral("korvu-check setup");
-
-enum ExitStatus { BadCommandLine = 2, EnvironmentProblem = 3, DaemonDoesNotStart = 4, SignalBase = 128 };
 
 // The most failures an exit status counts, as the test framework does.
 const int countedFailures = 127;
@@ -58,13 +56,13 @@ int CheckRun::exec()
     }
     if (!m_root.isValid()) {
         fail({QStringLiteral("cannot create a temporary run tree: %1").arg(m_root.errorString())});
-        return stopEarly(EnvironmentProblem);
+        return stopEarly(ExitStatus::EnvironmentProblem);
     }
     m_root.setAutoRemove(!m_options.keepRunTree);
 
     m_isolation = NetworkIsolation::detect();
     if (!prepareNetwork())
-        return stopEarly(EnvironmentProblem);
+        return stopEarly(ExitStatus::EnvironmentProblem);
     int status = 0;
     if (!planJobs(&status))
         return stopEarly(status);
@@ -76,7 +74,7 @@ int CheckRun::exec()
         return status;
     }
     if (!createTrees())
-        return stopEarly(EnvironmentProblem);
+        return stopEarly(ExitStatus::EnvironmentProblem);
     printHeader();
 
     QObject::connect(&stopSignals, &StopSignals::stopRequested, [this](int signalNumber) {
@@ -89,7 +87,7 @@ int CheckRun::exec()
     if (m_preflightFailed) {
         fail(m_preflight->report());
         noteKeptTree();
-        return stopEarly(DaemonDoesNotStart);
+        return stopEarly(ExitStatus::DaemonDoesNotStart);
     }
     addResultsToReport();
     printSummary(writeReport(&status));
@@ -126,21 +124,20 @@ bool CheckRun::planJobs(int *status)
     ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &suiteOptions);
     QByteArray listing;
     if (!listSuite(&listing)) {
-        *status = EnvironmentProblem;
+        *status = ExitStatus::EnvironmentProblem;
         return false;
     }
     ShardPlan plan;
     QString error;
     if (!ShardPlan::make(listing, selections, &plan, &error)) {
         fail({error});
-        *status = BadCommandLine;
+        *status = ExitStatus::BadCommandLine;
         return false;
     }
     if (m_options.sliceCount > 0)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
-    const QString hooks = hookRow().isEmpty() ? QString() : QStringLiteral("(%1)").arg(hookRow());
-    m_results.setOrder(QStringList{QStringLiteral("initTestCase") + hooks} + plan.testNames()
-                       + QStringList{QStringLiteral("cleanupTestCase") + hooks});
+    m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()
+                       + QStringList{TestVerdict::testName(QStringLiteral("cleanupTestCase"), hookRow())});
 
     QVector<ShardPlan::Shard> shards = plan.shards();
     if (!shards.isEmpty() && m_options.jobs == 0 && !m_options.jobsAuto) {
@@ -237,14 +234,12 @@ int CheckRun::runJobs()
     // The same plug-in paths the suite gives the daemon, but a data folder of its own.
     const RunTree &probeTree = m_jobs.front().tree;
     QProcessEnvironment probeEnvironment = probeTree.environment(base);
-    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"),
-                            probeTree.suiteDir() + QStringLiteral("/../../mocks/"));
-    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"),
-                            probeTree.suiteDir() + QStringLiteral("/../../../experience/"));
+    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), probeTree.mocksDir());
+    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), probeTree.experienceDir());
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
     probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
-    m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.binDir() + QStringLiteral("/korvud"),
-                                                    probeEnvironment, probeTree.suiteDir());
+    m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.daemon(), probeEnvironment,
+                                                    probeTree.suiteDir());
 
     // The longest shards first: the run lasts as long as the last of them.
     std::vector<Job *> order;
@@ -310,7 +305,7 @@ void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
         m_shownHookFailures.insert(key);
     }
     QStringList context;
-    if (RunResults::isHook(verdict) && !job.origin.shardName.isEmpty())
+    if (shardedHook)
         context.append(job.origin.shardName);
     if (m_options.repeat > 1)
         context.append(QStringLiteral("run %1/%2").arg(job.origin.repetition).arg(m_options.repeat));
@@ -362,11 +357,11 @@ QString CheckRun::hookRow() const
 int CheckRun::exitStatus() const
 {
     if (StopSignals::received())
-        return SignalBase + StopSignals::received();
+        return ExitStatus::SignalBase + StopSignals::received();
     if (m_jobs.size() == 1)
         return m_jobs.front().runner->exitStatus();
     for (const Job &job : m_jobs) {
-        if (job.runner->exitStatus() > SignalBase)
+        if (job.runner->exitStatus() > ExitStatus::SignalBase)
             return job.runner->exitStatus();
     }
     const int failures = m_results.failureCount();
@@ -439,7 +434,7 @@ bool CheckRun::writeReport(int *status)
         return true;
     fail({QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error)});
     if (*status == 0)
-        *status = EnvironmentProblem;
+        *status = ExitStatus::EnvironmentProblem;
     return false;
 }
 

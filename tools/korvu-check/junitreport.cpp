@@ -59,8 +59,6 @@ JunitReport::JunitReport(int outputLimit)
 
 void JunitReport::setSuiteName(const QString &name) { m_suiteName = name; }
 
-QString JunitReport::suiteName() const { return m_suiteName; }
-
 void JunitReport::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
 
 void JunitReport::setHostName(const QString &hostName) { m_hostName = hostName; }

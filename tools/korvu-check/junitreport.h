@@ -24,7 +24,6 @@ public:
     explicit JunitReport(int outputLimit = defaultOutputLimit);
 
     void setSuiteName(const QString &name);
-    QString suiteName() const;
     void setStartTime(const QDateTime &startTime);
     void setHostName(const QString &hostName);
     void setSeconds(double seconds);

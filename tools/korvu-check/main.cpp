@@ -1,17 +1,12 @@
 #include "bundledparts.h"
 #include "checkoptions.h"
 #include "checkrun.h"
+#include "exitstatus.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
-
-namespace {
-
-const int badCommandLine = 2;
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -32,7 +27,7 @@ int main(int argc, char *argv[])
         return 0;
     case CheckOptions::ParseResult::Error:
         err << "korvu-check: " << options.parseError() << '\n';
-        return badCommandLine;
+        return ExitStatus::BadCommandLine;
     case CheckOptions::ParseResult::Run:
         break;
     }
@@ -40,7 +35,7 @@ int main(int argc, char *argv[])
     const QString problem = options.validate();
     if (!problem.isEmpty()) {
         err << "korvu-check: " << problem << '\n';
-        return badCommandLine;
+        return ExitStatus::BadCommandLine;
     }
     return CheckRun(options, out, err).exec();
 }

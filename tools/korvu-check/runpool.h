@@ -12,7 +12,6 @@ public:
     using QObject::QObject;
 
     virtual void start() = 0;
-    virtual bool isFinished() const = 0;
 
 signals:
     void finished();

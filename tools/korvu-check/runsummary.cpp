@@ -23,21 +23,14 @@ RunSummary::RunSummary(const RunResults &results, int repeat)
     : m_rows(results.rows())
     , m_breaks(results.breaks())
     , m_repeat(repeat)
+    , m_failed(results.failureCount())
 {
     for (const RunResults::Row &row : qAsConst(m_rows)) {
+        m_passed += row.passes();
         for (const RunResults::Run &run : row.runs)
             count(run.verdict);
     }
-    m_failed += m_breaks.size();
 }
-
-int RunSummary::passed() const { return m_passed; }
-
-int RunSummary::failed() const { return m_failed; }
-
-int RunSummary::skipped() const { return m_skipped; }
-
-int RunSummary::blacklisted() const { return m_blacklisted; }
 
 int RunSummary::flaky() const
 {
@@ -93,13 +86,6 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
 void RunSummary::count(const TestVerdict &verdict)
 {
     switch (verdict.outcome) {
-    case TestVerdict::Outcome::Pass:
-        ++m_passed;
-        break;
-    case TestVerdict::Outcome::Fail:
-    case TestVerdict::Outcome::UnexpectedPass:
-        ++m_failed;
-        break;
     case TestVerdict::Outcome::Skip:
         ++m_skipped;
         break;
@@ -108,6 +94,10 @@ void RunSummary::count(const TestVerdict &verdict)
     case TestVerdict::Outcome::BlacklistedUnexpectedPass:
         ++m_blacklisted;
         break;
+    // Passes and failures are counted per row, as RunResults counts them.
+    case TestVerdict::Outcome::Pass:
+    case TestVerdict::Outcome::Fail:
+    case TestVerdict::Outcome::UnexpectedPass:
     case TestVerdict::Outcome::ExpectedFail:
     case TestVerdict::Outcome::BlacklistedExpectedFail:
         break;

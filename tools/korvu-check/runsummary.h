@@ -14,12 +14,6 @@ public:
     // repeat: how often every function and row was run.
     explicit RunSummary(const RunResults &results, int repeat = 1);
 
-    int passed() const;
-    int failed() const;
-    int skipped() const;
-    int blacklisted() const;
-    int flaky() const;
-
     // "PASS  testAddDelivery(with notification)  0.03 s", followed by the
     // message lines of anything but a pass.
     static QStringList progressLines(const TestVerdict &verdict, const QString &context = QString());
@@ -30,6 +24,7 @@ public:
 
 private:
     void count(const TestVerdict &verdict);
+    int flaky() const;
     QStringList tallyLines() const;
     QStringList failureLines(const RunResults::Row &row) const;
     static QStringList detailLines(const TestVerdict &verdict, const QString &indent);

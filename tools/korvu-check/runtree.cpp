@@ -7,17 +7,21 @@ bool RunTree::create(const QString &rootPath, const Sources &sources, QString *e
 {
     m_root = rootPath;
     return makeDir(suiteDir(), error) && makeDir(binDir(), error) && makeDir(dataDir(), error)
-           && makeDir(probeDataDir(), error)
-           && makeLink(sources.mocksDir, root() + QStringLiteral("/tests/mocks"), error)
-           && makeLink(sources.experienceDir, root() + QStringLiteral("/experience"), error)
-           && makeLink(sources.daemon, binDir() + QStringLiteral("/korvud"), error);
+           && makeDir(probeDataDir(), error) && makeLink(sources.mocksDir, mocksDir(), error)
+           && makeLink(sources.experienceDir, experienceDir(), error) && makeLink(sources.daemon, daemon(), error);
 }
 
 QString RunTree::root() const { return m_root; }
 
 QString RunTree::suiteDir() const { return root() + QStringLiteral("/tests/auto/deliveries"); }
 
+QString RunTree::mocksDir() const { return root() + QStringLiteral("/tests/mocks"); }
+
+QString RunTree::experienceDir() const { return root() + QStringLiteral("/experience"); }
+
 QString RunTree::binDir() const { return root() + QStringLiteral("/bin"); }
+
+QString RunTree::daemon() const { return binDir() + QStringLiteral("/korvud"); }
 
 QString RunTree::dataDir() const { return root() + QStringLiteral("/data"); }
 

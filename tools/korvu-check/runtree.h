@@ -28,6 +28,10 @@ public:
 
     QString root() const;
     QString suiteDir() const;
+    // The links to the parts, where the suite looks for them.
+    QString mocksDir() const;
+    QString experienceDir() const;
+    QString daemon() const;
     QString binDir() const;
     QString dataDir() const;
     // A data folder of its own for the start-up probe of the daemon, so the

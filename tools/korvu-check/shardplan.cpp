@@ -1,4 +1,5 @@
 #include "shardplan.h"
+#include "testverdict.h"
 
 #include <algorithm>
 #include <numeric>
@@ -26,6 +27,18 @@ const QStringList optionsWithValue = {
     QStringLiteral("-median"),
     QStringLiteral("-platform"),
 };
+
+// A rough time for one run of a function or row: a granted delivery waits 2 s
+// in its gate polls, the persistence check restarts the daemon twice; the
+// other checks answer at once.
+double expectedSeconds(const QString &function)
+{
+    if (function == QLatin1String("testDelivery"))
+        return 2.0;
+    if (function == QLatin1String("testDeliveryPersistence"))
+        return 2.5;
+    return 0.05;
+}
 
 bool sameTest(const ShardPlan::Test &a, const ShardPlan::Test &b) { return a.function == b.function && a.row == b.row; }
 
@@ -82,10 +95,7 @@ bool select(const QVector<ShardPlan::Test> &listed, const QString &selection, QV
 
 } // namespace
 
-QString ShardPlan::Test::testName() const
-{
-    return row.isEmpty() ? function : function + QLatin1Char('(') + row + QLatin1Char(')');
-}
+QString ShardPlan::Test::testName() const { return TestVerdict::testName(function, row); }
 
 bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, ShardPlan *plan, QString *error)
 {
@@ -112,11 +122,11 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, S
         const Test &test = listed.at(i);
         const double seconds = expectedSeconds(test.function);
         if (seconds >= ownShardSeconds) {
-            plan->addShard({test}, listed);
+            plan->addShard({test}, seconds, listed);
             continue;
         }
         if (!shared.isEmpty() && sharedSeconds + seconds > sharedShardSeconds) {
-            plan->addShard(shared, listed);
+            plan->addShard(shared, sharedSeconds, listed);
             shared.clear();
             sharedSeconds = 0;
         }
@@ -124,7 +134,7 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, S
         sharedSeconds += seconds;
     }
     if (!shared.isEmpty())
-        plan->addShard(shared, listed);
+        plan->addShard(shared, sharedSeconds, listed);
 
     // Shards in the order of their first test.
     std::stable_sort(plan->m_shards.begin(), plan->m_shards.end(), [&listed](const Shard &a, const Shard &b) {
@@ -172,15 +182,6 @@ QVector<ShardPlan::Shard> ShardPlan::shards() const { return m_shards; }
 
 QStringList ShardPlan::testNames() const { return m_testNames; }
 
-double ShardPlan::expectedSeconds(const QString &function)
-{
-    if (function == QLatin1String("testDelivery"))
-        return 2.0;
-    if (function == QLatin1String("testDeliveryPersistence"))
-        return 2.5;
-    return 0.05;
-}
-
 void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options)
 {
     for (int i = 0; i < arguments.size(); ++i) {
@@ -195,13 +196,13 @@ void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *s
     }
 }
 
-void ShardPlan::addShard(const QVector<Test> &tests, const QVector<Test> &listed)
+void ShardPlan::addShard(const QVector<Test> &tests, double seconds, const QVector<Test> &listed)
 {
     Shard shard;
     shard.tests = tests;
+    shard.expectedSeconds = seconds;
     for (int i = 0; i < tests.size(); ++i) {
         const Test &test = tests.at(i);
-        shard.expectedSeconds += expectedSeconds(test.function);
         if (i > 0 && tests.at(i - 1).function == test.function)
             continue;
         const auto listedRows = std::count_if(listed.cbegin(), listed.cend(),

@@ -46,17 +46,12 @@ public:
     // Every test of the plan, in the suite's order.
     QStringList testNames() const;
 
-    // A rough time for one run of a function or row: a granted delivery waits 2 s
-    // in its gate polls, the persistence check restarts the daemon twice; the
-    // other checks answer at once.
-    static double expectedSeconds(const QString &function);
-
     // Splits the suite's arguments into selections of functions and rows and the
     // options that every shard gets, such as -v2 or -maxwarnings 0.
     static void splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options);
 
 private:
-    void addShard(const QVector<Test> &tests, const QVector<Test> &listed);
+    void addShard(const QVector<Test> &tests, double seconds, const QVector<Test> &listed);
 
     QVector<Shard> m_shards;
     QStringList m_testNames;

@@ -1,5 +1,6 @@
 #include "suiterunner.h"
 #include "checklogging.h"
+#include "exitstatus.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -11,7 +12,6 @@ namespace {
 const int rememberedOutputLines = 20;
 const int plainOutputLimit = 1024 * 1024;
 const int terminateGraceMsecs = 2000;
-const int signalStatusBase = 128;
 
 } // namespace
 
@@ -49,8 +49,6 @@ void SuiteRunner::start()
     m_process.start(program, arguments);
 }
 
-bool SuiteRunner::isFinished() const { return m_finished; }
-
 int SuiteRunner::exitStatus() const { return m_exitStatus; }
 
 bool SuiteRunner::hasAbnormalEnd() const { return m_hasAbnormalEnd; }
@@ -60,8 +58,6 @@ SuiteRunner::AbnormalEnd SuiteRunner::abnormalEnd() const { return m_abnormalEnd
 QString SuiteRunner::testClass() const { return m_reader.testClass(); }
 
 QDateTime SuiteRunner::startTime() const { return m_startTime; }
-
-double SuiteRunner::seconds() const { return m_seconds; }
 
 QStringList SuiteRunner::plainOutput() const
 {
@@ -126,8 +122,7 @@ void SuiteRunner::onFinished()
 {
     if (m_finished)
         return;
-    m_seconds = m_timer.elapsed() / 1000.0;
-    qCDebug(dcCheck) << "Suite ended after" << m_seconds << "s:" << m_setup.arguments;
+    qCDebug(dcCheck) << "Suite ended after" << m_timer.elapsed() / 1000.0 << "s:" << m_setup.arguments;
     if (m_process.error() == QProcess::FailedToStart) {
         setAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
                        {m_process.errorString()});
@@ -151,12 +146,12 @@ void SuiteRunner::onFinished()
                            .arg(m_stopSignal)
                            .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
                        QStringList());
-        m_exitStatus = signalStatusBase + m_stopSignal;
+        m_exitStatus = ExitStatus::SignalBase + m_stopSignal;
     } else if (m_process.exitStatus() == QProcess::CrashExit) {
         setAbnormalEnd(QStringLiteral("crash"),
                        QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
                        m_lastOutput);
-        m_exitStatus = signalStatusBase + m_process.exitCode();
+        m_exitStatus = ExitStatus::SignalBase + m_process.exitCode();
     } else {
         m_exitStatus = m_process.exitCode();
         if (!m_reader.isComplete() && m_exitStatus != 0) {

@@ -39,7 +39,6 @@ public:
     SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent = nullptr);
 
     void start() override;
-    bool isFinished() const override;
 
     // After finished(): the exit status to report, the suite's own or 128 + N
     // after signal N.
@@ -48,7 +47,6 @@ public:
     AbnormalEnd abnormalEnd() const;
     QString testClass() const;
     QDateTime startTime() const;
-    double seconds() const;
     // What the suite printed when it wrote no test log, as for -functions.
     QStringList plainOutput() const;
 
@@ -75,7 +73,6 @@ private:
     QProcess m_process;
     QElapsedTimer m_timer;
     QDateTime m_startTime;
-    double m_seconds = 0;
     TestLogReader m_reader;
     QByteArray m_plainOutput;
     QByteArray m_errorBuffer;

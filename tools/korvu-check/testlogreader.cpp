@@ -145,31 +145,19 @@ void TestLogReader::startEntry()
 
 void TestLogReader::endIncident(qint64 msecs)
 {
-    TestVerdict verdict;
-    if (!TestVerdict::outcomeFromIncidentType(m_entryType, &verdict.outcome))
-        return;
-    verdict.function = m_function;
-    verdict.row = m_dataTag;
-    verdict.messageLines = lines(m_description);
-    verdict.location = m_entryLocation;
-    handOnVerdict(verdict, msecs);
+    TestVerdict::Outcome outcome;
+    if (TestVerdict::outcomeFromIncidentType(m_entryType, &outcome))
+        handOnVerdict(outcome, msecs);
 }
 
 void TestLogReader::endMessage(qint64 msecs)
 {
     if (!m_function.isEmpty()) {
-        m_lastTestName = m_dataTag.isEmpty() ? m_function
-                                             : m_function + QLatin1Char('(') + m_dataTag + QLatin1Char(')');
+        m_lastTestName = TestVerdict::testName(m_function, m_dataTag);
         m_lastTestEnded = false;
     }
     if (m_entryType == skipMessageType) {
-        TestVerdict verdict;
-        verdict.outcome = TestVerdict::Outcome::Skip;
-        verdict.function = m_function;
-        verdict.row = m_dataTag;
-        verdict.messageLines = lines(m_description);
-        verdict.location = m_entryLocation;
-        handOnVerdict(verdict, msecs);
+        handOnVerdict(TestVerdict::Outcome::Skip, msecs);
         return;
     }
     TestMessage message;
@@ -182,8 +170,15 @@ void TestLogReader::endMessage(qint64 msecs)
         m_messageHandler(message);
 }
 
-void TestLogReader::handOnVerdict(TestVerdict verdict, qint64 msecs)
+// The verdict of the entry just read.
+void TestLogReader::handOnVerdict(TestVerdict::Outcome outcome, qint64 msecs)
 {
+    TestVerdict verdict;
+    verdict.outcome = outcome;
+    verdict.function = m_function;
+    verdict.row = m_dataTag;
+    verdict.messageLines = lines(m_description);
+    verdict.location = m_entryLocation;
     m_lastTestName = verdict.testName();
     m_lastTestEnded = verdict.endsTest();
     verdict.seconds = (msecs - m_lastTestEndMsecs) / 1000.0;

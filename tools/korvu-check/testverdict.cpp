@@ -23,7 +23,9 @@ const OutcomeName outcomeNames[] = {
 
 } // namespace
 
-QString TestVerdict::testName() const
+QString TestVerdict::testName() const { return testName(function, row); }
+
+QString TestVerdict::testName(const QString &function, const QString &row)
 {
     if (row.isEmpty())
         return function;
@@ -40,19 +42,6 @@ QString TestVerdict::label() const
 }
 
 bool TestVerdict::isFailure() const { return outcome == Outcome::Fail || outcome == Outcome::UnexpectedPass; }
-
-bool TestVerdict::isBlacklisted() const
-{
-    switch (outcome) {
-    case Outcome::BlacklistedPass:
-    case Outcome::BlacklistedFail:
-    case Outcome::BlacklistedExpectedFail:
-    case Outcome::BlacklistedUnexpectedPass:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool TestVerdict::endsTest() const
 {

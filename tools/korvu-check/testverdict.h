@@ -29,10 +29,11 @@ struct TestVerdict
 
     // "function" or "function(row)", without the class name.
     QString testName() const;
+    // The same name for any function and row, as every report and log names them.
+    static QString testName(const QString &function, const QString &row);
     // The log's own word for the outcome: PASS, FAIL, SKIP, XFAIL, ...
     QString label() const;
     bool isFailure() const;
-    bool isBlacklisted() const;
     // An expected failure is followed by the function's real verdict; every
     // other outcome ends the function or row.
     bool endsTest() const;

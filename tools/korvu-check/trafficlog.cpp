@@ -1,4 +1,5 @@
 #include "trafficlog.h"
+#include "testverdict.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -155,18 +156,23 @@ QString describe(const QJsonObject &entry)
 TrafficLog TrafficLog::fromFile(const QString &fileName)
 {
     TrafficLog log;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return log;
-    while (!file.atEnd()) {
-        const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
-        if (entry.isEmpty())
-            continue;
-        const QString function = field(entry, "function");
-        const QString row = field(entry, "row");
-        log.m_entries[row.isEmpty() ? function : function + QLatin1Char('(') + row + QLatin1Char(')')].append(entry);
+    const QVector<QJsonObject> entries = readEntries(fileName);
+    for (const QJsonObject &entry : entries) {
+        if (!entry.isEmpty())
+            log.m_entries[TestVerdict::testName(field(entry, "function"), field(entry, "row"))].append(entry);
     }
     return log;
+}
+
+QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
+{
+    QVector<QJsonObject> entries;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    while (!file.atEnd())
+        entries.append(QJsonDocument::fromJson(file.readLine()).object());
+    return entries;
 }
 
 bool TrafficLog::isEmpty() const { return m_entries.isEmpty(); }
@@ -180,6 +186,7 @@ QStringList TrafficLog::linesFor(const QString &testName) const
     const qint64 start = number(entries.constFirst(), "t");
     QStringList lines;
     QString previous;
+    bool previousShown = false;
     int repeats = 0;
     int cleanup = 0;
     int left = 0;
@@ -198,12 +205,17 @@ QStringList TrafficLog::linesFor(const QString &testName) const
         if (phase == QLatin1String("init"))
             text.prepend(QStringLiteral("init: "));
         if (text == previous) {
-            ++repeats;
+            // A repeat of an exchange left out is left out too.
+            if (previousShown)
+                ++repeats;
+            else
+                ++left;
             continue;
         }
         noteRepeats();
         previous = text;
-        if (lines.size() >= shownLines) {
+        previousShown = lines.size() < shownLines;
+        if (!previousShown) {
             ++left;
             continue;
         }

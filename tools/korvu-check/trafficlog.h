@@ -14,6 +14,9 @@ class TrafficLog
 public:
     // A file that is missing or cut short gives what could be read of it.
     static TrafficLog fromFile(const QString &fileName);
+    // Every line of a trace file in order, a line that is no JSON object (one
+    // cut short) as an empty object; nothing for a missing file.
+    static QVector<QJsonObject> readEntries(const QString &fileName);
 
     bool isEmpty() const;
 

@@ -26,7 +26,7 @@ public:
                  QObject *parent = nullptr);
 
     void start() override;
-    bool isFinished() const override;
+    bool isFinished() const;
     Result result() const;
 
     // Runs korvu-check to its end.

@@ -46,8 +46,8 @@ void TestBundledParts::testLocate()
     if (buildTree)
         QVERIFY(place(BundledParts::buildTreeLayout().suite));
 
-    const BundledParts::Layout expected = expectInstalled ? BundledParts::installedLayout()
-                                                          : BundledParts::buildTreeLayout();
+    const CheckOptions::Defaults expected = expectInstalled ? BundledParts::installedLayout()
+                                                            : BundledParts::buildTreeLayout();
     const CheckOptions::Defaults found = BundledParts::locate(executableDir.path());
     QCOMPARE(found.suite, QDir::cleanPath(executableDir.absoluteFilePath(expected.suite)));
     QCOMPARE(found.daemon, QDir::cleanPath(executableDir.absoluteFilePath(expected.daemon)));

@@ -1,8 +1,9 @@
 // Runs korvu-check with the real suite against the scripted daemon, one
 // misbehaving scenario per row, and checks that each failure is shown with the
 // exchange that explains it.
-#include "checkprocess.h"
 #include "junitfile.h"
+#include "networkisolation.h"
+#include "scenariocheck.h"
 
 #include <QtTest>
 
@@ -14,11 +15,6 @@ const QString gateId = QStringLiteral("7e1e0000-0000-4000-8000-000000000001");
 const QString deliveryId = QStringLiteral("de11ce00-0000-4000-8000-000000000001");
 const QString scanPath = QStringLiteral(
     "GET :6656/generateevent?eventTypeId=0da90af2-90bc-43a6-bcdc-e50c39dbb8bf&content=");
-
-QString scenarioDirectory()
-{
-    return qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS));
-}
 
 // The failure report: from "Failures:" to the wall time.
 QString failures(const QString &out)
@@ -45,8 +41,8 @@ private:
 void TestFailureTraffic::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")}) != 0)
-        QSKIP("Private network namespaces are not available here (unshare -n needs root).");
+    if (!NetworkIsolation::detect().isAvailable())
+        QSKIP("Private network namespaces are not available here.");
 }
 
 void TestFailureTraffic::testFailureShowsItsExchanges_data()
@@ -120,9 +116,8 @@ void TestFailureTraffic::testFailureShowsItsExchanges()
 
     const QString junit = m_dir.filePath(scenario + QStringLiteral(".xml"));
     const QString traces = m_dir.filePath(scenario);
-    const CheckProcess::Result result = CheckProcess::run(
-        {"--daemon", KORVU_SCRIPTED_DAEMON, "--junit", junit, "--keep-traces", traces, "--", selection},
-        {"KORVU_SCENARIO=" + QDir(scenarioDirectory()).filePath(scenario)}, runTimeoutMsecs);
+    const CheckProcess::Result result = ScenarioCheck::run(
+        scenario, {"--junit", junit, "--keep-traces", traces, "--", selection}, runTimeoutMsecs);
     QVERIFY2(result.status > 0, qPrintable(result.out + result.err));
 
     const QString report = failures(result.out);

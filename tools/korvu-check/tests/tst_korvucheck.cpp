@@ -152,8 +152,7 @@ void TestKorvuCheck::testBadCommandLine()
 void TestKorvuCheck::testRunReportsEveryVerdict()
 {
     const QString junit = path("report.xml");
-    const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit}
-                                        + plugins());
+    const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit});
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
 
@@ -204,8 +203,7 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
 
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
-    const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE} + plugins()
-                                        + QStringList{"--", "testDelivery:plain"});
+    const CheckResult result = runCheck(fakes() + QStringList{"--", "testDelivery:plain"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -213,9 +211,7 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough()
 void TestKorvuCheck::testSuiteCrash()
 {
     const QString junit = path("crash.xml");
-    const CheckResult result = runCheck(QStringList{"--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE, "--junit", junit}
-                                            + plugins(),
-                                        {"FAKE_SUITE_CRASH=1"});
+    const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit}, {"FAKE_SUITE_CRASH=1"});
     QCOMPARE(result.status, 128 + 9);
     QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
     QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
@@ -352,7 +348,7 @@ void TestKorvuCheck::testRunTreeRemoval()
 {
     QFETCH(bool, keep);
 
-    QStringList arguments = QStringList{"--verbose", "--daemon", FAKE_DAEMON, "--suite", FAKE_SUITE} + plugins();
+    QStringList arguments = fakes() + QStringList{"--verbose"};
     if (keep)
         arguments.append("--keep");
     const CheckResult result = runCheck(arguments + QStringList{"--", "testRunTree"});

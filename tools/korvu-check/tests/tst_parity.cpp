@@ -4,9 +4,10 @@
 // crosses rows, so that the sharded run sees it elsewhere or not at all; those
 // scenarios stand in parity-differences.json with the functions whose rows
 // differ and the reason.
-#include "checkprocess.h"
 #include "junitfile.h"
+#include "networkisolation.h"
 #include "runpool.h"
+#include "scenariocheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,11 +28,6 @@ const int allRunsTimeoutMsecs = 1500000;
 // the row; a loaded machine meets one now and then. A scenario that does not
 // compare as known is run again before it counts.
 const int attempts = 3;
-
-QString scenarioDirectory()
-{
-    return qEnvironmentVariable("KORVU_SELFTEST_SCENARIOS", QStringLiteral(KORVU_SELFTEST_SCENARIOS));
-}
 
 // What legitimately differs between one daemon for the whole run and a fresh
 // daemon per shard: the ids the scripted daemon counts out per process, the
@@ -84,8 +80,9 @@ private slots:
     void testKnownDifferencesNameScenarios();
 
 private:
-    CheckProcess *newRun(const QString &scenario, const QStringList &mode, int timeoutMsecs);
-    QString junitFile(const QString &scenario, const QStringList &mode) const;
+    // korvu-check's arguments for the run of a scenario as one suite process or in shards.
+    QStringList checkArguments(const QString &scenario, bool sharded) const;
+    QString junitFile(const QString &scenario, bool sharded) const;
     // Why the two runs of a scenario do not compare as known; empty when they do.
     QString mismatch(const QString &scenario, const CheckProcess::Result &serialRun,
                      const CheckProcess::Result &shardedRun) const;
@@ -100,8 +97,8 @@ private:
 void TestParity::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("true")}) != 0)
-        QSKIP("Private network namespaces are not available here (unshare -n needs root).");
+    if (!NetworkIsolation::detect().isAvailable())
+        QSKIP("Private network namespaces are not available here.");
 
     QFile table(QStringLiteral(KORVU_PARITY_DIFFERENCES));
     QVERIFY2(table.open(QIODevice::ReadOnly), qPrintable(table.fileName()));
@@ -116,13 +113,15 @@ void TestParity::initTestCase()
         m_known.insert(object.value("scenario").toString(), {functions, object.value("reason").toString()});
     }
 
-    m_scenarios = QDir(scenarioDirectory()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
-    QVERIFY2(!m_scenarios.isEmpty(), qPrintable(scenarioDirectory()));
+    m_scenarios = QDir(ScenarioCheck::directory()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+    QVERIFY2(!m_scenarios.isEmpty(), qPrintable(ScenarioCheck::directory()));
     RunPool serialPool(serialRunsAtOnce);
     RunPool shardedPool(shardedRunsAtOnce);
     for (const QString &scenario : qAsConst(m_scenarios)) {
-        m_serialRuns.insert(scenario, newRun(scenario, {}, serialTimeoutMsecs));
-        m_shardedRuns.insert(scenario, newRun(scenario, {"-j", "auto"}, shardedTimeoutMsecs));
+        m_serialRuns.insert(scenario,
+                            ScenarioCheck::create(scenario, checkArguments(scenario, false), serialTimeoutMsecs, this));
+        m_shardedRuns.insert(
+            scenario, ScenarioCheck::create(scenario, checkArguments(scenario, true), shardedTimeoutMsecs, this));
     }
     // The longest serial runs first, so that they do not decide the end.
     QStringList bySlowness = m_scenarios;
@@ -138,22 +137,22 @@ void TestParity::initTestCase()
              "the runs did not end in time");
 }
 
-CheckProcess *TestParity::newRun(const QString &scenario, const QStringList &mode, int timeoutMsecs)
+QStringList TestParity::checkArguments(const QString &scenario, bool sharded) const
 {
-    return new CheckProcess(QStringList{"--daemon", KORVU_SCRIPTED_DAEMON, "--junit", junitFile(scenario, mode)} + mode,
-                            {"KORVU_SCENARIO=" + QDir(scenarioDirectory()).filePath(scenario)}, timeoutMsecs, this);
+    const QStringList arguments = {"--junit", junitFile(scenario, sharded)};
+    return sharded ? arguments + QStringList{"-j", "auto"} : arguments;
 }
 
-QString TestParity::junitFile(const QString &scenario, const QStringList &mode) const
+QString TestParity::junitFile(const QString &scenario, bool sharded) const
 {
-    return m_dir.filePath(scenario + (mode.isEmpty() ? QStringLiteral(".serial.xml") : QStringLiteral(".j.xml")));
+    return m_dir.filePath(scenario + (sharded ? QStringLiteral(".j.xml") : QStringLiteral(".serial.xml")));
 }
 
 QString TestParity::mismatch(const QString &scenario, const CheckProcess::Result &serialRun,
                              const CheckProcess::Result &shardedRun) const
 {
-    const QMap<QString, QString> serial = outcomes(junitFile(scenario, {}));
-    const QMap<QString, QString> sharded = outcomes(junitFile(scenario, {"-j"}));
+    const QMap<QString, QString> serial = outcomes(junitFile(scenario, false));
+    const QMap<QString, QString> sharded = outcomes(junitFile(scenario, true));
     QStringList names = serial.keys() + sharded.keys();
     names.removeDuplicates();
     QStringList details;
@@ -193,12 +192,10 @@ void TestParity::testOnlyCrossRowFaultsDiffer()
                                m_shardedRuns.value(scenario)->result());
     for (int attempt = 2; attempt <= attempts && !problem.isEmpty(); ++attempt) {
         qInfo().noquote() << "Running" << scenario << "again, attempt" << attempt << "of" << attempts;
-        const QStringList scenarioVariable = {"KORVU_SCENARIO=" + QDir(scenarioDirectory()).filePath(scenario)};
-        const QStringList daemon = {"--daemon", KORVU_SCRIPTED_DAEMON, "--junit"};
-        const CheckProcess::Result serialRun = CheckProcess::run(daemon + QStringList{junitFile(scenario, {})},
-                                                                 scenarioVariable, serialTimeoutMsecs);
-        const CheckProcess::Result shardedRun = CheckProcess::run(
-            daemon + QStringList{junitFile(scenario, {"-j"}), "-j", "auto"}, scenarioVariable, shardedTimeoutMsecs);
+        const CheckProcess::Result serialRun = ScenarioCheck::run(scenario, checkArguments(scenario, false),
+                                                                  serialTimeoutMsecs);
+        const CheckProcess::Result shardedRun = ScenarioCheck::run(scenario, checkArguments(scenario, true),
+                                                                   shardedTimeoutMsecs);
         problem = mismatch(scenario, serialRun, shardedRun);
     }
     if (!problem.isEmpty()) {

@@ -41,6 +41,7 @@ private slots:
     void initTestCase();
     void testExchange_data();
     void testExchange();
+    void testRowOfExchanges_data();
     void testRowOfExchanges();
     void testMissingFile();
 
@@ -137,31 +138,55 @@ void TestTrafficLog::testExchange()
              (QStringList{"exchanges (seconds from the first):", "   0.000  " + shown}));
 }
 
-void TestTrafficLog::testRowOfExchanges()
+void TestTrafficLog::testRowOfExchanges_data()
 {
+    QTest::addColumn<QByteArray>("trace");
+    // What is shown for testDelivery(DPD Prio).
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("otherRowLines");
+
     const QJsonObject poll = rpc("Integrations.GetStateValue", "{}",
                                  R"({"id":7,"params":{"value":"closed"},"status":"success"})");
-    const QByteArray trace = line(
-                                 rpc("PlavoDelivery.GetDeliveries", "{}", R"({"id":7,"params":{},"status":"success"})"),
-                                 "DPD Prio", 5000, "init")
-                             + line(poll, "DPD Prio", 5010) + line(poll, "DPD Prio", 6011)
-                             + line(poll, "other row", 6500) + line(poll, "DPD Prio", 7012)
-                             + line(http(6657, "/actionhistory", 200, "NoError", ""), "DPD Prio", 7100)
-                             + line(poll, "DPD Prio", 7200, "cleanup")
-                             + line(poll, "DPD Prio", 7300, "cleanup")
-                             // A line cut short by a crash.
-                             + "{\"kind\":\"rpc\",\"function\":\"testDel";
+    QTest::newRow("repeats, another row, the clean-up and a cut line")
+        << line(rpc("PlavoDelivery.GetDeliveries", "{}", R"({"id":7,"params":{},"status":"success"})"), "DPD Prio",
+                5000, "init")
+               + line(poll, "DPD Prio", 5010) + line(poll, "DPD Prio", 6011) + line(poll, "other row", 6500)
+               + line(poll, "DPD Prio", 7012) + line(http(6657, "/actionhistory", 200, "NoError", ""), "DPD Prio", 7100)
+               + line(poll, "DPD Prio", 7200, "cleanup") + line(poll, "DPD Prio", 7300, "cleanup")
+               // A line cut short by a crash.
+               + "{\"kind\":\"rpc\",\"function\":\"testDel"
+        << QStringList{
+               "exchanges (seconds from the first):",
+               "   0.000  init: PlavoDelivery.GetDeliveries {} -> success {}",
+               "   0.010  Integrations.GetStateValue {} -> success {\"value\":\"closed\"}  (x3)",
+               "   2.100  GET :6657/actionhistory -> 200 \"\"",
+               "  (clean-up afterwards: 2 exchanges)",
+           }
+        << 2;
+
+    // Sixty different exchanges fill the lines shown; the repeated one after
+    // them is left out as a whole.
+    QByteArray beyondShown;
+    QStringList shownLines = {"exchanges (seconds from the first):"};
+    for (int i = 0; i < 60; ++i) {
+        const QString path = QStringLiteral("/actionhistory?page=%1").arg(i);
+        beyondShown += line(http(6657, path, 200, "NoError", ""), "DPD Prio", 1000);
+        shownLines.append("   0.000  GET :6657" + path + " -> 200 \"\"");
+    }
+    beyondShown += line(poll, "DPD Prio", 2000) + line(poll, "DPD Prio", 3000);
+    shownLines.append("  (2 more exchanges in the trace)");
+    QTest::newRow("a repeat beyond the lines shown") << beyondShown << shownLines << 0;
+}
+
+void TestTrafficLog::testRowOfExchanges()
+{
+    QFETCH(QByteArray, trace);
+    QFETCH(QStringList, shown);
+    QFETCH(int, otherRowLines);
 
     const TrafficLog log = TrafficLog::fromFile(writeTrace(trace));
-    QCOMPARE(log.linesFor("testDelivery(DPD Prio)"),
-             (QStringList{
-                 "exchanges (seconds from the first):",
-                 "   0.000  init: PlavoDelivery.GetDeliveries {} -> success {}",
-                 "   0.010  Integrations.GetStateValue {} -> success {\"value\":\"closed\"}  (x3)",
-                 "   2.100  GET :6657/actionhistory -> 200 \"\"",
-                 "  (clean-up afterwards: 2 exchanges)",
-             }));
-    QCOMPARE(log.linesFor("testDelivery(other row)").size(), 2);
+    QCOMPARE(log.linesFor("testDelivery(DPD Prio)"), shown);
+    QCOMPARE(log.linesFor("testDelivery(other row)").size(), otherRowLines);
     QCOMPARE(log.linesFor("testDelivery(never ran)"), QStringList());
 }
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-// One verdict as the txt log parser would hand it on, for building test input.
+// One verdict as the XML log reader hands it on, for building test input.
 inline TestVerdict verdict(TestVerdict::Outcome outcome, const QString &function, const QString &row = QString(),
                            const QStringList &messageLines = QStringList(), const QString &location = QString())
 {

@@ -1,0 +1,22 @@
+#ifndef KORVUCHECK_TESTS_SCENARIOCHECK_H
+#define KORVUCHECK_TESTS_SCENARIOCHECK_H
+
+#include "checkprocess.h"
+
+// korvu-check with the real suite against the scripted daemon of the
+// self-tests, playing one of their scenarios.
+namespace ScenarioCheck {
+
+// The self-tests' scenario folder; KORVU_SELFTEST_SCENARIOS chooses another.
+QString directory();
+
+// korvu-check with arguments (after --daemon) against the daemon playing
+// scenario, a file name in directory().
+CheckProcess *create(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
+                     QObject *parent = nullptr);
+// Runs it to its end.
+CheckProcess::Result run(const QString &scenario, const QStringList &arguments, int timeoutMsecs);
+
+} // namespace ScenarioCheck
+
+#endif // KORVUCHECK_TESTS_SCENARIOCHECK_H
