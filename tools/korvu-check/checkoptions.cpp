@@ -1,4 +1,6 @@
 #include "checkoptions.h"
+#include "commandwords.h"
+#include "connectionbound.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -28,10 +30,19 @@ const QString description = QStringLiteral(
     "Every failed row is shown with the JSON-RPC and HTTP exchanges the suite made\n"
     "for it, and so is its JUnit test case.\n"
     "\n"
+    "Findings: korvud's output, as the suite logs it, is read for the reports of\n"
+    "valgrind, AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer and\n"
+    "ThreadSanitizer, and the suite's trace for a korvud that died of a signal the\n"
+    "suite did not send. Each finding is shown under the function or row it\n"
+    "appeared in (the hook initTestCase or cleanupTestCase outside of rows), in\n"
+    "the summary, and as a failure of type \"daemon-finding\" in that JUnit test\n"
+    "case. Findings change no verdict.\n"
+    "\n"
     "Exit status: the suite's (with shards or repeats: the number of failed checks,\n"
     "at most 127); 2 for a bad command line or missing files, 3 when the run tree\n"
-    "or the network cannot be prepared, 4 when korvud does not come up, 128 + N\n"
-    "when the suite died of signal N or korvu-check was stopped by it.");
+    "or the network cannot be prepared, 4 when korvud does not come up, 5 when\n"
+    "every check passed but korvud's output showed findings, 128 + N when the\n"
+    "suite died of signal N or korvu-check was stopped by it.");
 
 // Qt Test options that list something and run nothing.
 const QStringList listingOptions = {QStringLiteral("-functions"), QStringLiteral("-datatags"), QStringLiteral("-help"),
@@ -56,6 +67,11 @@ QString resolveProgram(const QString &program)
 }
 
 } // namespace
+
+CheckOptions::CheckOptions()
+    : startTimeoutSecs(connectionBoundMs / 1000)
+{
+}
 
 CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, const Defaults &defaults)
 {
@@ -88,7 +104,21 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                                          QStringLiteral("file"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
-        QStringLiteral("Keep the temporary run tree (data folder, plug-in links) after the run."));
+        QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
+                       "the run."));
+    const QCommandLineOption startTimeoutOption(
+        QStringLiteral("start-timeout"),
+        QStringLiteral("Seconds korvud may take to listen on 127.0.0.1:2222, counted from its own start in every "
+                       "shard (default: %1, as long as the suite itself waits).")
+            .arg(connectionBoundMs / 1000),
+        QStringLiteral("seconds"));
+    const QCommandLineOption wrapOption(
+        QStringLiteral("wrap"),
+        QStringLiteral("Run korvud under a tool: every start of korvud runs '<command> <daemon> <the suite's "
+                       "arguments>' with the environment unchanged, e.g. --wrap 'valgrind -q --error-exitcode=99'. "
+                       "The words are split as a POSIX shell would, without expanding anything. The tool runs in "
+                       "the run tree, where relative paths it writes to land."),
+        QStringLiteral("command"));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"),
         QStringLiteral("Also print the suite's other log lines: debug output, warnings, -v2 output."));
@@ -112,7 +142,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption,
-                       jobsOption, repeatOption, shardOption, keepTracesOption});
+                       jobsOption, repeatOption, shardOption, keepTracesOption, startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -155,6 +185,22 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                            .arg(parser.value(repeatOption));
         return ParseResult::Error;
     }
+    if (parser.isSet(startTimeoutOption) && !positiveNumber(parser.value(startTimeoutOption), &startTimeoutSecs)) {
+        m_parseError = QStringLiteral("--start-timeout takes a number of seconds of at least 1, not '%1'")
+                           .arg(parser.value(startTimeoutOption));
+        return ParseResult::Error;
+    }
+    if (parser.isSet(wrapOption)) {
+        QString error;
+        if (!CommandWords::split(parser.value(wrapOption), &wrapCommand, &error)) {
+            m_parseError = QStringLiteral("--wrap: %1").arg(error);
+            return ParseResult::Error;
+        }
+        if (wrapCommand.isEmpty()) {
+            m_parseError = QStringLiteral("--wrap names no command");
+            return ParseResult::Error;
+        }
+    }
     if (parser.isSet(shardOption)) {
         const QStringList parts = parser.value(shardOption).split(QLatin1Char('/'));
         if (parts.size() != 2 || !positiveNumber(parts.at(0), &sliceIndex) || !positiveNumber(parts.at(1), &sliceCount)
@@ -181,6 +227,9 @@ QString CheckOptions::validate()
     experienceDir = absolute(experienceDir);
     junitFile = absolute(junitFile);
     keepTracesDir = absolute(keepTracesDir);
+    // The tool starts in the run tree, not here.
+    if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
+        wrapCommand.first() = absolute(wrapCommand.constFirst());
 
     QString problem = checkExecutable(QStringLiteral("daemon"), daemon,
                                       QStringLiteral("build korvud or pass --daemon"));
@@ -191,6 +240,8 @@ QString CheckOptions::validate()
     if (problem.isEmpty())
         problem = checkExecutable(QStringLiteral("suite"), suite,
                                   QStringLiteral("build testdeliveries or pass --suite"));
+    if (problem.isEmpty())
+        problem = checkWrapCommand();
     if (problem.isEmpty())
         problem = checkJunitFile();
     if (problem.isEmpty())
@@ -235,6 +286,18 @@ QString CheckOptions::checkJunitFile() const
     if (!folder.isDir() || !folder.isWritable())
         return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());
     return QString();
+}
+
+// The tool is found as the launcher will find it, so a misspelt one is
+// reported here rather than as a daemon that never starts.
+QString CheckOptions::checkWrapCommand() const
+{
+    if (wrapCommand.isEmpty())
+        return QString();
+    const QString program = wrapCommand.constFirst();
+    const bool found = program.contains(QLatin1Char('/')) ? QFileInfo(program).isExecutable()
+                                                          : !QStandardPaths::findExecutable(program).isEmpty();
+    return found ? QString() : QStringLiteral("--wrap: %1 not found or not executable").arg(program);
 }
 
 QString CheckOptions::checkTracesDir() const

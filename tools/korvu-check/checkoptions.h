@@ -19,6 +19,8 @@ public:
 
     enum class ParseResult { Run, ShowHelp, ShowVersion, Error };
 
+    CheckOptions();
+
     // arguments: the full command line, program name first. Everything after
     // "--" goes to the suite unchanged.
     ParseResult parse(const QStringList &arguments, const Defaults &defaults);
@@ -35,6 +37,11 @@ public:
     QString experienceDir;
     QString junitFile;
     bool keepRunTree = false;
+    // How long the daemon may take to listen, counted from its start; by
+    // default as long as the suite waits for it.
+    int startTimeoutSecs;
+    // The command and arguments the daemon runs under (--wrap); empty: none.
+    QStringList wrapCommand;
     bool verbose = false;
     QStringList suiteArguments;
 
@@ -55,6 +62,7 @@ private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
     QString checkJunitFile() const;
+    QString checkWrapCommand() const;
     QString checkTracesDir() const;
     QString checkShardedSuiteArguments() const;
 

@@ -1,4 +1,5 @@
 #include "checkrun.h"
+#include "daemonfindingscanner.h"
 #include "daemonpreflight.h"
 #include "exitstatus.h"
 #include "portcheck.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTextStream>
 
 #include <algorithm>
@@ -19,10 +21,6 @@
 
 namespace {
 
-// How long the daemon may take to listen once its process runs. The probe
-// runs beside the suite, so a longer limit costs a healthy run nothing; it
-// must allow for a daemon started together with every shard on two cores.
-const int daemonStartTimeoutMsecs = 5000;
 const int listingTimeoutMsecs = 30000;
 const QString setupTestName = QStringLiteral("korvu-check setup");
 
@@ -204,7 +202,8 @@ void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringLis
 
 bool CheckRun::createTrees()
 {
-    const RunTree::Sources sources = {m_options.daemon, m_options.mocksDir, m_options.experienceDir};
+    const RunTree::Sources sources = {m_options.daemon, m_options.mocksDir, m_options.experienceDir,
+                                      m_options.wrapCommand};
     for (Job &job : m_jobs) {
         QString error;
         const QString root = job.name.isEmpty() ? m_root.path() : m_root.path() + QLatin1Char('/') + job.name;
@@ -228,6 +227,8 @@ int CheckRun::runJobs()
                          [this, jobPointer](const TestVerdict &verdict) { handleVerdict(*jobPointer, verdict); });
         QObject::connect(job.runner.get(), &SuiteRunner::outputLine,
                          [this, jobPointer](const QString &line) { handleOutputLine(*jobPointer, line); });
+        QObject::connect(job.runner.get(), &SuiteRunner::findingMade,
+                         [this, jobPointer](const DaemonFinding &finding) { handleFinding(*jobPointer, finding); });
         QObject::connect(job.runner.get(), &SuiteRunner::finished, [this, jobPointer] { handleJobEnd(*jobPointer); });
     }
 
@@ -253,6 +254,15 @@ int CheckRun::runJobs()
     RunPool pool(m_parallel);
     for (Job *job : order)
         pool.add(job->runner.get());
+    // Progress is held back while the probe runs, but this is news now.
+    QObject::connect(m_preflight.get(), &DaemonPreflight::stillWaiting, [this](int waitedMsecs, int remainingMsecs) {
+        m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:2222 after %1 s; waiting up to %2 s "
+                                "more")
+                     .arg(waitedMsecs / 1000.0)
+                     .arg(remainingMsecs / 1000.0)
+              << '\n'
+              << Qt::flush;
+    });
     QObject::connect(m_preflight.get(), &DaemonPreflight::finished, [this, &pool](DaemonPreflight::Outcome outcome) {
         if (outcome != DaemonPreflight::Outcome::Listening && outcome != DaemonPreflight::Outcome::Interrupted) {
             m_preflightFailed = true;
@@ -270,11 +280,12 @@ int CheckRun::runJobs()
     // nothing until the probe has found the daemon listening; it starts after
     // the suite processes, which it must not hold up. Without namespaces the
     // probe holds the daemon's ports, so the suite waits for its end.
+    const int startTimeoutMsecs = m_options.startTimeoutSecs * 1000;
     if (m_isolation.isAvailable()) {
         pool.start();
-        m_preflight->start(daemonStartTimeoutMsecs);
+        m_preflight->start(startTimeoutMsecs);
     } else {
-        m_preflight->start(daemonStartTimeoutMsecs);
+        m_preflight->start(startTimeoutMsecs);
         if (m_preflight->wait() != DaemonPreflight::Outcome::Listening)
             return exitStatus();
         pool.start();
@@ -293,8 +304,10 @@ void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
     // Each shard runs the hooks; only a failure of one is news, and its message
     // is shown once.
     const bool shardedHook = !job.origin.shardName.isEmpty() && RunResults::isHook(verdict);
-    if (shardedHook && !verdict.isFailure())
+    if (shardedHook && !verdict.isFailure()) {
+        showFindings(job, verdict.testName());
         return;
+    }
     bool shownBefore = false;
     if (shardedHook) {
         const QString key = QStringLiteral("%1|%2|%3")
@@ -304,15 +317,43 @@ void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
         shownBefore = m_shownHookFailures.contains(key);
         m_shownHookFailures.insert(key);
     }
+    const QStringList lines = RunSummary::progressLines(verdict, progressContext(job, shardedHook));
+    print(shownBefore ? QStringList{lines.constFirst()} : lines);
+    if (verdict.endsTest())
+        showFindings(job, verdict.testName());
+}
+
+void CheckRun::handleFinding(const Job &job, DaemonFinding finding)
+{
+    if (RunResults::isHookFunction(finding.function))
+        finding.row = hookRow();
+    m_results.addFinding(finding, job.origin);
+    m_unshownFindings[job.origin.job].append(finding);
+}
+
+void CheckRun::showFindings(const Job &job, const QString &testName)
+{
+    QVector<DaemonFinding> &unshown = m_unshownFindings[job.origin.job];
+    const QString context = progressContext(job, true);
+    for (auto it = unshown.begin(); it != unshown.end();) {
+        if (!testName.isEmpty() && it->testName() != testName) {
+            ++it;
+            continue;
+        }
+        print(RunSummary::findingLines(*it, context));
+        it = unshown.erase(it);
+    }
+}
+
+// "[shard 2 (testAvailable), run 1/3]": what a progress line does not say itself.
+QString CheckRun::progressContext(const Job &job, bool withShard) const
+{
     QStringList context;
-    if (shardedHook)
+    if (withShard && !job.origin.shardName.isEmpty())
         context.append(job.origin.shardName);
     if (m_options.repeat > 1)
         context.append(QStringLiteral("run %1/%2").arg(job.origin.repetition).arg(m_options.repeat));
-    const QStringList lines = RunSummary::progressLines(
-        verdict,
-        context.isEmpty() ? QString() : QLatin1Char('[') + context.join(QStringLiteral(", ")) + QLatin1Char(']'));
-    print(shownBefore ? QStringList{lines.constFirst()} : lines);
+    return context.isEmpty() ? QString() : QLatin1Char('[') + context.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
 void CheckRun::handleOutputLine(const Job &job, const QString &line)
@@ -329,6 +370,12 @@ void CheckRun::handleJobEnd(const Job &job)
     if (job.runner->hasAbnormalEnd())
         m_results.addBreak(job.runner->abnormalEnd(), job.origin);
     m_results.attachTraffic(job.origin.job, TrafficLog::fromFile(job.tree.traceFile()));
+    const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(
+        TrafficLog::readEntries(job.tree.traceFile()));
+    for (const DaemonFinding &finding : deaths)
+        handleFinding(job, finding);
+    // Those whose function or row ended before they came, or never did.
+    showFindings(job, QString());
     if (!m_options.keepTracesDir.isEmpty() && QFile::exists(job.tree.traceFile())) {
         const QString kept = QStringLiteral("%1/%2.jsonl")
                                  .arg(m_options.keepTracesDir, job.name.isEmpty() ? QStringLiteral("trace") : job.name);
@@ -355,6 +402,14 @@ QString CheckRun::hookRow() const
 }
 
 int CheckRun::exitStatus() const
+{
+    const int status = suiteStatus();
+    if (status == 0 && !m_results.findings().isEmpty())
+        return ExitStatus::DaemonFindings;
+    return status;
+}
+
+int CheckRun::suiteStatus() const
 {
     if (StopSignals::received())
         return ExitStatus::SignalBase + StopSignals::received();
@@ -414,6 +469,17 @@ void CheckRun::addResultsToReport()
     const QVector<RunResults::Row> rows = m_results.rows();
     for (const RunResults::Row &row : rows)
         m_report->addRow(row);
+    QStringList reported;
+    for (const RunResults::Row &row : rows)
+        reported.append(row.testName);
+    QMap<QString, QVector<RunResults::Finding>> unreported;
+    const QVector<RunResults::Finding> findings = m_results.findings();
+    for (const RunResults::Finding &found : findings) {
+        if (!reported.contains(found.finding.testName()))
+            unreported[found.finding.testName()].append(found);
+    }
+    for (auto it = unreported.cbegin(); it != unreported.cend(); ++it)
+        m_report->addFindings(it.key(), it.value());
     const QVector<RunResults::Break> breaks = m_results.breaks();
     for (const RunResults::Break &broken : breaks) {
         const QString where = broken.origin.shardName.isEmpty() ? QString()

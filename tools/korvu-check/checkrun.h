@@ -9,6 +9,7 @@
 #include "shardplan.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QProcessEnvironment>
 #include <QSet>
 #include <QTemporaryDir>
@@ -51,10 +52,15 @@ private:
     bool createTrees();
     int runJobs();
     void handleVerdict(const Job &job, TestVerdict verdict);
+    QString progressContext(const Job &job, bool withShard) const;
     void handleOutputLine(const Job &job, const QString &line);
+    void handleFinding(const Job &job, DaemonFinding finding);
+    // Prints the job's findings in testName not shown yet; "" prints them all.
+    void showFindings(const Job &job, const QString &testName);
     void handleJobEnd(const Job &job);
     QString hookRow() const;
     int exitStatus() const;
+    int suiteStatus() const;
     void addResultsToReport();
     void printSummary(bool reportWritten);
     int stopEarly(int status);
@@ -77,6 +83,8 @@ private:
     int m_parallel = 1;
     bool m_preflightFailed = false;
     QSet<QString> m_shownHookFailures;
+    // Per job, findings waiting for the verdict of their function or row.
+    QHash<int, QVector<DaemonFinding>> m_unshownFindings;
     // Progress held back until the daemon is known to start.
     QStringList m_heldLines;
     // Destroyed before m_root, so every removal has ended when it goes.

@@ -12,6 +12,8 @@ const quint16 jsonRpcPort = 2222;
 const int pollMsecs = 50;
 const int stopMsecs = 2000;
 const int reportedOutputLines = 20;
+// Longer than a healthy daemon takes, even beside a full set of shards.
+const int waitingNoticeMsecs = 5000;
 const QByteArray listenState = QByteArrayLiteral("0A");
 
 // The local addresses, as /proc prints them, that accept connections to 127.0.0.1.
@@ -93,6 +95,10 @@ void DaemonPreflight::poll()
         finish(Outcome::Listening);
     else if (m_elapsed.elapsed() >= m_timeoutMsecs)
         finish(Outcome::NotListening);
+    else if (!m_toldWaiting && m_elapsed.elapsed() >= waitingNoticeMsecs) {
+        m_toldWaiting = true;
+        emit stillWaiting(waitingNoticeMsecs, m_timeoutMsecs - waitingNoticeMsecs);
+    }
 }
 
 void DaemonPreflight::finish(Outcome outcome)

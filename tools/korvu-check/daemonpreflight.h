@@ -40,6 +40,9 @@ public slots:
 
 signals:
     void finished(DaemonPreflight::Outcome outcome);
+    // Once, when the daemon has not listened after a few seconds and may
+    // still take remainingMsecs.
+    void stillWaiting(int waitedMsecs, int remainingMsecs);
 
 private:
     void poll();
@@ -60,6 +63,7 @@ private:
     QElapsedTimer m_elapsed;
     Outcome m_outcome = Outcome::Running;
     int m_timeoutMsecs = 0;
+    bool m_toldWaiting = false;
 };
 
 #endif // KORVUCHECK_DAEMONPREFLIGHT_H

@@ -9,6 +9,8 @@ enum : int {
     BadCommandLine = 2,
     EnvironmentProblem = 3,
     DaemonDoesNotStart = 4,
+    // Every check passed, but the daemon's output or end showed a fault.
+    DaemonFindings = 5,
     // A run stopped by signal N, or a suite that died of it, ends with 128 + N.
     SignalBase = 128
 };

@@ -111,10 +111,23 @@ void JunitReport::addRow(const RunResults::Row &row)
 {
     if (row.verdicts().size() > 1) {
         addRepeatedRow(row);
-        return;
+    } else {
+        for (const RunResults::Run &run : row.runs)
+            addVerdict(run.verdict, run.notes + run.exchanges);
     }
-    for (const RunResults::Run &run : row.runs)
-        addVerdict(run.verdict, run.notes + run.exchanges);
+    if (m_cases.isEmpty())
+        return;
+    for (const RunResults::Finding &found : row.findings)
+        m_cases.last().findings.append(found.finding);
+}
+
+void JunitReport::addFindings(const QString &testName, const QVector<RunResults::Finding> &findings)
+{
+    TestCase testCase;
+    testCase.name = testName;
+    for (const RunResults::Finding &found : findings)
+        testCase.findings.append(found.finding);
+    m_cases.append(testCase);
 }
 
 void JunitReport::addError(const QString &testName, const QString &type, const QString &message,
@@ -199,8 +212,20 @@ bool JunitReport::write(QIODevice *device) const
             xml.writeEndElement();
             break;
         }
+        QStringList findingLines;
+        for (const DaemonFinding &finding : testCase.findings) {
+            xml.writeStartElement(QStringLiteral("failure"));
+            xml.writeAttribute(QStringLiteral("message"),
+                               xmlSafe(QStringLiteral("%1: %2").arg(finding.kindName(), finding.lines.constFirst())));
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("daemon-finding"));
+            xml.writeCharacters(xmlSafe(finding.lines.join(QLatin1Char('\n'))));
+            xml.writeEndElement();
+            findingLines += finding.lines;
+        }
         if (!testCase.notes.isEmpty())
             xml.writeTextElement(QStringLiteral("system-out"), xmlSafe(testCase.notes.join(QLatin1Char('\n'))));
+        if (!findingLines.isEmpty())
+            xml.writeTextElement(QStringLiteral("system-err"), xmlSafe(findingLines.join(QLatin1Char('\n'))));
         xml.writeEndElement();
     }
 
@@ -265,10 +290,18 @@ int JunitReport::count(TestCase::Result result) const
 {
     int matching = 0;
     for (const TestCase &testCase : m_cases) {
-        if (testCase.result == result)
+        if (testCase.counts(result))
             ++matching;
     }
     return matching;
+}
+
+// A case with findings counts as failed unless it is an error already.
+bool JunitReport::TestCase::counts(Result as) const
+{
+    if (findings.isEmpty() || this->result == Result::Error)
+        return this->result == as;
+    return as == Result::Failed;
 }
 
 QString JunitReport::systemOut() const

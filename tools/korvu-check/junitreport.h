@@ -14,7 +14,9 @@ class QIODevice;
 // The results of a check as JUnit XML for CI systems: one testsuite, one
 // testcase per function and data row, an error test case when a run broke
 // off, and the suite's console output (its head and tail when long). A test
-// case keeps the traffic behind its failure in its own system-out.
+// case keeps the traffic behind its failure in its own system-out, and the
+// findings in the daemon's output in its system-err, each also a failure of
+// type "daemon-finding" so that CI marks the case whatever its verdict.
 class JunitReport
 {
 public:
@@ -33,6 +35,8 @@ public:
     // A function or row with all its runs: a single run as its verdict says;
     // repeated runs pass together, fail together, or are marked flaky.
     void addRow(const RunResults::Row &row);
+    // Findings of a function or row that has no verdict, as the suite broke off in it.
+    void addFindings(const QString &testName, const QVector<RunResults::Finding> &findings);
     // The run broke off (crash, stop, no results) or never got to the suite.
     // type names the kind, e.g. "crash"; output is the text of the error.
     void addError(const QString &testName, const QString &type, const QString &message, const QStringList &output,
@@ -60,6 +64,9 @@ private:
         QString message;
         QString text;
         QStringList notes;
+        QVector<DaemonFinding> findings;
+
+        bool counts(Result as) const;
     };
 
     void addRepeatedRow(const RunResults::Row &row);

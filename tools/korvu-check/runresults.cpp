@@ -7,7 +7,9 @@ namespace {
 
 const QStringList hookFunctions = {QStringLiteral("initTestCase"), QStringLiteral("cleanupTestCase")};
 
-bool earlier(const RunResults::Run &a, const RunResults::Run &b)
+// For anything that came from a run: runs, breaks, findings.
+template<typename FromRun>
+bool earlier(const FromRun &a, const FromRun &b)
 {
     if (a.origin.repetition != b.origin.repetition)
         return a.origin.repetition < b.origin.repetition;
@@ -54,6 +56,11 @@ void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
 
 void RunResults::addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin) { m_breaks.append({end, origin}); }
 
+void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
+{
+    m_findings.append({finding, origin});
+}
+
 void RunResults::attachTraffic(int job, const TrafficLog &log)
 {
     for (Row &row : m_rows) {
@@ -74,20 +81,38 @@ QVector<RunResults::Row> RunResults::rows() const
     std::stable_sort(rows.begin(), rows.end(),
                      [&position](const Row &a, const Row &b) { return position(a) < position(b); });
     for (Row &row : rows) {
-        std::stable_sort(row.runs.begin(), row.runs.end(), earlier);
+        std::stable_sort(row.runs.begin(), row.runs.end(), earlier<Run>);
         if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
             row.runs = mergedHookRuns(row.runs);
+        for (const Finding &finding : m_findings) {
+            if (finding.finding.testName() == row.testName)
+                row.findings.append(finding);
+        }
+        std::stable_sort(row.findings.begin(), row.findings.end(), earlier<Finding>);
     }
     return rows;
+}
+
+QVector<RunResults::Finding> RunResults::findings() const
+{
+    QVector<Finding> all;
+    const QVector<Row> ordered = rows();
+    QStringList placed;
+    for (const Row &row : ordered) {
+        all += row.findings;
+        placed.append(row.testName);
+    }
+    for (const Finding &finding : m_findings) {
+        if (!placed.contains(finding.finding.testName()))
+            all.append(finding);
+    }
+    return all;
 }
 
 QVector<RunResults::Break> RunResults::breaks() const
 {
     QVector<Break> breaks = m_breaks;
-    std::stable_sort(breaks.begin(), breaks.end(), [](const Break &a, const Break &b) {
-        return a.origin.repetition != b.origin.repetition ? a.origin.repetition < b.origin.repetition
-                                                          : a.origin.shard < b.origin.shard;
-    });
+    std::stable_sort(breaks.begin(), breaks.end(), earlier<Break>);
     return breaks;
 }
 
@@ -100,7 +125,9 @@ int RunResults::failureCount() const
     return count;
 }
 
-bool RunResults::isHook(const TestVerdict &verdict) { return hookFunctions.contains(verdict.function); }
+bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }
+
+bool RunResults::isHookFunction(const QString &function) { return hookFunctions.contains(function); }
 
 // One verdict per repetition: the first failure of any shard, noting every
 // shard it failed in, or a pass as long as the longest one.

@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_RUNRESULTS_H
 #define KORVUCHECK_RUNRESULTS_H
 
+#include "daemonfinding.h"
 #include "suiterunner.h"
 #include "testverdict.h"
 
@@ -10,7 +11,8 @@
 class TrafficLog;
 
 // The verdicts of every suite process of one check, gathered per function and
-// row in the suite's order, with the traffic behind each failure. The hooks
+// row in the suite's order, with the traffic behind each failure and the
+// findings in the daemon's output. The hooks
 // that every shard runs (initTestCase, cleanupTestCase) count once per
 // repetition: failed when any shard's failed, naming that shard.
 class RunResults
@@ -34,11 +36,19 @@ public:
         QStringList exchanges; // the traffic of a failure
     };
 
+    // A finding in the daemon's output or end, from the run it was made in.
+    struct Finding
+    {
+        DaemonFinding finding;
+        Origin origin;
+    };
+
     struct Row
     {
         QString testName;
         // In order of repetition; an expected failure precedes the verdict of its run.
         QVector<Run> runs;
+        QVector<Finding> findings;
 
         QVector<Run> verdicts() const; // the runs that ended the function or row
         int passes() const;
@@ -56,15 +66,20 @@ public:
     void setOrder(const QStringList &testNames);
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
+    void addFinding(const DaemonFinding &finding, const Origin &origin);
     // Puts the traffic of a finished job under its failures.
     void attachTraffic(int job, const TrafficLog &log);
 
     QVector<Row> rows() const;
     QVector<Break> breaks() const;
+    // Every finding, in the order of rows() and of the runs; those of a
+    // function or row without a verdict (the suite broke off) last.
+    QVector<Finding> findings() const;
     // Failed verdicts and breaks, as the framework would count them.
     int failureCount() const;
 
     static bool isHook(const TestVerdict &verdict);
+    static bool isHookFunction(const QString &function);
 
 private:
     static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
@@ -72,6 +87,7 @@ private:
     QStringList m_order;
     QVector<Row> m_rows;
     QVector<Break> m_breaks;
+    QVector<Finding> m_findings;
 };
 
 #endif // KORVUCHECK_RUNRESULTS_H

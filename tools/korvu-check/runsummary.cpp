@@ -4,6 +4,8 @@ namespace {
 
 const QString progressIndent = QStringLiteral("      ");
 const QString failureIndent = QStringLiteral("    ");
+// Lines of a finding's report shown under its row as the run goes.
+const int shownFindingLines = 6;
 
 QString seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
 
@@ -22,6 +24,7 @@ QString runList(const QVector<int> &repetitions, int repeat)
 RunSummary::RunSummary(const RunResults &results, int repeat)
     : m_rows(results.rows())
     , m_breaks(results.breaks())
+    , m_findings(results.findings())
     , m_repeat(repeat)
     , m_failed(results.failureCount())
 {
@@ -44,6 +47,16 @@ QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString 
                  + seconds(verdict.seconds) + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
     if (!verdict.isBare())
         lines += detailLines(verdict, progressIndent);
+    return lines;
+}
+
+QStringList RunSummary::findingLines(const DaemonFinding &finding, const QString &context)
+{
+    QStringList lines = {QStringLiteral("FINDING %1 in %2").arg(finding.kindName(), finding.testName())
+                         + (context.isEmpty() ? QString() : QStringLiteral("  ") + context)};
+    const QStringList report = finding.shortLines(shownFindingLines);
+    for (const QString &line : report)
+        lines.append(progressIndent + line);
     return lines;
 }
 
@@ -73,12 +86,29 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         lines += failures;
         lines.append(QString());
     }
+    if (!m_findings.isEmpty()) {
+        lines.append(QStringLiteral("Findings in korvud's output:"));
+        for (const RunResults::Finding &found : m_findings) {
+            QStringList where;
+            if (!found.origin.shardName.isEmpty())
+                where.append(found.origin.shardName);
+            if (m_repeat > 1)
+                where.append(runList({found.origin.repetition}, m_repeat));
+            lines.append(
+                QStringLiteral("  %1 %2").arg(found.finding.kindName(), found.finding.testName())
+                + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where.join(QStringLiteral(", ")))));
+            lines.append(failureIndent + found.finding.lines.constFirst());
+        }
+        lines.append(QString());
+    }
     lines.append(QStringLiteral("Wall time: ") + seconds(wallSeconds));
     if (m_blacklisted > 0)
         lines.append(QStringLiteral("Blacklisted: %1").arg(m_blacklisted));
     if (m_repeat > 1)
         lines.append(QStringLiteral("Flaky: %1").arg(flaky()));
     lines += notes;
+    if (!m_findings.isEmpty())
+        lines.append(QStringLiteral("Findings: %1").arg(m_findings.size()));
     lines.append(QStringLiteral("%1 passed, %2 failed, %3 skipped").arg(m_passed).arg(m_failed).arg(m_skipped));
     return lines;
 }

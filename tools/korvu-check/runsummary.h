@@ -17,9 +17,12 @@ public:
     // "PASS  testAddDelivery(with notification)  0.03 s", followed by the
     // message lines of anything but a pass.
     static QStringList progressLines(const TestVerdict &verdict, const QString &context = QString());
+    // "FINDING  AddressSanitizer in testAvailable(No gate, no scanner)" and the
+    // first lines of its report, shown under the row's progress line.
+    static QStringList findingLines(const DaemonFinding &finding, const QString &context = QString());
     // With repeats, how often each function and row passed; then the failures
-    // with their messages and traffic, the wall time, the notes, and last the
-    // line "N passed, N failed, N skipped".
+    // with their messages and traffic, the findings, the wall time, the notes,
+    // and last the line "N passed, N failed, N skipped".
     QStringList summaryLines(double wallSeconds, const QStringList &notes = QStringList()) const;
 
 private:
@@ -31,6 +34,7 @@ private:
 
     QVector<RunResults::Row> m_rows;
     QVector<RunResults::Break> m_breaks;
+    QVector<RunResults::Finding> m_findings;
     int m_repeat;
     int m_passed = 0;
     int m_failed = 0;

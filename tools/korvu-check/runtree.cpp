@@ -1,4 +1,5 @@
 #include "runtree.h"
+#include "commandwords.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,9 @@ bool RunTree::create(const QString &rootPath, const Sources &sources, QString *e
     m_root = rootPath;
     return makeDir(suiteDir(), error) && makeDir(binDir(), error) && makeDir(dataDir(), error)
            && makeDir(probeDataDir(), error) && makeLink(sources.mocksDir, mocksDir(), error)
-           && makeLink(sources.experienceDir, experienceDir(), error) && makeLink(sources.daemon, daemon(), error);
+           && makeLink(sources.experienceDir, experienceDir(), error)
+           && (sources.wrapCommand.isEmpty() ? makeLink(sources.daemon, daemon(), error)
+                                             : makeLauncher(sources.daemon, sources.wrapCommand, error));
 }
 
 QString RunTree::root() const { return m_root; }
@@ -60,5 +63,23 @@ bool RunTree::makeLink(const QString &target, const QString &link, QString *erro
     if (QFile::link(target, link))
         return true;
     *error = QStringLiteral("cannot link %1 to %2").arg(link, target);
+    return false;
+}
+
+// exec keeps the process the suite started, so its kill and the exit it sees
+// are the tool's, and the tool gets the environment and arguments unchanged.
+bool RunTree::makeLauncher(const QString &daemon, const QStringList &wrapCommand, QString *error) const
+{
+    QStringList words;
+    for (const QString &word : wrapCommand + QStringList{daemon})
+        words.append(CommandWords::shellQuoted(word));
+    QFile script(this->daemon());
+    const QByteArray text = "#!/bin/sh\nexec " + words.join(QLatin1Char(' ')).toUtf8() + " \"$@\"\n";
+    if (script.open(QIODevice::WriteOnly) && script.write(text) == text.size()
+        && script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                 | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther)) {
+        return true;
+    }
+    *error = QStringLiteral("cannot write the launcher %1: %2").arg(script.fileName(), script.errorString());
     return false;
 }

@@ -3,13 +3,16 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 // A folder laid out like a build tree, so that the suite finds the daemon and
 // the plug-ins where it looks for them:
 //   <root>/tests/auto/deliveries   the suite's working directory
 //   <root>/tests/mocks             -> the mock plug-in folder
 //   <root>/experience              -> the experience plug-in folder
-//   <root>/bin/korvud              -> the daemon, first on PATH
+//   <root>/bin/korvud              -> the daemon, first on PATH; with a wrap
+//                                     command a script that execs the daemon
+//                                     under it
 //   <root>/data                    KORVU_DATA_DIR, empty at the start
 //   <root>/trace.jsonl             KORVU_TRACE_FILE, the suite's traffic
 class RunTree
@@ -20,6 +23,7 @@ public:
         QString daemon;
         QString mocksDir;
         QString experienceDir;
+        QStringList wrapCommand; // empty: the daemon runs as it is
     };
 
     // Lays the tree out in rootPath, which is made when missing. Returns false and
@@ -49,6 +53,7 @@ public:
 private:
     bool makeDir(const QString &path, QString *error) const;
     bool makeLink(const QString &target, const QString &link, QString *error) const;
+    bool makeLauncher(const QString &daemon, const QStringList &wrapCommand, QString *error) const;
 
     QString m_root;
 };

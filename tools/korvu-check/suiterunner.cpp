@@ -25,7 +25,14 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
         const QString line = message.logLine(m_reader.testClass());
         remember(line);
         emit outputLine(line);
+        // The suite logs each line of the daemon's output as a debug message.
+        if (message.type == TestMessage::Type::Debug) {
+            const QStringList lines = message.text.split(QLatin1Char('\n'));
+            for (const QString &text : lines)
+                m_scanner.addLine(message.function, message.row, text);
+        }
     });
+    m_scanner.setFindingHandler([this](const DaemonFinding &finding) { emit findingMade(finding); });
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &SuiteRunner::readOutput);
     connect(&m_process, &QProcess::readyReadStandardError, this, &SuiteRunner::readErrors);
     connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &SuiteRunner::onFinished);
@@ -132,6 +139,7 @@ void SuiteRunner::onFinished()
         return;
     }
     readOutput();
+    m_scanner.finish();
     m_errorBuffer += m_process.readAllStandardError();
     takeErrorLines(true);
 

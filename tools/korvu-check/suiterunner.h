@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_SUITERUNNER_H
 #define KORVUCHECK_SUITERUNNER_H
 
+#include "daemonfindingscanner.h"
 #include "networkisolation.h"
 #include "runpool.h"
 #include "testlogreader.h"
@@ -12,7 +13,8 @@
 
 // Runs the suite once, in a network namespace of its own when the machine
 // allows one, and reads the Qt Test XML log it writes to its standard output:
-// verdicts and log lines are handed on as they arrive.
+// verdicts, log lines and the findings in the daemon's output the suite logs
+// are handed on as they arrive.
 class SuiteRunner : public PoolJob
 {
     Q_OBJECT
@@ -58,6 +60,8 @@ signals:
     void verdictRead(const TestVerdict &verdict);
     // A log message as the plain-text log shows it, or a line of standard error.
     void outputLine(const QString &line);
+    // A report in the daemon's output that the suite logged, under its function and row.
+    void findingMade(const DaemonFinding &finding);
 
 private:
     void readOutput();
@@ -74,6 +78,7 @@ private:
     QElapsedTimer m_timer;
     QDateTime m_startTime;
     TestLogReader m_reader;
+    DaemonFindingScanner m_scanner;
     QByteArray m_plainOutput;
     QByteArray m_errorBuffer;
     QStringList m_lastOutput;

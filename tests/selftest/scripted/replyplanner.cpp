@@ -51,6 +51,7 @@ ReplyPlanner::Plan ReplyPlanner::plan(const QByteArray &request)
         plan.withhold = plan.withhold || rule.withhold;
         plan.holdForNext = plan.holdForNext || rule.holdForNext;
         plan.delayMs = qMax(plan.delayMs, rule.delayMs);
+        plan.print += rule.print;
     }
     if (rawReply.isEmpty() && skip)
         plan.withhold = true;

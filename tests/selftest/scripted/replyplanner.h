@@ -23,6 +23,7 @@ public:
         bool withhold = false;
         bool holdForNext = false;
         int delayMs = 0;
+        QStringList print;
     };
 
     // deliveryId gives the value of the "$deliveryId" template.

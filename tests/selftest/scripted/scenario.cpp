@@ -32,8 +32,9 @@ QStringList toStringList(const QJsonValue &value)
 
 bool parseRpcRule(const QJsonObject &object, Scenario::RpcRule *rule, QString *errorMessage)
 {
-    static const QSet<QString> known = {"method", "start", "call",   "skip", "withhold", "holdForNext", "delayMs",
-                                        "reply",  "set",   "remove", "add",  "prepend",  "append",      "comment"};
+    static const QSet<QString> known = {"method",      "start",   "call",   "skip",  "withhold",
+                                        "holdForNext", "delayMs", "reply",  "set",   "remove",
+                                        "add",         "prepend", "append", "print", "comment"};
     if (!checkKeys(object, known, QStringLiteral("an rpc rule"), errorMessage))
         return false;
     rule->method = object.value("method").toString();
@@ -53,6 +54,7 @@ bool parseRpcRule(const QJsonObject &object, Scenario::RpcRule *rule, QString *e
     rule->add = object.value("add").toObject();
     rule->prepend = object.value("prepend").toString();
     rule->append = object.value("append").toString();
+    rule->print = toStringList(object.value("print"));
     return true;
 }
 

@@ -28,6 +28,7 @@ public:
         QJsonObject add; // path -> number added to the number there
         QString prepend; // raw text sent before the reply, in the same write
         QString append; // raw text sent after the reply, in the same write
+        QStringList print; // lines the daemon writes to standard error before it answers
 
         bool matches(const QString &method, int start, int call) const;
     };

@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cstdio>
+
 ScriptedRpcConnection::ScriptedRpcConnection(QTcpSocket *socket, ReplyPlanner *planner, RequestLog *requestLog,
                                              QObject *parent)
     : QObject(parent)
@@ -40,6 +42,10 @@ void ScriptedRpcConnection::readAvailable()
 void ScriptedRpcConnection::answer(const QByteArray &request)
 {
     const ReplyPlanner::Plan plan = m_planner->plan(request);
+    // As a memory checker reports a fault in the request's handling, before its reply.
+    for (const QString &line : plan.print)
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+    std::fflush(stderr);
     if (plan.withhold)
         return;
     if (plan.holdForNext) {

@@ -14,6 +14,10 @@ void readCase(QXmlStreamReader *xml, JunitFile *report)
             testCase.systemOut = xml->readElementText();
             continue;
         }
+        if (xml->name() == QLatin1String("system-err")) {
+            testCase.systemErr = xml->readElementText();
+            continue;
+        }
         testCase.result = xml->name().toString();
         testCase.resultAttributes = xml->attributes();
         testCase.resultText = xml->readElementText();

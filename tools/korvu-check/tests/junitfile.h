@@ -17,6 +17,7 @@ struct JunitFile
         QXmlStreamAttributes resultAttributes;
         QString resultText;
         QString systemOut;
+        QString systemErr;
 
         QString name() const;
         // "name: result [type] message", or "name: passed".

@@ -1,6 +1,7 @@
 // Runs korvu-check with the real suite against the scripted daemon, one
 // misbehaving scenario per row, and checks that each failure is shown with the
-// exchange that explains it.
+// exchange that explains it, and that a report in the daemon's output is
+// shown under the row it came in.
 #include "junitfile.h"
 #include "networkisolation.h"
 #include "scenariocheck.h"
@@ -33,6 +34,7 @@ private slots:
     void initTestCase();
     void testFailureShowsItsExchanges_data();
     void testFailureShowsItsExchanges();
+    void testFindingUnderItsRow();
 
 private:
     QTemporaryDir m_dir;
@@ -139,6 +141,43 @@ void TestFailureTraffic::testFailureShowsItsExchanges()
     QFile trace(traces + QStringLiteral("/trace.jsonl"));
     QVERIFY2(trace.open(QIODevice::ReadOnly), qPrintable(trace.fileName()));
     QVERIFY(trace.size() > 0);
+}
+
+// A daemon that listens after 6 s and reports a memory fault while it answers
+// the first row's request, with every verdict a pass.
+void TestFailureTraffic::testFindingUnderItsRow()
+{
+    const QString junit = m_dir.filePath(QStringLiteral("finding.xml"));
+    const CheckProcess::Result result = ScenarioCheck::run(
+        QStringLiteral("findings/asan-report-while-answering-status.json"), {"--junit", junit, "--", "testAvailable"},
+        runTimeoutMsecs);
+    QCOMPARE(result.status, 5);
+
+    const QStringList shown = {
+        "korvu-check: korvud has not listened on 127.0.0.1:2222 after 5 s; waiting up to 55 s more",
+        "PASS  testAvailable(No gate, no scanner)",
+        "FINDING AddressSanitizer in testAvailable(No gate, no scanner)",
+        "      ==4242==ERROR: AddressSanitizer: heap-use-after-free on address 0x602000000010",
+        "      (3 more lines)",
+        "PASS  testAvailable(No gate, scanner)",
+        "Findings in korvud's output:\n  AddressSanitizer testAvailable(No gate, no scanner)\n",
+        "Findings: 1\n5 passed, 0 failed, 0 skipped"};
+    int from = 0;
+    for (const QString &part : shown) {
+        const int at = result.out.indexOf(part, from);
+        QVERIFY2(at >= 0, qPrintable(QStringLiteral("missing, or out of order: %1\n%2").arg(part, result.out)));
+        from = at + part.size();
+    }
+
+    const JunitFile cases = JunitFile::read(junit);
+    QVERIFY2(cases.error.isEmpty(), qPrintable(cases.error));
+    QCOMPARE(cases.counts(), QStringLiteral("5/1/0/0"));
+    const JunitFile::TestCase &row = cases.cases.at(1);
+    QCOMPARE(row.summary(),
+             "testAvailable(No gate, no scanner): failure [daemon-finding] AddressSanitizer: ==4242==ERROR: "
+             "AddressSanitizer: heap-use-after-free on address 0x602000000010 at pc 0x55d0c0a1b2c3 bp "
+             "0x7ffd5e0c1a20 sp 0x7ffd5e0c1a18");
+    QCOMPARE(row.systemErr.split('\n').size(), 9);
 }
 
 QTEST_GUILESS_MAIN(TestFailureTraffic)

@@ -95,7 +95,7 @@ void TestKorvuCheck::testDaemonDoesNotStart_data()
                                              "  loading plug-ins"};
     QTest::newRow("never listens")
         << QByteArray("echo 'waiting for nothing'\nexec sleep 30")
-        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 5 s; its last output:",
+        << QStringList{"korvu-check: korvud did not accept connections on 127.0.0.1:2222 within 2 s; its last output:",
                        "  waiting for nothing"};
 }
 
@@ -111,8 +111,8 @@ void TestKorvuCheck::testDaemonDoesNotStart()
     stale.write("<testsuite name=\"FakeSuite\" tests=\"1\" failures=\"0\" errors=\"0\" skipped=\"0\"/>");
     stale.close();
 
-    const CheckResult result = runCheck(QStringList{"--daemon", daemon, "--suite", FAKE_SUITE, "--junit", junit}
-                                        + plugins());
+    const CheckResult result = runCheck(
+        QStringList{"--daemon", daemon, "--suite", FAKE_SUITE, "--junit", junit, "--start-timeout", "2"} + plugins());
     QCOMPARE(result.status, 4);
     QCOMPARE(result.err.split('\n', Qt::SkipEmptyParts), expectedLines);
     QVERIFY2(!result.out.contains("PASS"), "the suite must not run");

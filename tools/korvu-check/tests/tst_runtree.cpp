@@ -11,6 +11,7 @@ private slots:
     void testLayout();
     void testEnvironment_data();
     void testEnvironment();
+    void testLauncherRunsTheDaemonUnderTheTool();
 
 private:
     RunTree::Sources m_sources;
@@ -99,6 +100,26 @@ void TestRunTree::testEnvironment()
 
     expected.replace("<bin>", tree.binDir()).replace("<data>", tree.dataDir()).replace("<trace>", tree.traceFile());
     QCOMPARE(tree.environment(environment).value(name), expected);
+}
+
+void TestRunTree::testLauncherRunsTheDaemonUnderTheTool()
+{
+    RunTree::Sources sources = m_sources;
+    // A tool that prints the words it was given, quotes and all.
+    sources.wrapCommand = QStringList{"sh", "-c", "printf '[%s]' \"$TOOL_MARK\" \"$0\" \"$@\"", "-"};
+    RunTree tree;
+    QString error;
+    QVERIFY2(tree.create(m_treeDir.filePath("launcher"), sources, &error), qPrintable(error));
+
+    QProcess launcher;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TOOL_MARK", "env kept");
+    launcher.setProcessEnvironment(environment);
+    launcher.start(tree.daemon(), {"-n", "it's", "$HOME \\ \"x\""});
+    QVERIFY(launcher.waitForFinished());
+    QCOMPARE(launcher.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(launcher.readAllStandardOutput()),
+             "[env kept][-][" + m_sources.daemon + "][-n][it's][$HOME \\ \"x\"]");
 }
 
 QTEST_GUILESS_MAIN(TestRunTree)
