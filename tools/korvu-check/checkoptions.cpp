@@ -117,7 +117,8 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("Run korvud under a tool: every start of korvud runs '<command> <daemon> <the suite's "
                        "arguments>' with the environment unchanged, e.g. --wrap 'valgrind -q --error-exitcode=99'. "
                        "The words are split as a POSIX shell would, without expanding anything. The tool runs in "
-                       "the run tree, where relative paths it writes to land."),
+                       "the run tree, where relative paths it writes to land. With -j, as many shards start their "
+                       "daemon at a time as the machine has processors."),
         QStringLiteral("command"));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"),

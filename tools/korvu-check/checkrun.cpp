@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTextStream>
+#include <QThread>
 
 #include <algorithm>
 #include <csignal>
@@ -241,6 +242,14 @@ int CheckRun::runJobs()
     probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
     m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.daemon(), probeEnvironment,
                                                     probeTree.suiteDir());
+    if (m_isolation.isAvailable()) {
+        m_preflight->setListeningElsewhere([this] {
+            return std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) {
+                const qint64 pid = job.runner->processId();
+                return pid > 0 && DaemonPreflight::namespaceHasListener(pid);
+            });
+        });
+    }
 
     // The longest shards first: the run lasts as long as the last of them.
     std::vector<Job *> order;
@@ -252,6 +261,11 @@ int CheckRun::runJobs()
         return a->expectedSeconds > b->expectedSeconds;
     });
     RunPool pool(m_parallel);
+    // A daemon under a tool takes seconds of processor time to start; all of
+    // them starting at once could keep each from listening within the
+    // suite's bound.
+    if (!m_options.wrapCommand.isEmpty())
+        pool.setMaximumStarting(QThread::idealThreadCount());
     for (Job *job : order)
         pool.add(job->runner.get());
     // Progress is held back while the probe runs, but this is news now.

@@ -94,7 +94,7 @@ void DaemonPreflight::poll()
     if (isListening())
         finish(Outcome::Listening);
     else if (m_elapsed.elapsed() >= m_timeoutMsecs)
-        finish(Outcome::NotListening);
+        finish(m_listeningElsewhere && m_listeningElsewhere() ? Outcome::Listening : Outcome::NotListening);
     else if (!m_toldWaiting && m_elapsed.elapsed() >= waitingNoticeMsecs) {
         m_toldWaiting = true;
         emit stillWaiting(waitingNoticeMsecs, m_timeoutMsecs - waitingNoticeMsecs);
@@ -155,18 +155,28 @@ bool DaemonPreflight::tableHasListener(const QByteArray &table, quint16 port)
     return false;
 }
 
-bool DaemonPreflight::isListening() const
+bool DaemonPreflight::namespaceHasListener(qint64 pid)
 {
-    // Until unshare has run, /proc shows the machine's own sockets.
-    if (m_isolation.isAvailable() && !isInOwnNamespace())
-        return false;
-    const QByteArray procDir = "/proc/" + QByteArray::number(m_process.processId()) + "/net/";
+    const QByteArray procDir = "/proc/" + QByteArray::number(pid) + "/net/";
     for (const char *table : {"tcp", "tcp6"}) {
         QFile file(QString::fromLatin1(procDir + table));
         if (file.open(QIODevice::ReadOnly) && tableHasListener(file.readAll(), jsonRpcPort))
             return true;
     }
     return false;
+}
+
+void DaemonPreflight::setListeningElsewhere(const std::function<bool()> &listeningElsewhere)
+{
+    m_listeningElsewhere = listeningElsewhere;
+}
+
+bool DaemonPreflight::isListening() const
+{
+    // Until unshare has run, /proc shows the machine's own sockets.
+    if (m_isolation.isAvailable() && !isInOwnNamespace())
+        return false;
+    return namespaceHasListener(m_process.processId());
 }
 
 bool DaemonPreflight::isInOwnNamespace() const

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 // Starts the daemon once, in a network namespace of its own, and waits until
 // it listens on 127.0.0.1:2222, so that a daemon that cannot start is reported
 // in a few seconds instead of leaving the suite retrying its connection. With
@@ -24,6 +26,10 @@ public:
     DaemonPreflight(const NetworkIsolation &isolation, const QString &daemon, const QProcessEnvironment &environment,
                     const QString &workingDirectory, QObject *parent = nullptr);
 
+    // Asked when the time is up: whether the daemon listens somewhere else,
+    // as in a suite's own network namespace. A machine busy starting every
+    // shard's daemon may hold up the probe's longer than theirs.
+    void setListeningElsewhere(const std::function<bool()> &listeningElsewhere);
     void start(int timeoutMsecs);
     // Runs the event loop until the outcome is known.
     Outcome wait();
@@ -31,6 +37,9 @@ public:
     // The lines explaining a failed outcome, with the daemon's last output.
     QStringList report() const;
 
+    // Whether the network namespace of a process has a socket listening on
+    // the port that a client of 127.0.0.1:2222 reaches.
+    static bool namespaceHasListener(qint64 pid);
     // Whether a /proc/<pid>/net/tcp or tcp6 table holds a socket listening on
     // the port that a client of 127.0.0.1 reaches.
     static bool tableHasListener(const QByteArray &table, quint16 port);
@@ -64,6 +73,7 @@ private:
     Outcome m_outcome = Outcome::Running;
     int m_timeoutMsecs = 0;
     bool m_toldWaiting = false;
+    std::function<bool()> m_listeningElsewhere;
 };
 
 #endif // KORVUCHECK_DAEMONPREFLIGHT_H

@@ -12,18 +12,29 @@ RunPool::RunPool(int maximumRunning, QObject *parent)
 void RunPool::add(PoolJob *job)
 {
     m_queue.append(job);
-    connect(job, &PoolJob::finished, this, [this] {
+    connect(job, &PoolJob::startedUp, this, [this, job] {
+        if (m_starting.removeOne(job))
+            start();
+    });
+    connect(job, &PoolJob::finished, this, [this, job] {
         --m_running;
-        startNext();
+        m_starting.removeOne(job);
+        start();
         if (isIdle())
             emit idle();
     });
 }
 
+void RunPool::setMaximumStarting(int maximumStarting) { m_maximumStarting = maximumStarting; }
+
 void RunPool::start()
 {
-    while (m_running < m_maximumRunning && !m_queue.isEmpty())
+    // Until the limits leave no room for the next job.
+    int queued = -1;
+    while (!m_queue.isEmpty() && m_queue.size() != queued) {
+        queued = m_queue.size();
         startNext();
+    }
 }
 
 void RunPool::cancelQueued() { m_queue.clear(); }
@@ -43,8 +54,11 @@ bool RunPool::waitForAll(int timeoutMs)
 
 void RunPool::startNext()
 {
-    if (m_queue.isEmpty() || m_running >= m_maximumRunning)
+    if (m_queue.isEmpty() || m_running >= m_maximumRunning
+        || (m_maximumStarting > 0 && m_starting.size() >= m_maximumStarting))
         return;
     ++m_running;
-    m_queue.takeFirst()->start();
+    PoolJob *job = m_queue.takeFirst();
+    m_starting.append(job);
+    job->start();
 }

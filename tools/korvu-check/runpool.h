@@ -14,6 +14,8 @@ public:
     virtual void start() = 0;
 
 signals:
+    // The job is past its start-up, which the pool may hold others back for.
+    void startedUp();
     void finished();
 };
 
@@ -25,6 +27,10 @@ class RunPool : public QObject
     Q_OBJECT
 public:
     explicit RunPool(int maximumRunning, QObject *parent = nullptr);
+
+    // At most this many started jobs that are not started up yet; the rest
+    // wait, though there is room for them to run. 0: no such limit.
+    void setMaximumStarting(int maximumStarting);
 
     void add(PoolJob *job);
     void start();
@@ -43,6 +49,8 @@ private:
 
     int m_maximumRunning;
     int m_running = 0;
+    int m_maximumStarting = 0;
+    QList<PoolJob *> m_starting;
     QList<PoolJob *> m_queue;
 };
 

@@ -20,7 +20,12 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
     , m_setup(setup)
     , m_isolation(isolation)
 {
-    m_reader.setVerdictHandler([this](const TestVerdict &verdict) { emit verdictRead(verdict); });
+    m_reader.setVerdictHandler([this](const TestVerdict &verdict) {
+        // initTestCase starts the daemon and waits until it listens.
+        if (verdict.function == QLatin1String("initTestCase") && verdict.endsTest())
+            emit startedUp();
+        emit verdictRead(verdict);
+    });
     m_reader.setMessageHandler([this](const TestMessage &message) {
         const QString line = message.logLine(m_reader.testClass());
         remember(line);
@@ -65,6 +70,8 @@ SuiteRunner::AbnormalEnd SuiteRunner::abnormalEnd() const { return m_abnormalEnd
 QString SuiteRunner::testClass() const { return m_reader.testClass(); }
 
 QDateTime SuiteRunner::startTime() const { return m_startTime; }
+
+qint64 SuiteRunner::processId() const { return m_process.processId(); }
 
 QStringList SuiteRunner::plainOutput() const
 {

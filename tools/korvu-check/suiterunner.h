@@ -49,6 +49,9 @@ public:
     AbnormalEnd abnormalEnd() const;
     QString testClass() const;
     QDateTime startTime() const;
+    // The suite's process while it runs, 0 otherwise; with network namespaces
+    // its /proc entry shows the namespace it and its daemon share.
+    qint64 processId() const;
     // What the suite printed when it wrote no test log, as for -functions.
     QStringList plainOutput() const;
 

@@ -1,0 +1,49 @@
+#include "runpool.h"
+
+#include <QtTest>
+
+namespace {
+
+// A job that does only what the test makes it do.
+class ManualJob : public PoolJob
+{
+    Q_OBJECT
+public:
+    void start() override { started = true; }
+    bool started = false;
+};
+
+} // namespace
+
+class TestRunPool : public QObject
+{
+    Q_OBJECT
+private slots:
+    void testStartsWaitForStartUps();
+};
+
+void TestRunPool::testStartsWaitForStartUps()
+{
+    RunPool pool(3);
+    pool.setMaximumStarting(2);
+    ManualJob jobs[4];
+    for (ManualJob &job : jobs)
+        pool.add(&job);
+    auto started = [&jobs] {
+        return std::count_if(std::begin(jobs), std::end(jobs), [](const ManualJob &job) { return job.started; });
+    };
+
+    pool.start();
+    QCOMPARE(started(), 2);
+    emit jobs[0].startedUp();
+    QCOMPARE(started(), 3);
+    // Three run; a start-up that ends frees no room to run.
+    emit jobs[1].startedUp();
+    QCOMPARE(started(), 3);
+    // An end frees both, whether or not the job started up.
+    emit jobs[2].finished();
+    QCOMPARE(started(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestRunPool)
+#include "tst_runpool.moc"
