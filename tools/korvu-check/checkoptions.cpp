@@ -108,8 +108,9 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                        "the run."));
     const QCommandLineOption startTimeoutOption(
         QStringLiteral("start-timeout"),
-        QStringLiteral("Seconds korvud may take to listen on 127.0.0.1:2222, counted from its own start in every "
-                       "shard (default: %1, as long as the suite itself waits).")
+        QStringLiteral("Seconds the daemon korvu-check starts on its own may take to listen on 127.0.0.1:2222, "
+                       "counted from its start (default: %1, as long as the suite waits for its daemon in every "
+                       "shard; the suite waits no longer for a larger value).")
             .arg(connectionBoundMs / 1000),
         QStringLiteral("seconds"));
     const QCommandLineOption wrapOption(
