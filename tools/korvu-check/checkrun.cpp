@@ -240,8 +240,9 @@ int CheckRun::runJobs()
     probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), probeTree.experienceDir());
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
     probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
+    // Not the suite's folder: a --wrap tool's files there are the suite's daemon's.
     m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.daemon(), probeEnvironment,
-                                                    probeTree.suiteDir());
+                                                    probeTree.probeDataDir());
     if (m_isolation.isAvailable()) {
         m_preflight->setListeningElsewhere([this] {
             return std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) {
