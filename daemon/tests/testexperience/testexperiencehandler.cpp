@@ -39,3 +39,8 @@ TestExperienceHandler::TestExperienceHandler(ThingManager *thingManager, QObject
 }
 
 void TestExperienceHandler::record(const QString &line) { m_notifications.append(line); }
+
+// The meta-object code goes into this object file itself: CMake collects moc
+// output of an object library into a file of its own that the Makefiles
+// generator does not pass on to the targets linking these objects.
+#include "moc_testexperiencehandler.cpp"

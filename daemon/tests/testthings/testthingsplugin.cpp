@@ -55,3 +55,8 @@ Korvu::ThingError TestThingsPlugin::executeAction(Thing *thing, const Action &ac
     }
     return Korvu::ThingErrorActionTypeNotFound;
 }
+
+// The meta-object code goes into this object file itself: CMake collects moc
+// output of an object library into a file of its own that the Makefiles
+// generator does not pass on to the targets linking these objects.
+#include "moc_testthingsplugin.cpp"
