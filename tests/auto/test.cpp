@@ -1,4 +1,5 @@
 #include "test.h"
+#include "comparedvariantmap.h"
 #include "traffictrace.h"
 
 #include <QDir>
@@ -146,7 +147,7 @@ void Test::verifyHandshake()
 {
     QVariant reply = requestAndWait("JSONRPC.Hello");
 
-    QVariantMap experienceDefinition;
+    ComparedVariantMap experienceDefinition;
     experienceDefinition.insert("name", "PlavoDelivery");
     experienceDefinition.insert("version", "0.2");
 
