@@ -55,6 +55,17 @@ add_custom_command(OUTPUT ${_changelog}
 add_custom_target(korvu-changelog ALL DEPENDS ${_changelog})
 install(FILES ${_changelog} DESTINATION ${_doc})
 
+# The package is a Qt 5 one, as the suite is specified, and its dependencies
+# and check-package say so. A Qt 6 tree gets a CPack configuration that only
+# says why it makes no package.
+if(NOT KORVU_QT_MAJOR STREQUAL "5")
+    file(WRITE ${CMAKE_BINARY_DIR}/CPackConfig.cmake
+        "message(FATAL_ERROR \"This tree is built with Qt ${KORVU_QT_MAJOR}; the Debian package "
+        "${KORVU_PACKAGE_NAME} is built from a Qt 5 tree only (KORVU_QT_MAJOR=5, the default).\")\n")
+    message(STATUS "Built with Qt ${KORVU_QT_MAJOR}: no Debian package (Qt 5 only)")
+    return()
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${KORVU_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -20,4 +20,4 @@ list(TRANSFORM KORVUD_CORE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 
 add_library(korvudcore STATIC ${KORVUD_CORE_SOURCES})
 target_include_directories(korvudcore PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(korvudcore PUBLIC korvu Qt5::Core Qt5::Network Qt5::Sql)
+target_link_libraries(korvudcore PUBLIC korvu Qt::Core Qt::Network Qt::Sql)

@@ -9,7 +9,11 @@
 #include <QMetaEnum>
 #include <QNetworkReply>
 #include <QProcess>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QStringDecoder>
+#else
 #include <QTextCodec>
+#endif
 #include <QtTest>
 
 namespace {
@@ -77,9 +81,15 @@ QString enumName(Enum value)
 
 void insertBytes(QJsonObject *entry, const QString &field, const QByteArray &bytes)
 {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    if (!decoder.hasError())
+#else
     QTextCodec::ConverterState state;
     const QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
     if (state.invalidChars == 0)
+#endif
         entry->insert(field, text);
     else
         entry->insert(field + QStringLiteral("Base64"), QString::fromLatin1(bytes.toBase64()));

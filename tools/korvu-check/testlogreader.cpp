@@ -91,7 +91,7 @@ void TestLogReader::handleToken(QXmlStreamReader::TokenType token, qint64 msecs)
 {
     switch (token) {
     case QXmlStreamReader::StartElement: {
-        const QStringRef name = m_xml.name();
+        const auto name = m_xml.name();
         if (name == testCaseElement) {
             m_testClass = m_xml.attributes().value(QLatin1String("name")).toString();
         } else if (name == functionElement) {
@@ -114,7 +114,7 @@ void TestLogReader::handleToken(QXmlStreamReader::TokenType token, qint64 msecs)
             m_description += m_xml.text();
         break;
     case QXmlStreamReader::EndElement: {
-        const QStringRef name = m_xml.name();
+        const auto name = m_xml.name();
         m_capture = Capture::None;
         if (name == incidentElement)
             endIncident(msecs);

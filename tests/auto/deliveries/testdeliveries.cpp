@@ -1,4 +1,5 @@
 #include "testdeliveries.h"
+#include "comparedvariant.h"
 #include "traffictrace.h"
 
 #include <QDateTime>
@@ -182,7 +183,7 @@ void TestDeliveries::testAddDelivery()
     delivery.insert("createdTimestamp", currentEpochSeconds());
 
     response = requestAndWait("PlavoDelivery.GetDeliveries");
-    const QVariant addedDelivery = findDelivery(listedDeliveries(response), deliveryId);
+    const ComparedVariant addedDelivery = findDelivery(listedDeliveries(response), deliveryId);
     QVERIFY2(!addedDelivery.isNull(),
              QString("Added delivery not found in GetDeliveries:\n%1").arg(jsonText(response)).toUtf8());
     QVERIFY2(addedDelivery == QJsonDocument::fromVariant(delivery).toVariant().toMap(),
@@ -310,7 +311,7 @@ void TestDeliveries::testDeliveryPersistence()
     QVERIFY2(!deliveryId.isNull(), "Delivery ID must not be null");
 
     response = requestAndWait("PlavoDelivery.GetDeliveries");
-    const QVariant loadedDelivery = findDelivery(listedDeliveries(response), deliveryId);
+    const ComparedVariant loadedDelivery = findDelivery(listedDeliveries(response), deliveryId);
     QVERIFY2(!loadedDelivery.isNull(), QString("Failed to find delivery %1 in GetDeliveries:\n%2")
                                            .arg(deliveryId.toString(), jsonText(response))
                                            .toUtf8());
@@ -321,7 +322,7 @@ void TestDeliveries::testDeliveryPersistence()
     response = requestAndWait("PlavoDelivery.GetDeliveries");
     QVERIFY2(response.toMap().value("status").toString() == "success",
              QString("Error getting deliveries:\n%1").arg(jsonText(response)).toUtf8());
-    const QVariant loadedDeliveryAfterRestert = findDelivery(listedDeliveries(response), deliveryId);
+    const ComparedVariant loadedDeliveryAfterRestert = findDelivery(listedDeliveries(response), deliveryId);
     QVERIFY2(!loadedDeliveryAfterRestert.isNull(),
              QString("Failed to find delivery %1 in GetDeliveries after restart:\n%2")
                  .arg(deliveryId.toString(), jsonText(response))

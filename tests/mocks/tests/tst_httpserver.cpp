@@ -171,7 +171,7 @@ void TestHttpServer::testSplitRequest()
         for (int i = 1; i < request.size(); ++i)
             splitPositions.append(i);
     } else if (splitPositions.first() < 0) {
-        splitPositions = {request.size() - 1};
+        splitPositions = {int(request.size()) - 1};
     }
 
     HttpTestClient client;

@@ -4,9 +4,10 @@
 
 namespace {
 
-QStringList checkArguments(const QStringList &arguments)
+QStringList checkArguments(const QStringList &arguments, const QString &daemon)
 {
-    return QStringList{QStringLiteral("--daemon"), QStringLiteral(KORVU_SCRIPTED_DAEMON)} + arguments;
+    return QStringList{QStringLiteral("--daemon"), daemon.isEmpty() ? QStringLiteral(KORVU_SCRIPTED_DAEMON) : daemon}
+           + arguments;
 }
 
 QStringList scenarioEnvironment(const QString &scenario)
@@ -22,12 +23,13 @@ QString ScenarioCheck::directory()
 }
 
 CheckProcess *ScenarioCheck::create(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
-                                    QObject *parent)
+                                    QObject *parent, const QString &daemon)
 {
-    return new CheckProcess(checkArguments(arguments), scenarioEnvironment(scenario), timeoutMsecs, parent);
+    return new CheckProcess(checkArguments(arguments, daemon), scenarioEnvironment(scenario), timeoutMsecs, parent);
 }
 
-CheckProcess::Result ScenarioCheck::run(const QString &scenario, const QStringList &arguments, int timeoutMsecs)
+CheckProcess::Result ScenarioCheck::run(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
+                                        const QString &daemon)
 {
-    return CheckProcess::run(checkArguments(arguments), scenarioEnvironment(scenario), timeoutMsecs);
+    return CheckProcess::run(checkArguments(arguments, daemon), scenarioEnvironment(scenario), timeoutMsecs);
 }

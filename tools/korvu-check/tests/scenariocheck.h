@@ -11,11 +11,13 @@ namespace ScenarioCheck {
 QString directory();
 
 // korvu-check with arguments (after --daemon) against the daemon playing
-// scenario, a file name in directory().
-CheckProcess *create(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
-                     QObject *parent = nullptr);
+// scenario, a file name in directory(); daemon: another build's scripted
+// daemon instead of this build's.
+CheckProcess *create(const QString &scenario, const QStringList &arguments, int timeoutMsecs, QObject *parent = nullptr,
+                     const QString &daemon = QString());
 // Runs it to its end.
-CheckProcess::Result run(const QString &scenario, const QStringList &arguments, int timeoutMsecs);
+CheckProcess::Result run(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
+                         const QString &daemon = QString());
 
 } // namespace ScenarioCheck
 

@@ -4,6 +4,11 @@
 // crosses rows, so that the sharded run sees it elsewhere or not at all; those
 // scenarios stand in parity-differences.json with the functions whose rows
 // differ and the reason.
+//
+// With KORVU_PARITY_BASELINE_BUILD naming another build tree of this project
+// (a Qt 5 build, when this one is built with Qt 6), the two runs are instead
+// that tree's suite against its scripted daemon and this tree's suite against
+// this one's, both in shards, and nothing may differ.
 #include "junitfile.h"
 #include "networkisolation.h"
 #include "runpool.h"
@@ -68,6 +73,31 @@ struct KnownDifference
 
 QString functionOf(const QString &testName) { return testName.section(QLatin1Char('('), 0, 0); }
 
+// One of the two runs of each scenario.
+struct Side
+{
+    QString name;
+    QStringList suiteArguments; // korvu-check's --suite, or none for this build's suite
+    QString daemon; // empty: this build's scripted daemon
+    bool sharded = false;
+    int runsAtOnce = 0;
+    int timeoutMsecs = 0;
+};
+
+Side serialSide() { return {QStringLiteral("serial"), {}, {}, false, serialRunsAtOnce, serialTimeoutMsecs}; }
+
+Side shardedSide(const QString &name) { return {name, {}, {}, true, shardedRunsAtOnce, shardedTimeoutMsecs}; }
+
+Side baselineSide(const QString &buildDir)
+{
+    Side side = shardedSide(QStringLiteral("baseline"));
+    const QDir build(buildDir);
+    side.suiteArguments = QStringList{QStringLiteral("--suite"),
+                                      build.filePath(QStringLiteral("tests/auto/deliveries/testdeliveries"))};
+    side.daemon = build.filePath(QStringLiteral("tests/selftest/scripted/korvud"));
+    return side;
+}
+
 } // namespace
 
 class TestParity : public QObject
@@ -80,18 +110,19 @@ private slots:
     void testKnownDifferencesNameScenarios();
 
 private:
-    // korvu-check's arguments for the run of a scenario as one suite process or in shards.
-    QStringList checkArguments(const QString &scenario, bool sharded) const;
-    QString junitFile(const QString &scenario, bool sharded) const;
+    // korvu-check's arguments for the run of a scenario on one side.
+    QStringList checkArguments(const QString &scenario, int side) const;
+    QString junitFile(const QString &scenario, int side) const;
+    CheckProcess::Result run(const QString &scenario, int side) const;
     // Why the two runs of a scenario do not compare as known; empty when they do.
-    QString mismatch(const QString &scenario, const CheckProcess::Result &serialRun,
-                     const CheckProcess::Result &shardedRun) const;
+    QString mismatch(const QString &scenario, const CheckProcess::Result &firstRun,
+                     const CheckProcess::Result &secondRun) const;
 
     QTemporaryDir m_dir;
     QStringList m_scenarios;
     QHash<QString, KnownDifference> m_known;
-    QHash<QString, CheckProcess *> m_serialRuns;
-    QHash<QString, CheckProcess *> m_shardedRuns;
+    Side m_sides[2];
+    QHash<QString, CheckProcess *> m_runs[2];
 };
 
 void TestParity::initTestCase()
@@ -100,12 +131,24 @@ void TestParity::initTestCase()
     if (!NetworkIsolation::detect().isAvailable())
         QSKIP("Private network namespaces are not available here.");
 
-    QFile table(QStringLiteral(KORVU_PARITY_DIFFERENCES));
-    QVERIFY2(table.open(QIODevice::ReadOnly), qPrintable(table.fileName()));
-    QJsonParseError error;
-    const QJsonArray known = QJsonDocument::fromJson(table.readAll(), &error).array();
-    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-    for (const QJsonValue &entry : known) {
+    const QString baseline = qEnvironmentVariable("KORVU_PARITY_BASELINE_BUILD");
+    if (baseline.isEmpty()) {
+        m_sides[0] = serialSide();
+        m_sides[1] = shardedSide(QStringLiteral("-j"));
+    } else {
+        m_sides[0] = baselineSide(baseline);
+        m_sides[1] = shardedSide(QStringLiteral("this build"));
+    }
+    // Two builds see the same faults in the same rows: no difference is known between them.
+    QJsonArray known;
+    if (baseline.isEmpty()) {
+        QFile table(QStringLiteral(KORVU_PARITY_DIFFERENCES));
+        QVERIFY2(table.open(QIODevice::ReadOnly), qPrintable(table.fileName()));
+        QJsonParseError error;
+        known = QJsonDocument::fromJson(table.readAll(), &error).array();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    }
+    for (const QJsonValue &entry : qAsConst(known)) {
         const QJsonObject object = entry.toObject();
         QStringList functions;
         for (const QJsonValue &function : object.value("functions").toArray())
@@ -115,66 +158,83 @@ void TestParity::initTestCase()
 
     m_scenarios = QDir(ScenarioCheck::directory()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
     QVERIFY2(!m_scenarios.isEmpty(), qPrintable(ScenarioCheck::directory()));
-    RunPool serialPool(serialRunsAtOnce);
-    RunPool shardedPool(shardedRunsAtOnce);
+    RunPool firstPool(m_sides[0].runsAtOnce);
+    RunPool secondPool(m_sides[1].runsAtOnce);
+    RunPool *pools[] = {&firstPool, &secondPool};
     for (const QString &scenario : qAsConst(m_scenarios)) {
-        m_serialRuns.insert(scenario,
-                            ScenarioCheck::create(scenario, checkArguments(scenario, false), serialTimeoutMsecs, this));
-        m_shardedRuns.insert(
-            scenario, ScenarioCheck::create(scenario, checkArguments(scenario, true), shardedTimeoutMsecs, this));
+        for (int side = 0; side < 2; ++side) {
+            m_runs[side].insert(scenario,
+                                ScenarioCheck::create(scenario, checkArguments(scenario, side),
+                                                      m_sides[side].timeoutMsecs, this, m_sides[side].daemon));
+        }
     }
-    // The longest serial runs first, so that they do not decide the end.
+    // The longest runs first, so that they do not decide the end.
     QStringList bySlowness = m_scenarios;
     std::stable_partition(bySlowness.begin(), bySlowness.end(),
                           [](const QString &scenario) { return scenario.startsWith(QLatin1String("gate-never")); });
     for (const QString &scenario : qAsConst(bySlowness)) {
-        serialPool.add(m_serialRuns.value(scenario));
-        shardedPool.add(m_shardedRuns.value(scenario));
+        for (int side = 0; side < 2; ++side)
+            pools[side]->add(m_runs[side].value(scenario));
     }
-    serialPool.start();
-    shardedPool.start();
-    QVERIFY2(shardedPool.waitForAll(allRunsTimeoutMsecs) && serialPool.waitForAll(allRunsTimeoutMsecs),
+    firstPool.start();
+    secondPool.start();
+    QVERIFY2(secondPool.waitForAll(allRunsTimeoutMsecs) && firstPool.waitForAll(allRunsTimeoutMsecs),
              "the runs did not end in time");
 }
 
-QStringList TestParity::checkArguments(const QString &scenario, bool sharded) const
+QStringList TestParity::checkArguments(const QString &scenario, int side) const
 {
-    const QStringList arguments = {"--junit", junitFile(scenario, sharded)};
-    return sharded ? arguments + QStringList{"-j", "auto"} : arguments;
+    const QStringList arguments = m_sides[side].suiteArguments + QStringList{"--junit", junitFile(scenario, side)};
+    return m_sides[side].sharded ? arguments + QStringList{"-j", "auto"} : arguments;
 }
 
-QString TestParity::junitFile(const QString &scenario, bool sharded) const
+QString TestParity::junitFile(const QString &scenario, int side) const
 {
-    return m_dir.filePath(scenario + (sharded ? QStringLiteral(".j.xml") : QStringLiteral(".serial.xml")));
+    return m_dir.filePath(QStringLiteral("%1.%2.xml").arg(scenario).arg(side));
 }
 
-QString TestParity::mismatch(const QString &scenario, const CheckProcess::Result &serialRun,
-                             const CheckProcess::Result &shardedRun) const
+CheckProcess::Result TestParity::run(const QString &scenario, int side) const
 {
-    const QMap<QString, QString> serial = outcomes(junitFile(scenario, false));
-    const QMap<QString, QString> sharded = outcomes(junitFile(scenario, true));
-    QStringList names = serial.keys() + sharded.keys();
+    return ScenarioCheck::run(scenario, checkArguments(scenario, side), m_sides[side].timeoutMsecs,
+                              m_sides[side].daemon);
+}
+
+QString TestParity::mismatch(const QString &scenario, const CheckProcess::Result &firstRun,
+                             const CheckProcess::Result &secondRun) const
+{
+    const QMap<QString, QString> first = outcomes(junitFile(scenario, 0));
+    const QMap<QString, QString> second = outcomes(junitFile(scenario, 1));
+    const QString firstLabel = m_sides[0].name + QLatin1Char(':');
+    const QString secondLabel = m_sides[1].name + QLatin1Char(':');
+    const int labelWidth = qMax(firstLabel.size(), secondLabel.size());
+    QStringList names = first.keys() + second.keys();
     names.removeDuplicates();
     QStringList details;
     bool known = true;
     for (const QString &name : qAsConst(names)) {
-        const QString inSerial = serial.value(name, QStringLiteral("(not run)"));
-        const QString inShards = sharded.value(name, QStringLiteral("(not run)"));
-        if (inSerial == inShards)
+        const QString inFirst = first.value(name, QStringLiteral("(not run)"));
+        const QString inSecond = second.value(name, QStringLiteral("(not run)"));
+        if (inFirst == inSecond)
             continue;
         known = known && m_known.value(scenario).functions.contains(functionOf(name));
-        details.append(QStringLiteral("%1\n   serial: %2\n   -j:     %3")
-                           .arg(name, QString(inSerial).replace('\n', QStringLiteral("\\n")),
-                                QString(inShards).replace('\n', QStringLiteral("\\n"))));
+        details.append(
+            QStringLiteral("%1\n   %2 %3\n   %4 %5")
+                .arg(name, firstLabel.leftJustified(labelWidth), QString(inFirst).replace('\n', QStringLiteral("\\n")),
+                     secondLabel.leftJustified(labelWidth), QString(inSecond).replace('\n', QStringLiteral("\\n"))));
     }
-    if (details.isEmpty() && serialRun.status != shardedRun.status)
-        details.append(QStringLiteral("exit status: serial %1, -j %2").arg(serialRun.status).arg(shardedRun.status));
+    if (details.isEmpty() && firstRun.status != secondRun.status) {
+        details.append(QStringLiteral("exit status: %1 %2, %3 %4")
+                           .arg(m_sides[0].name)
+                           .arg(firstRun.status)
+                           .arg(m_sides[1].name)
+                           .arg(secondRun.status));
+    }
     const bool expected = m_known.contains(scenario) ? !details.isEmpty() && known : details.isEmpty();
     if (expected)
         return QString();
-    return QStringLiteral("known to differ in: %1\n%2\n--- serial:\n%3\n--- -j:\n%4")
-        .arg(m_known.value(scenario).functions.join(QStringLiteral(", ")), details.join('\n'),
-             serialRun.out + serialRun.err, shardedRun.out + shardedRun.err);
+    return QStringLiteral("known to differ in: %1\n%2\n--- %3:\n%4\n--- %5:\n%6")
+        .arg(m_known.value(scenario).functions.join(QStringLiteral(", ")), details.join('\n'), m_sides[0].name,
+             firstRun.out + firstRun.err, m_sides[1].name, secondRun.out + secondRun.err);
 }
 
 void TestParity::testOnlyCrossRowFaultsDiffer_data()
@@ -188,15 +248,12 @@ void TestParity::testOnlyCrossRowFaultsDiffer()
 {
     QFETCH(QString, scenario);
 
-    QString problem = mismatch(scenario, m_serialRuns.value(scenario)->result(),
-                               m_shardedRuns.value(scenario)->result());
+    QString problem = mismatch(scenario, m_runs[0].value(scenario)->result(), m_runs[1].value(scenario)->result());
     for (int attempt = 2; attempt <= attempts && !problem.isEmpty(); ++attempt) {
         qInfo().noquote() << "Running" << scenario << "again, attempt" << attempt << "of" << attempts;
-        const CheckProcess::Result serialRun = ScenarioCheck::run(scenario, checkArguments(scenario, false),
-                                                                  serialTimeoutMsecs);
-        const CheckProcess::Result shardedRun = ScenarioCheck::run(scenario, checkArguments(scenario, true),
-                                                                   shardedTimeoutMsecs);
-        problem = mismatch(scenario, serialRun, shardedRun);
+        const CheckProcess::Result firstRun = run(scenario, 0);
+        const CheckProcess::Result secondRun = run(scenario, 1);
+        problem = mismatch(scenario, firstRun, secondRun);
     }
     if (!problem.isEmpty()) {
         // Longer than a failure message may be.
