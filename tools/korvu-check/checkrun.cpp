@@ -25,9 +25,6 @@ namespace {
 const int listingTimeoutMsecs = 30000;
 const QString setupTestName = QStringLiteral("korvu-check setup");
 
-// The most failures an exit status counts, as the test framework does.
-const int countedFailures = 127;
-
 QString numbered(const QString &word, int number, int count)
 {
     return QStringLiteral("%1-%2").arg(word).arg(number, QString::number(count).size(), 10, QLatin1Char('0'));
@@ -138,15 +135,8 @@ bool CheckRun::planJobs(int *status)
     m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()
                        + QStringList{TestVerdict::testName(QStringLiteral("cleanupTestCase"), hookRow())});
 
-    QVector<ShardPlan::Shard> shards = plan.shards();
-    if (!shards.isEmpty() && m_options.jobs == 0 && !m_options.jobsAuto) {
-        // A slice without -j runs as one suite process, the suite as written over its rows.
-        ShardPlan::Shard slice;
-        for (const ShardPlan::Shard &shard : qAsConst(shards))
-            slice.selections += shard.selections;
-        shards = {slice};
-    }
-    addJobs(shards, suiteOptions);
+    // A slice without -j runs as one suite process, the suite as written over its rows.
+    addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), suiteOptions);
     return true;
 }
 
@@ -434,9 +424,9 @@ int CheckRun::suiteStatus() const
         if (job.runner->exitStatus() > ExitStatus::SignalBase)
             return job.runner->exitStatus();
     }
-    const int failures = m_results.failureCount();
+    const int failures = m_results.failureStatus();
     if (failures > 0)
-        return qMin(failures, countedFailures);
+        return failures;
     for (const Job &job : m_jobs) {
         if (job.runner->exitStatus() != 0)
             return job.runner->exitStatus();

@@ -5,6 +5,9 @@
 
 namespace {
 
+// The most failures an exit status counts, as the test framework does.
+const int countedFailures = 127;
+
 const QStringList hookFunctions = {QStringLiteral("initTestCase"), QStringLiteral("cleanupTestCase")};
 
 // For anything that came from a run: runs, breaks, findings.
@@ -50,7 +53,7 @@ void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
     const QString testName = verdict.testName();
     auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
     if (row == m_rows.end())
-        row = m_rows.insert(m_rows.end(), Row{testName, {}});
+        row = m_rows.insert(m_rows.end(), Row{testName, {}, {}});
     row->runs.append({verdict, origin, {}, {}});
 }
 
@@ -124,6 +127,8 @@ int RunResults::failureCount() const
         count += row.failures();
     return count;
 }
+
+int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
 
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }
 

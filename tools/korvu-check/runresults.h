@@ -77,6 +77,9 @@ public:
     QVector<Finding> findings() const;
     // Failed verdicts and breaks, as the framework would count them.
     int failureCount() const;
+    // The exit status those failures give, capped as the framework caps it:
+    // above 127 a status would read as death by a signal.
+    int failureStatus() const;
 
     static bool isHook(const TestVerdict &verdict);
     static bool isHookFunction(const QString &function);

@@ -180,6 +180,19 @@ ShardPlan ShardPlan::slice(int index, int count) const
 
 QVector<ShardPlan::Shard> ShardPlan::shards() const { return m_shards; }
 
+QVector<ShardPlan::Shard> ShardPlan::processes(bool asOneProcess) const
+{
+    if (!asOneProcess || m_shards.isEmpty())
+        return m_shards;
+    Shard all;
+    for (const Shard &shard : m_shards) {
+        all.tests += shard.tests;
+        all.selections += shard.selections;
+        all.expectedSeconds += shard.expectedSeconds;
+    }
+    return {all};
+}
+
 QStringList ShardPlan::testNames() const { return m_testNames; }
 
 void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options)

@@ -43,6 +43,10 @@ public:
     ShardPlan slice(int index, int count) const;
 
     QVector<Shard> shards() const;
+    // What each suite process runs: every shard on its own, or all of them
+    // in one. A plan without shards (a slice that got none) gives no process,
+    // never one without selections, which would run the whole suite.
+    QVector<Shard> processes(bool asOneProcess) const;
     // Every test of the plan, in the suite's order.
     QStringList testNames() const;
 

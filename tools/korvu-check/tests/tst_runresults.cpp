@@ -45,6 +45,8 @@ private slots:
     void testHooksOfShardsCountOnce();
     void testHooksPerRepetition();
     void testTrafficOfFailures();
+    void testSkippedRepetitionsAreNotFlaky();
+    void testFailureStatusStopsAt127();
 };
 
 void TestRunResults::testSuiteOrder()
@@ -120,6 +122,14 @@ void TestRunResults::testTrafficOfFailures()
     trace.write(R"({"kind":"connect","connected":true,"function":"initTestCase","row":"","phase":"test","t":1})"
                 "\n");
     trace.close();
+    // A later repetition of the same shard, with traffic of its own.
+    QFile laterTrace(dir.filePath("later.jsonl"));
+    QVERIFY(laterTrace.open(QIODevice::WriteOnly));
+    laterTrace.write(
+        R"({"kind":"connect","connected":false,"error":"refused","function":"testDelivery","row":"a","phase":"test",)"
+        R"("t":1})"
+        "\n");
+    laterTrace.close();
 
     RunResults results;
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1));
@@ -128,14 +138,40 @@ void TestRunResults::testTrafficOfFailures()
     hook.row = QStringLiteral("slice 1/2");
     results.addVerdict(hook, shard(1));
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
+    results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1, 2));
+    results.attachTraffic(shard(1, 2).job, TrafficLog::fromFile(laterTrace.fileName()));
     results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
 
     for (const RunResults::Row &row : results.rows()) {
         for (const RunResults::Run &run : row.runs) {
-            const bool expected = run.verdict.isFailure() && run.origin.job == shard(1).job;
-            QCOMPARE(run.exchanges.size(), expected ? 2 : 0);
+            const QString exchanges = run.exchanges.join(QLatin1Char('\n'));
+            if (!run.verdict.isFailure() || run.origin.job == shard(2).job)
+                QVERIFY2(exchanges.isEmpty(), qPrintable(exchanges));
+            else
+                QCOMPARE(exchanges.contains(QLatin1String("refused")), run.origin.repetition == 2);
         }
     }
+}
+
+void TestRunResults::testSkippedRepetitionsAreNotFlaky()
+{
+    RunResults results;
+    results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 1));
+    results.addVerdict(verdict(O::Skip, "testDelivery", "a", {"no gate"}), shard(1, 2));
+    results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 3));
+    const RunResults::Row row = results.rows().constFirst();
+    QVERIFY(!row.isFlaky());
+    QCOMPARE(row.passes(), 2);
+    QCOMPARE(results.failureStatus(), 0);
+}
+
+void TestRunResults::testFailureStatusStopsAt127()
+{
+    RunResults results;
+    for (int row = 0; row < 130; ++row)
+        results.addVerdict(verdict(O::Fail, "testDelivery", QString::number(row), {"no"}), shard(1));
+    QCOMPARE(results.failureCount(), 130);
+    QCOMPARE(results.failureStatus(), 127);
 }
 
 QTEST_GUILESS_MAIN(TestRunResults)

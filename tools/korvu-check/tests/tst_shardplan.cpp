@@ -37,6 +37,7 @@ private slots:
     void testSlicesCoverEveryTestOnce_data();
     void testSlicesCoverEveryTestOnce();
     void testSplitSuiteArguments();
+    void testSliceWithoutShardsRunsNothing();
 };
 
 void TestShardPlan::testShards_data()
@@ -165,6 +166,19 @@ void TestShardPlan::testSplitSuiteArguments()
         &selections, &options);
     QCOMPARE(selections, (QStringList{"testDelivery:DPD Prio", "testAvailable"}));
     QCOMPARE(options, (QStringList{"-v2", "-maxwarnings", "0", "-o", "log.txt,txt", "-nocrashhandler"}));
+}
+
+void TestShardPlan::testSliceWithoutShardsRunsNothing()
+{
+    ShardPlan plan;
+    QString error;
+    QVERIFY2(ShardPlan::make(listing, {"testAvailable"}, &plan, &error), qPrintable(error));
+    for (bool asOneProcess : {false, true}) {
+        QCOMPARE(plan.slice(2, 2).processes(asOneProcess).size(), 0);
+        const QVector<ShardPlan::Shard> first = plan.slice(1, 2).processes(asOneProcess);
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(first.constFirst().selections, QStringList{"testAvailable"});
+    }
 }
 
 QTEST_GUILESS_MAIN(TestShardPlan)
