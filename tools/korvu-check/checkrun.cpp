@@ -7,6 +7,7 @@
 #include "runsummary.h"
 #include "stopsignals.h"
 #include "suiterunner.h"
+#include "tracefields.h"
 #include "trafficlog.h"
 
 #include <QDir>
@@ -229,7 +230,7 @@ int CheckRun::runJobs()
     probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), probeTree.mocksDir());
     probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), probeTree.experienceDir());
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
-    probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
+    probeEnvironment.remove(QLatin1String(TraceFields::fileVariable));
     // Not the suite's folder: a --wrap tool's files there are the suite's daemon's.
     m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.daemon(), probeEnvironment,
                                                     probeTree.probeDataDir());

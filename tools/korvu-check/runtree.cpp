@@ -1,5 +1,6 @@
 #include "runtree.h"
 #include "commandwords.h"
+#include "tracefields.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ QProcessEnvironment RunTree::environment(const QProcessEnvironment &base) const
 {
     QProcessEnvironment environment = withPlatform(base);
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), dataDir());
-    environment.insert(QStringLiteral("KORVU_TRACE_FILE"), traceFile());
+    environment.insert(QLatin1String(TraceFields::fileVariable), traceFile());
     const QString path = base.value(QStringLiteral("PATH"));
     environment.insert(QStringLiteral("PATH"), path.isEmpty() ? binDir() : binDir() + QLatin1Char(':') + path);
     return environment;
