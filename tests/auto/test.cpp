@@ -1,5 +1,6 @@
 #include "test.h"
 #include "connectionbound.h"
+#include "daemonport.h"
 #include "traffictrace.h"
 
 #include <QDir>
@@ -115,7 +116,8 @@ void Test::connectToDaemon()
     while (!attemptConnection()) {
         // A daemon that never listens would otherwise keep the suite retrying forever.
         QVERIFY2(elapsed.elapsed() < connectionBoundMs,
-                 qPrintable(QStringLiteral("korvud never accepted a connection on 127.0.0.1:2222 within %1 s")
+                 qPrintable(QStringLiteral("korvud never accepted a connection on 127.0.0.1:%1 within %2 s")
+                                .arg(daemonPort)
                                 .arg(connectionBoundMs / 1000)));
     }
 }
@@ -129,7 +131,7 @@ bool Test::attemptConnection()
             [](QAbstractSocket::SocketError socketError) { qWarning() << "Error connecting to korvu" << socketError; });
     QElapsedTimer waited;
     waited.start();
-    m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), 2222, QIODevice::ReadWrite);
+    m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), daemonPort, QIODevice::ReadWrite);
     spy.wait(1000);
     TrafficTrace::connectionAttempt(m_socket, !spy.isEmpty(), waited.elapsed());
     if (spy.isEmpty()) {
@@ -153,8 +155,9 @@ void Test::verifyHandshake()
     QVERIFY2(reply.toMap().value("params").toMap().value("experiences").toList().contains(experienceDefinition),
              QString("PlavoDelivery 0.2 experience plugins not loaded!\n%1").arg(jsonText(reply)).toUtf8());
     QVERIFY2(reply.toMap().value("params").toMap().value("authenticationRequired").toBool() == false,
-             "Korvu is configured to require authentication on port 2222. This test requires an unauthenticated "
-             "connection.");
+             qPrintable(QStringLiteral("Korvu is configured to require authentication on port %1. This test requires "
+                                       "an unauthenticated connection.")
+                            .arg(daemonPort)));
 }
 
 QVariant Test::requestAndWait(const QString &method, const QVariantMap &params)

@@ -1,5 +1,6 @@
 #include "checkrun.h"
 #include "daemonfindingscanner.h"
+#include "daemonport.h"
 #include "daemonpreflight.h"
 #include "exitstatus.h"
 #include "portcheck.h"
@@ -262,8 +263,9 @@ int CheckRun::runJobs()
         pool.add(job->runner.get());
     // Progress is held back while the probe runs, but this is news now.
     QObject::connect(m_preflight.get(), &DaemonPreflight::stillWaiting, [this](int waitedMsecs, int remainingMsecs) {
-        m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:2222 after %1 s; waiting up to %2 s "
+        m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:%1 after %2 s; waiting up to %3 s "
                                 "more")
+                     .arg(daemonPort)
                      .arg(waitedMsecs / 1000.0)
                      .arg(remainingMsecs / 1000.0)
               << '\n'

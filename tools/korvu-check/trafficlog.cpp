@@ -1,4 +1,5 @@
 #include "trafficlog.h"
+#include "daemonport.h"
 #include "testverdict.h"
 #include "tracefields.h"
 
@@ -147,8 +148,9 @@ QString describe(const QJsonObject &entry)
         return describeHttp(entry);
     if (kind == QLatin1String(TraceFields::connectKind)) {
         return entry.value(QLatin1String(TraceFields::connected)).toBool()
-                   ? QStringLiteral("connect 127.0.0.1:2222 -> connected")
-                   : QStringLiteral("connect 127.0.0.1:2222 -> %1").arg(field(entry, TraceFields::error));
+                   ? QStringLiteral("connect 127.0.0.1:%1 -> connected").arg(daemonPort)
+                   : QStringLiteral("connect 127.0.0.1:%1 -> %2")
+                         .arg(QString::number(daemonPort), field(entry, TraceFields::error));
     }
     return describeDaemon(entry, kind);
 }
