@@ -2,6 +2,7 @@
 #include "daemonfindingscanner.h"
 #include "daemonport.h"
 #include "daemonpreflight.h"
+#include "deliveries/deliveriestimes.h"
 #include "exitstatus.h"
 #include "portcheck.h"
 #include "runpool.h"
@@ -127,7 +128,7 @@ bool CheckRun::planJobs(int *status)
     }
     ShardPlan plan;
     QString error;
-    if (!ShardPlan::make(listing, selections, &plan, &error)) {
+    if (!ShardPlan::make(listing, selections, deliveriesExpectedSeconds, &plan, &error)) {
         fail({error});
         *status = ExitStatus::BadCommandLine;
         return false;
