@@ -1,4 +1,5 @@
 #include "junitreport.h"
+#include "trafficlog.h"
 
 #include <QSaveFile>
 #include <QSysInfo>
@@ -113,7 +114,7 @@ void JunitReport::addRow(const RunResults::Row &row)
         addRepeatedRow(row);
     } else {
         for (const RunResults::Run &run : row.runs)
-            addVerdict(run.verdict, run.notes + run.exchanges);
+            addVerdict(run.verdict, run.notes + TrafficLog::lines(run.exchanges));
     }
     if (m_cases.isEmpty())
         return;
@@ -268,7 +269,7 @@ void JunitReport::addRepeatedRow(const RunResults::Row &row)
     if (firstFailure) {
         testCase.result = TestCase::Result::Failed;
         testCase.text = failures.join(QLatin1Char('\n'));
-        testCase.notes = firstFailure->notes + firstFailure->exchanges;
+        testCase.notes = firstFailure->notes + TrafficLog::lines(firstFailure->exchanges);
         if (row.isFlaky()) {
             testCase.type = QStringLiteral("flaky");
             testCase.message = QStringLiteral("flaky: passed %1 of %2 runs").arg(row.passes()).arg(runs.size());

@@ -69,7 +69,7 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
     for (Row &row : m_rows) {
         for (Run &run : row.runs) {
             if (run.origin.job == job && run.verdict.isFailure())
-                run.exchanges = log.linesFor(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+                run.exchanges = log.exchangesOf(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "suiterunner.h"
 #include "testverdict.h"
 
+#include <QJsonObject>
 #include <QStringList>
 #include <QVector>
 
@@ -33,7 +34,7 @@ public:
         TestVerdict verdict;
         Origin origin;
         QStringList notes; // where a hook failed, when shards ran it
-        QStringList exchanges; // the traffic of a failure
+        QVector<QJsonObject> exchanges; // the traffic of a failure, as traced
     };
 
     // A finding in the daemon's output or end, from the run it was made in.

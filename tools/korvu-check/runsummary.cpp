@@ -1,4 +1,5 @@
 #include "runsummary.h"
+#include "trafficlog.h"
 
 namespace {
 
@@ -179,7 +180,8 @@ QStringList RunSummary::failureLines(const RunResults::Row &row) const
         lines += detailLines(run.verdict, failureIndent);
         for (const QString &note : run.notes)
             lines.append(failureIndent + note);
-        for (const QString &exchange : run.exchanges)
+        const QStringList exchanges = TrafficLog::lines(run.exchanges);
+        for (const QString &exchange : exchanges)
             lines.append(failureIndent + exchange);
     }
     return lines;

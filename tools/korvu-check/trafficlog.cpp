@@ -182,9 +182,10 @@ QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
 
 bool TrafficLog::isEmpty() const { return m_entries.isEmpty(); }
 
-QStringList TrafficLog::linesFor(const QString &testName) const
+QVector<QJsonObject> TrafficLog::exchangesOf(const QString &testName) const { return m_entries.value(testName); }
+
+QStringList TrafficLog::lines(const QVector<QJsonObject> &entries)
 {
-    const QVector<QJsonObject> entries = m_entries.value(testName);
     if (entries.isEmpty())
         return {};
 

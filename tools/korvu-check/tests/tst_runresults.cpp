@@ -144,7 +144,7 @@ void TestRunResults::testTrafficOfFailures()
 
     for (const RunResults::Row &row : results.rows()) {
         for (const RunResults::Run &run : row.runs) {
-            const QString exchanges = run.exchanges.join(QLatin1Char('\n'));
+            const QString exchanges = TrafficLog::lines(run.exchanges).join(QLatin1Char('\n'));
             if (!run.verdict.isFailure() || run.origin.job == shard(2).job)
                 QVERIFY2(exchanges.isEmpty(), qPrintable(exchanges));
             else
