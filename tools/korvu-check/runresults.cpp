@@ -119,14 +119,38 @@ QVector<RunResults::Break> RunResults::breaks() const
     return breaks;
 }
 
-int RunResults::failureCount() const
+RunResults::Counts RunResults::counts() const
 {
-    int count = m_breaks.size();
+    Counts counts;
+    counts.failed = m_breaks.size();
     const QVector<Row> all = rows();
-    for (const Row &row : all)
-        count += row.failures();
-    return count;
+    for (const Row &row : all) {
+        counts.passed += row.passes();
+        counts.failed += row.failures();
+        counts.flaky += row.isFlaky() ? 1 : 0;
+        for (const Run &run : row.runs) {
+            switch (run.verdict.outcome) {
+            case TestVerdict::Outcome::Skip:
+                ++counts.skipped;
+                break;
+            case TestVerdict::Outcome::BlacklistedPass:
+            case TestVerdict::Outcome::BlacklistedFail:
+            case TestVerdict::Outcome::BlacklistedUnexpectedPass:
+                ++counts.blacklisted;
+                break;
+            case TestVerdict::Outcome::Pass:
+            case TestVerdict::Outcome::Fail:
+            case TestVerdict::Outcome::UnexpectedPass:
+            case TestVerdict::Outcome::ExpectedFail:
+            case TestVerdict::Outcome::BlacklistedExpectedFail:
+                break;
+            }
+        }
+    }
+    return counts;
 }
+
+int RunResults::failureCount() const { return counts().failed; }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
 

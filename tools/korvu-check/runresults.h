@@ -57,6 +57,17 @@ public:
         bool isFlaky() const;
     };
 
+    // The verdicts of the whole run, as the test framework's totals count
+    // them: passes and failures per row, skips and blacklisted verdicts per run.
+    struct Counts
+    {
+        int passed = 0;
+        int failed = 0; // with the breaks
+        int skipped = 0;
+        int blacklisted = 0;
+        int flaky = 0; // rows that passed in some repetitions and failed in others
+    };
+
     struct Break
     {
         SuiteRunner::AbnormalEnd end;
@@ -76,6 +87,7 @@ public:
     // Every finding, in the order of rows() and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
     QVector<Finding> findings() const;
+    Counts counts() const;
     // Failed verdicts and breaks, as the framework would count them.
     int failureCount() const;
     // The exit status those failures give, capped as the framework caps it:
