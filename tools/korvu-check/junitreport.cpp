@@ -1,6 +1,7 @@
 #include "junitreport.h"
 #include "trafficlog.h"
 
+#include <QMap>
 #include <QSaveFile>
 #include <QSysInfo>
 #include <QXmlStreamWriter>
@@ -8,6 +9,8 @@
 #include <algorithm>
 
 namespace {
+
+const QString setupTestName = QStringLiteral("korvu-check setup");
 
 const QChar replacementCharacter(0xfffd);
 const QString cutMarker = QStringLiteral(" [...]");
@@ -120,6 +123,44 @@ void JunitReport::addRow(const RunResults::Row &row)
         return;
     for (const RunResults::Finding &found : row.findings)
         m_cases.last().findings.append(found.finding);
+}
+
+QString JunitReport::kind() const { return QStringLiteral("JUnit report"); }
+
+bool JunitReport::writeReport(const RunResults &results, const QString &fileName, QString *error)
+{
+    setSuiteName(results.suiteName());
+    setStartTime(results.startTime());
+    setSeconds(results.seconds());
+    const QStringList output = results.outputLines();
+    for (const QString &line : output)
+        addOutputLine(line);
+    const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
+    for (const RunResults::SetupError &setupError : setupErrors)
+        addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
+
+    const QVector<RunResults::Row> rows = results.rows();
+    QStringList reported;
+    for (const RunResults::Row &row : rows) {
+        addRow(row);
+        reported.append(row.testName);
+    }
+    QMap<QString, QVector<RunResults::Finding>> unreported;
+    const QVector<RunResults::Finding> findings = results.findings();
+    for (const RunResults::Finding &found : findings) {
+        if (!reported.contains(found.finding.testName()))
+            unreported[found.finding.testName()].append(found);
+    }
+    for (auto it = unreported.cbegin(); it != unreported.cend(); ++it)
+        addFindings(it.key(), it.value());
+    const QVector<RunResults::Break> breaks = results.breaks();
+    for (const RunResults::Break &broken : breaks) {
+        const QString where = broken.origin.shardName.isEmpty() ? QString()
+                                                                : QStringLiteral(" (%1)").arg(broken.origin.shardName);
+        addError(broken.end.testName.isEmpty() ? results.suiteFile() : broken.end.testName, broken.end.type,
+                 broken.end.description + where, broken.end.lastOutput, broken.end.seconds);
+    }
+    return writeFile(fileName, error);
 }
 
 void JunitReport::addFindings(const QString &testName, const QVector<RunResults::Finding> &findings)

@@ -46,6 +46,45 @@ int RunResults::Row::failures() const
 
 bool RunResults::Row::isFlaky() const { return passes() > 0 && failures() > 0; }
 
+void RunResults::setSuiteFile(const QString &fileName) { m_suiteFile = fileName; }
+
+QString RunResults::suiteFile() const { return m_suiteFile; }
+
+void RunResults::setSuiteName(const QString &name) { m_suiteName = name; }
+
+QString RunResults::suiteName() const { return m_suiteName.isEmpty() ? m_suiteFile : m_suiteName; }
+
+void RunResults::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
+
+QDateTime RunResults::startTime() const { return m_startTime; }
+
+void RunResults::setSeconds(double seconds) { m_seconds = seconds; }
+
+double RunResults::seconds() const { return m_seconds; }
+
+void RunResults::addOutputLine(const QString &line) { m_outputLines.append(line); }
+
+QStringList RunResults::outputLines() const { return m_outputLines; }
+
+void RunResults::addSetupError(const QString &message, const QStringList &details)
+{
+    m_setupErrors.append({message, details});
+}
+
+QVector<RunResults::SetupError> RunResults::setupErrors() const { return m_setupErrors; }
+
+RunResults RunResults::withoutSuiteResults() const
+{
+    RunResults setup;
+    setup.m_suiteFile = m_suiteFile;
+    setup.m_suiteName = m_suiteName;
+    setup.m_startTime = m_startTime;
+    setup.m_seconds = m_seconds;
+    setup.m_outputLines = m_outputLines;
+    setup.m_setupErrors = m_setupErrors;
+    return setup;
+}
+
 void RunResults::setOrder(const QStringList &testNames) { m_order = testNames; }
 
 void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)

@@ -5,6 +5,7 @@
 #include "suiterunner.h"
 #include "testverdict.h"
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QStringList>
 #include <QVector>
@@ -74,6 +75,34 @@ public:
         Origin origin;
     };
 
+    // korvu-check's own error that kept the suite from running or from
+    // being reported, e.g. a daemon that never listened.
+    struct SetupError
+    {
+        QString message;
+        QStringList details;
+    };
+
+    // The suite program's file name, and the test class it named itself.
+    void setSuiteFile(const QString &fileName);
+    QString suiteFile() const;
+    void setSuiteName(const QString &name);
+    // The test class, or the file name when the suite named none.
+    QString suiteName() const;
+    void setStartTime(const QDateTime &startTime);
+    QDateTime startTime() const;
+    // The wall time of the whole check.
+    void setSeconds(double seconds);
+    double seconds() const;
+    // A line of the suite's console output as shown, "[shard-2] ..." with shards.
+    void addOutputLine(const QString &line);
+    QStringList outputLines() const;
+    void addSetupError(const QString &message, const QStringList &details);
+    QVector<SetupError> setupErrors() const;
+    // What a check that stopped before the suite's results counted reports:
+    // its names, times, output and setup errors, without verdicts, breaks or findings.
+    RunResults withoutSuiteResults() const;
+
     // The suite's order of functions and rows; others follow as they come.
     void setOrder(const QStringList &testNames);
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
@@ -100,6 +129,12 @@ public:
 private:
     static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
 
+    QString m_suiteFile;
+    QString m_suiteName;
+    QDateTime m_startTime;
+    double m_seconds = 0;
+    QStringList m_outputLines;
+    QVector<SetupError> m_setupErrors;
     QStringList m_order;
     QVector<Row> m_rows;
     QVector<Break> m_breaks;
