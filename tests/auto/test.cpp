@@ -1,5 +1,6 @@
 #include "test.h"
 #include "connectionbound.h"
+#include "daemonenvironment.h"
 #include "daemonport.h"
 #include "traffictrace.h"
 
@@ -84,14 +85,16 @@ void Test::launchDaemon()
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     qDebug() << "Running in:" << QDir::currentPath();
-    env.insert("KORVU_PLUGINS_PATH", QDir::currentPath() + "/../../mocks/");
-    env.insert("KORVU_EXPERIENCE_PLUGINS_PATH", QDir::currentPath() + "/../../../experience/");
+    env.insert(DaemonEnvironment::pluginsPathVariable,
+               QDir::currentPath() + '/' + DaemonEnvironment::mocksDirFromSuite + '/');
+    env.insert(DaemonEnvironment::experiencePluginsPathVariable,
+               QDir::currentPath() + '/' + DaemonEnvironment::experienceDirFromSuite + '/');
     m_process->setProcessEnvironment(env);
     qDebug() << "PATH:" << env.value("PATH");
 
     const QStringList arguments = {"-n", "-d",           "ThingManager", "-d", "Experiences", "-d", "PlavoExperience",
                                    "-d", "DeliveryMocks"};
-    m_process->start("korvud", arguments, QIODevice::ReadWrite);
+    m_process->start(DaemonEnvironment::program, arguments, QIODevice::ReadWrite);
     m_process->waitForStarted(30000);
     TrafficTrace::daemonStarted(m_process, arguments);
 

@@ -1,4 +1,5 @@
 #include "checkrun.h"
+#include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
 #include "daemonport.h"
 #include "daemonpreflight.h"
@@ -225,8 +226,8 @@ int CheckRun::runJobs()
     // The same plug-in paths the suite gives the daemon, but a data folder of its own.
     const RunTree &probeTree = m_jobs.front().tree;
     QProcessEnvironment probeEnvironment = probeTree.environment(base);
-    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), probeTree.mocksDir());
-    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), probeTree.experienceDir());
+    probeEnvironment.insert(QLatin1String(DaemonEnvironment::pluginsPathVariable), probeTree.mocksDir());
+    probeEnvironment.insert(QLatin1String(DaemonEnvironment::experiencePluginsPathVariable), probeTree.experienceDir());
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
     probeEnvironment.remove(QLatin1String(TraceFields::fileVariable));
     // Not the suite's folder: a --wrap tool's files there are the suite's daemon's.

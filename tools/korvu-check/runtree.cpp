@@ -1,5 +1,6 @@
 #include "runtree.h"
 #include "commandwords.h"
+#include "daemonenvironment.h"
 #include "tracefields.h"
 
 #include <QDir>
@@ -19,13 +20,19 @@ QString RunTree::root() const { return m_root; }
 
 QString RunTree::suiteDir() const { return root() + QStringLiteral("/tests/auto/deliveries"); }
 
-QString RunTree::mocksDir() const { return root() + QStringLiteral("/tests/mocks"); }
+QString RunTree::mocksDir() const
+{
+    return QDir::cleanPath(suiteDir() + QLatin1Char('/') + QLatin1String(DaemonEnvironment::mocksDirFromSuite));
+}
 
-QString RunTree::experienceDir() const { return root() + QStringLiteral("/experience"); }
+QString RunTree::experienceDir() const
+{
+    return QDir::cleanPath(suiteDir() + QLatin1Char('/') + QLatin1String(DaemonEnvironment::experienceDirFromSuite));
+}
 
 QString RunTree::binDir() const { return root() + QStringLiteral("/bin"); }
 
-QString RunTree::daemon() const { return binDir() + QStringLiteral("/korvud"); }
+QString RunTree::daemon() const { return binDir() + QLatin1Char('/') + QLatin1String(DaemonEnvironment::program); }
 
 QString RunTree::dataDir() const { return root() + QStringLiteral("/data"); }
 
