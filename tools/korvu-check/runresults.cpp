@@ -1,4 +1,5 @@
 #include "runresults.h"
+#include "knownrace.h"
 #include "trafficlog.h"
 
 #include <algorithm>
@@ -107,8 +108,12 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
 {
     for (Row &row : m_rows) {
         for (Run &run : row.runs) {
-            if (run.origin.job == job && run.verdict.isFailure())
-                run.exchanges = log.exchangesOf(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+            if (run.origin.job != job || !run.verdict.isFailure())
+                continue;
+            run.exchanges = log.exchangesOf(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+            const QString race = KnownRace::noteFor(run.verdict, run.exchanges);
+            if (!race.isEmpty())
+                run.notes.append(race);
         }
     }
 }

@@ -34,7 +34,7 @@ public:
     {
         TestVerdict verdict;
         Origin origin;
-        QStringList notes; // where a hook failed, when shards ran it
+        QStringList notes; // where a hook failed, when shards ran it; a known race
         QVector<QJsonObject> exchanges; // the traffic of a failure, as traced
     };
 
@@ -108,7 +108,8 @@ public:
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
-    // Puts the traffic of a finished job under its failures.
+    // Puts the traffic of a finished job under its failures, and notes a known
+    // race beside a failure that shows one.
     void attachTraffic(int job, const TrafficLog &log);
 
     QVector<Row> rows() const;

@@ -20,14 +20,6 @@ qint64 number(const QJsonObject &entry, const char *name)
     return static_cast<qint64>(entry.value(QLatin1String(name)).toDouble());
 }
 
-QByteArray bytes(const QJsonObject &entry, const char *name)
-{
-    const QString base64Name = QLatin1String(name) + QLatin1String(TraceFields::base64Suffix);
-    if (entry.contains(base64Name))
-        return QByteArray::fromBase64(entry.value(base64Name).toString().toLatin1());
-    return field(entry, name).toUtf8();
-}
-
 QString cut(const QString &text, int fullBytes)
 {
     if (text.size() <= shownCharacters)
@@ -88,12 +80,12 @@ QString describeReply(const QByteArray &reply, const QJsonObject &request, qint6
 
 QString describeRpc(const QJsonObject &entry)
 {
-    const QByteArray requestBytes = bytes(entry, TraceFields::request);
+    const QByteArray requestBytes = TrafficLog::bytes(entry, TraceFields::request);
     const QJsonObject request = QJsonDocument::fromJson(requestBytes).object();
     const QString params = compactJson(request.value(QLatin1String("params")));
     return QStringLiteral("%1 %2 -> %3")
         .arg(request.value(QLatin1String("method")).toString(), cut(params, params.toUtf8().size()),
-             describeReply(bytes(entry, TraceFields::reply), request, number(entry, TraceFields::waitMs)));
+             describeReply(TrafficLog::bytes(entry, TraceFields::reply), request, number(entry, TraceFields::waitMs)));
 }
 
 QString describeHttp(const QJsonObject &entry)
@@ -102,7 +94,7 @@ QString describeHttp(const QJsonObject &entry)
                                 .arg(field(entry, TraceFields::method))
                                 .arg(entry.value(QLatin1String(TraceFields::port)).toInt())
                                 .arg(field(entry, TraceFields::path));
-    const QString body = quoted(bytes(entry, TraceFields::body));
+    const QString body = quoted(TrafficLog::bytes(entry, TraceFields::body));
     if (!entry.value(QLatin1String(TraceFields::finished)).toBool()) {
         return QStringLiteral("%1 -> no reply within %2 ms, so far %3")
             .arg(request)
@@ -181,6 +173,14 @@ QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
 }
 
 bool TrafficLog::isEmpty() const { return m_entries.isEmpty(); }
+
+QByteArray TrafficLog::bytes(const QJsonObject &entry, const char *name)
+{
+    const QString base64Name = QLatin1String(name) + QLatin1String(TraceFields::base64Suffix);
+    if (entry.contains(base64Name))
+        return QByteArray::fromBase64(entry.value(base64Name).toString().toLatin1());
+    return field(entry, name).toUtf8();
+}
 
 QVector<QJsonObject> TrafficLog::exchangesOf(const QString &testName) const { return m_entries.value(testName); }
 

@@ -47,6 +47,8 @@ private slots:
     void testTrafficOfFailures();
     void testSkippedRepetitionsAreNotFlaky();
     void testFailureStatusStopsAt127();
+    void testKnownRaceNamed_data();
+    void testKnownRaceNamed();
 };
 
 void TestRunResults::testSuiteOrder()
@@ -172,6 +174,66 @@ void TestRunResults::testFailureStatusStopsAt127()
         results.addVerdict(verdict(O::Fail, "testDelivery", QString::number(row), {"no"}), shard(1));
     QCOMPARE(results.failureCount(), 130);
     QCOMPARE(results.failureStatus(), 127);
+}
+
+void TestRunResults::testKnownRaceNamed_data()
+{
+    QTest::addColumn<QJsonObject>("listed");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<bool>("named");
+
+    const QJsonObject later = {{"id", "d1"}, {"name", "Parcel"}, {"createdTimestamp", 1700000001}};
+    QTest::newRow("one second later") << later << false << true;
+    QTest::newRow("one second earlier") << QJsonObject{{"id", "d1"},
+                                                       {"name", "Parcel"},
+                                                       {"createdTimestamp", 1699999999}}
+                                        << false << true;
+    QTest::newRow("two seconds") << QJsonObject{{"id", "d1"}, {"name", "Parcel"}, {"createdTimestamp", 1700000002}}
+                                 << false << false;
+    QTest::newRow("another field too") << QJsonObject{{"id", "d1"}, {"name", "Box"}, {"createdTimestamp", 1700000001}}
+                                       << false << false;
+    QTest::newRow("message cut short, listing traced") << later << true << true;
+}
+
+void TestRunResults::testKnownRaceNamed()
+{
+    QFETCH(QJsonObject, listed);
+    QFETCH(bool, cut);
+    QFETCH(bool, named);
+
+    const QJsonObject expected = {{"id", "d1"}, {"name", "Parcel"}, {"createdTimestamp", 1700000000}};
+    QString message = "'a == b' returned FALSE. (Delivery not matching.\nExpected: "
+                      + QString::fromUtf8(QJsonDocument(expected).toJson())
+                      + "\nGot: " + QString::fromUtf8(QJsonDocument(listed).toJson()) + ")";
+    if (cut)
+        message.chop(20);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile trace(dir.filePath("trace.jsonl"));
+    QVERIFY(trace.open(QIODevice::WriteOnly));
+    // The clean-up's listing after the row is no record the check compared.
+    const QVector<QPair<QString, QJsonObject>> listings = {{"test", listed}, {"cleanup", expected}};
+    for (const auto &listing : listings) {
+        const QJsonObject reply = {
+            {"id", 3}, {"status", "success"}, {"params", QJsonObject{{"deliveries", QJsonArray{listing.second}}}}};
+        trace.write(QJsonDocument(QJsonObject{{"kind", "rpc"},
+                                              {"function", "testAddDelivery"},
+                                              {"row", "with notification"},
+                                              {"phase", listing.first},
+                                              {"t", 1},
+                                              {"request", R"({"id":3,"method":"PlavoDelivery.GetDeliveries"})"},
+                                              {"reply", QString::fromUtf8(QJsonDocument(reply).toJson())}})
+                        .toJson(QJsonDocument::Compact)
+                    + '\n');
+    }
+    trace.close();
+
+    RunResults results;
+    results.addVerdict(verdict(O::Fail, "testAddDelivery", "with notification", message.split('\n')), shard(1));
+    results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
+    const RunResults::Run run = results.rows().constFirst().runs.constFirst();
+    QCOMPARE(run.notes.filter("known race").size(), named ? 1 : 0);
+    QVERIFY(run.verdict.isFailure());
 }
 
 QTEST_GUILESS_MAIN(TestRunResults)
