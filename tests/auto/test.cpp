@@ -1,6 +1,8 @@
 #include "test.h"
 #include "comparedvariantmap.h"
 #include "connectionbound.h"
+#include "daemonenvironment.h"
+#include "daemonport.h"
 #include "traffictrace.h"
 
 #include <QDir>
@@ -86,14 +88,16 @@ void Test::launchDaemon()
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     qDebug() << "Running in:" << QDir::currentPath();
-    env.insert("KORVU_PLUGINS_PATH", QDir::currentPath() + "/../../mocks/");
-    env.insert("KORVU_EXPERIENCE_PLUGINS_PATH", QDir::currentPath() + "/../../../experience/");
+    env.insert(DaemonEnvironment::pluginsPathVariable,
+               QDir::currentPath() + '/' + DaemonEnvironment::mocksDirFromSuite + '/');
+    env.insert(DaemonEnvironment::experiencePluginsPathVariable,
+               QDir::currentPath() + '/' + DaemonEnvironment::experienceDirFromSuite + '/');
     m_process->setProcessEnvironment(env);
     qDebug() << "PATH:" << env.value("PATH");
 
     const QStringList arguments = {"-n", "-d",           "ThingManager", "-d", "Experiences", "-d", "PlavoExperience",
                                    "-d", "DeliveryMocks"};
-    m_process->start("korvud", arguments, QIODevice::ReadWrite);
+    m_process->start(DaemonEnvironment::program, arguments, QIODevice::ReadWrite);
     m_process->waitForStarted(30000);
     TrafficTrace::daemonStarted(m_process, arguments);
 
@@ -118,7 +122,8 @@ void Test::connectToDaemon()
     while (!attemptConnection()) {
         // A daemon that never listens would otherwise keep the suite retrying forever.
         QVERIFY2(elapsed.elapsed() < connectionBoundMs,
-                 qPrintable(QStringLiteral("korvud never accepted a connection on 127.0.0.1:2222 within %1 s")
+                 qPrintable(QStringLiteral("korvud never accepted a connection on 127.0.0.1:%1 within %2 s")
+                                .arg(daemonPort)
                                 .arg(connectionBoundMs / 1000)));
     }
 }
@@ -132,7 +137,7 @@ bool Test::attemptConnection()
             [](QAbstractSocket::SocketError socketError) { qWarning() << "Error connecting to korvu" << socketError; });
     QElapsedTimer waited;
     waited.start();
-    m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), 2222, QIODevice::ReadWrite);
+    m_socket->connectToHost(QHostAddress(QHostAddress::LocalHost), daemonPort, QIODevice::ReadWrite);
     spy.wait(1000);
     TrafficTrace::connectionAttempt(m_socket, !spy.isEmpty(), waited.elapsed());
     if (spy.isEmpty()) {
@@ -156,8 +161,9 @@ void Test::verifyHandshake()
     QVERIFY2(reply.toMap().value("params").toMap().value("experiences").toList().contains(experienceDefinition),
              QString("PlavoDelivery 0.2 experience plugins not loaded!\n%1").arg(jsonText(reply)).toUtf8());
     QVERIFY2(reply.toMap().value("params").toMap().value("authenticationRequired").toBool() == false,
-             "Korvu is configured to require authentication on port 2222. This test requires an unauthenticated "
-             "connection.");
+             qPrintable(QStringLiteral("Korvu is configured to require authentication on port %1. This test requires "
+                                       "an unauthenticated connection.")
+                            .arg(daemonPort)));
 }
 
 QVariant Test::requestAndWait(const QString &method, const QVariantMap &params)

@@ -1,4 +1,5 @@
 #include "traffictrace.h"
+#include "tracefields.h"
 
 #include <QAbstractSocket>
 #include <QElapsedTimer>
@@ -18,8 +19,6 @@
 
 namespace {
 
-const char traceFileVariable[] = "KORVU_TRACE_FILE";
-
 // The open trace file, or none when the variable is unset or the file cannot
 // be written.
 class TraceFile
@@ -27,7 +26,7 @@ class TraceFile
 public:
     TraceFile()
     {
-        const QString fileName = qEnvironmentVariable(traceFileVariable);
+        const QString fileName = qEnvironmentVariable(TraceFields::fileVariable);
         if (fileName.isEmpty())
             return;
         m_file.setFileName(fileName);
@@ -57,13 +56,13 @@ const char *phaseName(TrafficTrace::Phase phase)
 {
     switch (phase) {
     case TrafficTrace::Phase::Init:
-        return "init";
+        return TraceFields::initPhase;
     case TrafficTrace::Phase::Cleanup:
-        return "cleanup";
+        return TraceFields::cleanupPhase;
     case TrafficTrace::Phase::Test:
         break;
     }
-    return "test";
+    return TraceFields::testPhase;
 }
 
 qint64 monotonicMsecs()
@@ -92,16 +91,16 @@ void insertBytes(QJsonObject *entry, const QString &field, const QByteArray &byt
 #endif
         entry->insert(field, text);
     else
-        entry->insert(field + QStringLiteral("Base64"), QString::fromLatin1(bytes.toBase64()));
+        entry->insert(field + QLatin1String(TraceFields::base64Suffix), QString::fromLatin1(bytes.toBase64()));
 }
 
 void write(const QString &kind, QJsonObject entry)
 {
-    entry.insert(QStringLiteral("t"), monotonicMsecs());
-    entry.insert(QStringLiteral("function"), QString::fromUtf8(QTest::currentTestFunction()));
-    entry.insert(QStringLiteral("row"), QString::fromUtf8(QTest::currentDataTag()));
-    entry.insert(QStringLiteral("phase"), QString::fromLatin1(phaseName(currentPhase)));
-    entry.insert(QStringLiteral("kind"), kind);
+    entry.insert(QLatin1String(TraceFields::time), monotonicMsecs());
+    entry.insert(QLatin1String(TraceFields::function), QString::fromUtf8(QTest::currentTestFunction()));
+    entry.insert(QLatin1String(TraceFields::row), QString::fromUtf8(QTest::currentDataTag()));
+    entry.insert(QLatin1String(TraceFields::phase), QString::fromLatin1(phaseName(currentPhase)));
+    entry.insert(QLatin1String(TraceFields::kind), kind);
     traceFile().write(QJsonDocument(entry).toJson(QJsonDocument::Compact) + '\n');
 }
 
@@ -113,10 +112,10 @@ void TrafficTrace::rpc(const QByteArray &request, const QByteArray &reply, qint6
 {
     if (!isEnabled())
         return;
-    QJsonObject entry{{QStringLiteral("waitMs"), waitMs}};
-    insertBytes(&entry, QStringLiteral("request"), request);
-    insertBytes(&entry, QStringLiteral("reply"), reply);
-    write(QStringLiteral("rpc"), entry);
+    QJsonObject entry{{QLatin1String(TraceFields::waitMs), waitMs}};
+    insertBytes(&entry, QLatin1String(TraceFields::request), request);
+    insertBytes(&entry, QLatin1String(TraceFields::reply), reply);
+    write(QLatin1String(TraceFields::rpcKind), entry);
 }
 
 void TrafficTrace::http(QNetworkReply *reply, qint64 waitMs)
@@ -125,28 +124,29 @@ void TrafficTrace::http(QNetworkReply *reply, qint64 waitMs)
         return;
     const QUrl url = reply->url();
     QJsonObject entry{
-        {QStringLiteral("port"), url.port()},
-        {QStringLiteral("method"), QStringLiteral("GET")},
-        {QStringLiteral("path"),
+        {QLatin1String(TraceFields::port), url.port()},
+        {QLatin1String(TraceFields::method), QStringLiteral("GET")},
+        {QLatin1String(TraceFields::path),
          url.path(QUrl::FullyEncoded) + (url.hasQuery() ? '?' + url.query(QUrl::FullyEncoded) : QString())},
-        {QStringLiteral("status"), reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()},
-        {QStringLiteral("error"), enumName(reply->error())},
-        {QStringLiteral("finished"), reply->isFinished()},
-        {QStringLiteral("waitMs"), waitMs},
+        {QLatin1String(TraceFields::status), reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()},
+        {QLatin1String(TraceFields::error), enumName(reply->error())},
+        {QLatin1String(TraceFields::finished), reply->isFinished()},
+        {QLatin1String(TraceFields::waitMs), waitMs},
     };
-    insertBytes(&entry, QStringLiteral("body"), reply->peek(reply->bytesAvailable()));
-    write(QStringLiteral("http"), entry);
+    insertBytes(&entry, QLatin1String(TraceFields::body), reply->peek(reply->bytesAvailable()));
+    write(QLatin1String(TraceFields::httpKind), entry);
 }
 
 void TrafficTrace::connectionAttempt(const QAbstractSocket *socket, bool connected, qint64 waitMs)
 {
     if (!isEnabled())
         return;
-    write(QStringLiteral("connect"), {
-                                         {QStringLiteral("connected"), connected},
-                                         {QStringLiteral("error"), connected ? QString() : enumName(socket->error())},
-                                         {QStringLiteral("waitMs"), waitMs},
-                                     });
+    write(QLatin1String(TraceFields::connectKind),
+          {
+              {QLatin1String(TraceFields::connected), connected},
+              {QLatin1String(TraceFields::error), connected ? QString() : enumName(socket->error())},
+              {QLatin1String(TraceFields::waitMs), waitMs},
+          });
 }
 
 void TrafficTrace::daemonStarted(QProcess *process, const QStringList &arguments)
@@ -154,28 +154,29 @@ void TrafficTrace::daemonStarted(QProcess *process, const QStringList &arguments
     if (!isEnabled())
         return;
     const qint64 pid = process->processId();
-    write(QStringLiteral("daemonStart"), {
-                                             {QStringLiteral("program"), process->program()},
-                                             {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)},
-                                             {QStringLiteral("pid"), pid},
-                                             {QStringLiteral("started"), process->state() == QProcess::Running},
-                                         });
-    QObject::connect(
-        process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), process,
-        [pid](int exitCode, QProcess::ExitStatus exitStatus) {
-            write(QStringLiteral("daemonExit"),
-                  {
-                      {QStringLiteral("pid"), pid},
-                      {QStringLiteral("exitStatus"),
-                       exitStatus == QProcess::NormalExit ? QStringLiteral("normal") : QStringLiteral("crash")},
-                      {QStringLiteral("exitCode"), exitCode},
-                  });
-        });
+    write(QLatin1String(TraceFields::daemonStartKind),
+          {
+              {QLatin1String(TraceFields::program), process->program()},
+              {QLatin1String(TraceFields::arguments), QJsonArray::fromStringList(arguments)},
+              {QLatin1String(TraceFields::pid), pid},
+              {QLatin1String(TraceFields::started), process->state() == QProcess::Running},
+          });
+    QObject::connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), process,
+                     [pid](int exitCode, QProcess::ExitStatus exitStatus) {
+                         write(QLatin1String(TraceFields::daemonExitKind),
+                               {
+                                   {QLatin1String(TraceFields::pid), pid},
+                                   {QLatin1String(TraceFields::exitStatus),
+                                    exitStatus == QProcess::NormalExit ? QLatin1String(TraceFields::normalExit)
+                                                                       : QLatin1String(TraceFields::crashExit)},
+                                   {QLatin1String(TraceFields::exitCode), exitCode},
+                               });
+                     });
 }
 
 void TrafficTrace::daemonKilled(const QProcess *process)
 {
     if (!isEnabled())
         return;
-    write(QStringLiteral("daemonKill"), {{QStringLiteral("pid"), process->processId()}});
+    write(QLatin1String(TraceFields::daemonKillKind), {{QLatin1String(TraceFields::pid), process->processId()}});
 }

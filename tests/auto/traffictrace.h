@@ -10,21 +10,9 @@ class QProcess;
 
 // The suite's exchanges with the daemon and the mock devices, for whoever has
 // to explain a failed row. When KORVU_TRACE_FILE names a file, each exchange
-// is appended to it as one JSON object per line, in a single write, so a
-// crash loses nothing that was traced. When it is unset, every call returns at
-// once and the suite behaves as if the trace did not exist.
-//
-// Every line holds "t" (monotonic clock in ms), "function" and "row" (what the
-// test framework is running), "phase" ("init", "test" or "cleanup" of a
-// function or row) and "kind", with these fields:
-//   rpc          request (the bytes written), reply (the bytes read), waitMs
-//   http         port, method, path (with query), status (0 without one),
-//                error (QNetworkReply::NetworkError name), finished, body, waitMs
-//   connect      connected, error (QAbstractSocket::SocketError name), waitMs
-//   daemonStart  program, arguments, pid, started
-//   daemonKill   pid
-//   daemonExit   pid, exitStatus ("normal" or "crash"), exitCode
-// Byte fields that are not valid UTF-8 are written as "<field>Base64".
+// is appended to it as one JSON object per line (tracefields.h), in a single
+// write, so a crash loses nothing that was traced. When it is unset, every
+// call returns at once and the suite behaves as if the trace did not exist.
 class TrafficTrace
 {
 public:

@@ -1,6 +1,7 @@
 #include "checkoptions.h"
 #include "commandwords.h"
 #include "connectionbound.h"
+#include "daemonport.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -108,9 +109,10 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                        "the run."));
     const QCommandLineOption startTimeoutOption(
         QStringLiteral("start-timeout"),
-        QStringLiteral("Seconds the daemon korvu-check starts on its own may take to listen on 127.0.0.1:2222, "
-                       "counted from its start (default: %1, as long as the suite waits for its daemon in every "
+        QStringLiteral("Seconds the daemon korvu-check starts on its own may take to listen on 127.0.0.1:%1, "
+                       "counted from its start (default: %2, as long as the suite waits for its daemon in every "
                        "shard; the suite waits no longer for a larger value).")
+            .arg(daemonPort)
             .arg(connectionBoundMs / 1000),
         QStringLiteral("seconds"));
     const QCommandLineOption wrapOption(

@@ -1,18 +1,22 @@
 #include "checkrun.h"
+#include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
+#include "daemonport.h"
 #include "daemonpreflight.h"
+#include "deliveries/deliveriestimes.h"
 #include "exitstatus.h"
+#include "junitreport.h"
 #include "portcheck.h"
 #include "runpool.h"
 #include "runsummary.h"
 #include "stopsignals.h"
 #include "suiterunner.h"
+#include "tracefields.h"
 #include "trafficlog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QTextStream>
 #include <QThread>
 
@@ -23,10 +27,6 @@
 namespace {
 
 const int listingTimeoutMsecs = 30000;
-const QString setupTestName = QStringLiteral("korvu-check setup");
-
-// The most failures an exit status counts, as the test framework does.
-const int countedFailures = 127;
 
 QString numbered(const QString &word, int number, int count)
 {
@@ -49,10 +49,7 @@ int CheckRun::exec()
 {
     m_wallTime.start();
     StopSignals stopSignals;
-    if (!m_options.junitFile.isEmpty()) {
-        m_report = std::make_unique<JunitReport>();
-        m_report->setSuiteName(QFileInfo(m_options.suite).fileName());
-    }
+    m_results.setSuiteFile(QFileInfo(m_options.suite).fileName());
     if (!m_root.isValid()) {
         fail({QStringLiteral("cannot create a temporary run tree: %1").arg(m_root.errorString())});
         return stopEarly(ExitStatus::EnvironmentProblem);
@@ -69,7 +66,7 @@ int CheckRun::exec()
         print({QStringLiteral("korvu-check: slice %1/%2 holds no shard of this selection; nothing to run")
                    .arg(m_options.sliceIndex)
                    .arg(m_options.sliceCount)});
-        writeReport(&status);
+        writeReports(true, &status);
         return status;
     }
     if (!createTrees())
@@ -88,8 +85,8 @@ int CheckRun::exec()
         noteKeptTree();
         return stopEarly(ExitStatus::DaemonDoesNotStart);
     }
-    addResultsToReport();
-    printSummary(writeReport(&status));
+    recordSuite();
+    printSummary(writeReports(true, &status));
     return status;
 }
 
@@ -128,7 +125,7 @@ bool CheckRun::planJobs(int *status)
     }
     ShardPlan plan;
     QString error;
-    if (!ShardPlan::make(listing, selections, &plan, &error)) {
+    if (!ShardPlan::make(listing, selections, deliveriesExpectedSeconds, &plan, &error)) {
         fail({error});
         *status = ExitStatus::BadCommandLine;
         return false;
@@ -138,15 +135,8 @@ bool CheckRun::planJobs(int *status)
     m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()
                        + QStringList{TestVerdict::testName(QStringLiteral("cleanupTestCase"), hookRow())});
 
-    QVector<ShardPlan::Shard> shards = plan.shards();
-    if (!shards.isEmpty() && m_options.jobs == 0 && !m_options.jobsAuto) {
-        // A slice without -j runs as one suite process, the suite as written over its rows.
-        ShardPlan::Shard slice;
-        for (const ShardPlan::Shard &shard : qAsConst(shards))
-            slice.selections += shard.selections;
-        shards = {slice};
-    }
-    addJobs(shards, suiteOptions);
+    // A slice without -j runs as one suite process, the suite as written over its rows.
+    addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), suiteOptions);
     return true;
 }
 
@@ -236,10 +226,10 @@ int CheckRun::runJobs()
     // The same plug-in paths the suite gives the daemon, but a data folder of its own.
     const RunTree &probeTree = m_jobs.front().tree;
     QProcessEnvironment probeEnvironment = probeTree.environment(base);
-    probeEnvironment.insert(QStringLiteral("KORVU_PLUGINS_PATH"), probeTree.mocksDir());
-    probeEnvironment.insert(QStringLiteral("KORVU_EXPERIENCE_PLUGINS_PATH"), probeTree.experienceDir());
+    probeEnvironment.insert(QLatin1String(DaemonEnvironment::pluginsPathVariable), probeTree.mocksDir());
+    probeEnvironment.insert(QLatin1String(DaemonEnvironment::experiencePluginsPathVariable), probeTree.experienceDir());
     probeEnvironment.insert(QStringLiteral("KORVU_DATA_DIR"), probeTree.probeDataDir());
-    probeEnvironment.remove(QStringLiteral("KORVU_TRACE_FILE"));
+    probeEnvironment.remove(QLatin1String(TraceFields::fileVariable));
     // Not the suite's folder: a --wrap tool's files there are the suite's daemon's.
     m_preflight = std::make_unique<DaemonPreflight>(m_isolation, probeTree.daemon(), probeEnvironment,
                                                     probeTree.probeDataDir());
@@ -271,8 +261,9 @@ int CheckRun::runJobs()
         pool.add(job->runner.get());
     // Progress is held back while the probe runs, but this is news now.
     QObject::connect(m_preflight.get(), &DaemonPreflight::stillWaiting, [this](int waitedMsecs, int remainingMsecs) {
-        m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:2222 after %1 s; waiting up to %2 s "
+        m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:%1 after %2 s; waiting up to %3 s "
                                 "more")
+                     .arg(daemonPort)
                      .arg(waitedMsecs / 1000.0)
                      .arg(remainingMsecs / 1000.0)
               << '\n'
@@ -374,8 +365,7 @@ QString CheckRun::progressContext(const Job &job, bool withShard) const
 void CheckRun::handleOutputLine(const Job &job, const QString &line)
 {
     const QString shown = job.name.isEmpty() ? line : QStringLiteral("[%1] %2").arg(job.name, line);
-    if (m_report)
-        m_report->addOutputLine(shown);
+    m_results.addOutputLine(shown);
     if (m_options.verbose)
         print({shown});
 }
@@ -434,9 +424,9 @@ int CheckRun::suiteStatus() const
         if (job.runner->exitStatus() > ExitStatus::SignalBase)
             return job.runner->exitStatus();
     }
-    const int failures = m_results.failureCount();
+    const int failures = m_results.failureStatus();
     if (failures > 0)
-        return qMin(failures, countedFailures);
+        return failures;
     for (const Job &job : m_jobs) {
         if (job.runner->exitStatus() != 0)
             return job.runner->exitStatus();
@@ -444,11 +434,8 @@ int CheckRun::suiteStatus() const
     return 0;
 }
 
-void CheckRun::printSummary(bool reportWritten)
+void CheckRun::printSummary(QStringList notes)
 {
-    QStringList notes;
-    if (reportWritten)
-        notes.append(QStringLiteral("JUnit report: %1").arg(m_options.junitFile));
     if (!m_options.keepTracesDir.isEmpty())
         notes.append(QStringLiteral("Traces kept in: %1").arg(m_options.keepTracesDir));
     if (m_options.keepRunTree)
@@ -460,63 +447,48 @@ void CheckRun::printSummary(bool reportWritten)
 // system never picks up the one of an earlier run.
 int CheckRun::stopEarly(int status)
 {
-    if (m_report && m_report->tests() == 0) {
-        m_report->addError(setupTestName, QStringLiteral("setup"),
-                           QStringLiteral("korvu-check stopped with status %1 before the suite ran").arg(status),
-                           QStringList());
+    if (m_results.setupErrors().isEmpty()) {
+        m_results.addSetupError(QStringLiteral("korvu-check stopped with status %1 before the suite ran").arg(status),
+                                QStringList());
     }
-    writeReport(&status);
+    writeReports(false, &status);
     return status;
 }
 
-void CheckRun::addResultsToReport()
+// The suite's own name for itself and the start of its first process.
+void CheckRun::recordSuite()
 {
-    if (!m_report)
-        return;
     for (const Job &job : m_jobs) {
         if (job.runner && !job.runner->testClass().isEmpty()) {
-            m_report->setSuiteName(job.runner->testClass());
+            m_results.setSuiteName(job.runner->testClass());
             break;
         }
     }
     if (!m_jobs.empty() && m_jobs.front().runner)
-        m_report->setStartTime(m_jobs.front().runner->startTime());
-    const QVector<RunResults::Row> rows = m_results.rows();
-    for (const RunResults::Row &row : rows)
-        m_report->addRow(row);
-    QStringList reported;
-    for (const RunResults::Row &row : rows)
-        reported.append(row.testName);
-    QMap<QString, QVector<RunResults::Finding>> unreported;
-    const QVector<RunResults::Finding> findings = m_results.findings();
-    for (const RunResults::Finding &found : findings) {
-        if (!reported.contains(found.finding.testName()))
-            unreported[found.finding.testName()].append(found);
-    }
-    for (auto it = unreported.cbegin(); it != unreported.cend(); ++it)
-        m_report->addFindings(it.key(), it.value());
-    const QVector<RunResults::Break> breaks = m_results.breaks();
-    for (const RunResults::Break &broken : breaks) {
-        const QString where = broken.origin.shardName.isEmpty() ? QString()
-                                                                : QStringLiteral(" (%1)").arg(broken.origin.shardName);
-        m_report->addError(broken.end.testName.isEmpty() ? QFileInfo(m_options.suite).fileName() : broken.end.testName,
-                           broken.end.type, broken.end.description + where, broken.end.lastOutput, broken.end.seconds);
-    }
+        m_results.setStartTime(m_jobs.front().runner->startTime());
 }
 
-// A report that was asked for but cannot be written fails an otherwise clean run.
-bool CheckRun::writeReport(int *status)
+// A report that was asked for but cannot be written fails an otherwise clean
+// run. Returns a note for the summary per report written.
+QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
 {
-    if (!m_report)
-        return false;
-    QString error;
-    m_report->setSeconds(m_wallTime.elapsed() / 1000.0);
-    if (m_report->writeFile(m_options.junitFile, &error))
-        return true;
-    fail({QStringLiteral("cannot write the JUnit report to %1: %2").arg(m_options.junitFile, error)});
-    if (*status == 0)
-        *status = ExitStatus::EnvironmentProblem;
-    return false;
+    std::vector<std::pair<std::unique_ptr<Reporter>, QString>> reports;
+    if (!m_options.junitFile.isEmpty())
+        reports.emplace_back(std::make_unique<JunitReport>(), m_options.junitFile);
+    m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
+    const RunResults results = withSuiteResults ? m_results : m_results.withoutSuiteResults();
+    QStringList written;
+    for (const auto &report : reports) {
+        QString error;
+        if (report.first->writeReport(results, report.second, &error)) {
+            written.append(QStringLiteral("%1: %2").arg(report.first->kind(), report.second));
+            continue;
+        }
+        fail({QStringLiteral("cannot write the %1 to %2: %3").arg(report.first->kind(), report.second, error)});
+        if (*status == 0)
+            *status = ExitStatus::EnvironmentProblem;
+    }
+    return written;
 }
 
 void CheckRun::noteKeptTree()
@@ -561,8 +533,8 @@ void CheckRun::print(const QStringList &lines)
 
 void CheckRun::fail(const QStringList &lines)
 {
-    if (m_report && !lines.isEmpty())
-        m_report->addError(setupTestName, QStringLiteral("setup"), lines.constFirst(), lines.mid(1));
+    if (!lines.isEmpty())
+        m_results.addSetupError(lines.constFirst(), lines.mid(1));
     for (int i = 0; i < lines.size(); ++i)
         m_err << (i == 0 ? QStringLiteral("korvu-check: ") : QString()) << lines.at(i) << '\n';
     m_err.flush();

@@ -2,7 +2,6 @@
 #define KORVUCHECK_CHECKRUN_H
 
 #include "checkoptions.h"
-#include "junitreport.h"
 #include "networkisolation.h"
 #include "runresults.h"
 #include "runtree.h"
@@ -61,10 +60,10 @@ private:
     QString hookRow() const;
     int exitStatus() const;
     int suiteStatus() const;
-    void addResultsToReport();
-    void printSummary(bool reportWritten);
+    void recordSuite();
+    void printSummary(QStringList notes);
     int stopEarly(int status);
-    bool writeReport(int *status);
+    QStringList writeReports(bool withSuiteResults, int *status);
     void printHeader();
     void print(const QStringList &lines);
     void noteKeptTree();
@@ -74,7 +73,6 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     QElapsedTimer m_wallTime;
-    std::unique_ptr<JunitReport> m_report;
     NetworkIsolation m_isolation;
     QTemporaryDir m_root;
     std::vector<Job> m_jobs;

@@ -1,4 +1,5 @@
 #include "daemonfindingscanner.h"
+#include "tracefields.h"
 
 #include <QRegularExpression>
 
@@ -55,17 +56,18 @@ QVector<DaemonFinding> DaemonFindingScanner::signalFindings(const QVector<QJsonO
     QVector<DaemonFinding> findings;
     QSet<qint64> killed;
     for (const QJsonObject &entry : traceEntries) {
-        const qint64 pid = static_cast<qint64>(entry.value(QLatin1String("pid")).toDouble());
-        const QString kind = field(entry, "kind");
-        if (kind == QLatin1String("daemonKill")) {
+        const qint64 pid = static_cast<qint64>(entry.value(QLatin1String(TraceFields::pid)).toDouble());
+        const QString kind = field(entry, TraceFields::kind);
+        if (kind == QLatin1String(TraceFields::daemonKillKind)) {
             killed.insert(pid);
-        } else if (kind == QLatin1String("daemonExit") && field(entry, "exitStatus") == QLatin1String("crash")
+        } else if (kind == QLatin1String(TraceFields::daemonExitKind)
+                   && field(entry, TraceFields::exitStatus) == QLatin1String(TraceFields::crashExit)
                    && !killed.contains(pid)) {
-            const int signalNumber = entry.value(QLatin1String("exitCode")).toInt();
+            const int signalNumber = entry.value(QLatin1String(TraceFields::exitCode)).toInt();
             DaemonFinding finding;
             finding.kind = DaemonFinding::Kind::Signal;
-            finding.function = field(entry, "function");
-            finding.row = field(entry, "row");
+            finding.function = field(entry, TraceFields::function);
+            finding.row = field(entry, TraceFields::row);
             finding.lines = QStringList{
                 QStringLiteral("korvud (pid %1) died of signal %2 (%3), which the suite did not send")
                     .arg(pid)

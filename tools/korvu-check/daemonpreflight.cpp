@@ -1,5 +1,6 @@
 #include "daemonpreflight.h"
 #include "checklogging.h"
+#include "daemonport.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -8,7 +9,6 @@
 
 namespace {
 
-const quint16 jsonRpcPort = 2222;
 const int pollMsecs = 50;
 const int stopMsecs = 2000;
 const int reportedOutputLines = 20;
@@ -125,7 +125,7 @@ QStringList DaemonPreflight::report() const
         break;
     case Outcome::NotListening:
         headline = QStringLiteral("korvud did not accept connections on 127.0.0.1:%1 within %2 s; its last output:")
-                       .arg(jsonRpcPort)
+                       .arg(daemonPort)
                        .arg(m_timeoutMsecs / 1000.0);
         break;
     case Outcome::Running:
@@ -160,7 +160,7 @@ bool DaemonPreflight::namespaceHasListener(qint64 pid)
     const QByteArray procDir = "/proc/" + QByteArray::number(pid) + "/net/";
     for (const char *table : {"tcp", "tcp6"}) {
         QFile file(QString::fromLatin1(procDir + table));
-        if (file.open(QIODevice::ReadOnly) && tableHasListener(file.readAll(), jsonRpcPort))
+        if (file.open(QIODevice::ReadOnly) && tableHasListener(file.readAll(), daemonPort))
             return true;
     }
     return false;

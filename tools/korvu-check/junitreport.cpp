@@ -1,5 +1,7 @@
 #include "junitreport.h"
+#include "trafficlog.h"
 
+#include <QMap>
 #include <QSaveFile>
 #include <QSysInfo>
 #include <QXmlStreamWriter>
@@ -7,6 +9,8 @@
 #include <algorithm>
 
 namespace {
+
+const QString setupTestName = QStringLiteral("korvu-check setup");
 
 const QChar replacementCharacter(0xfffd);
 const QString cutMarker = QStringLiteral(" [...]");
@@ -113,12 +117,50 @@ void JunitReport::addRow(const RunResults::Row &row)
         addRepeatedRow(row);
     } else {
         for (const RunResults::Run &run : row.runs)
-            addVerdict(run.verdict, run.notes + run.exchanges);
+            addVerdict(run.verdict, run.notes + TrafficLog::lines(run.exchanges));
     }
     if (m_cases.isEmpty())
         return;
     for (const RunResults::Finding &found : row.findings)
         m_cases.last().findings.append(found.finding);
+}
+
+QString JunitReport::kind() const { return QStringLiteral("JUnit report"); }
+
+bool JunitReport::writeReport(const RunResults &results, const QString &fileName, QString *error)
+{
+    setSuiteName(results.suiteName());
+    setStartTime(results.startTime());
+    setSeconds(results.seconds());
+    const QStringList output = results.outputLines();
+    for (const QString &line : output)
+        addOutputLine(line);
+    const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
+    for (const RunResults::SetupError &setupError : setupErrors)
+        addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
+
+    const QVector<RunResults::Row> rows = results.rows();
+    QStringList reported;
+    for (const RunResults::Row &row : rows) {
+        addRow(row);
+        reported.append(row.testName);
+    }
+    QMap<QString, QVector<RunResults::Finding>> unreported;
+    const QVector<RunResults::Finding> findings = results.findings();
+    for (const RunResults::Finding &found : findings) {
+        if (!reported.contains(found.finding.testName()))
+            unreported[found.finding.testName()].append(found);
+    }
+    for (auto it = unreported.cbegin(); it != unreported.cend(); ++it)
+        addFindings(it.key(), it.value());
+    const QVector<RunResults::Break> breaks = results.breaks();
+    for (const RunResults::Break &broken : breaks) {
+        const QString where = broken.origin.shardName.isEmpty() ? QString()
+                                                                : QStringLiteral(" (%1)").arg(broken.origin.shardName);
+        addError(broken.end.testName.isEmpty() ? results.suiteFile() : broken.end.testName, broken.end.type,
+                 broken.end.description + where, broken.end.lastOutput, broken.end.seconds);
+    }
+    return writeFile(fileName, error);
 }
 
 void JunitReport::addFindings(const QString &testName, const QVector<RunResults::Finding> &findings)
@@ -268,7 +310,7 @@ void JunitReport::addRepeatedRow(const RunResults::Row &row)
     if (firstFailure) {
         testCase.result = TestCase::Result::Failed;
         testCase.text = failures.join(QLatin1Char('\n'));
-        testCase.notes = firstFailure->notes + firstFailure->exchanges;
+        testCase.notes = firstFailure->notes + TrafficLog::lines(firstFailure->exchanges);
         if (row.isFlaky()) {
             testCase.type = QStringLiteral("flaky");
             testCase.message = QStringLiteral("flaky: passed %1 of %2 runs").arg(row.passes()).arg(runs.size());

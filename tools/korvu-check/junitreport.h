@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_JUNITREPORT_H
 #define KORVUCHECK_JUNITREPORT_H
 
+#include "reporter.h"
 #include "runresults.h"
 #include "testverdict.h"
 
@@ -17,13 +18,17 @@ class QIODevice;
 // case keeps the traffic behind its failure in its own system-out, and the
 // findings in the daemon's output in its system-err, each also a failure of
 // type "daemon-finding" so that CI marks the case whatever its verdict.
-class JunitReport
+class JunitReport : public Reporter
 {
 public:
     static constexpr int defaultOutputLimit = 1024 * 1024;
 
     // outputLimit: characters of console output kept for <system-out>.
     explicit JunitReport(int outputLimit = defaultOutputLimit);
+
+    QString kind() const override;
+    // Adds the whole run to the report and writes it.
+    bool writeReport(const RunResults &results, const QString &fileName, QString *error) override;
 
     void setSuiteName(const QString &name);
     void setStartTime(const QDateTime &startTime);

@@ -1,9 +1,16 @@
 #include "portcheck.h"
+#include "daemonport.h"
+
+#include <deliverymocksids.h>
 
 #include <QHostAddress>
 #include <QTcpServer>
 
-QList<quint16> PortCheck::korvuPorts() { return {2222, 6655, 6656, 6657}; }
+QList<quint16> PortCheck::korvuPorts()
+{
+    return {daemonPort, DeliveryMocksIds::garageGatePort, DeliveryMocksIds::parcelScannerPort,
+            DeliveryMocksIds::notificationDevicePort};
+}
 
 quint16 PortCheck::firstTakenPort(const QList<quint16> &ports)
 {

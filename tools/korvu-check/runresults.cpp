@@ -1,9 +1,13 @@
 #include "runresults.h"
+#include "knownrace.h"
 #include "trafficlog.h"
 
 #include <algorithm>
 
 namespace {
+
+// The most failures an exit status counts, as the test framework does.
+const int countedFailures = 127;
 
 const QStringList hookFunctions = {QStringLiteral("initTestCase"), QStringLiteral("cleanupTestCase")};
 
@@ -43,6 +47,45 @@ int RunResults::Row::failures() const
 
 bool RunResults::Row::isFlaky() const { return passes() > 0 && failures() > 0; }
 
+void RunResults::setSuiteFile(const QString &fileName) { m_suiteFile = fileName; }
+
+QString RunResults::suiteFile() const { return m_suiteFile; }
+
+void RunResults::setSuiteName(const QString &name) { m_suiteName = name; }
+
+QString RunResults::suiteName() const { return m_suiteName.isEmpty() ? m_suiteFile : m_suiteName; }
+
+void RunResults::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
+
+QDateTime RunResults::startTime() const { return m_startTime; }
+
+void RunResults::setSeconds(double seconds) { m_seconds = seconds; }
+
+double RunResults::seconds() const { return m_seconds; }
+
+void RunResults::addOutputLine(const QString &line) { m_outputLines.append(line); }
+
+QStringList RunResults::outputLines() const { return m_outputLines; }
+
+void RunResults::addSetupError(const QString &message, const QStringList &details)
+{
+    m_setupErrors.append({message, details});
+}
+
+QVector<RunResults::SetupError> RunResults::setupErrors() const { return m_setupErrors; }
+
+RunResults RunResults::withoutSuiteResults() const
+{
+    RunResults setup;
+    setup.m_suiteFile = m_suiteFile;
+    setup.m_suiteName = m_suiteName;
+    setup.m_startTime = m_startTime;
+    setup.m_seconds = m_seconds;
+    setup.m_outputLines = m_outputLines;
+    setup.m_setupErrors = m_setupErrors;
+    return setup;
+}
+
 void RunResults::setOrder(const QStringList &testNames) { m_order = testNames; }
 
 void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
@@ -50,7 +93,7 @@ void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
     const QString testName = verdict.testName();
     auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
     if (row == m_rows.end())
-        row = m_rows.insert(m_rows.end(), Row{testName, {}});
+        row = m_rows.insert(m_rows.end(), Row{testName, {}, {}});
     row->runs.append({verdict, origin, {}, {}});
 }
 
@@ -65,8 +108,12 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
 {
     for (Row &row : m_rows) {
         for (Run &run : row.runs) {
-            if (run.origin.job == job && run.verdict.isFailure())
-                run.exchanges = log.linesFor(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+            if (run.origin.job != job || !run.verdict.isFailure())
+                continue;
+            run.exchanges = log.exchangesOf(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+            const QString race = KnownRace::noteFor(run.verdict, run.exchanges);
+            if (!race.isEmpty())
+                run.notes.append(race);
         }
     }
 }
@@ -116,14 +163,40 @@ QVector<RunResults::Break> RunResults::breaks() const
     return breaks;
 }
 
-int RunResults::failureCount() const
+RunResults::Counts RunResults::counts() const
 {
-    int count = m_breaks.size();
+    Counts counts;
+    counts.failed = m_breaks.size();
     const QVector<Row> all = rows();
-    for (const Row &row : all)
-        count += row.failures();
-    return count;
+    for (const Row &row : all) {
+        counts.passed += row.passes();
+        counts.failed += row.failures();
+        counts.flaky += row.isFlaky() ? 1 : 0;
+        for (const Run &run : row.runs) {
+            switch (run.verdict.outcome) {
+            case TestVerdict::Outcome::Skip:
+                ++counts.skipped;
+                break;
+            case TestVerdict::Outcome::BlacklistedPass:
+            case TestVerdict::Outcome::BlacklistedFail:
+            case TestVerdict::Outcome::BlacklistedUnexpectedPass:
+                ++counts.blacklisted;
+                break;
+            case TestVerdict::Outcome::Pass:
+            case TestVerdict::Outcome::Fail:
+            case TestVerdict::Outcome::UnexpectedPass:
+            case TestVerdict::Outcome::ExpectedFail:
+            case TestVerdict::Outcome::BlacklistedExpectedFail:
+                break;
+            }
+        }
+    }
+    return counts;
 }
+
+int RunResults::failureCount() const { return counts().failed; }
+
+int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
 
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }
 

@@ -5,6 +5,8 @@
 #include "suiterunner.h"
 #include "testverdict.h"
 
+#include <QDateTime>
+#include <QJsonObject>
 #include <QStringList>
 #include <QVector>
 
@@ -32,8 +34,8 @@ public:
     {
         TestVerdict verdict;
         Origin origin;
-        QStringList notes; // where a hook failed, when shards ran it
-        QStringList exchanges; // the traffic of a failure
+        QStringList notes; // where a hook failed, when shards ran it; a known race
+        QVector<QJsonObject> exchanges; // the traffic of a failure, as traced
     };
 
     // A finding in the daemon's output or end, from the run it was made in.
@@ -56,18 +58,58 @@ public:
         bool isFlaky() const;
     };
 
+    // The verdicts of the whole run, as the test framework's totals count
+    // them: passes and failures per row, skips and blacklisted verdicts per run.
+    struct Counts
+    {
+        int passed = 0;
+        int failed = 0; // with the breaks
+        int skipped = 0;
+        int blacklisted = 0;
+        int flaky = 0; // rows that passed in some repetitions and failed in others
+    };
+
     struct Break
     {
         SuiteRunner::AbnormalEnd end;
         Origin origin;
     };
 
+    // korvu-check's own error that kept the suite from running or from
+    // being reported, e.g. a daemon that never listened.
+    struct SetupError
+    {
+        QString message;
+        QStringList details;
+    };
+
+    // The suite program's file name, and the test class it named itself.
+    void setSuiteFile(const QString &fileName);
+    QString suiteFile() const;
+    void setSuiteName(const QString &name);
+    // The test class, or the file name when the suite named none.
+    QString suiteName() const;
+    void setStartTime(const QDateTime &startTime);
+    QDateTime startTime() const;
+    // The wall time of the whole check.
+    void setSeconds(double seconds);
+    double seconds() const;
+    // A line of the suite's console output as shown, "[shard-2] ..." with shards.
+    void addOutputLine(const QString &line);
+    QStringList outputLines() const;
+    void addSetupError(const QString &message, const QStringList &details);
+    QVector<SetupError> setupErrors() const;
+    // What a check that stopped before the suite's results counted reports:
+    // its names, times, output and setup errors, without verdicts, breaks or findings.
+    RunResults withoutSuiteResults() const;
+
     // The suite's order of functions and rows; others follow as they come.
     void setOrder(const QStringList &testNames);
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
-    // Puts the traffic of a finished job under its failures.
+    // Puts the traffic of a finished job under its failures, and notes a known
+    // race beside a failure that shows one.
     void attachTraffic(int job, const TrafficLog &log);
 
     QVector<Row> rows() const;
@@ -75,8 +117,12 @@ public:
     // Every finding, in the order of rows() and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
     QVector<Finding> findings() const;
+    Counts counts() const;
     // Failed verdicts and breaks, as the framework would count them.
     int failureCount() const;
+    // The exit status those failures give, capped as the framework caps it:
+    // above 127 a status would read as death by a signal.
+    int failureStatus() const;
 
     static bool isHook(const TestVerdict &verdict);
     static bool isHookFunction(const QString &function);
@@ -84,6 +130,12 @@ public:
 private:
     static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
 
+    QString m_suiteFile;
+    QString m_suiteName;
+    QDateTime m_startTime;
+    double m_seconds = 0;
+    QStringList m_outputLines;
+    QVector<SetupError> m_setupErrors;
     QStringList m_order;
     QVector<Row> m_rows;
     QVector<Break> m_breaks;

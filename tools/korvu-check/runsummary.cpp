@@ -1,4 +1,5 @@
 #include "runsummary.h"
+#include "trafficlog.h"
 
 namespace {
 
@@ -25,19 +26,9 @@ RunSummary::RunSummary(const RunResults &results, int repeat)
     : m_rows(results.rows())
     , m_breaks(results.breaks())
     , m_findings(results.findings())
+    , m_counts(results.counts())
     , m_repeat(repeat)
-    , m_failed(results.failureCount())
 {
-    for (const RunResults::Row &row : qAsConst(m_rows)) {
-        m_passed += row.passes();
-        for (const RunResults::Run &run : row.runs)
-            count(run.verdict);
-    }
-}
-
-int RunSummary::flaky() const
-{
-    return std::count_if(m_rows.cbegin(), m_rows.cend(), [](const RunResults::Row &row) { return row.isFlaky(); });
 }
 
 QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString &context)
@@ -102,36 +93,18 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         lines.append(QString());
     }
     lines.append(QStringLiteral("Wall time: ") + seconds(wallSeconds));
-    if (m_blacklisted > 0)
-        lines.append(QStringLiteral("Blacklisted: %1").arg(m_blacklisted));
+    if (m_counts.blacklisted > 0)
+        lines.append(QStringLiteral("Blacklisted: %1").arg(m_counts.blacklisted));
     if (m_repeat > 1)
-        lines.append(QStringLiteral("Flaky: %1").arg(flaky()));
+        lines.append(QStringLiteral("Flaky: %1").arg(m_counts.flaky));
     lines += notes;
     if (!m_findings.isEmpty())
         lines.append(QStringLiteral("Findings: %1").arg(m_findings.size()));
-    lines.append(QStringLiteral("%1 passed, %2 failed, %3 skipped").arg(m_passed).arg(m_failed).arg(m_skipped));
+    lines.append(QStringLiteral("%1 passed, %2 failed, %3 skipped")
+                     .arg(m_counts.passed)
+                     .arg(m_counts.failed)
+                     .arg(m_counts.skipped));
     return lines;
-}
-
-void RunSummary::count(const TestVerdict &verdict)
-{
-    switch (verdict.outcome) {
-    case TestVerdict::Outcome::Skip:
-        ++m_skipped;
-        break;
-    case TestVerdict::Outcome::BlacklistedPass:
-    case TestVerdict::Outcome::BlacklistedFail:
-    case TestVerdict::Outcome::BlacklistedUnexpectedPass:
-        ++m_blacklisted;
-        break;
-    // Passes and failures are counted per row, as RunResults counts them.
-    case TestVerdict::Outcome::Pass:
-    case TestVerdict::Outcome::Fail:
-    case TestVerdict::Outcome::UnexpectedPass:
-    case TestVerdict::Outcome::ExpectedFail:
-    case TestVerdict::Outcome::BlacklistedExpectedFail:
-        break;
-    }
 }
 
 QStringList RunSummary::tallyLines() const
@@ -179,7 +152,8 @@ QStringList RunSummary::failureLines(const RunResults::Row &row) const
         lines += detailLines(run.verdict, failureIndent);
         for (const QString &note : run.notes)
             lines.append(failureIndent + note);
-        for (const QString &exchange : run.exchanges)
+        const QStringList exchanges = TrafficLog::lines(run.exchanges);
+        for (const QString &exchange : exchanges)
             lines.append(failureIndent + exchange);
     }
     return lines;

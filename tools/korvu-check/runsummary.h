@@ -26,8 +26,6 @@ public:
     QStringList summaryLines(double wallSeconds, const QStringList &notes = QStringList()) const;
 
 private:
-    void count(const TestVerdict &verdict);
-    int flaky() const;
     QStringList tallyLines() const;
     QStringList failureLines(const RunResults::Row &row) const;
     static QStringList detailLines(const TestVerdict &verdict, const QString &indent);
@@ -35,11 +33,8 @@ private:
     QVector<RunResults::Row> m_rows;
     QVector<RunResults::Break> m_breaks;
     QVector<RunResults::Finding> m_findings;
+    RunResults::Counts m_counts;
     int m_repeat;
-    int m_passed = 0;
-    int m_failed = 0;
-    int m_skipped = 0;
-    int m_blacklisted = 0;
 };
 
 #endif // KORVUCHECK_RUNSUMMARY_H

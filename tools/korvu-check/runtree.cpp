@@ -1,5 +1,7 @@
 #include "runtree.h"
 #include "commandwords.h"
+#include "daemonenvironment.h"
+#include "tracefields.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,13 +20,19 @@ QString RunTree::root() const { return m_root; }
 
 QString RunTree::suiteDir() const { return root() + QStringLiteral("/tests/auto/deliveries"); }
 
-QString RunTree::mocksDir() const { return root() + QStringLiteral("/tests/mocks"); }
+QString RunTree::mocksDir() const
+{
+    return QDir::cleanPath(suiteDir() + QLatin1Char('/') + QLatin1String(DaemonEnvironment::mocksDirFromSuite));
+}
 
-QString RunTree::experienceDir() const { return root() + QStringLiteral("/experience"); }
+QString RunTree::experienceDir() const
+{
+    return QDir::cleanPath(suiteDir() + QLatin1Char('/') + QLatin1String(DaemonEnvironment::experienceDirFromSuite));
+}
 
 QString RunTree::binDir() const { return root() + QStringLiteral("/bin"); }
 
-QString RunTree::daemon() const { return binDir() + QStringLiteral("/korvud"); }
+QString RunTree::daemon() const { return binDir() + QLatin1Char('/') + QLatin1String(DaemonEnvironment::program); }
 
 QString RunTree::dataDir() const { return root() + QStringLiteral("/data"); }
 
@@ -36,7 +44,7 @@ QProcessEnvironment RunTree::environment(const QProcessEnvironment &base) const
 {
     QProcessEnvironment environment = withPlatform(base);
     environment.insert(QStringLiteral("KORVU_DATA_DIR"), dataDir());
-    environment.insert(QStringLiteral("KORVU_TRACE_FILE"), traceFile());
+    environment.insert(QLatin1String(TraceFields::fileVariable), traceFile());
     const QString path = base.value(QStringLiteral("PATH"));
     environment.insert(QStringLiteral("PATH"), path.isEmpty() ? binDir() : binDir() + QLatin1Char(':') + path);
     return environment;

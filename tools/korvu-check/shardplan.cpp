@@ -28,17 +28,8 @@ const QStringList optionsWithValue = {
     QStringLiteral("-platform"),
 };
 
-// A rough time for one run of a function or row: a granted delivery waits 2 s
-// in its gate polls, the persistence check restarts the daemon twice; the
-// other checks answer at once.
-double expectedSeconds(const QString &function)
-{
-    if (function == QLatin1String("testDelivery"))
-        return 2.0;
-    if (function == QLatin1String("testDeliveryPersistence"))
-        return 2.5;
-    return 0.05;
-}
+// A run of a function or row whose time the caller does not know.
+const double quickSeconds = 0.05;
 
 bool sameTest(const ShardPlan::Test &a, const ShardPlan::Test &b) { return a.function == b.function && a.row == b.row; }
 
@@ -97,7 +88,8 @@ bool select(const QVector<ShardPlan::Test> &listed, const QString &selection, QV
 
 QString ShardPlan::Test::testName() const { return TestVerdict::testName(function, row); }
 
-bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, ShardPlan *plan, QString *error)
+bool ShardPlan::make(const QByteArray &listing, const QStringList &selections,
+                     const QHash<QString, double> &expectedSeconds, ShardPlan *plan, QString *error)
 {
     QVector<Test> listed;
     if (!readListing(listing, &listed, error))
@@ -120,7 +112,7 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections, S
         if (!selected.at(i))
             continue;
         const Test &test = listed.at(i);
-        const double seconds = expectedSeconds(test.function);
+        const double seconds = expectedSeconds.value(test.function, quickSeconds);
         if (seconds >= ownShardSeconds) {
             plan->addShard({test}, seconds, listed);
             continue;
@@ -179,6 +171,19 @@ ShardPlan ShardPlan::slice(int index, int count) const
 }
 
 QVector<ShardPlan::Shard> ShardPlan::shards() const { return m_shards; }
+
+QVector<ShardPlan::Shard> ShardPlan::processes(bool asOneProcess) const
+{
+    if (!asOneProcess || m_shards.isEmpty())
+        return m_shards;
+    Shard all;
+    for (const Shard &shard : m_shards) {
+        all.tests += shard.tests;
+        all.selections += shard.selections;
+        all.expectedSeconds += shard.expectedSeconds;
+    }
+    return {all};
+}
 
 QStringList ShardPlan::testNames() const { return m_testNames; }
 

@@ -2,6 +2,7 @@
 #define KORVUCHECK_SHARDPLAN_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -33,9 +34,11 @@ public:
 
     // listing: what "testdeliveries -datatags" printed. selections: the functions and
     // rows named on the command line, "function" or "function:row"; none selects all.
-    // Returns false with *error set for a listing it cannot read or a selection the
-    // suite does not have.
-    static bool make(const QByteArray &listing, const QStringList &selections, ShardPlan *plan, QString *error);
+    // expectedSeconds: the time of one row of each function that does not answer at
+    // once. Returns false with *error set for a listing it cannot read or a
+    // selection the suite does not have.
+    static bool make(const QByteArray &listing, const QStringList &selections,
+                     const QHash<QString, double> &expectedSeconds, ShardPlan *plan, QString *error);
 
     // Slice index (from 1) of count: the shards dealt out by expected time, longest
     // first, each to the slice with the least so far; the same plan always gives
@@ -43,6 +46,10 @@ public:
     ShardPlan slice(int index, int count) const;
 
     QVector<Shard> shards() const;
+    // What each suite process runs: every shard on its own, or all of them
+    // in one. A plan without shards (a slice that got none) gives no process,
+    // never one without selections, which would run the whole suite.
+    QVector<Shard> processes(bool asOneProcess) const;
     // Every test of the plan, in the suite's order.
     QStringList testNames() const;
 

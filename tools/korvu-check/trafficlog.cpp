@@ -1,5 +1,7 @@
 #include "trafficlog.h"
+#include "daemonport.h"
 #include "testverdict.h"
+#include "tracefields.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -16,14 +18,6 @@ QString field(const QJsonObject &entry, const char *name) { return entry.value(Q
 qint64 number(const QJsonObject &entry, const char *name)
 {
     return static_cast<qint64>(entry.value(QLatin1String(name)).toDouble());
-}
-
-QByteArray bytes(const QJsonObject &entry, const char *name)
-{
-    const QString base64Name = QLatin1String(name) + QStringLiteral("Base64");
-    if (entry.contains(base64Name))
-        return QByteArray::fromBase64(entry.value(base64Name).toString().toLatin1());
-    return field(entry, name).toUtf8();
 }
 
 QString cut(const QString &text, int fullBytes)
@@ -86,29 +80,29 @@ QString describeReply(const QByteArray &reply, const QJsonObject &request, qint6
 
 QString describeRpc(const QJsonObject &entry)
 {
-    const QByteArray requestBytes = bytes(entry, "request");
+    const QByteArray requestBytes = TrafficLog::bytes(entry, TraceFields::request);
     const QJsonObject request = QJsonDocument::fromJson(requestBytes).object();
     const QString params = compactJson(request.value(QLatin1String("params")));
     return QStringLiteral("%1 %2 -> %3")
         .arg(request.value(QLatin1String("method")).toString(), cut(params, params.toUtf8().size()),
-             describeReply(bytes(entry, "reply"), request, number(entry, "waitMs")));
+             describeReply(TrafficLog::bytes(entry, TraceFields::reply), request, number(entry, TraceFields::waitMs)));
 }
 
 QString describeHttp(const QJsonObject &entry)
 {
     const QString request = QStringLiteral("%1 :%2%3")
-                                .arg(field(entry, "method"))
-                                .arg(entry.value(QLatin1String("port")).toInt())
-                                .arg(field(entry, "path"));
-    const QString body = quoted(bytes(entry, "body"));
-    if (!entry.value(QLatin1String("finished")).toBool()) {
+                                .arg(field(entry, TraceFields::method))
+                                .arg(entry.value(QLatin1String(TraceFields::port)).toInt())
+                                .arg(field(entry, TraceFields::path));
+    const QString body = quoted(TrafficLog::bytes(entry, TraceFields::body));
+    if (!entry.value(QLatin1String(TraceFields::finished)).toBool()) {
         return QStringLiteral("%1 -> no reply within %2 ms, so far %3")
             .arg(request)
-            .arg(number(entry, "waitMs"))
+            .arg(number(entry, TraceFields::waitMs))
             .arg(body);
     }
-    const int status = entry.value(QLatin1String("status")).toInt();
-    const QString error = field(entry, "error");
+    const int status = entry.value(QLatin1String(TraceFields::status)).toInt();
+    const QString error = field(entry, TraceFields::error);
     QString outcome = status > 0 ? QString::number(status) : QString();
     if (error != QLatin1String("NoError"))
         outcome += (outcome.isEmpty() ? QString() : QStringLiteral(" ")) + error;
@@ -117,20 +111,21 @@ QString describeHttp(const QJsonObject &entry)
 
 QString describeDaemon(const QJsonObject &entry, const QString &kind)
 {
-    const qint64 pid = number(entry, "pid");
-    if (kind == QLatin1String("daemonStart")) {
-        QStringList command = {field(entry, "program")};
-        const QJsonArray arguments = entry.value(QLatin1String("arguments")).toArray();
+    const qint64 pid = number(entry, TraceFields::pid);
+    if (kind == QLatin1String(TraceFields::daemonStartKind)) {
+        QStringList command = {field(entry, TraceFields::program)};
+        const QJsonArray arguments = entry.value(QLatin1String(TraceFields::arguments)).toArray();
         for (const QJsonValue &argument : arguments)
             command.append(argument.toString());
-        const QString outcome = entry.value(QLatin1String("started")).toBool() ? QStringLiteral("pid %1").arg(pid)
-                                                                               : QStringLiteral("not started");
+        const QString outcome = entry.value(QLatin1String(TraceFields::started)).toBool()
+                                    ? QStringLiteral("pid %1").arg(pid)
+                                    : QStringLiteral("not started");
         return QStringLiteral("start %1 -> %2").arg(command.join(QLatin1Char(' ')), outcome);
     }
-    if (kind == QLatin1String("daemonKill"))
+    if (kind == QLatin1String(TraceFields::daemonKillKind))
         return QStringLiteral("kill pid %1").arg(pid);
-    const int exitCode = entry.value(QLatin1String("exitCode")).toInt();
-    if (field(entry, "exitStatus") == QLatin1String("crash"))
+    const int exitCode = entry.value(QLatin1String(TraceFields::exitCode)).toInt();
+    if (field(entry, TraceFields::exitStatus) == QLatin1String(TraceFields::crashExit))
         return QStringLiteral("pid %1 ended by signal %2").arg(pid).arg(exitCode);
     return QStringLiteral("pid %1 exited with status %2").arg(pid).arg(exitCode);
 }
@@ -138,15 +133,16 @@ QString describeDaemon(const QJsonObject &entry, const QString &kind)
 // One exchange, without its time.
 QString describe(const QJsonObject &entry)
 {
-    const QString kind = field(entry, "kind");
-    if (kind == QLatin1String("rpc"))
+    const QString kind = field(entry, TraceFields::kind);
+    if (kind == QLatin1String(TraceFields::rpcKind))
         return describeRpc(entry);
-    if (kind == QLatin1String("http"))
+    if (kind == QLatin1String(TraceFields::httpKind))
         return describeHttp(entry);
-    if (kind == QLatin1String("connect")) {
-        return entry.value(QLatin1String("connected")).toBool()
-                   ? QStringLiteral("connect 127.0.0.1:2222 -> connected")
-                   : QStringLiteral("connect 127.0.0.1:2222 -> %1").arg(field(entry, "error"));
+    if (kind == QLatin1String(TraceFields::connectKind)) {
+        return entry.value(QLatin1String(TraceFields::connected)).toBool()
+                   ? QStringLiteral("connect 127.0.0.1:%1 -> connected").arg(daemonPort)
+                   : QStringLiteral("connect 127.0.0.1:%1 -> %2")
+                         .arg(QString::number(daemonPort), field(entry, TraceFields::error));
     }
     return describeDaemon(entry, kind);
 }
@@ -159,7 +155,8 @@ TrafficLog TrafficLog::fromFile(const QString &fileName)
     const QVector<QJsonObject> entries = readEntries(fileName);
     for (const QJsonObject &entry : entries) {
         if (!entry.isEmpty())
-            log.m_entries[TestVerdict::testName(field(entry, "function"), field(entry, "row"))].append(entry);
+            log.m_entries[TestVerdict::testName(field(entry, TraceFields::function), field(entry, TraceFields::row))]
+                .append(entry);
     }
     return log;
 }
@@ -177,13 +174,22 @@ QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
 
 bool TrafficLog::isEmpty() const { return m_entries.isEmpty(); }
 
-QStringList TrafficLog::linesFor(const QString &testName) const
+QByteArray TrafficLog::bytes(const QJsonObject &entry, const char *name)
 {
-    const QVector<QJsonObject> entries = m_entries.value(testName);
+    const QString base64Name = QLatin1String(name) + QLatin1String(TraceFields::base64Suffix);
+    if (entry.contains(base64Name))
+        return QByteArray::fromBase64(entry.value(base64Name).toString().toLatin1());
+    return field(entry, name).toUtf8();
+}
+
+QVector<QJsonObject> TrafficLog::exchangesOf(const QString &testName) const { return m_entries.value(testName); }
+
+QStringList TrafficLog::lines(const QVector<QJsonObject> &entries)
+{
     if (entries.isEmpty())
         return {};
 
-    const qint64 start = number(entries.constFirst(), "t");
+    const qint64 start = number(entries.constFirst(), TraceFields::time);
     QStringList lines;
     QString previous;
     bool previousShown = false;
@@ -196,13 +202,13 @@ QStringList TrafficLog::linesFor(const QString &testName) const
         repeats = 0;
     };
     for (const QJsonObject &entry : entries) {
-        const QString phase = field(entry, "phase");
-        if (phase == QLatin1String("cleanup")) {
+        const QString phase = field(entry, TraceFields::phase);
+        if (phase == QLatin1String(TraceFields::cleanupPhase)) {
             ++cleanup;
             continue;
         }
         QString text = describe(entry);
-        if (phase == QLatin1String("init"))
+        if (phase == QLatin1String(TraceFields::initPhase))
             text.prepend(QStringLiteral("init: "));
         if (text == previous) {
             // A repeat of an exchange left out is left out too.
@@ -219,7 +225,7 @@ QStringList TrafficLog::linesFor(const QString &testName) const
             ++left;
             continue;
         }
-        const double seconds = (number(entry, "t") - start) / 1000.0;
+        const double seconds = (number(entry, TraceFields::time) - start) / 1000.0;
         lines.append(QStringLiteral("  %1  %2").arg(seconds, 6, 'f', 3).arg(text));
     }
     noteRepeats();

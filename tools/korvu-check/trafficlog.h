@@ -20,11 +20,16 @@ public:
 
     bool isEmpty() const;
 
-    // The exchanges of a function or row ("testDelivery(DPD Prio)") under a
-    // heading, one line each, times from its first exchange. Long values are cut with their full
-    // length shown; repeats of the same exchange are counted on one line; what
-    // the clean-up after the row did is only counted.
-    QStringList linesFor(const QString &testName) const;
+    // The trace entries of a function or row ("testDelivery(DPD Prio)"), in order.
+    QVector<QJsonObject> exchangesOf(const QString &testName) const;
+
+    // Exchanges under a heading, one line each, times from the first. Long
+    // values are cut with their full length shown; repeats of the same
+    // exchange are counted on one line; what the clean-up after the row did is
+    // only counted.
+    static QStringList lines(const QVector<QJsonObject> &exchanges);
+    // A byte field of an entry (request, reply, body), whichever way it was written.
+    static QByteArray bytes(const QJsonObject &entry, const char *name);
 
 private:
     QHash<QString, QVector<QJsonObject>> m_entries;

@@ -2,6 +2,8 @@
 #include "comparedvariant.h"
 #include "traffictrace.h"
 
+#include <deliverymocksids.h>
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -15,9 +17,9 @@
 
 namespace {
 
-const int gatePort = 6655;
-const int scannerPort = 6656;
-const int notificationDevicePort = 6657;
+const int gatePort = DeliveryMocksIds::garageGatePort;
+const int scannerPort = DeliveryMocksIds::parcelScannerPort;
+const int notificationDevicePort = DeliveryMocksIds::notificationDevicePort;
 
 const char codeScannedEventTypeId[] = "0da90af2-90bc-43a6-bcdc-e50c39dbb8bf";
 const char gateStateStateTypeId[] = "61ebba3f-02b2-472c-90e4-2ddb292e6ee9";

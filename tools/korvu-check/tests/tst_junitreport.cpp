@@ -229,7 +229,8 @@ void TestJunitReport::testRows_data()
         << QVector<TestVerdict>{fail} << "testDelivery(DPD Prio): failure [fail] Garage did not open"
         << "1.000"
         << "Garage did not open\nLoc: [t.cpp(7)]"
-        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x";
+        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x -> "
+           "404 \"\"";
     QTest::newRow("every run passed") << QVector<TestVerdict>{pass, pass, pass} << "testDelivery(DPD Prio): passed"
                                       << "3.000"
                                       << ""
@@ -238,13 +239,15 @@ void TestJunitReport::testRows_data()
         << QVector<TestVerdict>{pass, fail, pass} << "testDelivery(DPD Prio): failure [flaky] flaky: passed 2 of 3 runs"
         << "3.000"
         << "run 2: Garage did not open\nLoc: [t.cpp(7)]"
-        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x";
+        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x -> "
+           "404 \"\"";
     QTest::newRow("failed every time")
         << QVector<TestVerdict>{fail, fail}
         << "testDelivery(DPD Prio): failure [fail] failed 2 of 2 runs: Garage did not open"
         << "2.000"
         << "run 1: Garage did not open\nLoc: [t.cpp(7)]\nrun 2: Garage did not open\nLoc: [t.cpp(7)]"
-        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x";
+        << "failed in shard 2 (testDelivery:DPD Prio)\nexchanges (seconds from the first):\n   0.000  GET :6655/x -> "
+           "404 \"\"";
 }
 
 void TestJunitReport::testRows()
@@ -261,7 +264,14 @@ void TestJunitReport::testRows()
         run.verdict.seconds = 1.0;
         if (run.verdict.isFailure()) {
             run.notes = QStringList{"failed in shard 2 (testDelivery:DPD Prio)"};
-            run.exchanges = QStringList{"exchanges (seconds from the first):", "   0.000  GET :6655/x"};
+            run.exchanges = {QJsonObject{{"kind", "http"},
+                                         {"method", "GET"},
+                                         {"port", 6655},
+                                         {"path", "/x"},
+                                         {"finished", true},
+                                         {"status", 404},
+                                         {"error", "NoError"},
+                                         {"t", 0}}};
         }
         row.runs.append(run);
     }

@@ -45,6 +45,10 @@ private slots:
     void testHooksOfShardsCountOnce();
     void testHooksPerRepetition();
     void testTrafficOfFailures();
+    void testSkippedRepetitionsAreNotFlaky();
+    void testFailureStatusStopsAt127();
+    void testKnownRaceNamed_data();
+    void testKnownRaceNamed();
 };
 
 void TestRunResults::testSuiteOrder()
@@ -120,6 +124,14 @@ void TestRunResults::testTrafficOfFailures()
     trace.write(R"({"kind":"connect","connected":true,"function":"initTestCase","row":"","phase":"test","t":1})"
                 "\n");
     trace.close();
+    // A later repetition of the same shard, with traffic of its own.
+    QFile laterTrace(dir.filePath("later.jsonl"));
+    QVERIFY(laterTrace.open(QIODevice::WriteOnly));
+    laterTrace.write(
+        R"({"kind":"connect","connected":false,"error":"refused","function":"testDelivery","row":"a","phase":"test",)"
+        R"("t":1})"
+        "\n");
+    laterTrace.close();
 
     RunResults results;
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1));
@@ -128,14 +140,100 @@ void TestRunResults::testTrafficOfFailures()
     hook.row = QStringLiteral("slice 1/2");
     results.addVerdict(hook, shard(1));
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
+    results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1, 2));
+    results.attachTraffic(shard(1, 2).job, TrafficLog::fromFile(laterTrace.fileName()));
     results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
 
     for (const RunResults::Row &row : results.rows()) {
         for (const RunResults::Run &run : row.runs) {
-            const bool expected = run.verdict.isFailure() && run.origin.job == shard(1).job;
-            QCOMPARE(run.exchanges.size(), expected ? 2 : 0);
+            const QString exchanges = TrafficLog::lines(run.exchanges).join(QLatin1Char('\n'));
+            if (!run.verdict.isFailure() || run.origin.job == shard(2).job)
+                QVERIFY2(exchanges.isEmpty(), qPrintable(exchanges));
+            else
+                QCOMPARE(exchanges.contains(QLatin1String("refused")), run.origin.repetition == 2);
         }
     }
+}
+
+void TestRunResults::testSkippedRepetitionsAreNotFlaky()
+{
+    RunResults results;
+    results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 1));
+    results.addVerdict(verdict(O::Skip, "testDelivery", "a", {"no gate"}), shard(1, 2));
+    results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 3));
+    const RunResults::Row row = results.rows().constFirst();
+    QVERIFY(!row.isFlaky());
+    QCOMPARE(row.passes(), 2);
+    QCOMPARE(results.failureStatus(), 0);
+}
+
+void TestRunResults::testFailureStatusStopsAt127()
+{
+    RunResults results;
+    for (int row = 0; row < 130; ++row)
+        results.addVerdict(verdict(O::Fail, "testDelivery", QString::number(row), {"no"}), shard(1));
+    QCOMPARE(results.failureCount(), 130);
+    QCOMPARE(results.failureStatus(), 127);
+}
+
+void TestRunResults::testKnownRaceNamed_data()
+{
+    QTest::addColumn<QJsonObject>("listed");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<bool>("named");
+
+    const QJsonObject later = {{"id", "d1"}, {"name", "Parcel"}, {"createdTimestamp", 1700000001}};
+    QTest::newRow("one second later") << later << false << true;
+    QTest::newRow("one second earlier") << QJsonObject{{"id", "d1"},
+                                                       {"name", "Parcel"},
+                                                       {"createdTimestamp", 1699999999}}
+                                        << false << true;
+    QTest::newRow("two seconds") << QJsonObject{{"id", "d1"}, {"name", "Parcel"}, {"createdTimestamp", 1700000002}}
+                                 << false << false;
+    QTest::newRow("another field too") << QJsonObject{{"id", "d1"}, {"name", "Box"}, {"createdTimestamp", 1700000001}}
+                                       << false << false;
+    QTest::newRow("message cut short, listing traced") << later << true << true;
+}
+
+void TestRunResults::testKnownRaceNamed()
+{
+    QFETCH(QJsonObject, listed);
+    QFETCH(bool, cut);
+    QFETCH(bool, named);
+
+    const QJsonObject expected = {{"id", "d1"}, {"name", "Parcel"}, {"createdTimestamp", 1700000000}};
+    QString message = "'a == b' returned FALSE. (Delivery not matching.\nExpected: "
+                      + QString::fromUtf8(QJsonDocument(expected).toJson())
+                      + "\nGot: " + QString::fromUtf8(QJsonDocument(listed).toJson()) + ")";
+    if (cut)
+        message.chop(20);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile trace(dir.filePath("trace.jsonl"));
+    QVERIFY(trace.open(QIODevice::WriteOnly));
+    // The clean-up's listing after the row is no record the check compared.
+    const QVector<QPair<QString, QJsonObject>> listings = {{"test", listed}, {"cleanup", expected}};
+    for (const auto &listing : listings) {
+        const QJsonObject reply = {
+            {"id", 3}, {"status", "success"}, {"params", QJsonObject{{"deliveries", QJsonArray{listing.second}}}}};
+        trace.write(QJsonDocument(QJsonObject{{"kind", "rpc"},
+                                              {"function", "testAddDelivery"},
+                                              {"row", "with notification"},
+                                              {"phase", listing.first},
+                                              {"t", 1},
+                                              {"request", R"({"id":3,"method":"PlavoDelivery.GetDeliveries"})"},
+                                              {"reply", QString::fromUtf8(QJsonDocument(reply).toJson())}})
+                        .toJson(QJsonDocument::Compact)
+                    + '\n');
+    }
+    trace.close();
+
+    RunResults results;
+    results.addVerdict(verdict(O::Fail, "testAddDelivery", "with notification", message.split('\n')), shard(1));
+    results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
+    const RunResults::Run run = results.rows().constFirst().runs.constFirst();
+    QCOMPARE(run.notes.filter("known race").size(), named ? 1 : 0);
+    QVERIFY(run.verdict.isFailure());
 }
 
 QTEST_GUILESS_MAIN(TestRunResults)

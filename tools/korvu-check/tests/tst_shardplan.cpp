@@ -13,6 +13,8 @@ const QByteArray listing = "TestDeliveries testAvailable No gate, no scanner\n"
                            "TestDeliveries testDelivery granted (code with spaces)\n"
                            "TestDeliveries testDelivery DPD Prio\n";
 
+const QHash<QString, double> times = {{"testDelivery", 2.0}, {"testDeliveryPersistence", 2.5}};
+
 // The shards' selections, one string per shard.
 QStringList shardSelections(const ShardPlan &plan)
 {
@@ -37,6 +39,7 @@ private slots:
     void testSlicesCoverEveryTestOnce_data();
     void testSlicesCoverEveryTestOnce();
     void testSplitSuiteArguments();
+    void testSliceWithoutShardsRunsNothing();
 };
 
 void TestShardPlan::testShards_data()
@@ -66,7 +69,7 @@ void TestShardPlan::testShards()
 
     ShardPlan plan;
     QString error;
-    QVERIFY2(ShardPlan::make(listing, selections, &plan, &error), qPrintable(error));
+    QVERIFY2(ShardPlan::make(listing, selections, times, &plan, &error), qPrintable(error));
     QCOMPARE(shardSelections(plan), shards);
 }
 
@@ -77,7 +80,7 @@ void TestShardPlan::testQuickTestsShareShardsOfLimitedLength()
         many += "T testGetDeliveries " + QByteArray::number(i) + '\n';
     ShardPlan plan;
     QString error;
-    QVERIFY2(ShardPlan::make(many, {}, &plan, &error), qPrintable(error));
+    QVERIFY2(ShardPlan::make(many, {}, times, &plan, &error), qPrintable(error));
     const QVector<ShardPlan::Shard> shards = plan.shards();
     QCOMPARE(shards.size(), 2);
     QCOMPARE(shards.at(0).tests.size() + shards.at(1).tests.size(), 50);
@@ -110,7 +113,7 @@ void TestShardPlan::testBadInput()
 
     ShardPlan plan;
     QString actual;
-    QVERIFY(!ShardPlan::make(listing, selections, &plan, &actual));
+    QVERIFY(!ShardPlan::make(listing, selections, times, &plan, &actual));
     QCOMPARE(actual, error);
 }
 
@@ -130,7 +133,7 @@ void TestShardPlan::testSlicesCoverEveryTestOnce()
         suite += "TestDeliveries testDelivery row " + QByteArray::number(i) + '\n';
     ShardPlan plan;
     QString error;
-    QVERIFY2(ShardPlan::make(suite, {}, &plan, &error), qPrintable(error));
+    QVERIFY2(ShardPlan::make(suite, {}, times, &plan, &error), qPrintable(error));
 
     QStringList covered;
     double lightest = 1e9;
@@ -165,6 +168,19 @@ void TestShardPlan::testSplitSuiteArguments()
         &selections, &options);
     QCOMPARE(selections, (QStringList{"testDelivery:DPD Prio", "testAvailable"}));
     QCOMPARE(options, (QStringList{"-v2", "-maxwarnings", "0", "-o", "log.txt,txt", "-nocrashhandler"}));
+}
+
+void TestShardPlan::testSliceWithoutShardsRunsNothing()
+{
+    ShardPlan plan;
+    QString error;
+    QVERIFY2(ShardPlan::make(listing, {"testAvailable"}, times, &plan, &error), qPrintable(error));
+    for (bool asOneProcess : {false, true}) {
+        QCOMPARE(plan.slice(2, 2).processes(asOneProcess).size(), 0);
+        const QVector<ShardPlan::Shard> first = plan.slice(1, 2).processes(asOneProcess);
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(first.constFirst().selections, QStringList{"testAvailable"});
+    }
 }
 
 QTEST_GUILESS_MAIN(TestShardPlan)
