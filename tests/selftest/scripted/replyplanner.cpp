@@ -26,9 +26,9 @@ ReplyPlanner::Plan ReplyPlanner::plan(const QByteArray &request)
     const QJsonValue id = object.value("id");
     const QString method = object.value("method").toString();
     if (!document.isObject() || method.isEmpty())
-        return {errorReply(id, QStringLiteral("Invalid request: %1").arg(parseError.errorString()))};
+        return errorReply(id, QStringLiteral("Invalid request: %1").arg(parseError.errorString()));
     if (object.contains("params") && !object.value("params").isObject())
-        return {errorReply(id, QStringLiteral("%1: \"params\" must be an object").arg(method))};
+        return errorReply(id, QStringLiteral("%1: \"params\" must be an object").arg(method));
 
     const int call = ++m_calls[method];
     const QList<Scenario::RpcRule> rules = m_scenario.rpcRulesFor(method, m_start, call);
@@ -61,9 +61,11 @@ ReplyPlanner::Plan ReplyPlanner::plan(const QByteArray &request)
     return plan;
 }
 
-QByteArray ReplyPlanner::errorReply(const QJsonValue &id, const QString &message)
+ReplyPlanner::Plan ReplyPlanner::errorReply(const QJsonValue &id, const QString &message)
 {
-    return QJsonDocument(JsonRpcRouter::errorReply(id, message)).toJson(QJsonDocument::Compact);
+    Plan plan;
+    plan.bytes = QJsonDocument(JsonRpcRouter::errorReply(id, message)).toJson(QJsonDocument::Compact);
+    return plan;
 }
 
 QJsonObject ReplyPlanner::correctReply(const QJsonValue &id, const QString &method, const QJsonObject &params)

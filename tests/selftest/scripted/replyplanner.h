@@ -31,7 +31,7 @@ public:
                  const std::function<QString()> &deliveryId);
 
     Plan plan(const QByteArray &request);
-    static QByteArray errorReply(const QJsonValue &id, const QString &message);
+    static Plan errorReply(const QJsonValue &id, const QString &message);
 
 private:
     QJsonObject correctReply(const QJsonValue &id, const QString &method, const QJsonObject &params);

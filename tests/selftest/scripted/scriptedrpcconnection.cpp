@@ -71,6 +71,6 @@ void ScriptedRpcConnection::send(const QByteArray &bytes)
 void ScriptedRpcConnection::closeWithError(const QString &message)
 {
     m_requestLog->recordTrailingBytes(m_splitter.pendingBytes());
-    m_socket->write(ReplyPlanner::errorReply(QJsonValue(), message));
+    m_socket->write(ReplyPlanner::errorReply(QJsonValue(), message).bytes);
     m_socket->disconnectFromHost();
 }

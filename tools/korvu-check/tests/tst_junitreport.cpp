@@ -258,7 +258,7 @@ void TestJunitReport::testRows()
     QFETCH(QString, resultText);
     QFETCH(QString, systemOut);
 
-    RunResults::Row row{"testDelivery(DPD Prio)", {}};
+    RunResults::Row row{"testDelivery(DPD Prio)", {}, {}};
     for (int i = 0; i < runs.size(); ++i) {
         RunResults::Run run{runs.at(i), {i, 2, i + 1, "shard 2 (testDelivery:DPD Prio)"}, {}, {}};
         run.verdict.seconds = 1.0;

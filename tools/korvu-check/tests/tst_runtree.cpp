@@ -24,7 +24,7 @@ void TestRunTree::initTestCase()
     QVERIFY(m_sourceDir.isValid());
     QVERIFY(m_treeDir.isValid());
     const QString root = m_sourceDir.path();
-    m_sources = {root + "/build/daemon/korvud", root + "/build/tests/mocks", root + "/build/experience"};
+    m_sources = {root + "/build/daemon/korvud", root + "/build/tests/mocks", root + "/build/experience", {}};
     QVERIFY(QDir().mkpath(root + "/build/daemon"));
     QVERIFY(QDir().mkpath(m_sources.mocksDir));
     QVERIFY(QDir().mkpath(m_sources.experienceDir));
