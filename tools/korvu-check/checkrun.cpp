@@ -14,9 +14,11 @@
 #include "tracefields.h"
 #include "trafficlog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTextStream>
 #include <QThread>
 
@@ -57,6 +59,7 @@ int CheckRun::exec()
     m_root.setAutoRemove(!m_options.keepRunTree);
 
     m_isolation = NetworkIsolation::detect();
+    recordEnvironment();
     if (!prepareNetwork())
         return stopEarly(ExitStatus::EnvironmentProblem);
     int status = 0;
@@ -167,6 +170,9 @@ bool CheckRun::listSuite(QByteArray *listing)
 void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions)
 {
     m_shardCount = shards.size();
+    RunResults::Environment environment = m_results.environment();
+    environment.shardCount = shards.size();
+    m_results.setEnvironment(environment);
     for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
         for (int index = 0; index < shards.size(); ++index) {
             Job job;
@@ -218,6 +224,10 @@ int CheckRun::runJobs()
                          [this, jobPointer](const TestVerdict &verdict) { handleVerdict(*jobPointer, verdict); });
         QObject::connect(job.runner.get(), &SuiteRunner::outputLine,
                          [this, jobPointer](const QString &line) { handleOutputLine(*jobPointer, line); });
+        QObject::connect(job.runner.get(), &SuiteRunner::lineLogged,
+                         [this, jobPointer](const QString &testName, const QString &line) {
+                             m_results.addLogLine(testName, jobPointer->origin, line);
+                         });
         QObject::connect(job.runner.get(), &SuiteRunner::findingMade,
                          [this, jobPointer](const DaemonFinding &finding) { handleFinding(*jobPointer, finding); });
         QObject::connect(job.runner.get(), &SuiteRunner::finished, [this, jobPointer] { handleJobEnd(*jobPointer); });
@@ -455,6 +465,30 @@ int CheckRun::stopEarly(int status)
     return status;
 }
 
+void CheckRun::recordEnvironment()
+{
+    RunResults::Environment environment;
+    environment.toolVersion = QCoreApplication::applicationVersion();
+    environment.daemon = m_options.daemon;
+    environment.suite = m_options.suite;
+    environment.mocksDir = m_options.mocksDir;
+    environment.experienceDir = m_options.experienceDir;
+    environment.qtVersion = QString::fromLatin1(qVersion());
+    environment.isolation = isolationDescription();
+    environment.wrapCommand = m_options.wrapCommand;
+    environment.hostName = QSysInfo::machineHostName();
+    environment.sliceIndex = m_options.sliceIndex;
+    environment.sliceCount = m_options.sliceCount;
+    environment.repeat = m_options.repeat;
+    m_results.setEnvironment(environment);
+}
+
+QString CheckRun::isolationDescription() const
+{
+    return m_isolation.isAvailable() ? QStringLiteral("a private network namespace (%1)").arg(m_isolation.description())
+                                     : QStringLiteral("the shared network");
+}
+
 // The suite's own name for itself and the start of its first process.
 void CheckRun::recordSuite()
 {
@@ -476,6 +510,7 @@ QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
     if (!m_options.junitFile.isEmpty())
         reports.emplace_back(std::make_unique<JunitReport>(), m_options.junitFile);
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
+    m_results.setStopTime(QDateTime::currentDateTime());
     const RunResults results = withSuiteResults ? m_results : m_results.withoutSuiteResults();
     QStringList written;
     for (const auto &report : reports) {
@@ -499,9 +534,7 @@ void CheckRun::noteKeptTree()
 
 void CheckRun::printHeader()
 {
-    const QString network = m_isolation.isAvailable()
-                                ? QStringLiteral("a private network namespace (%1)").arg(m_isolation.description())
-                                : QStringLiteral("the shared network");
+    const QString network = isolationDescription();
     QString how;
     if (m_shardCount > 1) {
         how = QStringLiteral(": %1 shards, up to %2 at a time, each in %3")

@@ -60,6 +60,8 @@ private:
     QString hookRow() const;
     int exitStatus() const;
     int suiteStatus() const;
+    void recordEnvironment();
+    QString isolationDescription() const;
     void recordSuite();
     void printSummary(QStringList notes);
     int stopEarly(int status);

@@ -47,6 +47,14 @@ int RunResults::Row::failures() const
 
 bool RunResults::Row::isFlaky() const { return passes() > 0 && failures() > 0; }
 
+void RunResults::setEnvironment(const Environment &environment) { m_environment = environment; }
+
+RunResults::Environment RunResults::environment() const { return m_environment; }
+
+void RunResults::setStopTime(const QDateTime &stopTime) { m_stopTime = stopTime; }
+
+QDateTime RunResults::stopTime() const { return m_stopTime; }
+
 void RunResults::setSuiteFile(const QString &fileName) { m_suiteFile = fileName; }
 
 QString RunResults::suiteFile() const { return m_suiteFile; }
@@ -77,6 +85,8 @@ QVector<RunResults::SetupError> RunResults::setupErrors() const { return m_setup
 RunResults RunResults::withoutSuiteResults() const
 {
     RunResults setup;
+    setup.m_environment = m_environment;
+    setup.m_stopTime = m_stopTime;
     setup.m_suiteFile = m_suiteFile;
     setup.m_suiteName = m_suiteName;
     setup.m_startTime = m_startTime;
@@ -94,7 +104,14 @@ void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
     auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
     if (row == m_rows.end())
         row = m_rows.insert(m_rows.end(), Row{testName, {}, {}});
-    row->runs.append({verdict, origin, {}, {}});
+    // An expected failure's messages belong to the verdict that ends the row.
+    const QStringList logLines = verdict.endsTest() ? m_pendingLogLines.take({origin.job, testName}) : QStringList();
+    row->runs.append({verdict, origin, {}, {}, logLines});
+}
+
+void RunResults::addLogLine(const QString &testName, const Origin &origin, const QString &line)
+{
+    m_pendingLogLines[{origin.job, testName}].append(line);
 }
 
 void RunResults::addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin) { m_breaks.append({end, origin}); }
@@ -197,6 +214,14 @@ RunResults::Counts RunResults::counts() const
 int RunResults::failureCount() const { return counts().failed; }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
+
+QString RunResults::reportedName(const QString &testName) const
+{
+    if (m_environment.sliceCount == 0 || !isHookFunction(testName))
+        return testName;
+    return TestVerdict::testName(
+        testName, QStringLiteral("slice %1/%2").arg(m_environment.sliceIndex).arg(m_environment.sliceCount));
+}
 
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }
 

@@ -6,7 +6,9 @@
 #include "testverdict.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QJsonObject>
+#include <QPair>
 #include <QStringList>
 #include <QVector>
 
@@ -36,6 +38,9 @@ public:
         Origin origin;
         QStringList notes; // where a hook failed, when shards ran it; a known race
         QVector<QJsonObject> exchanges; // the traffic of a failure, as traced
+        // The suite's log messages under the function or row in this run, as
+        // the plain-text log shows them; the daemon's output is among them.
+        QStringList logLines;
     };
 
     // A finding in the daemon's output or end, from the run it was made in.
@@ -83,6 +88,29 @@ public:
         QStringList details;
     };
 
+    // What was checked, and how: every report describes the run with it.
+    struct Environment
+    {
+        // Shared by every slice of one run, so that their reports can be merged.
+        QString runId;
+        QString toolVersion; // korvu-check's
+        QString daemon; // as given on the command line
+        QString suite;
+        QString mocksDir;
+        QString experienceDir;
+        QString qtVersion; // the Qt that korvu-check runs with
+        QString isolation; // "a private network namespace (unshare)" or "the shared network"
+        QStringList wrapCommand; // --wrap's words, none without one
+        QString hostName;
+        int sliceIndex = 0; // with --shard K/N, K and N; 0 and 0 without
+        int sliceCount = 0;
+        int repeat = 1;
+        int shardCount = 0; // suite processes per repetition; 0 when the suite ran as one
+    };
+
+    void setEnvironment(const Environment &environment);
+    Environment environment() const;
+
     // The suite program's file name, and the test class it named itself.
     void setSuiteFile(const QString &fileName);
     QString suiteFile() const;
@@ -91,6 +119,9 @@ public:
     QString suiteName() const;
     void setStartTime(const QDateTime &startTime);
     QDateTime startTime() const;
+    // When the last suite process ended, or the check stopped.
+    void setStopTime(const QDateTime &stopTime);
+    QDateTime stopTime() const;
     // The wall time of the whole check.
     void setSeconds(double seconds);
     double seconds() const;
@@ -108,6 +139,9 @@ public:
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
+    // A log message of a function or row; it joins the run whose verdict
+    // follows in the same suite process.
+    void addLogLine(const QString &testName, const Origin &origin, const QString &line);
     // Puts the traffic of a finished job under its failures, and notes a known
     // race beside a failure that shows one.
     void attachTraffic(int job, const TrafficLog &log);
@@ -124,12 +158,21 @@ public:
     // above 127 a status would read as death by a signal.
     int failureStatus() const;
 
+    // The name every report gives a function or row ("testDelivery(DPD Prio)").
+    // A slice names its hooks after itself, as if they were rows, so that the
+    // reports of all slices hold every test case once.
+    QString reportedName(const QString &testName) const;
+
     static bool isHook(const TestVerdict &verdict);
     static bool isHookFunction(const QString &function);
 
 private:
     static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
 
+    Environment m_environment;
+    QDateTime m_stopTime;
+    // Per job and function or row, log lines waiting for their verdict.
+    QHash<QPair<int, QString>, QStringList> m_pendingLogLines;
     QString m_suiteFile;
     QString m_suiteName;
     QDateTime m_startTime;

@@ -30,6 +30,8 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
         const QString line = message.logLine(m_reader.testClass());
         remember(line);
         emit outputLine(line);
+        if (!message.function.isEmpty())
+            emit lineLogged(TestVerdict::testName(message.function, message.row), line);
         // The suite logs each line of the daemon's output as a debug message.
         if (message.type == TestMessage::Type::Debug) {
             const QStringList lines = message.text.split(QLatin1Char('\n'));

@@ -63,6 +63,8 @@ signals:
     void verdictRead(const TestVerdict &verdict);
     // A log message as the plain-text log shows it, or a line of standard error.
     void outputLine(const QString &line);
+    // The same log message when a function or row logged it ("testDelivery(DPD Prio)").
+    void lineLogged(const QString &testName, const QString &line);
     // A report in the daemon's output that the suite logged, under its function and row.
     void findingMade(const DaemonFinding &finding);
 
