@@ -135,8 +135,8 @@ bool CheckRun::planJobs(int *status)
     }
     if (m_options.sliceCount > 0)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
-    m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()
-                       + QStringList{TestVerdict::testName(QStringLiteral("cleanupTestCase"), hookRow())});
+    m_results.setOrder(QStringList{QStringLiteral("initTestCase")} + plan.testNames()
+                       + QStringList{QStringLiteral("cleanupTestCase")});
 
     // A slice without -j runs as one suite process, the suite as written over its rows.
     addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), suiteOptions);
@@ -311,10 +311,8 @@ int CheckRun::runJobs()
     return exitStatus();
 }
 
-void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
+void CheckRun::handleVerdict(const Job &job, const TestVerdict &verdict)
 {
-    if (RunResults::isHook(verdict))
-        verdict.row = hookRow();
     m_results.addVerdict(verdict, job.origin);
 
     // Each shard runs the hooks; only a failure of one is news, and its message
@@ -333,16 +331,15 @@ void CheckRun::handleVerdict(const Job &job, TestVerdict verdict)
         shownBefore = m_shownHookFailures.contains(key);
         m_shownHookFailures.insert(key);
     }
-    const QStringList lines = RunSummary::progressLines(verdict, progressContext(job, shardedHook));
+    const QStringList lines = RunSummary::progressLines(verdict, m_results.reportedName(verdict.testName()),
+                                                        progressContext(job, shardedHook));
     print(shownBefore ? QStringList{lines.constFirst()} : lines);
     if (verdict.endsTest())
         showFindings(job, verdict.testName());
 }
 
-void CheckRun::handleFinding(const Job &job, DaemonFinding finding)
+void CheckRun::handleFinding(const Job &job, const DaemonFinding &finding)
 {
-    if (RunResults::isHookFunction(finding.function))
-        finding.row = hookRow();
     m_results.addFinding(finding, job.origin);
     m_unshownFindings[job.origin.job].append(finding);
 }
@@ -356,7 +353,7 @@ void CheckRun::showFindings(const Job &job, const QString &testName)
             ++it;
             continue;
         }
-        print(RunSummary::findingLines(*it, context));
+        print(RunSummary::findingLines(*it, m_results.reportedName(it->testName()), context));
         it = unshown.erase(it);
     }
 }
@@ -407,15 +404,6 @@ void CheckRun::handleJobEnd(const Job &job)
     }
 }
 
-// A slice names its hooks after itself, as if they were rows, so that the
-// reports of all slices hold every test case once.
-QString CheckRun::hookRow() const
-{
-    if (m_options.sliceCount == 0)
-        return QString();
-    return QStringLiteral("slice %1/%2").arg(m_options.sliceIndex).arg(m_options.sliceCount);
-}
-
 int CheckRun::exitStatus() const
 {
     const int status = suiteStatus();
@@ -450,7 +438,7 @@ void CheckRun::printSummary(QStringList notes)
         notes.append(QStringLiteral("Traces kept in: %1").arg(m_options.keepTracesDir));
     if (m_options.keepRunTree)
         notes.append(QStringLiteral("Run tree kept: %1").arg(m_root.path()));
-    print(RunSummary(m_results, m_options.repeat).summaryLines(m_wallTime.elapsed() / 1000.0, notes));
+    print(RunSummary(m_results).summaryLines(m_wallTime.elapsed() / 1000.0, notes));
 }
 
 // A run that stops before the suite still leaves a report, so that a CI

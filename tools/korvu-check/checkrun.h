@@ -50,14 +50,13 @@ private:
     void addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions);
     bool createTrees();
     int runJobs();
-    void handleVerdict(const Job &job, TestVerdict verdict);
+    void handleVerdict(const Job &job, const TestVerdict &verdict);
     QString progressContext(const Job &job, bool withShard) const;
     void handleOutputLine(const Job &job, const QString &line);
-    void handleFinding(const Job &job, DaemonFinding finding);
+    void handleFinding(const Job &job, const DaemonFinding &finding);
     // Prints the job's findings in testName not shown yet; "" prints them all.
     void showFindings(const Job &job, const QString &testName);
     void handleJobEnd(const Job &job);
-    QString hookRow() const;
     int exitStatus() const;
     int suiteStatus() const;
     void recordEnvironment();

@@ -111,13 +111,15 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
     m_cases.append(testCase);
 }
 
-void JunitReport::addRow(const RunResults::Row &row)
+void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
 {
     if (row.verdicts().size() > 1) {
-        addRepeatedRow(row);
+        addRepeatedRow(row, caseName);
     } else {
         for (const RunResults::Run &run : row.runs)
             addVerdict(run.verdict, run.notes + TrafficLog::lines(run.exchanges));
+        if (!row.verdicts().isEmpty())
+            m_cases.last().name = caseName;
     }
     if (m_cases.isEmpty())
         return;
@@ -142,7 +144,7 @@ bool JunitReport::writeReport(const RunResults &results, const QString &fileName
     const QVector<RunResults::Row> rows = results.rows();
     QStringList reported;
     for (const RunResults::Row &row : rows) {
-        addRow(row);
+        addRow(row, results.reportedName(row.testName));
         reported.append(row.testName);
     }
     QMap<QString, QVector<RunResults::Finding>> unreported;
@@ -152,7 +154,7 @@ bool JunitReport::writeReport(const RunResults &results, const QString &fileName
             unreported[found.finding.testName()].append(found);
     }
     for (auto it = unreported.cbegin(); it != unreported.cend(); ++it)
-        addFindings(it.key(), it.value());
+        addFindings(results.reportedName(it.key()), it.value());
     const QVector<RunResults::Break> breaks = results.breaks();
     for (const RunResults::Break &broken : breaks) {
         const QString where = broken.origin.shardName.isEmpty() ? QString()
@@ -288,11 +290,11 @@ bool JunitReport::writeFile(const QString &fileName, QString *error) const
     return true;
 }
 
-void JunitReport::addRepeatedRow(const RunResults::Row &row)
+void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &caseName)
 {
     const QVector<RunResults::Run> runs = row.verdicts();
     TestCase testCase;
-    testCase.name = row.testName;
+    testCase.name = caseName;
     QStringList failures;
     const RunResults::Run *firstFailure = nullptr;
     for (const RunResults::Run &run : runs) {

@@ -39,7 +39,8 @@ public:
     void addVerdict(const TestVerdict &verdict, const QStringList &caseOutput = QStringList());
     // A function or row with all its runs: a single run as its verdict says;
     // repeated runs pass together, fail together, or are marked flaky.
-    void addRow(const RunResults::Row &row);
+    // caseName: the row as reports name it.
+    void addRow(const RunResults::Row &row, const QString &caseName);
     // Findings of a function or row that has no verdict, as the suite broke off in it.
     void addFindings(const QString &testName, const QVector<RunResults::Finding> &findings);
     // The run broke off (crash, stop, no results) or never got to the suite.
@@ -74,7 +75,7 @@ private:
         bool counts(Result as) const;
     };
 
-    void addRepeatedRow(const RunResults::Row &row);
+    void addRepeatedRow(const RunResults::Row &row, const QString &caseName);
     int count(TestCase::Result result) const;
     QString systemOut() const;
 

@@ -127,7 +127,7 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
         for (Run &run : row.runs) {
             if (run.origin.job != job || !run.verdict.isFailure())
                 continue;
-            run.exchanges = log.exchangesOf(isHook(run.verdict) ? run.verdict.function : run.verdict.testName());
+            run.exchanges = log.exchangesOf(run.verdict.testName());
             const QString race = KnownRace::noteFor(run.verdict, run.exchanges);
             if (!race.isEmpty())
                 run.notes.append(race);

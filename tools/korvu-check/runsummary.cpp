@@ -22,28 +22,29 @@ QString runList(const QVector<int> &repetitions, int repeat)
 
 } // namespace
 
-RunSummary::RunSummary(const RunResults &results, int repeat)
-    : m_rows(results.rows())
+RunSummary::RunSummary(const RunResults &results)
+    : m_results(results)
+    , m_rows(results.rows())
     , m_breaks(results.breaks())
     , m_findings(results.findings())
     , m_counts(results.counts())
-    , m_repeat(repeat)
+    , m_repeat(results.environment().repeat)
 {
 }
 
-QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString &context)
+QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString &testName, const QString &context)
 {
     QStringList lines;
-    lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + verdict.testName() + QStringLiteral("  ")
+    lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + testName + QStringLiteral("  ")
                  + seconds(verdict.seconds) + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
     if (!verdict.isBare())
         lines += detailLines(verdict, progressIndent);
     return lines;
 }
 
-QStringList RunSummary::findingLines(const DaemonFinding &finding, const QString &context)
+QStringList RunSummary::findingLines(const DaemonFinding &finding, const QString &testName, const QString &context)
 {
-    QStringList lines = {QStringLiteral("FINDING %1 in %2").arg(finding.kindName(), finding.testName())
+    QStringList lines = {QStringLiteral("FINDING %1 in %2").arg(finding.kindName(), testName)
                          + (context.isEmpty() ? QString() : QStringLiteral("  ") + context)};
     const QStringList report = finding.shortLines(shownFindingLines);
     for (const QString &line : report)
@@ -86,7 +87,8 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
             if (m_repeat > 1)
                 where.append(runList({found.origin.repetition}, m_repeat));
             lines.append(
-                QStringLiteral("  %1 %2").arg(found.finding.kindName(), found.finding.testName())
+                QStringLiteral("  %1 %2").arg(found.finding.kindName(),
+                                              m_results.reportedName(found.finding.testName()))
                 + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where.join(QStringLiteral(", ")))));
             lines.append(failureIndent + found.finding.lines.constFirst());
         }
@@ -117,7 +119,8 @@ QStringList RunSummary::tallyLines() const
             mark = QStringLiteral("  FLAKY");
         else if (row.passes() == 0 && row.failures() == 0)
             mark = QStringLiteral("  skipped");
-        lines.append(QStringLiteral("  %1  %2%3").arg(tally.rightJustified(5), row.testName, mark));
+        lines.append(
+            QStringLiteral("  %1  %2%3").arg(tally.rightJustified(5), m_results.reportedName(row.testName), mark));
     }
     return lines;
 }
@@ -145,7 +148,8 @@ QStringList RunSummary::failureLines(const RunResults::Row &row) const
     QStringList lines;
     for (int i = 0; i < shown.size(); ++i) {
         const RunResults::Run &run = shown.at(i);
-        QString header = QStringLiteral("  ") + run.verdict.label() + QLatin1Char(' ') + row.testName;
+        QString header = QStringLiteral("  ") + run.verdict.label() + QLatin1Char(' ')
+                         + m_results.reportedName(row.testName);
         if (m_repeat > 1)
             header += QStringLiteral("  ") + runList(repetitions.at(i), m_repeat);
         lines.append(header);

@@ -11,15 +11,16 @@
 class RunSummary
 {
 public:
-    // repeat: how often every function and row was run.
-    explicit RunSummary(const RunResults &results, int repeat = 1);
+    explicit RunSummary(const RunResults &results);
 
     // "PASS  testAddDelivery(with notification)  0.03 s", followed by the
-    // message lines of anything but a pass.
-    static QStringList progressLines(const TestVerdict &verdict, const QString &context = QString());
+    // message lines of anything but a pass. testName: as the reports name it.
+    static QStringList progressLines(const TestVerdict &verdict, const QString &testName,
+                                     const QString &context = QString());
     // "FINDING  AddressSanitizer in testAvailable(No gate, no scanner)" and the
     // first lines of its report, shown under the row's progress line.
-    static QStringList findingLines(const DaemonFinding &finding, const QString &context = QString());
+    static QStringList findingLines(const DaemonFinding &finding, const QString &testName,
+                                    const QString &context = QString());
     // With repeats, how often each function and row passed; then the failures
     // with their messages and traffic, the findings, the wall time, the notes,
     // and last the line "N passed, N failed, N skipped".
@@ -30,6 +31,7 @@ private:
     QStringList failureLines(const RunResults::Row &row) const;
     static QStringList detailLines(const TestVerdict &verdict, const QString &indent);
 
+    RunResults m_results;
     QVector<RunResults::Row> m_rows;
     QVector<RunResults::Break> m_breaks;
     QVector<RunResults::Finding> m_findings;

@@ -45,6 +45,7 @@ private slots:
     void testHooksOfShardsCountOnce();
     void testHooksPerRepetition();
     void testTrafficOfFailures();
+    void testLogLinesOfEachRun();
     void testSkippedRepetitionsAreNotFlaky();
     void testFailureStatusStopsAt127();
     void testKnownRaceNamed_data();
@@ -136,9 +137,7 @@ void TestRunResults::testTrafficOfFailures()
     RunResults results;
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1));
     results.addVerdict(verdict(O::Pass, "testDelivery", "b"), shard(1));
-    TestVerdict hook = verdict(O::Fail, "initTestCase", QString(), {"no"});
-    hook.row = QStringLiteral("slice 1/2");
-    results.addVerdict(hook, shard(1));
+    results.addVerdict(verdict(O::Fail, "initTestCase", QString(), {"no"}), shard(1));
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1, 2));
     results.attachTraffic(shard(1, 2).job, TrafficLog::fromFile(laterTrace.fileName()));
@@ -153,6 +152,26 @@ void TestRunResults::testTrafficOfFailures()
                 QCOMPARE(exchanges.contains(QLatin1String("refused")), run.origin.repetition == 2);
         }
     }
+}
+
+// Shards log the same row at once; an expected failure's lines go with the
+// verdict that ends the row.
+void TestRunResults::testLogLinesOfEachRun()
+{
+    RunResults results;
+    results.addLogLine("testDelivery(a)", shard(1), "one: scan");
+    results.addLogLine("testDelivery(a)", shard(2), "two: scan");
+    results.addLogLine("testDelivery(a)", shard(1), "one: gate");
+    results.addVerdict(verdict(O::ExpectedFail, "testDelivery", "a", {"known"}), shard(1));
+    results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1));
+    results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
+    results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 2));
+
+    QVector<QStringList> logged;
+    const QVector<RunResults::Row> rows = results.rows();
+    for (const RunResults::Run &run : rows.constFirst().runs)
+        logged.append(run.logLines);
+    QCOMPARE(logged, (QVector<QStringList>{{}, {"one: scan", "one: gate"}, {"two: scan"}, {}}));
 }
 
 void TestRunResults::testSkippedRepetitionsAreNotFlaky()

@@ -53,10 +53,10 @@ void TestRunSummary::testProgressLines()
     QFETCH(double, seconds);
     QFETCH(QStringList, lines);
     verdict.seconds = seconds;
-    QCOMPARE(RunSummary::progressLines(verdict), lines);
+    QCOMPARE(RunSummary::progressLines(verdict, verdict.testName()), lines);
 
     lines.first() += QStringLiteral("  [run 2/3]");
-    QCOMPARE(RunSummary::progressLines(verdict, QStringLiteral("[run 2/3]")), lines);
+    QCOMPARE(RunSummary::progressLines(verdict, verdict.testName(), QStringLiteral("[run 2/3]")), lines);
 }
 
 void TestRunSummary::testCounts_data()
@@ -131,6 +131,9 @@ void TestRunSummary::testRepeatedSummary()
 {
     using O = TestVerdict::Outcome;
     RunResults results;
+    RunResults::Environment environment;
+    environment.repeat = 3;
+    results.setEnvironment(environment);
     for (int run = 1; run <= 3; ++run) {
         results.addVerdict(verdict(O::Pass, "initTestCase"), repetition(run));
         const bool late = run != 2;
@@ -161,7 +164,7 @@ void TestRunSummary::testRepeatedSummary()
         "Flaky: 1",
         "4 passed, 5 failed, 0 skipped",
     };
-    QCOMPARE(RunSummary(results, 3).summaryLines(9.0), expected);
+    QCOMPARE(RunSummary(results).summaryLines(9.0), expected);
 }
 
 QTEST_GUILESS_MAIN(TestRunSummary)
