@@ -14,13 +14,13 @@ using Attributes = HtmlWriter::Attributes;
 // The page's own style: no '<' and no '&', as HtmlWriter::trusted() asks.
 const char style[] = R"(
 body { font: 14px/1.4 system-ui, sans-serif; margin: 0 auto; max-width: 1240px; padding: 12px 16px; color: #111827; }
-h1 { font-size: 20px; margin: 4px 0 8px; }
+h1 { font-size: 20px; margin: 4px 16px 4px 0; display: inline-block; }
 h2 { font-size: 16px; margin: 18px 0 6px; }
 h3 { font-size: 14px; margin: 10px 0 4px; }
 dl.environment { display: grid; grid-template-columns: max-content 1fr max-content 1fr; gap: 1px 12px; margin: 0; font-size: 13px; }
 dl.environment dt { color: #6b7280; }
 dl.environment dd { margin: 0; overflow-wrap: anywhere; }
-.counts { font-size: 15px; margin: 8px 0; }
+.counts { font-size: 15px; margin: 4px 0; display: inline-block; }
 .counts span { margin-right: 14px; font-weight: 600; }
 .verdict-fail { color: #b91c1c; } .verdict-flaky { color: #b45309; } .verdict-pass { color: #15803d; }
 .verdict-skip, .verdict-other { color: #6b7280; }
@@ -36,7 +36,7 @@ pre { white-space: pre-wrap; overflow-wrap: anywhere; margin: 4px 0; font: 12px/
 pre.message { color: #7f1d1d; }
 p.location, p.note { margin: 2px 0; font-size: 12px; color: #374151; }
 p.sentences { font-weight: 600; margin: 6px 0 2px; }
-svg.timeline { display: block; width: 100%; height: auto; max-height: 230px; }
+svg.timeline { display: block; width: 100%; height: auto; max-height: 190px; }
 svg.bar, svg.strip { display: block; width: 100%; height: 10px; }
 table.exchanges { font-size: 12px; margin-top: 4px; }
 table.exchanges th:nth-child(1) { width: 48px; } table.exchanges th:nth-child(2) { width: 52px; }
@@ -435,8 +435,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         html.text(stateLabel(state, row));
         html.close();
         html.open(QStringLiteral("td"), {{QStringLiteral("class"), QStringLiteral("name")}});
-        html.element(QStringLiteral("a"), name,
-                     {{QStringLiteral("href"), QLatin1Char('#') + rowId(index) + QStringLiteral("-detail")}});
+        html.element(QStringLiteral("a"), name, {{QStringLiteral("href"), QLatin1Char('#') + rowId(index)}});
         if (state == State::Flaky) {
             html.text(QStringLiteral(" "));
             html.element(QStringLiteral("span"),
@@ -456,19 +455,24 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         }
         html.close();
 
+        // A failed run, or one with notes, shows its verdict and traffic;
+        // otherwise the first run's log lines are all there is to see.
+        QVector<RunResults::Run> shown;
+        for (const RunResults::Run &run : row.runs) {
+            if (run.verdict.isFailure() || !run.notes.isEmpty() || !run.verdict.endsTest())
+                shown.append(run);
+        }
+        const bool logsOnly = shown.isEmpty() && !verdicts.isEmpty() && !verdicts.constFirst().logLines.isEmpty();
+        if (shown.isEmpty() && !logsOnly && row.findings.isEmpty())
+            continue;
         html.open(QStringLiteral("tr"), {{QStringLiteral("id"), rowId(index) + QStringLiteral("-detail")},
                                          {QStringLiteral("class"), QStringLiteral("detail ") + stateClass(state)}});
         html.open(QStringLiteral("td"), {{QStringLiteral("colspan"), QString::number(repeat > 1 ? 4 : 3)}});
         writeFindings(html, row.findings);
-        bool failureShown = false;
-        for (const RunResults::Run &run : row.runs) {
-            if (run.verdict.isFailure() || !run.notes.isEmpty() || !run.verdict.endsTest()) {
-                writeRunDetails(html, run, repeat, QStringLiteral("failure"));
-                failureShown = true;
-            }
-        }
-        if (!failureShown && !verdicts.isEmpty())
-            writeRunDetails(html, verdicts.constFirst(), repeat, QString());
+        for (const RunResults::Run &run : qAsConst(shown))
+            writeRunDetails(html, run, repeat, true);
+        if (logsOnly)
+            writeRunDetails(html, verdicts.constFirst(), repeat, false);
         html.close();
         html.close();
     }
@@ -476,11 +480,11 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
     html.close();
 }
 
-// open: what to show at once ("failure"); the rest stays folded.
-void HtmlReport::writeRunDetails(HtmlWriter &html, const RunResults::Run &run, int repeat, const QString &open)
+// withVerdict: the verdict, its message and traffic before the log lines.
+void HtmlReport::writeRunDetails(HtmlWriter &html, const RunResults::Run &run, int repeat, bool withVerdict)
 {
     const TestVerdict &verdict = run.verdict;
-    if (!open.isEmpty()) {
+    if (withVerdict) {
         QStringList where;
         if (repeat > 1)
             where.append(QStringLiteral("run %1").arg(run.origin.repetition));

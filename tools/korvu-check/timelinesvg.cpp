@@ -77,6 +77,20 @@ QString markClass(const GateTimeline::Mark &mark)
     return QString();
 }
 
+// Reads and calls come right after what they follow up, so they are drawn
+// smaller, leaving it in sight.
+QString radius(const GateTimeline::Mark &mark)
+{
+    switch (mark.kind) {
+    case GateTimeline::Kind::Call:
+        return QStringLiteral("3");
+    case GateTimeline::Kind::HistoryRead:
+        return QStringLiteral("3.5");
+    default:
+        return QStringLiteral("5");
+    }
+}
+
 // A poll reads a state, where a history lists actions of the same names.
 QString shownLabel(const GateTimeline::Mark &mark)
 {
@@ -168,12 +182,10 @@ void TimelineSvg::write(HtmlWriter &html, const GateTimeline &timeline)
                                                 {QStringLiteral("stroke"), paint},
                                                 {QStringLiteral("stroke-width"), QStringLiteral("3")}});
         } else {
-            html.empty(QStringLiteral("circle"),
-                       {{QStringLiteral("cx"), x(mark.seconds)},
-                        {QStringLiteral("cy"), number(y)},
-                        {QStringLiteral("r"),
-                         mark.kind == GateTimeline::Kind::Call ? QStringLiteral("3") : QStringLiteral("5")},
-                        {QStringLiteral("fill"), paint}});
+            html.empty(QStringLiteral("circle"), {{QStringLiteral("cx"), x(mark.seconds)},
+                                                  {QStringLiteral("cy"), number(y)},
+                                                  {QStringLiteral("r"), radius(mark)},
+                                                  {QStringLiteral("fill"), paint}});
         }
         if (isLabelled(mark)) {
             const double labelX = labelWidth + mark.seconds * scale + 7;
