@@ -7,6 +7,8 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 using Attributes = HtmlWriter::Attributes;

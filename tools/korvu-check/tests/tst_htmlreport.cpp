@@ -146,7 +146,7 @@ void TestHtmlReport::testHostileText()
     QVERIFY(xml.readNextStartElement());
     QCOMPARE(xml.attributes().value("title").toString(), read);
     QVERIFY(xml.readNextStartElement());
-    QCOMPARE(xml.name(), QLatin1String("p"));
+    QCOMPARE(xml.name().toString(), QStringLiteral("p"));
     QCOMPARE(xml.readElementText(), read);
     xml.readNext();
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
