@@ -103,6 +103,11 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     const QCommandLineOption junitOption(QStringLiteral("junit"),
                                          QStringLiteral("Also write the results as JUnit XML to <file>."),
                                          QStringLiteral("file"));
+    const QCommandLineOption htmlOption(
+        QStringLiteral("html"),
+        QStringLiteral("Also write the results as one self-contained HTML page to <file>, with a timeline of each "
+                       "gate cycle that failed."),
+        QStringLiteral("file"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
@@ -145,8 +150,9 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("keep-traces"),
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
-    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption,
-                       jobsOption, repeatOption, shardOption, keepTracesOption, startTimeoutOption, wrapOption});
+    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, htmlOption, keepOption,
+                       verboseOption, jobsOption, repeatOption, shardOption, keepTracesOption, startTimeoutOption,
+                       wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -172,6 +178,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
     junitFile = parser.value(junitOption);
+    htmlFile = parser.value(htmlOption);
     keepRunTree = parser.isSet(keepOption);
     verbose = parser.isSet(verboseOption);
     keepTracesDir = parser.value(keepTracesOption);
@@ -230,6 +237,7 @@ QString CheckOptions::validate()
     mocksDir = absolute(mocksDir);
     experienceDir = absolute(experienceDir);
     junitFile = absolute(junitFile);
+    htmlFile = absolute(htmlFile);
     keepTracesDir = absolute(keepTracesDir);
     // The tool starts in the run tree, not here.
     if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
@@ -247,7 +255,9 @@ QString CheckOptions::validate()
     if (problem.isEmpty())
         problem = checkWrapCommand();
     if (problem.isEmpty())
-        problem = checkJunitFile();
+        problem = checkReportFile(QStringLiteral("JUnit"), junitFile);
+    if (problem.isEmpty())
+        problem = checkReportFile(QStringLiteral("HTML"), htmlFile);
     if (problem.isEmpty())
         problem = checkTracesDir();
     if (problem.isEmpty())
@@ -282,13 +292,13 @@ QString CheckOptions::checkPluginFolder(const QString &what, const QString &path
         .arg(what, path);
 }
 
-QString CheckOptions::checkJunitFile() const
+QString CheckOptions::checkReportFile(const QString &what, const QString &fileName)
 {
-    if (junitFile.isEmpty())
+    if (fileName.isEmpty())
         return QString();
-    const QFileInfo folder(QFileInfo(junitFile).absolutePath());
+    const QFileInfo folder(QFileInfo(fileName).absolutePath());
     if (!folder.isDir() || !folder.isWritable())
-        return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());
+        return QStringLiteral("cannot write the %1 file into %2").arg(what, folder.filePath());
     return QString();
 }
 

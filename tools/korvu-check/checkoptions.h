@@ -36,6 +36,7 @@ public:
     QString mocksDir;
     QString experienceDir;
     QString junitFile;
+    QString htmlFile;
     bool keepRunTree = false;
     // How long the daemon may take to listen, counted from its start; by
     // default as long as the suite waits for it.
@@ -61,7 +62,7 @@ public:
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
-    QString checkJunitFile() const;
+    static QString checkReportFile(const QString &what, const QString &fileName);
     QString checkWrapCommand() const;
     QString checkTracesDir() const;
     QString checkShardedSuiteArguments() const;

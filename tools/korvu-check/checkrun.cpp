@@ -5,6 +5,7 @@
 #include "daemonpreflight.h"
 #include "deliveries/deliveriestimes.h"
 #include "exitstatus.h"
+#include "htmlreport.h"
 #include "junitreport.h"
 #include "portcheck.h"
 #include "runpool.h"
@@ -497,6 +498,8 @@ QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
     std::vector<std::pair<std::unique_ptr<Reporter>, QString>> reports;
     if (!m_options.junitFile.isEmpty())
         reports.emplace_back(std::make_unique<JunitReport>(), m_options.junitFile);
+    if (!m_options.htmlFile.isEmpty())
+        reports.emplace_back(std::make_unique<HtmlReport>(), m_options.htmlFile);
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
     m_results.setStopTime(QDateTime::currentDateTime());
     const RunResults results = withSuiteResults ? m_results : m_results.withoutSuiteResults();

@@ -1,5 +1,6 @@
 #include "junitreport.h"
 #include "trafficlog.h"
+#include "xmltext.h"
 
 #include <QMap>
 #include <QSaveFile>
@@ -12,32 +13,9 @@ namespace {
 
 const QString setupTestName = QStringLiteral("korvu-check setup");
 
-const QChar replacementCharacter(0xfffd);
 const QString cutMarker = QStringLiteral(" [...]");
 
 QString seconds(double value) { return QString::number(value, 'f', 3); }
-
-bool isXmlCharacter(char16_t c)
-{
-    return c == 0x9 || c == 0xa || c == 0xd || (c >= 0x20 && c <= 0xd7ff) || (c >= 0xe000 && c <= 0xfffd);
-}
-
-// Console output may hold control characters (colour codes, binary dumps)
-// that no XML document may contain; they become U+FFFD.
-QString xmlSafe(const QString &text)
-{
-    QString safe = text;
-    for (int i = 0; i < safe.size(); ++i) {
-        const QChar c = safe.at(i);
-        if (c.isHighSurrogate() && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (!isXmlCharacter(c.unicode()))
-            safe[i] = replacementCharacter;
-    }
-    return safe;
-}
 
 QString failureText(const TestVerdict &verdict)
 {
@@ -225,56 +203,56 @@ bool JunitReport::write(QIODevice *device) const
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
     xml.writeStartElement(QStringLiteral("testsuite"));
-    xml.writeAttribute(QStringLiteral("name"), xmlSafe(m_suiteName));
+    xml.writeAttribute(QStringLiteral("name"), XmlText::safe(m_suiteName));
     xml.writeAttribute(QStringLiteral("tests"), QString::number(tests()));
     xml.writeAttribute(QStringLiteral("failures"), QString::number(failures()));
     xml.writeAttribute(QStringLiteral("errors"), QString::number(errors()));
     xml.writeAttribute(QStringLiteral("skipped"), QString::number(skipped()));
     xml.writeAttribute(QStringLiteral("time"), seconds(m_seconds));
     xml.writeAttribute(QStringLiteral("timestamp"), m_startTime.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")));
-    xml.writeAttribute(QStringLiteral("hostname"), xmlSafe(m_hostName));
+    xml.writeAttribute(QStringLiteral("hostname"), XmlText::safe(m_hostName));
 
     for (const TestCase &testCase : m_cases) {
         xml.writeStartElement(QStringLiteral("testcase"));
-        xml.writeAttribute(QStringLiteral("classname"), xmlSafe(m_suiteName));
-        xml.writeAttribute(QStringLiteral("name"), xmlSafe(testCase.name));
+        xml.writeAttribute(QStringLiteral("classname"), XmlText::safe(m_suiteName));
+        xml.writeAttribute(QStringLiteral("name"), XmlText::safe(testCase.name));
         xml.writeAttribute(QStringLiteral("time"), seconds(testCase.seconds));
         switch (testCase.result) {
         case TestCase::Result::Passed:
             break;
         case TestCase::Result::Skipped:
             xml.writeEmptyElement(QStringLiteral("skipped"));
-            xml.writeAttribute(QStringLiteral("message"), xmlSafe(testCase.message));
+            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
             break;
         case TestCase::Result::Failed:
         case TestCase::Result::Error:
             xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
                                                                               : QStringLiteral("error"));
-            xml.writeAttribute(QStringLiteral("message"), xmlSafe(testCase.message));
-            xml.writeAttribute(QStringLiteral("type"), xmlSafe(testCase.type));
-            xml.writeCharacters(xmlSafe(testCase.text));
+            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
+            xml.writeAttribute(QStringLiteral("type"), XmlText::safe(testCase.type));
+            xml.writeCharacters(XmlText::safe(testCase.text));
             xml.writeEndElement();
             break;
         }
         QStringList findingLines;
         for (const DaemonFinding &finding : testCase.findings) {
             xml.writeStartElement(QStringLiteral("failure"));
-            xml.writeAttribute(QStringLiteral("message"),
-                               xmlSafe(QStringLiteral("%1: %2").arg(finding.kindName(), finding.lines.constFirst())));
+            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(QStringLiteral("%1: %2").arg(
+                                                              finding.kindName(), finding.lines.constFirst())));
             xml.writeAttribute(QStringLiteral("type"), QStringLiteral("daemon-finding"));
-            xml.writeCharacters(xmlSafe(finding.lines.join(QLatin1Char('\n'))));
+            xml.writeCharacters(XmlText::safe(finding.lines.join(QLatin1Char('\n'))));
             xml.writeEndElement();
             findingLines += finding.lines;
         }
         if (!testCase.notes.isEmpty())
-            xml.writeTextElement(QStringLiteral("system-out"), xmlSafe(testCase.notes.join(QLatin1Char('\n'))));
+            xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(testCase.notes.join(QLatin1Char('\n'))));
         if (!findingLines.isEmpty())
-            xml.writeTextElement(QStringLiteral("system-err"), xmlSafe(findingLines.join(QLatin1Char('\n'))));
+            xml.writeTextElement(QStringLiteral("system-err"), XmlText::safe(findingLines.join(QLatin1Char('\n'))));
         xml.writeEndElement();
     }
 
     if (!m_outputHead.isEmpty())
-        xml.writeTextElement(QStringLiteral("system-out"), xmlSafe(systemOut()));
+        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(systemOut()));
     xml.writeEndElement();
     xml.writeEndDocument();
     return !xml.hasError();

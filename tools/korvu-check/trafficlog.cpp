@@ -1,5 +1,6 @@
 #include "trafficlog.h"
 #include "daemonport.h"
+#include "mockidnames.h"
 #include "testverdict.h"
 #include "tracefields.h"
 
@@ -130,8 +131,9 @@ QString describeDaemon(const QJsonObject &entry, const QString &kind)
     return QStringLiteral("pid %1 exited with status %2").arg(pid).arg(exitCode);
 }
 
-// One exchange, without its time.
-QString describe(const QJsonObject &entry)
+} // namespace
+
+QString TrafficLog::describe(const QJsonObject &entry)
 {
     const QString kind = field(entry, TraceFields::kind);
     if (kind == QLatin1String(TraceFields::rpcKind))
@@ -146,8 +148,6 @@ QString describe(const QJsonObject &entry)
     }
     return describeDaemon(entry, kind);
 }
-
-} // namespace
 
 TrafficLog TrafficLog::fromFile(const QString &fileName)
 {
@@ -226,7 +226,7 @@ QStringList TrafficLog::lines(const QVector<QJsonObject> &entries)
             continue;
         }
         const double seconds = (number(entry, TraceFields::time) - start) / 1000.0;
-        lines.append(QStringLiteral("  %1  %2").arg(seconds, 6, 'f', 3).arg(text));
+        lines.append(QStringLiteral("  %1  %2%3").arg(seconds, 6, 'f', 3).arg(text, MockIdNames::annotation(text)));
     }
     noteRepeats();
     if (left > 0)

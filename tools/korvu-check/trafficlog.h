@@ -28,6 +28,8 @@ public:
     // exchange are counted on one line; what the clean-up after the row did is
     // only counted.
     static QStringList lines(const QVector<QJsonObject> &exchanges);
+    // One exchange, without its time: "PlavoDelivery.Status {} -> success {...}".
+    static QString describe(const QJsonObject &entry);
     // A byte field of an entry (request, reply, body), whichever way it was written.
     static QByteArray bytes(const QJsonObject &entry, const char *name);
 

@@ -22,6 +22,36 @@ inline const QUuid parcelScannerRejectActionTypeId{"{03b1abeb-4589-44f9-849b-03a
 inline const QUuid notificationDeviceThingClassId{"{47ced9b1-b7fd-44de-a4d7-8b27e47b8579}"};
 inline const QUuid notificationDeviceNotifyActionTypeId{"{86ed7935-5c88-4810-a94c-50a39946a04c}"};
 
+// What a reader of traffic and reports calls each id.
+struct NamedId
+{
+    const QUuid &id;
+    const char *name;
+};
+
+inline const NamedId namedIds[] = {
+    {garageGateThingClassId, "gate"},
+    {garageGateStateStateTypeId, "gate state"},
+    {garageGateOpenActionTypeId, "open"},
+    {garageGateCloseActionTypeId, "close"},
+    {parcelScannerThingClassId, "scanner"},
+    {parcelScannerCodeScannedEventTypeId, "code scanned"},
+    {parcelScannerAcceptActionTypeId, "accept"},
+    {parcelScannerRejectActionTypeId, "refuse"},
+    {notificationDeviceThingClassId, "notification device"},
+    {notificationDeviceNotifyActionTypeId, "notify"},
+};
+
+// The name of a mock id, or nullptr for any other id.
+inline const char *nameOf(const QUuid &id)
+{
+    for (const NamedId &named : namedIds) {
+        if (named.id == id)
+            return named.name;
+    }
+    return nullptr;
+}
+
 inline constexpr quint16 garageGatePort = 6655;
 inline constexpr quint16 parcelScannerPort = 6656;
 inline constexpr quint16 notificationDevicePort = 6657;

@@ -132,7 +132,7 @@ HttpResponse MockThing::applyRules(const HttpRequest &request, const HttpRespons
         if (rule.hasLines || !rule.extraLines.isEmpty())
             body = historyBody((rule.hasLines ? rule.lines : historyLines()) + rule.extraLines);
         if (rule.hasBody)
-            body = rule.body.toUtf8();
+            body = rule.body;
     }
     return HttpResponse(statusCode, body);
 }

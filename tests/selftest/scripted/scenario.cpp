@@ -60,14 +60,18 @@ bool parseRpcRule(const QJsonObject &object, Scenario::RpcRule *rule, QString *e
 
 bool parseHttpRule(const QJsonObject &object, Scenario::HttpRule *rule, QString *errorMessage)
 {
-    static const QSet<QString> known = {"port", "path", "status", "body", "lines", "extraLines", "comment"};
+    static const QSet<QString> known = {"port",       "path",  "status",     "body",
+                                        "bodyBase64", "lines", "extraLines", "comment"};
     if (!checkKeys(object, known, QStringLiteral("an http rule"), errorMessage))
         return false;
     rule->port = object.value("port").toInt();
     rule->path = object.value("path").toString();
     rule->status = object.value("status").toInt();
-    rule->hasBody = object.contains("body");
-    rule->body = object.value("body").toString();
+    // Bytes that are no UTF-8 have no place in a JSON string.
+    rule->hasBody = object.contains("body") || object.contains("bodyBase64");
+    rule->body = object.contains("bodyBase64")
+                     ? QByteArray::fromBase64(object.value("bodyBase64").toString().toLatin1())
+                     : object.value("body").toString().toUtf8();
     rule->hasLines = object.contains("lines");
     rule->lines = toStringList(object.value("lines"));
     rule->extraLines = toStringList(object.value("extraLines"));

@@ -40,7 +40,7 @@ public:
         QString path; // empty = any path
         int status = 0; // 0 = as a correct device would answer
         bool hasBody = false;
-        QString body; // replaces the whole body
+        QByteArray body; // replaces the whole body
         bool hasLines = false;
         QStringList lines; // replaces the action history lines
         QStringList extraLines; // appended to the action history lines

@@ -73,7 +73,7 @@ void TestFailureTraffic::testFailureShowsItsExchanges_data()
                        "GET :6655/actionhistory -> 200 \"{2eb6135e-579f-4b9a-be7b-785d664a3875}\\n\"",
                        QStringLiteral("Integrations.GetStateValue {\"stateTypeId\":\"61ebba3f-02b2-472c-90e4-"
                                       "2ddb292e6ee9\",\"thingId\":\"%1\"} -> success {\"thingError\":"
-                                      "\"ThingErrorNoError\",\"value\":\"closed\"}  (x5)")
+                                      "\"ThingErrorNoError\",\"value\":\"closed\"}  [61ebba3f = gate state]  (x5)")
                            .arg(gateId)};
     QTest::newRow("an add refused: the reply's status")
         << "add-status-error.json"

@@ -95,6 +95,11 @@ void TestTrafficLog::testExchange_data()
         << "PlavoDelivery.AddDelivery {\"trackingCode\":\"" + longCode.left(300 - 17) + "... (419 bytes) -> success {}";
     QTest::newRow("control port") << http(6656, "/actionhistory", 200, "NoError", "{03b1abeb}\n")
                                   << "GET :6656/actionhistory -> 200 \"{03b1abeb}\\n\"";
+    QTest::newRow("mock ids named")
+        << http(6656, "/actionhistory", 200, "NoError",
+                "{03b1abeb-4589-44f9-849b-03a1465ef015}\n{7E3E6B01-99A1-4346-826F-12EBFF61C83D}\n")
+        << "GET :6656/actionhistory -> 200 \"{03b1abeb-4589-44f9-849b-03a1465ef015}\\n"
+           "{7E3E6B01-99A1-4346-826F-12EBFF61C83D}\\n\"  [03b1abeb = refuse, 7e3e6b01 = accept]";
     QTest::newRow("control port error") << http(6657, "/actionhistory", 500, "InternalServerError", "")
                                         << "GET :6657/actionhistory -> 500 InternalServerError \"\"";
     QTest::newRow("control port closed") << http(6655, "/actionhistory", 0, "ConnectionRefusedError", "")

@@ -1,0 +1,38 @@
+#ifndef KORVUCHECK_HTMLREPORT_H
+#define KORVUCHECK_HTMLREPORT_H
+
+#include "reporter.h"
+#include "runresults.h"
+
+class HtmlWriter;
+
+// The results of a check as one self-contained page for people: what was
+// checked, the failed and flaky rows first, then every function and row in
+// the suite's order with its verdicts, time and, under a failure, the
+// message, a timeline of the gate cycle, the exchanges and the log lines.
+// It needs nothing beside it and no script: the page's small script only
+// adds filtering and search.
+class HtmlReport : public Reporter
+{
+public:
+    // Log lines shown per run, and characters per line; the rest is counted.
+    static constexpr int shownLogLines = 400;
+    static constexpr int logLineLimit = 4096;
+
+    QString kind() const override;
+    bool writeReport(const RunResults &results, const QString &fileName, QString *error) override;
+
+    // The whole page.
+    static QString page(const RunResults &results);
+
+private:
+    static void writeHead(HtmlWriter &html, const RunResults &results);
+    static void writeHeader(HtmlWriter &html, const RunResults &results);
+    static void writeAttention(HtmlWriter &html, const QVector<RunResults::Row> &rows);
+    static void writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
+    static void writeRunDetails(HtmlWriter &html, const RunResults::Run &run, int repeat, bool withVerdict);
+    static void writeLogLines(HtmlWriter &html, const QStringList &lines);
+    static void writeBrokenRuns(HtmlWriter &html, const RunResults &results);
+};
+
+#endif // KORVUCHECK_HTMLREPORT_H
