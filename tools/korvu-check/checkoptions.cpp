@@ -26,7 +26,8 @@ const QString description = QStringLiteral(
     "sees a fault leaking from one row into the next. With -j the functions and\n"
     "rows run as shards, each a suite process with a daemon, data folder and\n"
     "network namespace of its own, several at a time; --shard runs one slice of\n"
-    "the shards, for CI machines that share a run.\n"
+    "the shards, for CI machines that share a run; 'korvu-check merge' puts their\n"
+    "reports back together (korvu-check merge --help).\n"
     "\n"
     "Every failed row is shown with the JSON-RPC and HTTP exchanges the suite made\n"
     "for it, and so is its JUnit test case.\n"
@@ -100,9 +101,6 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     const QCommandLineOption suiteOption(QStringLiteral("suite"),
                                          QStringLiteral("testdeliveries executable (default: the bundled suite)."),
                                          QStringLiteral("path"));
-    const QCommandLineOption junitOption(QStringLiteral("junit"),
-                                         QStringLiteral("Also write the results as JUnit XML to <file>."),
-                                         QStringLiteral("file"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
@@ -145,8 +143,10 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("keep-traces"),
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
-    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption,
-                       jobsOption, repeatOption, shardOption, keepTracesOption, startTimeoutOption, wrapOption});
+    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption});
+    parser.addOptions(ReportFiles::options());
+    parser.addOptions({keepOption, verboseOption, jobsOption, repeatOption, shardOption, keepTracesOption,
+                       startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -171,7 +171,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     daemon = parser.isSet(daemonOption) ? parser.value(daemonOption) : defaults.daemon;
     mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
-    junitFile = parser.value(junitOption);
+    reports.read(parser);
     keepRunTree = parser.isSet(keepOption);
     verbose = parser.isSet(verboseOption);
     keepTracesDir = parser.value(keepTracesOption);
@@ -229,7 +229,6 @@ QString CheckOptions::validate()
     suite = resolveProgram(suite);
     mocksDir = absolute(mocksDir);
     experienceDir = absolute(experienceDir);
-    junitFile = absolute(junitFile);
     keepTracesDir = absolute(keepTracesDir);
     // The tool starts in the run tree, not here.
     if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
@@ -247,7 +246,7 @@ QString CheckOptions::validate()
     if (problem.isEmpty())
         problem = checkWrapCommand();
     if (problem.isEmpty())
-        problem = checkJunitFile();
+        problem = reports.validate();
     if (problem.isEmpty())
         problem = checkTracesDir();
     if (problem.isEmpty())
@@ -280,16 +279,6 @@ QString CheckOptions::checkPluginFolder(const QString &what, const QString &path
     }
     return QStringLiteral("%1 plug-in folder holds no shared library: %2 (build the plug-in or pass --%1)")
         .arg(what, path);
-}
-
-QString CheckOptions::checkJunitFile() const
-{
-    if (junitFile.isEmpty())
-        return QString();
-    const QFileInfo folder(QFileInfo(junitFile).absolutePath());
-    if (!folder.isDir() || !folder.isWritable())
-        return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());
-    return QString();
 }
 
 // The tool is found as the launcher will find it, so a misspelt one is

@@ -1,6 +1,8 @@
 #ifndef KORVUCHECK_CHECKOPTIONS_H
 #define KORVUCHECK_CHECKOPTIONS_H
 
+#include "reportfiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,7 +37,7 @@ public:
     QString daemon;
     QString mocksDir;
     QString experienceDir;
-    QString junitFile;
+    ReportFiles reports;
     bool keepRunTree = false;
     // How long the daemon may take to listen, counted from its start; by
     // default as long as the suite waits for it.
@@ -61,7 +63,6 @@ public:
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
-    QString checkJunitFile() const;
     QString checkWrapCommand() const;
     QString checkTracesDir() const;
     QString checkShardedSuiteArguments() const;

@@ -5,7 +5,6 @@
 #include "daemonpreflight.h"
 #include "deliveries/deliveriestimes.h"
 #include "exitstatus.h"
-#include "junitreport.h"
 #include "portcheck.h"
 #include "runpool.h"
 #include "runsummary.h"
@@ -506,20 +505,13 @@ void CheckRun::recordSuite()
 // run. Returns a note for the summary per report written.
 QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
 {
-    std::vector<std::pair<std::unique_ptr<Reporter>, QString>> reports;
-    if (!m_options.junitFile.isEmpty())
-        reports.emplace_back(std::make_unique<JunitReport>(), m_options.junitFile);
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
     m_results.setStopTime(QDateTime::currentDateTime());
-    const RunResults results = withSuiteResults ? m_results : m_results.withoutSuiteResults();
-    QStringList written;
-    for (const auto &report : reports) {
-        QString error;
-        if (report.first->writeReport(results, report.second, &error)) {
-            written.append(QStringLiteral("%1: %2").arg(report.first->kind(), report.second));
-            continue;
-        }
-        fail({QStringLiteral("cannot write the %1 to %2: %3").arg(report.first->kind(), report.second, error)});
+    QStringList errors;
+    const QStringList written = m_options.reports.write(withSuiteResults ? m_results : m_results.withoutSuiteResults(),
+                                                        &errors);
+    for (const QString &error : qAsConst(errors)) {
+        fail({error});
         if (*status == 0)
             *status = ExitStatus::EnvironmentProblem;
     }

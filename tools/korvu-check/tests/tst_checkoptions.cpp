@@ -130,7 +130,7 @@ void TestCheckOptions::testValidation()
     else if (field == "suite")
         options.suite = fullValue;
     else if (field == "junit")
-        options.junitFile = fullValue;
+        options.reports.junitFile = fullValue;
     else if (field == "traces")
         options.keepTracesDir = fullValue;
     if (field == "shards") {
