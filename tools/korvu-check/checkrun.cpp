@@ -132,6 +132,9 @@ bool CheckRun::planJobs(int *status)
         *status = ExitStatus::BadCommandLine;
         return false;
     }
+    RunResults::Environment environment = m_results.environment();
+    environment.selectedTests = plan.testNames();
+    m_results.setEnvironment(environment);
     if (m_options.sliceCount > 0)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
     m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()

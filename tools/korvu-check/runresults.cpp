@@ -100,13 +100,19 @@ void RunResults::setOrder(const QStringList &testNames) { m_order = testNames; }
 
 void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
 {
-    const QString testName = verdict.testName();
+    // An expected failure's messages belong to the verdict that ends the row.
+    const QStringList logLines = verdict.endsTest() ? m_pendingLogLines.take({origin.job, verdict.testName()})
+                                                    : QStringList();
+    addRun({verdict, origin, {}, {}, logLines});
+}
+
+void RunResults::addRun(const Run &run)
+{
+    const QString testName = run.verdict.testName();
     auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
     if (row == m_rows.end())
         row = m_rows.insert(m_rows.end(), Row{testName, {}, {}});
-    // An expected failure's messages belong to the verdict that ends the row.
-    const QStringList logLines = verdict.endsTest() ? m_pendingLogLines.take({origin.job, testName}) : QStringList();
-    row->runs.append({verdict, origin, {}, {}, logLines});
+    row->runs.append(run);
 }
 
 void RunResults::addLogLine(const QString &testName, const Origin &origin, const QString &line)

@@ -106,6 +106,10 @@ public:
         int sliceCount = 0;
         int repeat = 1;
         int shardCount = 0; // suite processes per repetition; 0 when the suite ran as one
+        // Every function and row the run selected, in the suite's order, when
+        // it ran in shards: what the slices of one run share, and how their
+        // rows fall back into order.
+        QStringList selectedTests;
     };
 
     void setEnvironment(const Environment &environment);
@@ -137,6 +141,8 @@ public:
     // The suite's order of functions and rows; others follow as they come.
     void setOrder(const QStringList &testNames);
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
+    // A run with all that is known of it, as another run's results hold it.
+    void addRun(const Run &run);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
     // A log message of a function or row; it joins the run whose verdict

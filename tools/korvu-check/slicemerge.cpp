@@ -1,0 +1,212 @@
+#include "slicemerge.h"
+
+#include <algorithm>
+
+namespace {
+
+QString sliceName(const RunResults &slice)
+{
+    return QStringLiteral("slice %1/%2").arg(slice.environment().sliceIndex).arg(slice.environment().sliceCount);
+}
+
+// "a.json and b.json", "a.json, b.json and c.json"
+QString listed(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.constLast();
+}
+
+} // namespace
+
+QString SliceMerge::Error::message() const
+{
+    switch (problem) {
+    case Problem::NotCtrf:
+        return QStringLiteral("not a CTRF report of korvu-check: %1").arg(detail);
+    case Problem::NotASlice:
+        return QStringLiteral("%1 is the report of a whole run, not of a slice (korvu-check --shard K/N)").arg(detail);
+    case Problem::DifferentRuns:
+        return QStringLiteral("the documents come from different runs: %1").arg(detail);
+    case Problem::DifferentSuites:
+        return QStringLiteral("the documents come from different suite builds: %1").arg(detail);
+    case Problem::DifferentSliceCounts:
+        return QStringLiteral("the slices disagree on their number: %1").arg(detail);
+    case Problem::SliceTwice:
+        return QStringLiteral("a slice is given twice: %1").arg(detail);
+    case Problem::SliceMissing:
+        return detail
+               + (detail.startsWith(QLatin1String("slices ")) ? QStringLiteral(" are missing")
+                                                              : QStringLiteral(" is missing"));
+    }
+    return detail;
+}
+
+void SliceMerge::addSlice(const RunResults &slice, const QString &source) { m_slices.append({slice, source}); }
+
+bool SliceMerge::merge(RunResults *merged, Error *error) const
+{
+    if (!check(error))
+        return false;
+    QVector<Slice> slices = m_slices;
+    std::sort(slices.begin(), slices.end(), [](const Slice &a, const Slice &b) {
+        return a.results.environment().sliceIndex < b.results.environment().sliceIndex;
+    });
+
+    RunResults result;
+    const RunResults &first = slices.constFirst().results;
+    RunResults::Environment environment = first.environment();
+    environment.sliceIndex = 0;
+    environment.sliceCount = 0;
+    environment.shardCount = 0;
+    QStringList hosts;
+    QDateTime start;
+    QDateTime stop;
+    QDateTime begin; // of the check that began first, before its suite started
+    int jobOffset = 0;
+    int shardOffset = 0;
+    for (const Slice &slice : qAsConst(slices)) {
+        const RunResults &results = slice.results;
+        environment.shardCount += results.environment().shardCount;
+        const QString host = results.environment().hostName;
+        if (!host.isEmpty() && !hosts.contains(host))
+            hosts.append(host);
+        if (results.startTime().isValid() && (!start.isValid() || results.startTime() < start))
+            start = results.startTime();
+        if (results.stopTime().isValid()) {
+            if (!stop.isValid() || results.stopTime() > stop)
+                stop = results.stopTime();
+            const QDateTime began = results.stopTime().addMSecs(-qRound64(results.seconds() * 1000));
+            if (!begin.isValid() || began < begin)
+                begin = began;
+        }
+        addResults(slice, &jobOffset, &shardOffset, &result);
+    }
+    environment.hostName = hosts.join(QStringLiteral(", "));
+    result.setEnvironment(environment);
+    result.setSuiteFile(first.suiteFile());
+    result.setSuiteName(first.suiteName());
+    result.setOrder(QStringList{QStringLiteral("initTestCase")} + environment.selectedTests
+                    + QStringList{QStringLiteral("cleanupTestCase")});
+    result.setStartTime(start);
+    result.setStopTime(stop);
+    result.setSeconds(begin.isValid() ? begin.msecsTo(stop) / 1000.0 : 0);
+    *merged = result;
+    return true;
+}
+
+bool SliceMerge::check(Error *error) const
+{
+    if (m_slices.isEmpty()) {
+        *error = {Problem::SliceMissing, QStringLiteral("every slice")};
+        return false;
+    }
+    for (const Slice &slice : m_slices) {
+        if (slice.results.environment().sliceCount == 0) {
+            *error = {Problem::NotASlice, slice.source};
+            return false;
+        }
+    }
+    const Slice &first = m_slices.constFirst();
+    const RunResults::Environment &expected = first.results.environment();
+    for (const Slice &slice : m_slices) {
+        const RunResults::Environment environment = slice.results.environment();
+        const auto differ = [&](Problem problem, const QString &pattern, const QString &mine, const QString &theirs) {
+            *error = {problem, pattern.arg(first.source, mine, slice.source, theirs)};
+            return false;
+        };
+        if (environment.runId != expected.runId) {
+            return differ(Problem::DifferentRuns, QStringLiteral("%1 has run id '%2', %3 has run id '%4'"),
+                          expected.runId, environment.runId);
+        }
+        if (environment.repeat != expected.repeat) {
+            return differ(Problem::DifferentRuns, QStringLiteral("%1 ran every row %2 times, %3 %4 times"),
+                          QString::number(expected.repeat), QString::number(environment.repeat));
+        }
+        if (slice.results.suiteName() != first.results.suiteName()) {
+            return differ(Problem::DifferentSuites, QStringLiteral("%1 checked with %2, %3 with %4"),
+                          first.results.suiteName(), slice.results.suiteName());
+        }
+        if (environment.toolVersion != expected.toolVersion) {
+            return differ(Problem::DifferentSuites,
+                          QStringLiteral("%1 was written by korvu-check %2, %3 by korvu-check %4"),
+                          expected.toolVersion, environment.toolVersion);
+        }
+        if (environment.selectedTests != expected.selectedTests) {
+            return differ(
+                Problem::DifferentSuites, QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones"),
+                QString::number(expected.selectedTests.size()), QString::number(environment.selectedTests.size()));
+        }
+        if (environment.sliceCount != expected.sliceCount) {
+            return differ(Problem::DifferentSliceCounts, QStringLiteral("%1 is %2, %3 is %4"), sliceName(first.results),
+                          sliceName(slice.results));
+        }
+    }
+
+    QVector<QString> sources(expected.sliceCount + 1);
+    for (const Slice &slice : m_slices) {
+        QString &source = sources[slice.results.environment().sliceIndex];
+        if (!source.isEmpty()) {
+            *error = {Problem::SliceTwice,
+                      QStringLiteral("%1 in %2 and %3").arg(sliceName(slice.results), source, slice.source)};
+            return false;
+        }
+        source = slice.source;
+    }
+    QStringList missing;
+    for (int index = 1; index <= expected.sliceCount; ++index) {
+        if (sources.at(index).isEmpty())
+            missing.append(QStringLiteral("%1/%2").arg(index).arg(expected.sliceCount));
+    }
+    if (!missing.isEmpty()) {
+        *error = {Problem::SliceMissing,
+                  (missing.size() == 1 ? QStringLiteral("slice ") : QStringLiteral("slices ")) + listed(missing)};
+        return false;
+    }
+    return true;
+}
+
+// The origins stay apart across slices, in the order of the slices, so that
+// the hooks of all of them merge as those of one run's shards do.
+void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset, RunResults *merged)
+{
+    const RunResults &results = slice.results;
+    const QString name = sliceName(results);
+    int lastJob = 0;
+    int lastShard = 0;
+    const auto origin = [&](RunResults::Origin origin) {
+        lastJob = qMax(lastJob, origin.job);
+        lastShard = qMax(lastShard, origin.shard);
+        origin.job += *jobOffset;
+        origin.shard += *shardOffset;
+        origin.shardName = origin.shardName.isEmpty() ? name : QStringLiteral("%1, %2").arg(name, origin.shardName);
+        return origin;
+    };
+
+    const QVector<RunResults::Row> rows = results.rows();
+    for (const RunResults::Row &row : rows) {
+        for (RunResults::Run run : row.runs) {
+            run.origin = origin(run.origin);
+            if (RunResults::isHook(run.verdict))
+                run.verdict.row.clear();
+            merged->addRun(run);
+        }
+    }
+    const QVector<RunResults::Finding> findings = results.findings();
+    for (RunResults::Finding found : findings) {
+        if (RunResults::isHookFunction(found.finding.function))
+            found.finding.row.clear();
+        merged->addFinding(found.finding, origin(found.origin));
+    }
+    const QVector<RunResults::Break> breaks = results.breaks();
+    for (const RunResults::Break &broken : breaks)
+        merged->addBreak(broken.end, origin(broken.origin));
+    const QStringList lines = results.outputLines();
+    for (const QString &line : lines)
+        merged->addOutputLine(QStringLiteral("[%1] %2").arg(name, line));
+    const QVector<RunResults::SetupError> errors = results.setupErrors();
+    for (const RunResults::SetupError &setupError : errors)
+        merged->addSetupError(QStringLiteral("%1: %2").arg(name, setupError.message), setupError.details);
+    *jobOffset += lastJob + 1;
+    *shardOffset += lastShard + 1;
+}
