@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QStandardPaths>
+#include <QUuid>
 
 namespace {
 
@@ -30,6 +31,15 @@ const QString description = QStringLiteral(
     "\n"
     "Every failed row is shown with the JSON-RPC and HTTP exchanges the suite made\n"
     "for it, and so is its JUnit test case.\n"
+    "\n"
+    "--json writes a CTRF document (Common Test Report Format, ctrf.io), which CI\n"
+    "dashboards and pull-request summaries read: one test per function and row,\n"
+    "with its status, time, message, and under \"extra\" every run's verdict,\n"
+    "exchanges and log lines. The document names its run (runId), which every\n"
+    "slice of one run shares: in GitHub Actions github-<GITHUB_RUN_ID>, in GitLab\n"
+    "CI gitlab-<CI_PIPELINE_ID> (a re-run job stays in its run), elsewhere a new\n"
+    "UUID unless --run-id gives one. It also holds the SHA-256 of the suite and\n"
+    "the daemon checked.\n"
     "\n"
     "Findings: korvud's output, as the suite logs it, is read for the reports of\n"
     "valgrind, AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer and\n"
@@ -103,6 +113,17 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     const QCommandLineOption junitOption(QStringLiteral("junit"),
                                          QStringLiteral("Also write the results as JUnit XML to <file>."),
                                          QStringLiteral("file"));
+    const QCommandLineOption jsonOption(
+        QStringLiteral("json"),
+        QStringLiteral("Also write the results as a CTRF JSON document to <file>, with every run's verdict, "
+                       "exchanges and log lines."),
+        QStringLiteral("file"));
+    const QCommandLineOption runIdOption(
+        QStringLiteral("run-id"),
+        QStringLiteral("The run the CTRF document belongs to, the same for every slice of it (default: "
+                       "github-<GITHUB_RUN_ID> in GitHub Actions, gitlab-<CI_PIPELINE_ID> in GitLab CI, otherwise "
+                       "a new UUID)."),
+        QStringLiteral("id"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
@@ -145,8 +166,9 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("keep-traces"),
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
-    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, keepOption, verboseOption,
-                       jobsOption, repeatOption, shardOption, keepTracesOption, startTimeoutOption, wrapOption});
+    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, jsonOption, runIdOption,
+                       keepOption, verboseOption, jobsOption, repeatOption, shardOption,
+                       keepTracesOption, startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -172,6 +194,14 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
     junitFile = parser.value(junitOption);
+    jsonFile = parser.value(jsonOption);
+    runId = parser.isSet(runIdOption) ? parser.value(runIdOption) : ciRunId(QProcessEnvironment::systemEnvironment());
+    if (parser.isSet(runIdOption) && runId.isEmpty()) {
+        m_parseError = QStringLiteral("--run-id takes an id that is not empty");
+        return ParseResult::Error;
+    }
+    if (runId.isEmpty())
+        runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     keepRunTree = parser.isSet(keepOption);
     verbose = parser.isSet(verboseOption);
     keepTracesDir = parser.value(keepTracesOption);
@@ -219,6 +249,19 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
 
 bool CheckOptions::isSharded() const { return jobs > 0 || jobsAuto || sliceCount > 0; }
 
+// Without the attempt number: a job re-run alone joins the slices of its run
+// that passed before.
+QString CheckOptions::ciRunId(const QProcessEnvironment &environment)
+{
+    const QString github = environment.value(QStringLiteral("GITHUB_RUN_ID"));
+    if (!github.isEmpty())
+        return QStringLiteral("github-") + github;
+    const QString gitlab = environment.value(QStringLiteral("CI_PIPELINE_ID"));
+    if (!gitlab.isEmpty())
+        return QStringLiteral("gitlab-") + gitlab;
+    return QString();
+}
+
 QString CheckOptions::parseError() const { return m_parseError; }
 
 QString CheckOptions::helpText() const { return m_helpText; }
@@ -230,6 +273,7 @@ QString CheckOptions::validate()
     mocksDir = absolute(mocksDir);
     experienceDir = absolute(experienceDir);
     junitFile = absolute(junitFile);
+    jsonFile = absolute(jsonFile);
     keepTracesDir = absolute(keepTracesDir);
     // The tool starts in the run tree, not here.
     if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
@@ -247,7 +291,9 @@ QString CheckOptions::validate()
     if (problem.isEmpty())
         problem = checkWrapCommand();
     if (problem.isEmpty())
-        problem = checkJunitFile();
+        problem = checkReportFile(QStringLiteral("JUnit"), junitFile);
+    if (problem.isEmpty())
+        problem = checkReportFile(QStringLiteral("CTRF"), jsonFile);
     if (problem.isEmpty())
         problem = checkTracesDir();
     if (problem.isEmpty())
@@ -282,13 +328,13 @@ QString CheckOptions::checkPluginFolder(const QString &what, const QString &path
         .arg(what, path);
 }
 
-QString CheckOptions::checkJunitFile() const
+QString CheckOptions::checkReportFile(const QString &what, const QString &fileName)
 {
-    if (junitFile.isEmpty())
+    if (fileName.isEmpty())
         return QString();
-    const QFileInfo folder(QFileInfo(junitFile).absolutePath());
+    const QFileInfo folder(QFileInfo(fileName).absolutePath());
     if (!folder.isDir() || !folder.isWritable())
-        return QStringLiteral("cannot write the JUnit file into %1").arg(folder.filePath());
+        return QStringLiteral("cannot write the %1 file into %2").arg(what, folder.filePath());
     return QString();
 }
 

@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_CHECKOPTIONS_H
 #define KORVUCHECK_CHECKOPTIONS_H
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,10 @@ public:
     QString mocksDir;
     QString experienceDir;
     QString junitFile;
+    QString jsonFile;
+    // Shared by every slice of one run (--run-id): given, from the CI
+    // system's variables, or made up.
+    QString runId;
     bool keepRunTree = false;
     // How long the daemon may take to listen, counted from its start; by
     // default as long as the suite waits for it.
@@ -58,10 +63,14 @@ public:
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;
 
+    // The id every job of one CI pipeline or workflow run shares, from the
+    // CI system's variables; empty outside a CI system korvu-check knows.
+    static QString ciRunId(const QProcessEnvironment &environment);
+
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
-    QString checkJunitFile() const;
+    static QString checkReportFile(const QString &what, const QString &fileName);
     QString checkWrapCommand() const;
     QString checkTracesDir() const;
     QString checkShardedSuiteArguments() const;
