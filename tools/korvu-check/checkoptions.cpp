@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QStandardPaths>
+#include <QUuid>
 
 namespace {
 
@@ -31,6 +32,15 @@ const QString description = QStringLiteral(
     "\n"
     "Every failed row is shown with the JSON-RPC and HTTP exchanges the suite made\n"
     "for it, and so is its JUnit test case.\n"
+    "\n"
+    "--json writes a CTRF document (Common Test Report Format, ctrf.io), which CI\n"
+    "dashboards and pull-request summaries read: one test per function and row,\n"
+    "with its status, time, message, and under \"extra\" every run's verdict,\n"
+    "exchanges and log lines. The document names its run (runId), which every\n"
+    "slice of one run shares: in GitHub Actions github-<GITHUB_RUN_ID>, in GitLab\n"
+    "CI gitlab-<CI_PIPELINE_ID> (a re-run job stays in its run), elsewhere a new\n"
+    "UUID unless --run-id gives one. It also holds the SHA-256 of the suite and\n"
+    "the daemon checked.\n"
     "\n"
     "Findings: korvud's output, as the suite logs it, is read for the reports of\n"
     "valgrind, AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer and\n"
@@ -101,6 +111,12 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     const QCommandLineOption suiteOption(QStringLiteral("suite"),
                                          QStringLiteral("testdeliveries executable (default: the bundled suite)."),
                                          QStringLiteral("path"));
+    const QCommandLineOption runIdOption(
+        QStringLiteral("run-id"),
+        QStringLiteral("The run the CTRF document belongs to, the same for every slice of it (default: "
+                       "github-<GITHUB_RUN_ID> in GitHub Actions, gitlab-<CI_PIPELINE_ID> in GitLab CI, otherwise "
+                       "a new UUID)."),
+        QStringLiteral("id"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
@@ -145,7 +161,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("dir"));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption});
     parser.addOptions(ReportFiles::options());
-    parser.addOptions({keepOption, verboseOption, jobsOption, repeatOption, shardOption, keepTracesOption,
+    parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, shardOption, keepTracesOption,
                        startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
@@ -172,6 +188,13 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
     reports.read(parser);
+    runId = parser.isSet(runIdOption) ? parser.value(runIdOption) : ciRunId(QProcessEnvironment::systemEnvironment());
+    if (parser.isSet(runIdOption) && runId.isEmpty()) {
+        m_parseError = QStringLiteral("--run-id takes an id that is not empty");
+        return ParseResult::Error;
+    }
+    if (runId.isEmpty())
+        runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     keepRunTree = parser.isSet(keepOption);
     verbose = parser.isSet(verboseOption);
     keepTracesDir = parser.value(keepTracesOption);
@@ -218,6 +241,19 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
 }
 
 bool CheckOptions::isSharded() const { return jobs > 0 || jobsAuto || sliceCount > 0; }
+
+// Without the attempt number: a job re-run alone joins the slices of its run
+// that passed before.
+QString CheckOptions::ciRunId(const QProcessEnvironment &environment)
+{
+    const QString github = environment.value(QStringLiteral("GITHUB_RUN_ID"));
+    if (!github.isEmpty())
+        return QStringLiteral("github-") + github;
+    const QString gitlab = environment.value(QStringLiteral("CI_PIPELINE_ID"));
+    if (!gitlab.isEmpty())
+        return QStringLiteral("gitlab-") + gitlab;
+    return QString();
+}
 
 QString CheckOptions::parseError() const { return m_parseError; }
 

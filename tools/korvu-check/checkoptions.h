@@ -3,6 +3,7 @@
 
 #include "reportfiles.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,9 @@ public:
     QString mocksDir;
     QString experienceDir;
     ReportFiles reports;
+    // Shared by every slice of one run (--run-id): given, from the CI
+    // system's variables, or made up.
+    QString runId;
     bool keepRunTree = false;
     // How long the daemon may take to listen, counted from its start; by
     // default as long as the suite waits for it.
@@ -59,6 +63,10 @@ public:
     // Whether the selected work is cut into shards of the suite's functions
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;
+
+    // The id every job of one CI pipeline or workflow run shares, from the
+    // CI system's variables; empty outside a CI system korvu-check knows.
+    static QString ciRunId(const QProcessEnvironment &environment);
 
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);

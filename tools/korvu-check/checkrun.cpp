@@ -14,6 +14,7 @@
 #include "trafficlog.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +33,16 @@ const int listingTimeoutMsecs = 30000;
 QString numbered(const QString &word, int number, int count)
 {
     return QStringLiteral("%1-%2").arg(word).arg(number, QString::number(count).size(), 10, QLatin1Char('0'));
+}
+
+// Tells builds apart; empty for a file that cannot be read.
+QString sha256(const QString &fileName)
+{
+    QFile file(fileName);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 } // namespace
@@ -132,13 +143,11 @@ bool CheckRun::planJobs(int *status)
         *status = ExitStatus::BadCommandLine;
         return false;
     }
-    RunResults::Environment environment = m_results.environment();
-    environment.selectedTests = plan.testNames();
-    m_results.setEnvironment(environment);
-    if (m_options.sliceCount > 0)
-        plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
+    // Every slice's order holds the whole plan, so that merged slices keep the suite's order.
     m_results.setOrder(QStringList{TestVerdict::testName(QStringLiteral("initTestCase"), hookRow())} + plan.testNames()
                        + QStringList{TestVerdict::testName(QStringLiteral("cleanupTestCase"), hookRow())});
+    if (m_options.sliceCount > 0)
+        plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
 
     // A slice without -j runs as one suite process, the suite as written over its rows.
     addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), suiteOptions);
@@ -470,15 +479,20 @@ int CheckRun::stopEarly(int status)
 void CheckRun::recordEnvironment()
 {
     RunResults::Environment environment;
+    environment.runId = m_options.runId;
     environment.toolVersion = QCoreApplication::applicationVersion();
     environment.daemon = m_options.daemon;
+    environment.daemonSha256 = sha256(m_options.daemon);
     environment.suite = m_options.suite;
+    environment.suiteSha256 = sha256(m_options.suite);
     environment.mocksDir = m_options.mocksDir;
     environment.experienceDir = m_options.experienceDir;
     environment.qtVersion = QString::fromLatin1(qVersion());
     environment.isolation = isolationDescription();
     environment.wrapCommand = m_options.wrapCommand;
     environment.hostName = QSysInfo::machineHostName();
+    environment.osPlatform = QSysInfo::kernelType();
+    environment.osVersion = QSysInfo::prettyProductName();
     environment.sliceIndex = m_options.sliceIndex;
     environment.sliceCount = m_options.sliceCount;
     environment.repeat = m_options.repeat;

@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString setupTestName = QStringLiteral("korvu-check setup");
-
 const QChar replacementCharacter(0xfffd);
 const QString cutMarker = QStringLiteral(" [...]");
 

@@ -1,4 +1,5 @@
 #include "reportfiles.h"
+#include "ctrfreport.h"
 #include "junitreport.h"
 
 #include <QCommandLineParser>
@@ -23,6 +24,10 @@ const QVector<Format> &formats()
         {QStringLiteral("junit"), QStringLiteral("JUnit"),
          QStringLiteral("Also write the results as JUnit XML to <file>."), &ReportFiles::junitFile,
          []() -> std::unique_ptr<Reporter> { return std::make_unique<JunitReport>(); }},
+        {QStringLiteral("json"), QStringLiteral("CTRF"),
+         QStringLiteral("Also write the results as a CTRF JSON document to <file>, with every run's verdict, "
+                        "exchanges and log lines."),
+         &ReportFiles::jsonFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<CtrfReport>(); }},
     };
     return all;
 }

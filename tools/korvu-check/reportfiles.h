@@ -29,6 +29,7 @@ public:
     QStringList write(const RunResults &results, QStringList *errors) const;
 
     QString junitFile;
+    QString jsonFile; // CTRF
 };
 
 #endif // KORVUCHECK_REPORTFILES_H

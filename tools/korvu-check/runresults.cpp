@@ -98,6 +98,8 @@ RunResults RunResults::withoutSuiteResults() const
 
 void RunResults::setOrder(const QStringList &testNames) { m_order = testNames; }
 
+QStringList RunResults::order() const { return m_order; }
+
 void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
 {
     // An expected failure's messages belong to the verdict that ends the row.
@@ -143,6 +145,16 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
 
 QVector<RunResults::Row> RunResults::rows() const
 {
+    QVector<Row> rows = recordedRows();
+    for (Row &row : rows) {
+        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
+            row.runs = mergedHookRuns(row.runs);
+    }
+    return rows;
+}
+
+QVector<RunResults::Row> RunResults::recordedRows() const
+{
     QVector<Row> rows = m_rows;
     auto position = [this](const Row &row) {
         const int index = m_order.indexOf(row.testName);
@@ -152,8 +164,6 @@ QVector<RunResults::Row> RunResults::rows() const
                      [&position](const Row &a, const Row &b) { return position(a) < position(b); });
     for (Row &row : rows) {
         std::stable_sort(row.runs.begin(), row.runs.end(), earlier<Run>);
-        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
-            row.runs = mergedHookRuns(row.runs);
         for (const Finding &finding : m_findings) {
             if (finding.finding.testName() == row.testName)
                 row.findings.append(finding);

@@ -96,20 +96,21 @@ public:
         QString toolVersion; // korvu-check's
         QString daemon; // as given on the command line
         QString suite;
+        // The builds checked: reports of different builds belong to different runs.
+        QString daemonSha256;
+        QString suiteSha256;
         QString mocksDir;
         QString experienceDir;
         QString qtVersion; // the Qt that korvu-check runs with
         QString isolation; // "a private network namespace (unshare)" or "the shared network"
         QStringList wrapCommand; // --wrap's words, none without one
         QString hostName;
+        QString osPlatform; // the kernel's name, "linux"
+        QString osVersion; // "Debian GNU/Linux 12 (bookworm)"
         int sliceIndex = 0; // with --shard K/N, K and N; 0 and 0 without
         int sliceCount = 0;
         int repeat = 1;
         int shardCount = 0; // suite processes per repetition; 0 when the suite ran as one
-        // Every function and row the run selected, in the suite's order, when
-        // it ran in shards: what the slices of one run share, and how their
-        // rows fall back into order.
-        QStringList selectedTests;
     };
 
     void setEnvironment(const Environment &environment);
@@ -139,9 +140,12 @@ public:
     RunResults withoutSuiteResults() const;
 
     // The suite's order of functions and rows; others follow as they come.
+    // A slice's order names the rows of the other slices too, so that their
+    // reports can be put back in order.
     void setOrder(const QStringList &testNames);
+    QStringList order() const;
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
-    // A run with all that is known of it, as another run's results hold it.
+    // A run as a report recorded it, with its notes, exchanges and log lines.
     void addRun(const Run &run);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
@@ -153,6 +157,8 @@ public:
     void attachTraffic(int job, const TrafficLog &log);
 
     QVector<Row> rows() const;
+    // The same rows with every shard's run of a hook, as they were recorded.
+    QVector<Row> recordedRows() const;
     QVector<Break> breaks() const;
     // Every finding, in the order of rows() and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.

@@ -1,4 +1,5 @@
 #include "slicemerge.h"
+#include "ctrfreport.h"
 
 #include <algorithm>
 
@@ -7,6 +8,19 @@ namespace {
 QString sliceName(const RunResults &slice)
 {
     return QStringLiteral("slice %1/%2").arg(slice.environment().sliceIndex).arg(slice.environment().sliceCount);
+}
+
+// The functions and rows of the whole selection in the suite's order, which
+// every slice records, without the hooks it names after itself.
+QStringList selectedTests(const RunResults &slice)
+{
+    QStringList tests = slice.order();
+    tests.erase(std::remove_if(tests.begin(), tests.end(),
+                               [](const QString &testName) {
+                                   return RunResults::isHookFunction(testName.section(QLatin1Char('('), 0, 0));
+                               }),
+                tests.end());
+    return tests;
 }
 
 // "a.json and b.json", "a.json, b.json and c.json"
@@ -28,8 +42,8 @@ QString SliceMerge::Error::message() const
         return QStringLiteral("%1 is the report of a whole run, not of a slice (korvu-check --shard K/N)").arg(detail);
     case Problem::DifferentRuns:
         return QStringLiteral("the documents come from different runs: %1").arg(detail);
-    case Problem::DifferentSuites:
-        return QStringLiteral("the documents come from different suite builds: %1").arg(detail);
+    case Problem::DifferentBuilds:
+        return QStringLiteral("the documents come from different builds: %1").arg(detail);
     case Problem::DifferentSliceCounts:
         return QStringLiteral("the slices disagree on their number: %1").arg(detail);
     case Problem::SliceTwice:
@@ -43,6 +57,18 @@ QString SliceMerge::Error::message() const
 }
 
 void SliceMerge::addSlice(const RunResults &slice, const QString &source) { m_slices.append({slice, source}); }
+
+bool SliceMerge::addFile(const QString &fileName, Error *error)
+{
+    RunResults slice;
+    QString readError;
+    if (!CtrfReport::read(fileName, &slice, &readError)) {
+        *error = {Problem::NotCtrf, readError};
+        return false;
+    }
+    addSlice(slice, fileName);
+    return true;
+}
 
 bool SliceMerge::merge(RunResults *merged, Error *error) const
 {
@@ -86,7 +112,7 @@ bool SliceMerge::merge(RunResults *merged, Error *error) const
     result.setEnvironment(environment);
     result.setSuiteFile(first.suiteFile());
     result.setSuiteName(first.suiteName());
-    result.setOrder(QStringList{QStringLiteral("initTestCase")} + environment.selectedTests
+    result.setOrder(QStringList{QStringLiteral("initTestCase")} + selectedTests(first)
                     + QStringList{QStringLiteral("cleanupTestCase")});
     result.setStartTime(start);
     result.setStopTime(stop);
@@ -123,19 +149,23 @@ bool SliceMerge::check(Error *error) const
             return differ(Problem::DifferentRuns, QStringLiteral("%1 ran every row %2 times, %3 %4 times"),
                           QString::number(expected.repeat), QString::number(environment.repeat));
         }
-        if (slice.results.suiteName() != first.results.suiteName()) {
-            return differ(Problem::DifferentSuites, QStringLiteral("%1 checked with %2, %3 with %4"),
-                          first.results.suiteName(), slice.results.suiteName());
+        if (selectedTests(slice.results) != selectedTests(first.results)) {
+            return differ(Problem::DifferentRuns, QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones"),
+                          QString::number(selectedTests(first.results).size()),
+                          QString::number(selectedTests(slice.results).size()));
+        }
+        if (environment.suiteSha256 != expected.suiteSha256) {
+            return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked with the suite %2, %3 with %4"),
+                          expected.suiteSha256.left(12), environment.suiteSha256.left(12));
+        }
+        if (environment.daemonSha256 != expected.daemonSha256) {
+            return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked the daemon %2, %3 the daemon %4"),
+                          expected.daemonSha256.left(12), environment.daemonSha256.left(12));
         }
         if (environment.toolVersion != expected.toolVersion) {
-            return differ(Problem::DifferentSuites,
+            return differ(Problem::DifferentBuilds,
                           QStringLiteral("%1 was written by korvu-check %2, %3 by korvu-check %4"),
                           expected.toolVersion, environment.toolVersion);
-        }
-        if (environment.selectedTests != expected.selectedTests) {
-            return differ(
-                Problem::DifferentSuites, QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones"),
-                QString::number(expected.selectedTests.size()), QString::number(environment.selectedTests.size()));
         }
         if (environment.sliceCount != expected.sliceCount) {
             return differ(Problem::DifferentSliceCounts, QStringLiteral("%1 is %2, %3 is %4"), sliceName(first.results),
@@ -183,7 +213,8 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
         return origin;
     };
 
-    const QVector<RunResults::Row> rows = results.rows();
+    // Every shard's run of a hook, so that the hooks merge as those of one run's shards.
+    const QVector<RunResults::Row> rows = results.recordedRows();
     for (const RunResults::Row &row : rows) {
         for (RunResults::Run run : row.runs) {
             run.origin = origin(run.origin);

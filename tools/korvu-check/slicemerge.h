@@ -17,8 +17,8 @@ public:
     enum class Problem {
         NotCtrf, // a file that holds no CTRF document korvu-check can read
         NotASlice, // the report of a whole run
-        DifferentRuns,
-        DifferentSuites, // other suites, korvu-check versions or selections of functions and rows
+        DifferentRuns, // other run ids, repetitions or selections of functions and rows
+        DifferentBuilds, // of the suite, the daemon or korvu-check
         DifferentSliceCounts,
         SliceTwice,
         SliceMissing
@@ -33,6 +33,8 @@ public:
 
     // source: where the slice came from, as errors name it (its file).
     void addSlice(const RunResults &slice, const QString &source);
+    // Reads the CTRF document of a slice.
+    bool addFile(const QString &fileName, Error *error);
 
     // Leaves *merged untouched when the slices are not all the slices of one run.
     bool merge(RunResults *merged, Error *error) const;

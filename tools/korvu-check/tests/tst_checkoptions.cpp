@@ -28,6 +28,8 @@ private slots:
     void testRunOptions_data();
     void testRunOptions();
     void testBareDaemonNameIsLookedUpOnPath();
+    void testCiRunId_data();
+    void testCiRunId();
 
 private:
     QString path(const QString &name) const;
@@ -212,6 +214,7 @@ void TestCheckOptions::testRunOptions_data()
         << QStringList{"--shard", "4/3"} << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '4/3'";
     QTest::newRow("slice without count") << QStringList{"--shard", "2"}
                                          << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '2'";
+    QTest::newRow("empty run id") << QStringList{"--run-id", ""} << "--run-id takes an id that is not empty";
 }
 
 void TestCheckOptions::testRunOptions()
@@ -242,6 +245,28 @@ void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()
     options.daemon = "sh";
     QCOMPARE(options.validate(), QString());
     QCOMPARE(options.daemon, shell);
+}
+
+void TestCheckOptions::testCiRunId_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QString>("runId");
+
+    QTest::newRow("GitHub Actions, any attempt")
+        << QStringList{"GITHUB_RUN_ID=812", "GITHUB_RUN_ATTEMPT=2"} << "github-812";
+    QTest::newRow("GitLab CI") << QStringList{"CI_PIPELINE_ID=77", "CI_NODE_INDEX=1"} << "gitlab-77";
+    QTest::newRow("no CI system known") << QStringList{"CI=true"} << "";
+}
+
+void TestCheckOptions::testCiRunId()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QString, runId);
+
+    QProcessEnvironment environment;
+    for (const QString &variable : variables)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    QCOMPARE(CheckOptions::ciRunId(environment), runId);
 }
 
 QTEST_GUILESS_MAIN(TestCheckOptions)

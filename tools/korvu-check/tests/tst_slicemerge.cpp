@@ -22,9 +22,10 @@ RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1, in
     environment.sliceIndex = index;
     environment.sliceCount = count;
     environment.shardCount = shardCount;
-    environment.selectedTests = QStringList{"testA", "testB(x)", "testB(y)", "testC"};
+    environment.suiteSha256 = suite;
     results.setEnvironment(environment);
-    results.setSuiteName(suite);
+    const QString hooks = QStringLiteral("(slice %1/%2)").arg(index).arg(count);
+    results.setOrder({"initTestCase" + hooks, "testA", "testB(x)", "testB(y)", "testC", "cleanupTestCase" + hooks});
     results.setStartTime(t0.addSecs(begunSecs + 1));
     results.setStopTime(t0.addSecs(begunSecs + qRound(seconds)));
     results.setSeconds(seconds);
@@ -103,9 +104,9 @@ void TestSliceMerge::testRefused_data()
                                     << "the documents come from different runs: slice-1.json has run id 'r1', "
                                        "slice-2.json has run id 'r2'";
     QTest::newRow("different suites") << QStringList{"1/2 r1 T", "2/2 r1 U"}
-                                      << int(SliceMerge::Problem::DifferentSuites)
-                                      << "the documents come from different suite builds: slice-1.json checked "
-                                         "with T, slice-2.json with U";
+                                      << int(SliceMerge::Problem::DifferentBuilds)
+                                      << "the documents come from different builds: slice-1.json checked with the "
+                                         "suite T, slice-2.json with U";
     QTest::newRow("different counts") << QStringList{"1/2 r1 T", "2/3 r1 T"}
                                       << int(SliceMerge::Problem::DifferentSliceCounts)
                                       << "the slices disagree on their number: slice-1.json is slice 1/2, "
