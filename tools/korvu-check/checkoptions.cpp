@@ -39,7 +39,8 @@ const QString description = QStringLiteral(
     "slice of one run shares: in GitHub Actions github-<GITHUB_RUN_ID>, in GitLab\n"
     "CI gitlab-<CI_PIPELINE_ID> (a re-run job stays in its run), elsewhere a new\n"
     "UUID unless --run-id gives one. It also holds the SHA-256 of the suite and\n"
-    "the daemon checked.\n"
+    "the daemon checked. --durations-from reads such a document of an earlier run\n"
+    "and cuts the shards by the times measured there.\n"
     "\n"
     "Findings: korvud's output, as the suite logs it, is read for the reports of\n"
     "valgrind, AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer and\n"
@@ -124,6 +125,11 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                        "github-<GITHUB_RUN_ID> in GitHub Actions, gitlab-<CI_PIPELINE_ID> in GitLab CI, otherwise "
                        "a new UUID)."),
         QStringLiteral("id"));
+    const QCommandLineOption durationsOption(
+        QStringLiteral("durations-from"),
+        QStringLiteral("Cut the shards by the time each function and row took in an earlier run, read from its "
+                       "CTRF document (--json); the others keep their built-in expectations."),
+        QStringLiteral("file"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
@@ -167,7 +173,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, jsonOption, runIdOption,
-                       keepOption, verboseOption, jobsOption, repeatOption, shardOption,
+                       keepOption, verboseOption, jobsOption, repeatOption, shardOption, durationsOption,
                        keepTracesOption, startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
@@ -195,6 +201,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
     junitFile = parser.value(junitOption);
     jsonFile = parser.value(jsonOption);
+    durationsFile = parser.value(durationsOption);
     runId = parser.isSet(runIdOption) ? parser.value(runIdOption) : ciRunId(QProcessEnvironment::systemEnvironment());
     if (parser.isSet(runIdOption) && runId.isEmpty()) {
         m_parseError = QStringLiteral("--run-id takes an id that is not empty");
@@ -274,6 +281,7 @@ QString CheckOptions::validate()
     experienceDir = absolute(experienceDir);
     junitFile = absolute(junitFile);
     jsonFile = absolute(jsonFile);
+    durationsFile = absolute(durationsFile);
     keepTracesDir = absolute(keepTracesDir);
     // The tool starts in the run tree, not here.
     if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
@@ -294,6 +302,8 @@ QString CheckOptions::validate()
         problem = checkReportFile(QStringLiteral("JUnit"), junitFile);
     if (problem.isEmpty())
         problem = checkReportFile(QStringLiteral("CTRF"), jsonFile);
+    if (problem.isEmpty())
+        problem = checkDurationsFile();
     if (problem.isEmpty())
         problem = checkTracesDir();
     if (problem.isEmpty())
@@ -336,6 +346,13 @@ QString CheckOptions::checkReportFile(const QString &what, const QString &fileNa
     if (!folder.isDir() || !folder.isWritable())
         return QStringLiteral("cannot write the %1 file into %2").arg(what, folder.filePath());
     return QString();
+}
+
+QString CheckOptions::checkDurationsFile() const
+{
+    if (durationsFile.isEmpty() || QFileInfo(durationsFile).isReadable())
+        return QString();
+    return QStringLiteral("--durations-from: cannot read %1").arg(durationsFile);
 }
 
 // The tool is found as the launcher will find it, so a misspelt one is

@@ -103,6 +103,9 @@ void TestCheckOptions::testValidation_data()
     QTest::newRow("JUnit file in a missing folder") << "junit"
                                                     << "nowhere/r.xml"
                                                     << "cannot write the JUnit file into <dir>/nowhere";
+    QTest::newRow("earlier report missing") << "durations"
+                                            << "missing.json"
+                                            << "--durations-from: cannot read <dir>/missing.json";
     QTest::newRow("trace folder made when missing") << "traces"
                                                     << "traces/new"
                                                     << "";
@@ -135,6 +138,8 @@ void TestCheckOptions::testValidation()
         options.junitFile = fullValue;
     else if (field == "traces")
         options.keepTracesDir = fullValue;
+    else if (field == "durations")
+        options.durationsFile = fullValue;
     if (field == "shards") {
         options.jobsAuto = true;
         options.suiteArguments = QStringList{value};
