@@ -244,6 +244,13 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     }
     if (parser.isSet(shardOption)) {
         const QStringList parts = parser.value(shardOption).split(QLatin1Char('/'));
+        // What "$CI_NODE_INDEX/$CI_NODE_TOTAL" and the like give when the variables are unset.
+        if (parts.size() == 2 && (parts.at(0).isEmpty() || parts.at(1).isEmpty())) {
+            m_parseError = QStringLiteral("--shard takes k/n, but k or n in '%1' is empty; are the variables that "
+                                          "should give them set (such as CI_NODE_INDEX and CI_NODE_TOTAL)?")
+                               .arg(parser.value(shardOption));
+            return ParseResult::Error;
+        }
         if (parts.size() != 2 || !positiveNumber(parts.at(0), &sliceIndex) || !positiveNumber(parts.at(1), &sliceCount)
             || sliceIndex > sliceCount) {
             m_parseError = QStringLiteral("--shard takes k/n with 1 <= k <= n, such as 2/4, not '%1'")
