@@ -40,7 +40,8 @@ const QString description = QStringLiteral(
     "slice of one run shares: in GitHub Actions github-<GITHUB_RUN_ID>, in GitLab\n"
     "CI gitlab-<CI_PIPELINE_ID> (a re-run job stays in its run), elsewhere a new\n"
     "UUID unless --run-id gives one. It also holds the SHA-256 of the suite and\n"
-    "the daemon checked.\n"
+    "the daemon checked. --durations-from reads such a document of an earlier run\n"
+    "and cuts the shards by the times measured there.\n"
     "\n"
     "Findings: korvud's output, as the suite logs it, is read for the reports of\n"
     "valgrind, AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer and\n"
@@ -117,6 +118,11 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                        "github-<GITHUB_RUN_ID> in GitHub Actions, gitlab-<CI_PIPELINE_ID> in GitLab CI, otherwise "
                        "a new UUID)."),
         QStringLiteral("id"));
+    const QCommandLineOption durationsOption(
+        QStringLiteral("durations-from"),
+        QStringLiteral("Cut the shards by the time each function and row took in an earlier run, read from its "
+                       "CTRF document (--json); the others keep their built-in expectations."),
+        QStringLiteral("file"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
         QStringLiteral("Keep the temporary run tree (data folder, plug-in links, what a --wrap tool wrote) after "
@@ -161,8 +167,8 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("dir"));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption});
     parser.addOptions(ReportFiles::options());
-    parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, shardOption, keepTracesOption,
-                       startTimeoutOption, wrapOption});
+    parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, shardOption, durationsOption,
+                       keepTracesOption, startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -188,6 +194,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
     reports.read(parser);
+    durationsFile = parser.value(durationsOption);
     runId = parser.isSet(runIdOption) ? parser.value(runIdOption) : ciRunId(QProcessEnvironment::systemEnvironment());
     if (parser.isSet(runIdOption) && runId.isEmpty()) {
         m_parseError = QStringLiteral("--run-id takes an id that is not empty");
@@ -230,6 +237,13 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     }
     if (parser.isSet(shardOption)) {
         const QStringList parts = parser.value(shardOption).split(QLatin1Char('/'));
+        // What "$CI_NODE_INDEX/$CI_NODE_TOTAL" and the like give when the variables are unset.
+        if (parts.size() == 2 && (parts.at(0).isEmpty() || parts.at(1).isEmpty())) {
+            m_parseError = QStringLiteral("--shard takes k/n, but k or n in '%1' is empty; are the variables that "
+                                          "should give them set (such as CI_NODE_INDEX and CI_NODE_TOTAL)?")
+                               .arg(parser.value(shardOption));
+            return ParseResult::Error;
+        }
         if (parts.size() != 2 || !positiveNumber(parts.at(0), &sliceIndex) || !positiveNumber(parts.at(1), &sliceCount)
             || sliceIndex > sliceCount) {
             m_parseError = QStringLiteral("--shard takes k/n with 1 <= k <= n, such as 2/4, not '%1'")
@@ -265,6 +279,7 @@ QString CheckOptions::validate()
     suite = resolveProgram(suite);
     mocksDir = absolute(mocksDir);
     experienceDir = absolute(experienceDir);
+    durationsFile = absolute(durationsFile);
     keepTracesDir = absolute(keepTracesDir);
     // The tool starts in the run tree, not here.
     if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
@@ -283,6 +298,8 @@ QString CheckOptions::validate()
         problem = checkWrapCommand();
     if (problem.isEmpty())
         problem = reports.validate();
+    if (problem.isEmpty())
+        problem = checkDurationsFile();
     if (problem.isEmpty())
         problem = checkTracesDir();
     if (problem.isEmpty())
@@ -315,6 +332,13 @@ QString CheckOptions::checkPluginFolder(const QString &what, const QString &path
     }
     return QStringLiteral("%1 plug-in folder holds no shared library: %2 (build the plug-in or pass --%1)")
         .arg(what, path);
+}
+
+QString CheckOptions::checkDurationsFile() const
+{
+    if (durationsFile.isEmpty() || QFileInfo(durationsFile).isReadable())
+        return QString();
+    return QStringLiteral("--durations-from: cannot read %1").arg(durationsFile);
 }
 
 // The tool is found as the launcher will find it, so a misspelt one is

@@ -42,6 +42,8 @@ public:
     // Shared by every slice of one run (--run-id): given, from the CI
     // system's variables, or made up.
     QString runId;
+    // A CTRF document of an earlier run, whose times cut the shards (--durations-from).
+    QString durationsFile;
     bool keepRunTree = false;
     // How long the daemon may take to listen, counted from its start; by
     // default as long as the suite waits for it.
@@ -71,6 +73,7 @@ public:
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
+    QString checkDurationsFile() const;
     QString checkWrapCommand() const;
     QString checkTracesDir() const;
     QString checkShardedSuiteArguments() const;

@@ -1,4 +1,5 @@
 #include "checkrun.h"
+#include "ctrfreport.h"
 #include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
 #include "daemonport.h"
@@ -136,9 +137,19 @@ bool CheckRun::planJobs(int *status)
         *status = ExitStatus::EnvironmentProblem;
         return false;
     }
-    ShardPlan plan;
+    QHash<QString, double> expectedSeconds = deliveriesExpectedSeconds;
     QString error;
-    if (!ShardPlan::make(listing, selections, deliveriesExpectedSeconds, &plan, &error)) {
+    if (!m_options.durationsFile.isEmpty()) {
+        RunResults earlier;
+        if (!CtrfReport::read(m_options.durationsFile, &earlier, &error)) {
+            fail({QStringLiteral("--durations-from: %1").arg(error)});
+            *status = ExitStatus::BadCommandLine;
+            return false;
+        }
+        expectedSeconds.insert(earlier.meanSeconds());
+    }
+    ShardPlan plan;
+    if (!ShardPlan::make(listing, selections, expectedSeconds, &plan, &error)) {
         fail({error});
         *status = ExitStatus::BadCommandLine;
         return false;

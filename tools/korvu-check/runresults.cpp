@@ -231,6 +231,23 @@ int RunResults::failureCount() const { return counts().failed; }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
 
+QHash<QString, double> RunResults::meanSeconds() const
+{
+    QHash<QString, double> means;
+    for (const Row &row : m_rows) {
+        if (row.runs.isEmpty() || isHook(row.runs.constFirst().verdict))
+            continue;
+        const QVector<Run> ended = row.verdicts();
+        if (ended.isEmpty())
+            continue;
+        double total = 0;
+        for (const Run &run : ended)
+            total += run.verdict.seconds;
+        means.insert(row.testName, total / ended.size());
+    }
+    return means;
+}
+
 QString RunResults::reportedName(const QString &testName) const
 {
     if (m_environment.sliceCount == 0 || !isHookFunction(testName))

@@ -169,6 +169,9 @@ public:
     // The exit status those failures give, capped as the framework caps it:
     // above 127 a status would read as death by a signal.
     int failureStatus() const;
+    // How long one run of each function and row took on average, hooks
+    // aside: what the shards of a later run can expect of them.
+    QHash<QString, double> meanSeconds() const;
 
     // The name every report gives a function or row ("testDelivery(DPD Prio)").
     // A slice names its hooks after itself, as if they were rows, so that the

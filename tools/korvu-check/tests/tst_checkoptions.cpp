@@ -103,6 +103,9 @@ void TestCheckOptions::testValidation_data()
     QTest::newRow("JUnit file in a missing folder") << "junit"
                                                     << "nowhere/r.xml"
                                                     << "cannot write the JUnit file into <dir>/nowhere";
+    QTest::newRow("earlier report missing") << "durations"
+                                            << "missing.json"
+                                            << "--durations-from: cannot read <dir>/missing.json";
     QTest::newRow("trace folder made when missing") << "traces"
                                                     << "traces/new"
                                                     << "";
@@ -135,6 +138,8 @@ void TestCheckOptions::testValidation()
         options.reports.junitFile = fullValue;
     else if (field == "traces")
         options.keepTracesDir = fullValue;
+    else if (field == "durations")
+        options.durationsFile = fullValue;
     if (field == "shards") {
         options.jobsAuto = true;
         options.suiteArguments = QStringList{value};
@@ -214,6 +219,10 @@ void TestCheckOptions::testRunOptions_data()
         << QStringList{"--shard", "4/3"} << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '4/3'";
     QTest::newRow("slice without count") << QStringList{"--shard", "2"}
                                          << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '2'";
+    QTest::newRow("slice from unset CI variables")
+        << QStringList{"--shard", "/"}
+        << "--shard takes k/n, but k or n in '/' is empty; are the variables that should give them set (such as "
+           "CI_NODE_INDEX and CI_NODE_TOTAL)?";
     QTest::newRow("empty run id") << QStringList{"--run-id", ""} << "--run-id takes an id that is not empty";
 }
 
