@@ -1,9 +1,13 @@
 #include "slicemerge.h"
 #include "ctrfreport.h"
 
+#include <QMap>
+
 #include <algorithm>
 
 namespace {
+
+const int namedMissingSlices = 10;
 
 QString sliceName(const RunResults &slice)
 {
@@ -37,9 +41,9 @@ QString SliceMerge::Error::message() const
 {
     switch (problem) {
     case Problem::NotCtrf:
-        return QStringLiteral("not a CTRF report of korvu-check: %1").arg(detail);
+        return detail;
     case Problem::NotASlice:
-        return QStringLiteral("%1 is the report of a whole run, not of a slice (korvu-check --shard K/N)").arg(detail);
+        return QStringLiteral("%1 is not the report of a slice K/N of a run (korvu-check --shard K/N)").arg(detail);
     case Problem::DifferentRuns:
         return QStringLiteral("the documents come from different runs: %1").arg(detail);
     case Problem::DifferentBuilds:
@@ -128,7 +132,8 @@ bool SliceMerge::check(Error *error) const
         return false;
     }
     for (const Slice &slice : m_slices) {
-        if (slice.results.environment().sliceCount == 0) {
+        const RunResults::Environment environment = slice.results.environment();
+        if (environment.sliceIndex < 1 || environment.sliceIndex > environment.sliceCount) {
             *error = {Problem::NotASlice, slice.source};
             return false;
         }
@@ -173,24 +178,29 @@ bool SliceMerge::check(Error *error) const
         }
     }
 
-    QVector<QString> sources(expected.sliceCount + 1);
+    QMap<int, QString> sources;
     for (const Slice &slice : m_slices) {
-        QString &source = sources[slice.results.environment().sliceIndex];
-        if (!source.isEmpty()) {
-            *error = {Problem::SliceTwice,
-                      QStringLiteral("%1 in %2 and %3").arg(sliceName(slice.results), source, slice.source)};
+        const int index = slice.results.environment().sliceIndex;
+        if (sources.contains(index)) {
+            *error = {
+                Problem::SliceTwice,
+                QStringLiteral("%1 in %2 and %3").arg(sliceName(slice.results), sources.value(index), slice.source)};
             return false;
         }
-        source = slice.source;
+        sources.insert(index, slice.source);
     }
+    // A count from a document can be anything; the message names a few.
+    const int missingCount = expected.sliceCount - sources.size();
     QStringList missing;
-    for (int index = 1; index <= expected.sliceCount; ++index) {
-        if (sources.at(index).isEmpty())
+    for (int index = 1; index <= expected.sliceCount && missing.size() < namedMissingSlices; ++index) {
+        if (!sources.contains(index))
             missing.append(QStringLiteral("%1/%2").arg(index).arg(expected.sliceCount));
     }
-    if (!missing.isEmpty()) {
+    if (missingCount > missing.size())
+        missing.append(QStringLiteral("%1 more").arg(missingCount - missing.size()));
+    if (missingCount > 0) {
         *error = {Problem::SliceMissing,
-                  (missing.size() == 1 ? QStringLiteral("slice ") : QStringLiteral("slices ")) + listed(missing)};
+                  (missingCount == 1 ? QStringLiteral("slice ") : QStringLiteral("slices ")) + listed(missing)};
         return false;
     }
     return true;

@@ -15,8 +15,8 @@ class SliceMerge
 {
 public:
     enum class Problem {
-        NotCtrf, // a file that holds no CTRF document korvu-check can read
-        NotASlice, // the report of a whole run
+        NotCtrf, // a file that cannot be read as a CTRF document of korvu-check
+        NotASlice, // the report of a whole run, or of no slice K/N
         DifferentRuns, // other run ids, repetitions or selections of functions and rows
         DifferentBuilds, // of the suite, the daemon or korvu-check
         DifferentSliceCounts,

@@ -98,8 +98,10 @@ void TestSliceMerge::testRefused_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("a whole run") << QStringList{"1/2 r1 T", "0/0 r1 T"} << int(SliceMerge::Problem::NotASlice)
-                                 << "slice-2.json is the report of a whole run, not of a slice (korvu-check --shard "
+                                 << "slice-2.json is not the report of a slice K/N of a run (korvu-check --shard "
                                     "K/N)";
+    QTest::newRow("no slice K/N") << QStringList{"1/2 r1 T", "3/2 r1 T"} << int(SliceMerge::Problem::NotASlice)
+                                  << "slice-2.json is not the report of a slice K/N of a run (korvu-check --shard K/N)";
     QTest::newRow("different runs") << QStringList{"1/2 r1 T", "2/2 r2 T"} << int(SliceMerge::Problem::DifferentRuns)
                                     << "the documents come from different runs: slice-1.json has run id 'r1', "
                                        "slice-2.json has run id 'r2'";
@@ -116,6 +118,10 @@ void TestSliceMerge::testRefused_data()
                                  << "a slice is given twice: slice 1/2 in slice-1.json and slice-3.json";
     QTest::newRow("missing") << QStringList{"1/3 r1 T", "3/3 r1 T"} << int(SliceMerge::Problem::SliceMissing)
                              << "slice 2/3 is missing";
+    QTest::newRow("most missing, of a count no run has")
+        << QStringList{"2/2000000000 r1 T"} << int(SliceMerge::Problem::SliceMissing)
+        << "slices 1/2000000000, 3/2000000000, 4/2000000000, 5/2000000000, 6/2000000000, 7/2000000000, 8/2000000000, "
+           "9/2000000000, 10/2000000000, 11/2000000000 and 1999999989 more are missing";
 }
 
 void TestSliceMerge::testRefused()
