@@ -64,11 +64,14 @@ void TestSliceMerge::testSlicesAsOneRun()
     third.addBreak({"crash", "the suite crashed", "cleanupTestCase", 0.1, {}}, single);
 
     SliceMerge merge;
+    SliceMerge::Error error;
+    // A file that is no CTRF document is refused and adds nothing.
+    QVERIFY(!merge.addFile(QCoreApplication::applicationFilePath(), &error));
+    QCOMPARE(error.problem, SliceMerge::Problem::NotCtrf);
     merge.addSlice(third, "3.json");
     merge.addSlice(first, "1.json");
     merge.addSlice(second, "2.json");
     RunResults merged;
-    SliceMerge::Error error;
     QVERIFY2(merge.merge(&merged, &error), qPrintable(error.message()));
 
     QStringList runs;
