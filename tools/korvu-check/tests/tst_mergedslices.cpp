@@ -28,6 +28,12 @@ QString summary(const QString &out)
         .replace(reportPaths, QStringLiteral("<report>"));
 }
 
+// In the folder of documents the format's reference implementation validates.
+QString document(const QString &name)
+{
+    return QDir(KORVU_CTRF_DOCUMENTS_DIR).filePath(QStringLiteral("merged-slices-") + name);
+}
+
 // "name: status" of every test of a CTRF report, in its order.
 QStringList ctrfTests(const QString &fileName)
 {
@@ -60,6 +66,7 @@ void TestMergedSlices::testMergedLikeOneRun()
     if (!NetworkIsolation::detect().isAvailable())
         QSKIP("Private network namespaces are not available here.");
     QVERIFY(m_dir.isValid());
+    QVERIFY(QDir().mkpath(KORVU_CTRF_DOCUMENTS_DIR));
     // Quick rows, and a granted row that the scenario fails with its traffic.
     const QStringList selection = {"--", "testAvailable", "testAddDelivery", "testDelivery:wrong code",
                                    "testDelivery:granted (code with spaces)"};
@@ -68,12 +75,11 @@ void TestMergedSlices::testMergedLikeOneRun()
     RunPool pool(slices + 1);
     std::vector<std::unique_ptr<CheckProcess>> checks;
     checks.emplace_back(ScenarioCheck::create(
-        scenario,
-        QStringList{"--junit", m_dir.filePath("single.xml"), "--json", m_dir.filePath("single.json")} + selection,
+        scenario, QStringList{"--junit", m_dir.filePath("single.xml"), "--json", document("single.json")} + selection,
         runTimeoutMsecs));
     QStringList sliceFiles;
     for (int slice = 1; slice <= slices; ++slice) {
-        sliceFiles.append(m_dir.filePath(QStringLiteral("slice-%1.json").arg(slice)));
+        sliceFiles.append(document(QStringLiteral("slice-%1.json").arg(slice)));
         checks.emplace_back(ScenarioCheck::create(scenario,
                                                   QStringList{"--shard", QStringLiteral("%1/%2").arg(slice).arg(slices),
                                                               "--run-id", "42", "--json", sliceFiles.constLast()}
@@ -88,14 +94,13 @@ void TestMergedSlices::testMergedLikeOneRun()
     QVERIFY2(single.status > 0, qPrintable(single.out + single.err));
 
     const CheckProcess::Result merged = CheckProcess::run(
-        QStringList{"merge", "--junit", m_dir.filePath("merged.xml"), "--json", m_dir.filePath("merged.json")}
-            + sliceFiles,
+        QStringList{"merge", "--junit", m_dir.filePath("merged.xml"), "--json", document("merged.json")} + sliceFiles,
         {}, runTimeoutMsecs);
     QCOMPARE(merged.status, single.status);
     QCOMPARE(summary(merged.out), summary(single.out));
     QCOMPARE(ScenarioCheck::normalised(JunitFile::read(m_dir.filePath("merged.xml")).summaries().join('\n')),
              ScenarioCheck::normalised(JunitFile::read(m_dir.filePath("single.xml")).summaries().join('\n')));
-    QCOMPARE(ctrfTests(m_dir.filePath("merged.json")), ctrfTests(m_dir.filePath("single.json")));
+    QCOMPARE(ctrfTests(document("merged.json")), ctrfTests(document("single.json")));
 }
 
 QTEST_GUILESS_MAIN(TestMergedSlices)
