@@ -214,13 +214,13 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     const QString name = sliceName(results);
     int lastJob = 0;
     int lastShard = 0;
-    const auto origin = [&](RunResults::Origin origin) {
-        lastJob = qMax(lastJob, origin.job);
-        lastShard = qMax(lastShard, origin.shard);
-        origin.job += *jobOffset;
-        origin.shard += *shardOffset;
-        origin.shardName = origin.shardName.isEmpty() ? name : QStringLiteral("%1, %2").arg(name, origin.shardName);
-        return origin;
+    const auto origin = [&](RunResults::Origin from) {
+        lastJob = qMax(lastJob, from.job);
+        lastShard = qMax(lastShard, from.shard);
+        from.job += *jobOffset;
+        from.shard += *shardOffset;
+        from.shardName = from.shardName.isEmpty() ? name : QStringLiteral("%1, %2").arg(name, from.shardName);
+        return from;
     };
 
     // Every shard's run of a hook, so that the hooks merge as those of one run's shards.
