@@ -39,8 +39,6 @@ private slots:
 private:
     QStringList fakes() const;
     QString path(const QString &name) const;
-    // Where the CTRF documents go that korvu-check.ctrf-valid validates.
-    static QString document(const QString &name);
     QString writeScript(const QString &name, const QByteArray &body) const;
     QStringList plugins() const;
     CheckResult runCheck(const QStringList &arguments, const QStringList &extraEnvironment = QStringList()) const;
@@ -51,7 +49,6 @@ private:
 void TestKorvuCheck::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY(QDir().mkpath(KORVU_CTRF_DOCUMENTS_DIR));
     for (const QString &plugin :
          {QStringLiteral("mocks/libdeliverymocks.so"), QStringLiteral("experience/libplavodelivery.so")}) {
         QVERIFY(QDir().mkpath(QFileInfo(path(plugin)).path()));
@@ -61,8 +58,6 @@ void TestKorvuCheck::initTestCase()
 }
 
 QString TestKorvuCheck::path(const QString &name) const { return m_dir.filePath(name); }
-
-QString TestKorvuCheck::document(const QString &name) { return QDir(KORVU_CTRF_DOCUMENTS_DIR).filePath(name); }
 
 QString TestKorvuCheck::writeScript(const QString &name, const QByteArray &body) const
 {
@@ -159,7 +154,7 @@ void TestKorvuCheck::testBadCommandLine()
 void TestKorvuCheck::testRunReportsEveryVerdict()
 {
     const QString junit = path("report.xml");
-    const QString json = document("failing-run.json");
+    const QString json = CheckProcess::ctrfDocument("failing-run.json");
     const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit, "--json", json});
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
@@ -221,7 +216,7 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
     const CheckResult result = runCheck(
-        fakes() + QStringList{"--json", document("passing-run.json"), "--", "testDelivery:plain"});
+        fakes() + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -229,8 +224,9 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough()
 void TestKorvuCheck::testSuiteCrash()
 {
     const QString junit = path("crash.xml");
-    const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit, "--json", document("crash.json")},
-                                        {"FAKE_SUITE_CRASH=1"});
+    const CheckResult result = runCheck(
+        fakes() + QStringList{"--junit", junit, "--json", CheckProcess::ctrfDocument("crash.json")},
+        {"FAKE_SUITE_CRASH=1"});
     QCOMPARE(result.status, 128 + 9);
     QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
     QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
@@ -292,7 +288,8 @@ void TestKorvuCheck::testRepeatMarksFlakyRows()
 
     const QString junit = path("repeat.xml");
     const QString marker = path(QStringLiteral("marker-%1").arg(QTest::currentDataTag()));
-    const QString json = document(QStringLiteral("repeat-%1.json").arg(QTest::currentDataTag()).replace(' ', '-'));
+    const QString json = CheckProcess::ctrfDocument(
+        QStringLiteral("repeat-%1.json").arg(QTest::currentDataTag()).replace(' ', '-'));
     const CheckResult result = runCheck(fakes() + arguments
                                             + QStringList{"--repeat", "3", "--junit", junit, "--json", json},
                                         {"FAKE_SUITE_FLAKY_MARKER=" + marker});
@@ -335,7 +332,7 @@ void TestKorvuCheck::testSlicesHoldEveryCaseOnce()
     for (int slice = 1; slice <= slices; ++slice) {
         const QString junit = path(QStringLiteral("slice-%1-of-%2.xml").arg(slice).arg(slices));
         const QString shard = QStringLiteral("%1/%2").arg(slice).arg(slices);
-        const QString json = document(QStringLiteral("slice-%1-of-%2.json").arg(slice).arg(slices));
+        const QString json = CheckProcess::ctrfDocument(QStringLiteral("slice-%1-of-%2.json").arg(slice).arg(slices));
         const CheckResult result = runCheck(fakes() + arguments
                                             + QStringList{"--shard", shard, "--junit", junit, "--json", json});
         QVERIFY2(result.status == 0 || result.status == 1, qPrintable(result.out + result.err));
