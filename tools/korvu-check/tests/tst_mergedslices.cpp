@@ -29,10 +29,7 @@ QString summary(const QString &out)
 }
 
 // In the folder of documents the format's reference implementation validates.
-QString document(const QString &name)
-{
-    return QDir(KORVU_CTRF_DOCUMENTS_DIR).filePath(QStringLiteral("merged-slices-") + name);
-}
+QString document(const QString &name) { return CheckProcess::ctrfDocument(QStringLiteral("merged-slices-") + name); }
 
 // "name: status" of every test of a CTRF report, in its order.
 QStringList ctrfTests(const QString &fileName)
@@ -66,7 +63,6 @@ void TestMergedSlices::testMergedLikeOneRun()
     if (!NetworkIsolation::detect().isAvailable())
         QSKIP("Private network namespaces are not available here.");
     QVERIFY(m_dir.isValid());
-    QVERIFY(QDir().mkpath(KORVU_CTRF_DOCUMENTS_DIR));
     // Quick rows, and a granted row that the scenario fails with its traffic.
     const QStringList selection = {"--", "testAvailable", "testAddDelivery", "testDelivery:wrong code",
                                    "testDelivery:granted (code with spaces)"};
