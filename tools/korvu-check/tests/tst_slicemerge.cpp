@@ -11,17 +11,15 @@ const QDateTime t0 = QDateTime::fromSecsSinceEpoch(1796738000, Qt::UTC);
 
 // Slice index/count of run "r1", begun begunSecs after t0 and checked for
 // seconds, its suite started a second later.
-RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1, int shardCount = 1,
+RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1,
                  const QString &runId = QStringLiteral("r1"), const QString &suite = QStringLiteral("T"))
 {
     RunResults results;
     RunResults::Environment environment;
     environment.runId = runId;
     environment.toolVersion = QStringLiteral("0.2");
-    environment.hostName = QStringLiteral("host%1").arg(index % 2);
     environment.sliceIndex = index;
     environment.sliceCount = count;
-    environment.shardCount = shardCount;
     environment.suiteSha256 = suite;
     results.setEnvironment(environment);
     const QString hooks = QStringLiteral("(slice %1/%2)").arg(index).arg(count);
@@ -51,7 +49,7 @@ void TestSliceMerge::testSlicesAsOneRun()
     first.addVerdict(verdict(O::Pass, "initTestCase", "slice 1/3"), single);
     first.addVerdict(verdict(O::Fail, "testB", "y", {"no"}), single);
     first.addVerdict(verdict(O::Pass, "cleanupTestCase", "slice 1/3"), single);
-    RunResults second = slice(2, 3, -1, 12, 2);
+    RunResults second = slice(2, 3, -1, 12);
     const RunResults::Origin shardA = {0, 1, 1, QStringLiteral("shard 1 (testA)")};
     const RunResults::Origin shardC = {1, 2, 1, QStringLiteral("shard 2 (testC)")};
     second.addVerdict(verdict(O::Pass, "initTestCase", "slice 2/3"), shardA);
@@ -89,8 +87,6 @@ void TestSliceMerge::testSlicesAsOneRun()
     QCOMPARE(merged.stopTime(), t0.addSecs(20));
     QCOMPARE(merged.seconds(), 21.0); // from the second slice's begin, a second before the first's
     QCOMPARE(merged.environment().sliceCount, 0);
-    QCOMPARE(merged.environment().shardCount, 4);
-    QCOMPARE(merged.environment().hostName, QStringLiteral("host1, host0"));
 }
 
 void TestSliceMerge::testRefused_data()
@@ -100,11 +96,9 @@ void TestSliceMerge::testRefused_data()
     QTest::addColumn<int>("problem");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("a whole run") << QStringList{"1/2 r1 T", "0/0 r1 T"} << int(SliceMerge::Problem::NotASlice)
-                                 << "slice-2.json is not the report of a slice K/N of a run (korvu-check --shard "
-                                    "K/N)";
-    QTest::newRow("no slice K/N") << QStringList{"1/2 r1 T", "3/2 r1 T"} << int(SliceMerge::Problem::NotASlice)
-                                  << "slice-2.json is not the report of a slice K/N of a run (korvu-check --shard K/N)";
+    QTest::newRow("a slice of none")
+        << QStringList{"1/2 r1 T", "3/2 r1 T"} << int(SliceMerge::Problem::NotASlice)
+        << "slice-2.json is not the report of a slice K/N of a run (korvu-check --shard K/N)";
     QTest::newRow("different runs") << QStringList{"1/2 r1 T", "2/2 r2 T"} << int(SliceMerge::Problem::DifferentRuns)
                                     << "the documents come from different runs: slice-1.json has run id 'r1', "
                                        "slice-2.json has run id 'r2'";
@@ -136,7 +130,7 @@ void TestSliceMerge::testRefused()
     SliceMerge merge;
     for (int i = 0; i < slices.size(); ++i) {
         const QStringList parts = slices.at(i).split(QLatin1Char(' '));
-        merge.addSlice(slice(parts.at(0).section('/', 0, 0).toInt(), parts.at(0).section('/', 1).toInt(), 0, 1, 1,
+        merge.addSlice(slice(parts.at(0).section('/', 0, 0).toInt(), parts.at(0).section('/', 1).toInt(), 0, 1,
                              parts.at(1), parts.at(2)),
                        QStringLiteral("slice-%1.json").arg(i + 1));
     }
