@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QStandardPaths>
+#include <QUuid>
 
 namespace {
 
@@ -26,10 +27,21 @@ const QString description = QStringLiteral(
     "sees a fault leaking from one row into the next. With -j the functions and\n"
     "rows run as shards, each a suite process with a daemon, data folder and\n"
     "network namespace of its own, several at a time; --shard runs one slice of\n"
-    "the shards, for CI machines that share a run.\n"
+    "the shards, for CI machines that share a run; 'korvu-check merge' puts their\n"
+    "reports back together (korvu-check merge --help).\n"
     "\n"
     "Every failed row is shown with the JSON-RPC and HTTP exchanges the suite made\n"
     "for it, and so is its JUnit test case.\n"
+    "\n"
+    "--json writes a CTRF document (Common Test Report Format, ctrf.io), which CI\n"
+    "dashboards and pull-request summaries read: one test per function and row,\n"
+    "with its status, time, message, and under \"extra\" every run's verdict,\n"
+    "exchanges and log lines. The document names its run (runId), which every\n"
+    "slice of one run shares: in GitHub Actions github-<GITHUB_RUN_ID>, in GitLab\n"
+    "CI gitlab-<CI_PIPELINE_ID> (a re-run job stays in its run), elsewhere a new\n"
+    "UUID unless --run-id gives one. It also holds the SHA-256 of the suite and\n"
+    "the daemon checked. --durations-from reads such a document of an earlier run\n"
+    "and cuts the shards by the times measured there.\n"
     "\n"
     "Findings: korvud's output, as the suite logs it, is read for the reports of\n"
     "valgrind, AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer and\n"
@@ -100,13 +112,16 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     const QCommandLineOption suiteOption(QStringLiteral("suite"),
                                          QStringLiteral("testdeliveries executable (default: the bundled suite)."),
                                          QStringLiteral("path"));
-    const QCommandLineOption junitOption(QStringLiteral("junit"),
-                                         QStringLiteral("Also write the results as JUnit XML to <file>."),
-                                         QStringLiteral("file"));
-    const QCommandLineOption htmlOption(
-        QStringLiteral("html"),
-        QStringLiteral("Also write the results as one self-contained HTML page to <file>, with a timeline of each "
-                       "gate cycle that failed."),
+    const QCommandLineOption runIdOption(
+        QStringLiteral("run-id"),
+        QStringLiteral("The run the CTRF document belongs to, the same for every slice of it (default: "
+                       "github-<GITHUB_RUN_ID> in GitHub Actions, gitlab-<CI_PIPELINE_ID> in GitLab CI, otherwise "
+                       "a new UUID)."),
+        QStringLiteral("id"));
+    const QCommandLineOption durationsOption(
+        QStringLiteral("durations-from"),
+        QStringLiteral("Cut the shards by the time each function and row took in an earlier run, read from its "
+                       "CTRF document (--json); the others keep their built-in expectations."),
         QStringLiteral("file"));
     const QCommandLineOption keepOption(
         QStringLiteral("keep"),
@@ -150,9 +165,10 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("keep-traces"),
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
-    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption, junitOption, htmlOption, keepOption,
-                       verboseOption, jobsOption, repeatOption, shardOption, keepTracesOption, startTimeoutOption,
-                       wrapOption});
+    parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption});
+    parser.addOptions(ReportFiles::options());
+    parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, shardOption, durationsOption,
+                       keepTracesOption, startTimeoutOption, wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -177,8 +193,15 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     daemon = parser.isSet(daemonOption) ? parser.value(daemonOption) : defaults.daemon;
     mocksDir = parser.isSet(mocksOption) ? parser.value(mocksOption) : defaults.mocksDir;
     experienceDir = parser.isSet(experienceOption) ? parser.value(experienceOption) : defaults.experienceDir;
-    junitFile = parser.value(junitOption);
-    htmlFile = parser.value(htmlOption);
+    reports.read(parser);
+    durationsFile = parser.value(durationsOption);
+    runId = parser.isSet(runIdOption) ? parser.value(runIdOption) : ciRunId(QProcessEnvironment::systemEnvironment());
+    if (parser.isSet(runIdOption) && runId.isEmpty()) {
+        m_parseError = QStringLiteral("--run-id takes an id that is not empty");
+        return ParseResult::Error;
+    }
+    if (runId.isEmpty())
+        runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     keepRunTree = parser.isSet(keepOption);
     verbose = parser.isSet(verboseOption);
     keepTracesDir = parser.value(keepTracesOption);
@@ -214,6 +237,13 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     }
     if (parser.isSet(shardOption)) {
         const QStringList parts = parser.value(shardOption).split(QLatin1Char('/'));
+        // What "$CI_NODE_INDEX/$CI_NODE_TOTAL" and the like give when the variables are unset.
+        if (parts.size() == 2 && (parts.at(0).isEmpty() || parts.at(1).isEmpty())) {
+            m_parseError = QStringLiteral("--shard takes k/n, but k or n in '%1' is empty; are the variables that "
+                                          "should give them set (such as CI_NODE_INDEX and CI_NODE_TOTAL)?")
+                               .arg(parser.value(shardOption));
+            return ParseResult::Error;
+        }
         if (parts.size() != 2 || !positiveNumber(parts.at(0), &sliceIndex) || !positiveNumber(parts.at(1), &sliceCount)
             || sliceIndex > sliceCount) {
             m_parseError = QStringLiteral("--shard takes k/n with 1 <= k <= n, such as 2/4, not '%1'")
@@ -226,6 +256,19 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
 
 bool CheckOptions::isSharded() const { return jobs > 0 || jobsAuto || sliceCount > 0; }
 
+// Without the attempt number: a job re-run alone joins the slices of its run
+// that passed before.
+QString CheckOptions::ciRunId(const QProcessEnvironment &environment)
+{
+    const QString github = environment.value(QStringLiteral("GITHUB_RUN_ID"));
+    if (!github.isEmpty())
+        return QStringLiteral("github-") + github;
+    const QString gitlab = environment.value(QStringLiteral("CI_PIPELINE_ID"));
+    if (!gitlab.isEmpty())
+        return QStringLiteral("gitlab-") + gitlab;
+    return QString();
+}
+
 QString CheckOptions::parseError() const { return m_parseError; }
 
 QString CheckOptions::helpText() const { return m_helpText; }
@@ -236,8 +279,7 @@ QString CheckOptions::validate()
     suite = resolveProgram(suite);
     mocksDir = absolute(mocksDir);
     experienceDir = absolute(experienceDir);
-    junitFile = absolute(junitFile);
-    htmlFile = absolute(htmlFile);
+    durationsFile = absolute(durationsFile);
     keepTracesDir = absolute(keepTracesDir);
     // The tool starts in the run tree, not here.
     if (!wrapCommand.isEmpty() && wrapCommand.constFirst().contains(QLatin1Char('/')))
@@ -255,9 +297,9 @@ QString CheckOptions::validate()
     if (problem.isEmpty())
         problem = checkWrapCommand();
     if (problem.isEmpty())
-        problem = checkReportFile(QStringLiteral("JUnit"), junitFile);
+        problem = reports.validate();
     if (problem.isEmpty())
-        problem = checkReportFile(QStringLiteral("HTML"), htmlFile);
+        problem = checkDurationsFile();
     if (problem.isEmpty())
         problem = checkTracesDir();
     if (problem.isEmpty())
@@ -292,14 +334,11 @@ QString CheckOptions::checkPluginFolder(const QString &what, const QString &path
         .arg(what, path);
 }
 
-QString CheckOptions::checkReportFile(const QString &what, const QString &fileName)
+QString CheckOptions::checkDurationsFile() const
 {
-    if (fileName.isEmpty())
+    if (durationsFile.isEmpty() || QFileInfo(durationsFile).isReadable())
         return QString();
-    const QFileInfo folder(QFileInfo(fileName).absolutePath());
-    if (!folder.isDir() || !folder.isWritable())
-        return QStringLiteral("cannot write the %1 file into %2").arg(what, folder.filePath());
-    return QString();
+    return QStringLiteral("--durations-from: cannot read %1").arg(durationsFile);
 }
 
 // The tool is found as the launcher will find it, so a misspelt one is

@@ -1,6 +1,9 @@
 #ifndef KORVUCHECK_CHECKOPTIONS_H
 #define KORVUCHECK_CHECKOPTIONS_H
 
+#include "reportfiles.h"
+
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -35,8 +38,12 @@ public:
     QString daemon;
     QString mocksDir;
     QString experienceDir;
-    QString junitFile;
-    QString htmlFile;
+    ReportFiles reports;
+    // Shared by every slice of one run (--run-id): given, from the CI
+    // system's variables, or made up.
+    QString runId;
+    // A CTRF document of an earlier run, whose times cut the shards (--durations-from).
+    QString durationsFile;
     bool keepRunTree = false;
     // How long the daemon may take to listen, counted from its start; by
     // default as long as the suite waits for it.
@@ -59,10 +66,14 @@ public:
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;
 
+    // The id every job of one CI pipeline or workflow run shares, from the
+    // CI system's variables; empty outside a CI system korvu-check knows.
+    static QString ciRunId(const QProcessEnvironment &environment);
+
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
-    static QString checkReportFile(const QString &what, const QString &fileName);
+    QString checkDurationsFile() const;
     QString checkWrapCommand() const;
     QString checkTracesDir() const;
     QString checkShardedSuiteArguments() const;

@@ -1,12 +1,11 @@
 #include "checkrun.h"
+#include "ctrfreport.h"
 #include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
 #include "daemonport.h"
 #include "daemonpreflight.h"
 #include "deliveries/deliveriestimes.h"
 #include "exitstatus.h"
-#include "htmlreport.h"
-#include "junitreport.h"
 #include "portcheck.h"
 #include "runpool.h"
 #include "runsummary.h"
@@ -16,6 +15,7 @@
 #include "trafficlog.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +34,16 @@ const int listingTimeoutMsecs = 30000;
 QString numbered(const QString &word, int number, int count)
 {
     return QStringLiteral("%1-%2").arg(word).arg(number, QString::number(count).size(), 10, QLatin1Char('0'));
+}
+
+// Tells builds apart; empty for a file that cannot be read.
+QString sha256(const QString &fileName)
+{
+    QFile file(fileName);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 } // namespace
@@ -127,17 +137,28 @@ bool CheckRun::planJobs(int *status)
         *status = ExitStatus::EnvironmentProblem;
         return false;
     }
-    ShardPlan plan;
+    QHash<QString, double> expectedSeconds = deliveriesExpectedSeconds;
     QString error;
-    if (!ShardPlan::make(listing, selections, deliveriesExpectedSeconds, &plan, &error)) {
+    if (!m_options.durationsFile.isEmpty()) {
+        RunResults earlier;
+        if (!CtrfReport::read(m_options.durationsFile, &earlier, &error)) {
+            fail({QStringLiteral("--durations-from: %1").arg(error)});
+            *status = ExitStatus::BadCommandLine;
+            return false;
+        }
+        expectedSeconds.insert(earlier.meanSeconds());
+    }
+    ShardPlan plan;
+    if (!ShardPlan::make(listing, selections, expectedSeconds, &plan, &error)) {
         fail({error});
         *status = ExitStatus::BadCommandLine;
         return false;
     }
-    if (m_options.sliceCount > 0)
-        plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
+    // Every slice's order holds the whole plan, so that merged slices keep the suite's order.
     m_results.setOrder(QStringList{QStringLiteral("initTestCase")} + plan.testNames()
                        + QStringList{QStringLiteral("cleanupTestCase")});
+    if (m_options.sliceCount > 0)
+        plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
 
     // A slice without -j runs as one suite process, the suite as written over its rows.
     addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), suiteOptions);
@@ -457,15 +478,20 @@ int CheckRun::stopEarly(int status)
 void CheckRun::recordEnvironment()
 {
     RunResults::Environment environment;
+    environment.runId = m_options.runId;
     environment.toolVersion = QCoreApplication::applicationVersion();
     environment.daemon = m_options.daemon;
+    environment.daemonSha256 = sha256(m_options.daemon);
     environment.suite = m_options.suite;
+    environment.suiteSha256 = sha256(m_options.suite);
     environment.mocksDir = m_options.mocksDir;
     environment.experienceDir = m_options.experienceDir;
     environment.qtVersion = QString::fromLatin1(qVersion());
     environment.isolation = isolationDescription();
     environment.wrapCommand = m_options.wrapCommand;
     environment.hostName = QSysInfo::machineHostName();
+    environment.osPlatform = QSysInfo::kernelType();
+    environment.osVersion = QSysInfo::prettyProductName();
     environment.sliceIndex = m_options.sliceIndex;
     environment.sliceCount = m_options.sliceCount;
     environment.repeat = m_options.repeat;
@@ -495,22 +521,13 @@ void CheckRun::recordSuite()
 // run. Returns a note for the summary per report written.
 QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
 {
-    std::vector<std::pair<std::unique_ptr<Reporter>, QString>> reports;
-    if (!m_options.junitFile.isEmpty())
-        reports.emplace_back(std::make_unique<JunitReport>(), m_options.junitFile);
-    if (!m_options.htmlFile.isEmpty())
-        reports.emplace_back(std::make_unique<HtmlReport>(), m_options.htmlFile);
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
     m_results.setStopTime(QDateTime::currentDateTime());
-    const RunResults results = withSuiteResults ? m_results : m_results.withoutSuiteResults();
-    QStringList written;
-    for (const auto &report : reports) {
-        QString error;
-        if (report.first->writeReport(results, report.second, &error)) {
-            written.append(QStringLiteral("%1: %2").arg(report.first->kind(), report.second));
-            continue;
-        }
-        fail({QStringLiteral("cannot write the %1 to %2: %3").arg(report.first->kind(), report.second, error)});
+    QStringList errors;
+    const QStringList written = m_options.reports.write(withSuiteResults ? m_results : m_results.withoutSuiteResults(),
+                                                        &errors);
+    for (const QString &error : qAsConst(errors)) {
+        fail({error});
         if (*status == 0)
             *status = ExitStatus::EnvironmentProblem;
     }

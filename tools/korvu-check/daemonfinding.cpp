@@ -28,3 +28,17 @@ QStringList DaemonFinding::shortLines(int shown) const
         return lines;
     return lines.mid(0, shown) + QStringList{QStringLiteral("(%1 more lines)").arg(lines.size() - shown)};
 }
+
+bool DaemonFinding::kindFromName(const QString &name, Kind *kind)
+{
+    for (const Kind candidate : {Kind::Valgrind, Kind::AddressSanitizer, Kind::LeakSanitizer,
+                                 Kind::UndefinedBehaviorSanitizer, Kind::ThreadSanitizer, Kind::Signal}) {
+        DaemonFinding finding;
+        finding.kind = candidate;
+        if (finding.kindName() == name) {
+            *kind = candidate;
+            return true;
+        }
+    }
+    return false;
+}

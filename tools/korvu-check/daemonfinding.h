@@ -19,6 +19,8 @@ struct DaemonFinding
 
     QString testName() const;
     QString kindName() const;
+    // The kind kindName() names.
+    static bool kindFromName(const QString &name, Kind *kind);
     // The first lines of the report and, when there are more, how many.
     QStringList shortLines(int shown) const;
 };

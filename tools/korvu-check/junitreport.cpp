@@ -11,8 +11,6 @@
 
 namespace {
 
-const QString setupTestName = QStringLiteral("korvu-check setup");
-
 const QString cutMarker = QStringLiteral(" [...]");
 
 QString seconds(double value) { return QString::number(value, 'f', 3); }

@@ -2,6 +2,7 @@
 #include "checkoptions.h"
 #include "checkrun.h"
 #include "exitstatus.h"
+#include "mergecommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -15,6 +16,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVU_CHECK_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
+
+    if (QCoreApplication::arguments().value(1) == QLatin1String("merge"))
+        return MergeCommand(out, err).exec(QCoreApplication::arguments());
 
     CheckOptions options;
     switch (

@@ -12,6 +12,10 @@ class Reporter
 public:
     virtual ~Reporter() = default;
 
+    // The test that reports an error of korvu-check's own, such as a daemon
+    // that never listened.
+    static inline const QString setupTestName = QStringLiteral("korvu-check setup");
+
     // What the summary calls the file: "JUnit report".
     virtual QString kind() const = 0;
     // Replaces fileName only once the whole report is written.

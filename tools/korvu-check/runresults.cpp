@@ -98,15 +98,23 @@ RunResults RunResults::withoutSuiteResults() const
 
 void RunResults::setOrder(const QStringList &testNames) { m_order = testNames; }
 
+QStringList RunResults::order() const { return m_order; }
+
 void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
 {
-    const QString testName = verdict.testName();
+    // An expected failure's messages belong to the verdict that ends the row.
+    const QStringList logLines = verdict.endsTest() ? m_pendingLogLines.take({origin.job, verdict.testName()})
+                                                    : QStringList();
+    addRun({verdict, origin, {}, {}, logLines});
+}
+
+void RunResults::addRun(const Run &run)
+{
+    const QString testName = run.verdict.testName();
     auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
     if (row == m_rows.end())
         row = m_rows.insert(m_rows.end(), Row{testName, {}, {}});
-    // An expected failure's messages belong to the verdict that ends the row.
-    const QStringList logLines = verdict.endsTest() ? m_pendingLogLines.take({origin.job, testName}) : QStringList();
-    row->runs.append({verdict, origin, {}, {}, logLines});
+    row->runs.append(run);
 }
 
 void RunResults::addLogLine(const QString &testName, const Origin &origin, const QString &line)
@@ -137,6 +145,16 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
 
 QVector<RunResults::Row> RunResults::rows() const
 {
+    QVector<Row> rows = recordedRows();
+    for (Row &row : rows) {
+        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
+            row.runs = mergedHookRuns(row.runs);
+    }
+    return rows;
+}
+
+QVector<RunResults::Row> RunResults::recordedRows() const
+{
     QVector<Row> rows = m_rows;
     auto position = [this](const Row &row) {
         const int index = m_order.indexOf(row.testName);
@@ -146,8 +164,6 @@ QVector<RunResults::Row> RunResults::rows() const
                      [&position](const Row &a, const Row &b) { return position(a) < position(b); });
     for (Row &row : rows) {
         std::stable_sort(row.runs.begin(), row.runs.end(), earlier<Run>);
-        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
-            row.runs = mergedHookRuns(row.runs);
         for (const Finding &finding : m_findings) {
             if (finding.finding.testName() == row.testName)
                 row.findings.append(finding);
@@ -214,6 +230,23 @@ RunResults::Counts RunResults::counts() const
 int RunResults::failureCount() const { return counts().failed; }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
+
+QHash<QString, double> RunResults::meanSeconds() const
+{
+    QHash<QString, double> means;
+    for (const Row &row : m_rows) {
+        if (row.runs.isEmpty() || isHook(row.runs.constFirst().verdict))
+            continue;
+        const QVector<Run> ended = row.verdicts();
+        if (ended.isEmpty())
+            continue;
+        double total = 0;
+        for (const Run &run : ended)
+            total += run.verdict.seconds;
+        means.insert(row.testName, total / ended.size());
+    }
+    return means;
+}
 
 QString RunResults::reportedName(const QString &testName) const
 {

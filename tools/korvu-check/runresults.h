@@ -96,12 +96,17 @@ public:
         QString toolVersion; // korvu-check's
         QString daemon; // as given on the command line
         QString suite;
+        // The builds checked: reports of different builds belong to different runs.
+        QString daemonSha256;
+        QString suiteSha256;
         QString mocksDir;
         QString experienceDir;
         QString qtVersion; // the Qt that korvu-check runs with
         QString isolation; // "a private network namespace (unshare)" or "the shared network"
         QStringList wrapCommand; // --wrap's words, none without one
         QString hostName;
+        QString osPlatform; // the kernel's name, "linux"
+        QString osVersion; // "Debian GNU/Linux 12 (bookworm)"
         int sliceIndex = 0; // with --shard K/N, K and N; 0 and 0 without
         int sliceCount = 0;
         int repeat = 1;
@@ -135,8 +140,13 @@ public:
     RunResults withoutSuiteResults() const;
 
     // The suite's order of functions and rows; others follow as they come.
+    // A slice's order names the rows of the other slices too, so that their
+    // reports can be put back in order.
     void setOrder(const QStringList &testNames);
+    QStringList order() const;
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
+    // A run as a report recorded it, with its notes, exchanges and log lines.
+    void addRun(const Run &run);
     void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
     // A log message of a function or row; it joins the run whose verdict
@@ -147,6 +157,8 @@ public:
     void attachTraffic(int job, const TrafficLog &log);
 
     QVector<Row> rows() const;
+    // The same rows with every shard's run of a hook, as they were recorded.
+    QVector<Row> recordedRows() const;
     QVector<Break> breaks() const;
     // Every finding, in the order of rows() and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
@@ -157,6 +169,9 @@ public:
     // The exit status those failures give, capped as the framework caps it:
     // above 127 a status would read as death by a signal.
     int failureStatus() const;
+    // How long one run of each function and row took on average, hooks
+    // aside: what the shards of a later run can expect of them.
+    QHash<QString, double> meanSeconds() const;
 
     // The name every report gives a function or row ("testDelivery(DPD Prio)").
     // A slice names its hooks after itself, as if they were rows, so that the

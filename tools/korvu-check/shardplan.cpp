@@ -112,7 +112,8 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections,
         if (!selected.at(i))
             continue;
         const Test &test = listed.at(i);
-        const double seconds = expectedSeconds.value(test.function, quickSeconds);
+        const double seconds = expectedSeconds.value(test.testName(),
+                                                     expectedSeconds.value(test.function, quickSeconds));
         if (seconds >= ownShardSeconds) {
             plan->addShard({test}, seconds, listed);
             continue;

@@ -34,9 +34,10 @@ public:
 
     // listing: what "testdeliveries -datatags" printed. selections: the functions and
     // rows named on the command line, "function" or "function:row"; none selects all.
-    // expectedSeconds: the time of one row of each function that does not answer at
-    // once. Returns false with *error set for a listing it cannot read or a
-    // selection the suite does not have.
+    // expectedSeconds: the time of one run of a row, by its name ("function(row)"),
+    // or else of any row of its function, by the function's name; a row named in
+    // neither counts as quick. Returns false with *error set for a listing it
+    // cannot read or a selection the suite does not have.
     static bool make(const QByteArray &listing, const QStringList &selections,
                      const QHash<QString, double> &expectedSeconds, ShardPlan *plan, QString *error);
 

@@ -60,3 +60,12 @@ bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)
     }
     return false;
 }
+
+QString TestVerdict::incidentType() const
+{
+    for (const OutcomeName &name : outcomeNames) {
+        if (name.outcome == outcome)
+            return QString::fromLatin1(name.incidentType);
+    }
+    return QString();
+}

@@ -40,8 +40,10 @@ struct TestVerdict
     // Verdicts that never carry a message.
     bool isBare() const;
 
-    // The outcome of an incident of Qt Test's XML log ("pass", "fail", ...).
+    // The outcome of an incident of Qt Test's XML log ("pass", "fail", ...),
+    // and back.
     static bool outcomeFromIncidentType(const QString &type, Outcome *outcome);
+    QString incidentType() const;
 };
 
 #endif // KORVUCHECK_TESTVERDICT_H

@@ -1,5 +1,6 @@
 #include "checkprocess.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -56,4 +57,10 @@ void CheckProcess::finish()
     m_result.err = QString::fromUtf8(m_process.readAllStandardError());
     m_finished = true;
     emit finished();
+}
+
+QString CheckProcess::ctrfDocument(const QString &name)
+{
+    QDir().mkpath(QStringLiteral(KORVU_CTRF_DOCUMENTS_DIR));
+    return QDir(QStringLiteral(KORVU_CTRF_DOCUMENTS_DIR)).filePath(name);
 }

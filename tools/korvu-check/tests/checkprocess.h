@@ -31,6 +31,9 @@ public:
 
     // Runs korvu-check to its end.
     static Result run(const QStringList &arguments, const QStringList &environment, int timeoutMsecs);
+    // Where a test writes the CTRF documents that korvu-check.ctrf-valid
+    // validates; the folder is made when missing.
+    static QString ctrfDocument(const QString &name);
 
 private:
     void finish();

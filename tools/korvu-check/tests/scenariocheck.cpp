@@ -1,6 +1,7 @@
 #include "scenariocheck.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace {
 
@@ -32,4 +33,15 @@ CheckProcess::Result ScenarioCheck::run(const QString &scenario, const QStringLi
                                         const QString &daemon)
 {
     return CheckProcess::run(checkArguments(arguments, daemon), scenarioEnvironment(scenario), timeoutMsecs);
+}
+
+QString ScenarioCheck::normalised(QString text)
+{
+    static const QRegularExpression countedIds(QStringLiteral("(7e1e0000|de11ce00)-0000-4000-8000-[0-9a-f]{12}"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression requestIds(QStringLiteral("\"id\": \\d+"));
+    static const QRegularExpression seconds(QStringLiteral("\\b\\d{10}\\b"));
+    return text.replace(countedIds, QStringLiteral("\\1-<counted>"))
+        .replace(requestIds, QStringLiteral("\"id\": <request>"))
+        .replace(seconds, QStringLiteral("<seconds>"));
 }

@@ -19,6 +19,12 @@ CheckProcess *create(const QString &scenario, const QStringList &arguments, int 
 CheckProcess::Result run(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
                          const QString &daemon = QString());
 
+// What legitimately differs between one daemon for the whole run and a
+// fresh daemon per shard or slice made neutral: the ids the scripted daemon
+// counts out per process, the ids of the requests that replies echo (the n-th
+// pseudo-random number of the suite process), and clock readings.
+QString normalised(QString text);
+
 } // namespace ScenarioCheck
 
 #endif // KORVUCHECK_TESTS_SCENARIOCHECK_H

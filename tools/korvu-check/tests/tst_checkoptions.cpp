@@ -28,6 +28,8 @@ private slots:
     void testRunOptions_data();
     void testRunOptions();
     void testBareDaemonNameIsLookedUpOnPath();
+    void testCiRunId_data();
+    void testCiRunId();
 
 private:
     QString path(const QString &name) const;
@@ -101,6 +103,9 @@ void TestCheckOptions::testValidation_data()
     QTest::newRow("JUnit file in a missing folder") << "junit"
                                                     << "nowhere/r.xml"
                                                     << "cannot write the JUnit file into <dir>/nowhere";
+    QTest::newRow("earlier report missing") << "durations"
+                                            << "missing.json"
+                                            << "--durations-from: cannot read <dir>/missing.json";
     QTest::newRow("trace folder made when missing") << "traces"
                                                     << "traces/new"
                                                     << "";
@@ -130,9 +135,11 @@ void TestCheckOptions::testValidation()
     else if (field == "suite")
         options.suite = fullValue;
     else if (field == "junit")
-        options.junitFile = fullValue;
+        options.reports.junitFile = fullValue;
     else if (field == "traces")
         options.keepTracesDir = fullValue;
+    else if (field == "durations")
+        options.durationsFile = fullValue;
     if (field == "shards") {
         options.jobsAuto = true;
         options.suiteArguments = QStringList{value};
@@ -212,6 +219,11 @@ void TestCheckOptions::testRunOptions_data()
         << QStringList{"--shard", "4/3"} << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '4/3'";
     QTest::newRow("slice without count") << QStringList{"--shard", "2"}
                                          << "--shard takes k/n with 1 <= k <= n, such as 2/4, not '2'";
+    QTest::newRow("slice from unset CI variables")
+        << QStringList{"--shard", "/"}
+        << "--shard takes k/n, but k or n in '/' is empty; are the variables that should give them set (such as "
+           "CI_NODE_INDEX and CI_NODE_TOTAL)?";
+    QTest::newRow("empty run id") << QStringList{"--run-id", ""} << "--run-id takes an id that is not empty";
 }
 
 void TestCheckOptions::testRunOptions()
@@ -242,6 +254,28 @@ void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()
     options.daemon = "sh";
     QCOMPARE(options.validate(), QString());
     QCOMPARE(options.daemon, shell);
+}
+
+void TestCheckOptions::testCiRunId_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QString>("runId");
+
+    QTest::newRow("GitHub Actions, any attempt")
+        << QStringList{"GITHUB_RUN_ID=812", "GITHUB_RUN_ATTEMPT=2"} << "github-812";
+    QTest::newRow("GitLab CI") << QStringList{"CI_PIPELINE_ID=77", "CI_NODE_INDEX=1"} << "gitlab-77";
+    QTest::newRow("no CI system known") << QStringList{"CI=true"} << "";
+}
+
+void TestCheckOptions::testCiRunId()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QString, runId);
+
+    QProcessEnvironment environment;
+    for (const QString &variable : variables)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    QCOMPARE(CheckOptions::ciRunId(environment), runId);
 }
 
 QTEST_GUILESS_MAIN(TestCheckOptions)

@@ -119,7 +119,10 @@ void TestFailureTraffic::testFailureShowsItsExchanges()
     const QString junit = m_dir.filePath(scenario + QStringLiteral(".xml"));
     const QString traces = m_dir.filePath(scenario);
     const CheckProcess::Result result = ScenarioCheck::run(
-        scenario, {"--junit", junit, "--keep-traces", traces, "--", selection}, runTimeoutMsecs);
+        scenario,
+        {"--junit", junit, "--json", CheckProcess::ctrfDocument("failure-" + QFileInfo(scenario).fileName()),
+         "--keep-traces", traces, "--", selection},
+        runTimeoutMsecs);
     QVERIFY2(result.status > 0, qPrintable(result.out + result.err));
 
     const QString report = failures(result.out);
@@ -149,7 +152,8 @@ void TestFailureTraffic::testFindingUnderItsRow()
 {
     const QString junit = m_dir.filePath(QStringLiteral("finding.xml"));
     const CheckProcess::Result result = ScenarioCheck::run(
-        QStringLiteral("findings/asan-report-while-answering-status.json"), {"--junit", junit, "--", "testAvailable"},
+        QStringLiteral("findings/asan-report-while-answering-status.json"),
+        {"--junit", junit, "--json", CheckProcess::ctrfDocument("finding-under-a-row.json"), "--", "testAvailable"},
         runTimeoutMsecs);
     QCOMPARE(result.status, 5);
 

@@ -260,7 +260,7 @@ void TestJunitReport::testRows()
 
     RunResults::Row row{"testDelivery(DPD Prio)", {}, {}};
     for (int i = 0; i < runs.size(); ++i) {
-        RunResults::Run run{runs.at(i), {i, 2, i + 1, "shard 2 (testDelivery:DPD Prio)"}, {}, {}};
+        RunResults::Run run{runs.at(i), {i, 2, i + 1, "shard 2 (testDelivery:DPD Prio)"}, {}, {}, {}};
         run.verdict.seconds = 1.0;
         if (run.verdict.isFailure()) {
             run.notes = QStringList{"failed in shard 2 (testDelivery:DPD Prio)"};

@@ -1,6 +1,8 @@
 // Runs the built korvu-check with stand-ins for the daemon and the suite.
 #include "checkprocess.h"
+#include "ctrfreport.h"
 #include "junitfile.h"
+#include "junitreport.h"
 
 #include <QtTest>
 
@@ -152,7 +154,8 @@ void TestKorvuCheck::testBadCommandLine()
 void TestKorvuCheck::testRunReportsEveryVerdict()
 {
     const QString junit = path("report.xml");
-    const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit});
+    const QString json = CheckProcess::ctrfDocument("failing-run.json");
+    const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit, "--json", json});
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
 
@@ -172,6 +175,7 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
         "  FAIL testDelivery(code (with spaces), late)",
         "Wall time: ",
         "JUnit report: " + junit,
+        "CTRF report: " + json,
     };
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     int next = 0;
@@ -199,11 +203,20 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     };
     QCOMPARE(report.summaries(), expectedCases);
     QVERIFY2(report.systemOut.contains("QDEBUG : FakeSuite::testRunTree() Running in: "), qPrintable(report.systemOut));
+
+    // The CTRF document holds the run as the JUnit report shows it.
+    RunResults readBack;
+    QString error;
+    QVERIFY2(CtrfReport::read(json, &readBack, &error), qPrintable(error));
+    QVERIFY(JunitReport().writeReport(readBack, path("read-back.xml"), &error));
+    QCOMPARE(JunitFile::read(path("read-back.xml")).summaries(), expectedCases);
+    QCOMPARE(JunitFile::read(path("read-back.xml")).systemOut, report.systemOut);
 }
 
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
-    const CheckResult result = runCheck(fakes() + QStringList{"--", "testDelivery:plain"});
+    const CheckResult result = runCheck(
+        fakes() + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -211,7 +224,9 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough()
 void TestKorvuCheck::testSuiteCrash()
 {
     const QString junit = path("crash.xml");
-    const CheckResult result = runCheck(fakes() + QStringList{"--junit", junit}, {"FAKE_SUITE_CRASH=1"});
+    const CheckResult result = runCheck(
+        fakes() + QStringList{"--junit", junit, "--json", CheckProcess::ctrfDocument("crash.json")},
+        {"FAKE_SUITE_CRASH=1"});
     QCOMPARE(result.status, 128 + 9);
     QVERIFY2(result.out.contains("  FAIL fakesuite died of signal 9 during testCrash\n"), qPrintable(result.out));
     QVERIFY2(result.out.endsWith("3 passed, 2 failed, 1 skipped\n"), qPrintable(result.out));
@@ -273,7 +288,10 @@ void TestKorvuCheck::testRepeatMarksFlakyRows()
 
     const QString junit = path("repeat.xml");
     const QString marker = path(QStringLiteral("marker-%1").arg(QTest::currentDataTag()));
-    const CheckResult result = runCheck(fakes() + arguments + QStringList{"--repeat", "3", "--junit", junit},
+    const QString json = CheckProcess::ctrfDocument(
+        QStringLiteral("repeat-%1.json").arg(QTest::currentDataTag()).replace(' ', '-'));
+    const CheckResult result = runCheck(fakes() + arguments
+                                            + QStringList{"--repeat", "3", "--junit", junit, "--json", json},
                                         {"FAKE_SUITE_FLAKY_MARKER=" + marker});
     QCOMPARE(result.status, 4);
     for (const char *line : {"    3/3  initTestCase\n", "    2/3  testDelivery(plain)  FLAKY\n",
@@ -314,7 +332,9 @@ void TestKorvuCheck::testSlicesHoldEveryCaseOnce()
     for (int slice = 1; slice <= slices; ++slice) {
         const QString junit = path(QStringLiteral("slice-%1-of-%2.xml").arg(slice).arg(slices));
         const QString shard = QStringLiteral("%1/%2").arg(slice).arg(slices);
-        const CheckResult result = runCheck(fakes() + arguments + QStringList{"--shard", shard, "--junit", junit});
+        const QString json = CheckProcess::ctrfDocument(QStringLiteral("slice-%1-of-%2.json").arg(slice).arg(slices));
+        const CheckResult result = runCheck(fakes() + arguments
+                                            + QStringList{"--shard", shard, "--junit", junit, "--json", json});
         QVERIFY2(result.status == 0 || result.status == 1, qPrintable(result.out + result.err));
         const JunitFile report = JunitFile::read(junit);
         QVERIFY2(report.error.isEmpty(), qPrintable(report.error));

@@ -34,21 +34,6 @@ const int allRunsTimeoutMsecs = 1500000;
 // compare as known is run again before it counts.
 const int attempts = 3;
 
-// What legitimately differs between one daemon for the whole run and a fresh
-// daemon per shard: the ids the scripted daemon counts out per process, the
-// ids of the requests that replies echo (the n-th pseudo-random number of the
-// suite process), and clock readings.
-QString normalised(QString text)
-{
-    static const QRegularExpression countedIds(QStringLiteral("(7e1e0000|de11ce00)-0000-4000-8000-[0-9a-f]{12}"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression requestIds(QStringLiteral("\"id\": \\d+"));
-    static const QRegularExpression seconds(QStringLiteral("\\b\\d{10}\\b"));
-    return text.replace(countedIds, QStringLiteral("\\1-<counted>"))
-        .replace(requestIds, QStringLiteral("\"id\": <request>"))
-        .replace(seconds, QStringLiteral("<seconds>"));
-}
-
 // Every function and row with its verdict and message.
 QMap<QString, QString> outcomes(const QString &junit)
 {
@@ -57,10 +42,10 @@ QMap<QString, QString> outcomes(const QString &junit)
     if (!report.error.isEmpty())
         outcomes.insert(QStringLiteral("JUnit report"), report.error);
     for (const JunitFile::TestCase &testCase : report.cases) {
-        outcomes.insert(testCase.name(), normalised(QStringList{
+        outcomes.insert(testCase.name(), ScenarioCheck::normalised(QStringList{
                                              testCase.result, testCase.resultAttributes.value("type").toString(),
                                              testCase.resultAttributes.value("message").toString(), testCase.resultText}
-                                                        .join(QLatin1Char('\n'))));
+                                                                       .join(QLatin1Char('\n'))));
     }
     return outcomes;
 }

@@ -34,6 +34,7 @@ private slots:
     void testShards_data();
     void testShards();
     void testQuickTestsShareShardsOfLimitedLength();
+    void testRowTimesOutweighFunctionTimes();
     void testBadInput_data();
     void testBadInput();
     void testSlicesCoverEveryTestOnce_data();
@@ -86,6 +87,22 @@ void TestShardPlan::testQuickTestsShareShardsOfLimitedLength()
     QCOMPARE(shards.at(0).tests.size() + shards.at(1).tests.size(), 50);
     QVERIFY(shards.at(0).expectedSeconds <= 2.0);
     QCOMPARE(shards.at(0).selections.constFirst(), QStringLiteral("testGetDeliveries:0"));
+}
+
+// As measured in an earlier run: a refused delivery answers at once, a row
+// otherwise quick took long.
+void TestShardPlan::testRowTimesOutweighFunctionTimes()
+{
+    QHash<QString, double> measured = times;
+    measured.insert("testDelivery(wrong code)", 0.1);
+    measured.insert("testAvailable(gate, scanner)", 3.0);
+    ShardPlan plan;
+    QString error;
+    QVERIFY2(ShardPlan::make(listing, {}, measured, &plan, &error), qPrintable(error));
+    QCOMPARE(shardSelections(plan),
+             (QStringList{"testAvailable:No gate, no scanner | testRemoveDelivery | testDelivery:wrong code",
+                          "testAvailable:gate, scanner", "testDeliveryPersistence",
+                          "testDelivery:granted (code with spaces)", "testDelivery:DPD Prio"}));
 }
 
 void TestShardPlan::testBadInput_data()

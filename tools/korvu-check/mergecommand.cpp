@@ -1,0 +1,102 @@
+#include "mergecommand.h"
+#include "exitstatus.h"
+#include "reportfiles.h"
+#include "runsummary.h"
+#include "slicemerge.h"
+
+#include <QCommandLineParser>
+#include <QTextStream>
+
+namespace {
+
+const QString description = QStringLiteral(
+    "Puts the CTRF reports (--json) of the --shard K/N slices of one run back\n"
+    "together: prints the summary that one machine running the whole selection\n"
+    "would have printed, and writes the reports asked for, every function and row\n"
+    "in the suite's order and the hooks (initTestCase, cleanupTestCase) of all\n"
+    "slices counted once. Times are those of the slices.\n"
+    "\n"
+    "The slices must share their run id (--run-id) and selection of functions and\n"
+    "rows, come from the same builds of the suite and daemon (by their SHA-256)\n"
+    "and the same korvu-check version, and hold every slice from 1 to N once.\n"
+    "Otherwise nothing is written.\n"
+    "\n"
+    "Exit status: as the run's would be: the number of failed checks (at most\n"
+    "127), 5 when every check passed but korvud's output showed findings, 3 when\n"
+    "a slice could not run the suite or a report cannot be written; 2 for a bad\n"
+    "command line or slices that are not those of one run.");
+
+} // namespace
+
+MergeCommand::MergeCommand(QTextStream &out, QTextStream &err)
+    : m_out(out)
+    , m_err(err)
+{
+}
+
+int MergeCommand::exec(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    parser.addOptions(ReportFiles::options());
+    parser.addPositionalArgument(QStringLiteral("slices"), QStringLiteral("The CTRF report of every slice."),
+                                 QStringLiteral("slice.json..."));
+    if (!parser.parse(QStringList{arguments.value(0)} + arguments.mid(2)))
+        return refuse(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        // The usage line names the program as it was called, often by a path.
+        QString help = parser.helpText();
+        const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
+        if (help.startsWith(calledAs))
+            help.replace(0, calledAs.size(), QStringLiteral("Usage: korvu-check merge"));
+        m_out << help << Qt::flush;
+        return 0;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        return refuse(QStringLiteral("merge needs the CTRF report of every slice"));
+    ReportFiles reports;
+    reports.read(parser);
+    const QString problem = reports.validate();
+    if (!problem.isEmpty())
+        return refuse(problem);
+
+    SliceMerge merge;
+    SliceMerge::Error error;
+    for (const QString &file : files) {
+        if (!merge.addFile(file, &error))
+            return refuse(error.message());
+    }
+    RunResults merged;
+    if (!merge.merge(&merged, &error))
+        return refuse(error.message());
+
+    const QVector<RunResults::SetupError> setupErrors = merged.setupErrors();
+    for (const RunResults::SetupError &setupError : setupErrors) {
+        m_err << "korvu-check: " << setupError.message << '\n';
+        for (const QString &line : setupError.details)
+            m_err << line << '\n';
+    }
+    QStringList writeErrors;
+    const QStringList written = reports.write(merged, &writeErrors);
+    for (const QString &writeError : qAsConst(writeErrors))
+        m_err << "korvu-check: " << writeError << '\n';
+    m_err.flush();
+    const QStringList summary = RunSummary(merged).summaryLines(merged.seconds(), written);
+    for (const QString &line : summary)
+        m_out << line << '\n';
+    m_out.flush();
+
+    if (merged.failureStatus() > 0)
+        return merged.failureStatus();
+    if (!setupErrors.isEmpty() || !writeErrors.isEmpty())
+        return ExitStatus::EnvironmentProblem;
+    return merged.findings().isEmpty() ? 0 : ExitStatus::DaemonFindings;
+}
+
+int MergeCommand::refuse(const QString &problem)
+{
+    m_err << "korvu-check merge: " << problem << '\n' << Qt::flush;
+    return ExitStatus::BadCommandLine;
+}

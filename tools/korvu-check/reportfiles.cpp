@@ -1,0 +1,85 @@
+#include "reportfiles.h"
+#include "ctrfreport.h"
+#include "htmlreport.h"
+#include "junitreport.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <memory>
+
+namespace {
+
+struct Format
+{
+    QString option;
+    QString name; // as errors name its file: "the JUnit file"
+    QString description;
+    QString ReportFiles::*file;
+    std::unique_ptr<Reporter> (*create)();
+};
+
+const QVector<Format> &formats()
+{
+    static const QVector<Format> all = {
+        {QStringLiteral("junit"), QStringLiteral("JUnit"),
+         QStringLiteral("Also write the results as JUnit XML to <file>."), &ReportFiles::junitFile,
+         []() -> std::unique_ptr<Reporter> { return std::make_unique<JunitReport>(); }},
+        {QStringLiteral("json"), QStringLiteral("CTRF"),
+         QStringLiteral("Also write the results as a CTRF JSON document to <file>, with every run's verdict, "
+                        "exchanges and log lines."),
+         &ReportFiles::jsonFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<CtrfReport>(); }},
+        {QStringLiteral("html"), QStringLiteral("HTML"),
+         QStringLiteral("Also write the results as one self-contained HTML page to <file>, with a timeline of each "
+                        "gate cycle that failed."),
+         &ReportFiles::htmlFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<HtmlReport>(); }},
+    };
+    return all;
+}
+
+} // namespace
+
+QList<QCommandLineOption> ReportFiles::options()
+{
+    QList<QCommandLineOption> options;
+    for (const Format &format : formats())
+        options.append(QCommandLineOption(format.option, format.description, QStringLiteral("file")));
+    return options;
+}
+
+void ReportFiles::read(const QCommandLineParser &parser)
+{
+    for (const Format &format : formats())
+        this->*format.file = parser.value(format.option);
+}
+
+QString ReportFiles::validate()
+{
+    for (const Format &format : formats()) {
+        QString &file = this->*format.file;
+        if (file.isEmpty())
+            continue;
+        file = QFileInfo(file).absoluteFilePath();
+        const QFileInfo folder(QFileInfo(file).absolutePath());
+        if (!folder.isDir() || !folder.isWritable())
+            return QStringLiteral("cannot write the %1 file into %2").arg(format.name, folder.filePath());
+    }
+    return QString();
+}
+
+QStringList ReportFiles::write(const RunResults &results, QStringList *errors) const
+{
+    QStringList written;
+    for (const Format &format : formats()) {
+        const QString &file = this->*format.file;
+        if (file.isEmpty())
+            continue;
+        const std::unique_ptr<Reporter> reporter = format.create();
+        QString error;
+        if (reporter->writeReport(results, file, &error))
+            written.append(QStringLiteral("%1: %2").arg(reporter->kind(), file));
+        else
+            errors->append(QStringLiteral("cannot write the %1 to %2: %3").arg(reporter->kind(), file, error));
+    }
+    return written;
+}

@@ -1,0 +1,246 @@
+#include "slicemerge.h"
+#include "ctrfreport.h"
+
+#include <QMap>
+
+#include <algorithm>
+
+namespace {
+
+const int namedMissingSlices = 10;
+
+QString sliceName(const RunResults &slice)
+{
+    return QStringLiteral("slice %1/%2").arg(slice.environment().sliceIndex).arg(slice.environment().sliceCount);
+}
+
+// The functions and rows of the whole selection in the suite's order, which
+// every slice records, without the hooks.
+QStringList selectedTests(const RunResults &slice)
+{
+    QStringList tests = slice.order();
+    tests.erase(std::remove_if(tests.begin(), tests.end(),
+                               [](const QString &testName) { return RunResults::isHookFunction(testName); }),
+                tests.end());
+    return tests;
+}
+
+// "a.json and b.json", "a.json, b.json and c.json"
+QString listed(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.constLast();
+}
+
+} // namespace
+
+QString SliceMerge::Error::message() const
+{
+    switch (problem) {
+    case Problem::NotCtrf:
+        return detail;
+    case Problem::NotASlice:
+        return QStringLiteral("%1 is not the report of a slice K/N of a run (korvu-check --shard K/N)").arg(detail);
+    case Problem::DifferentRuns:
+        return QStringLiteral("the documents come from different runs: %1").arg(detail);
+    case Problem::DifferentBuilds:
+        return QStringLiteral("the documents come from different builds: %1").arg(detail);
+    case Problem::DifferentSliceCounts:
+        return QStringLiteral("the slices disagree on their number: %1").arg(detail);
+    case Problem::SliceTwice:
+        return QStringLiteral("a slice is given twice: %1").arg(detail);
+    case Problem::SliceMissing:
+        return detail
+               + (detail.startsWith(QLatin1String("slices ")) ? QStringLiteral(" are missing")
+                                                              : QStringLiteral(" is missing"));
+    }
+    return detail;
+}
+
+void SliceMerge::addSlice(const RunResults &slice, const QString &source) { m_slices.append({slice, source}); }
+
+bool SliceMerge::addFile(const QString &fileName, Error *error)
+{
+    RunResults slice;
+    QString readError;
+    if (!CtrfReport::read(fileName, &slice, &readError)) {
+        *error = {Problem::NotCtrf, readError};
+        return false;
+    }
+    addSlice(slice, fileName);
+    return true;
+}
+
+bool SliceMerge::merge(RunResults *merged, Error *error) const
+{
+    if (!check(error))
+        return false;
+    QVector<Slice> slices = m_slices;
+    std::sort(slices.begin(), slices.end(), [](const Slice &a, const Slice &b) {
+        return a.results.environment().sliceIndex < b.results.environment().sliceIndex;
+    });
+
+    RunResults result;
+    const RunResults &first = slices.constFirst().results;
+    RunResults::Environment environment = first.environment();
+    environment.sliceIndex = 0;
+    environment.sliceCount = 0;
+    environment.shardCount = 0;
+    QStringList hosts;
+    QDateTime start;
+    QDateTime stop;
+    QDateTime begin; // of the check that began first, before its suite started
+    int jobOffset = 0;
+    int shardOffset = 0;
+    for (const Slice &slice : qAsConst(slices)) {
+        const RunResults &results = slice.results;
+        environment.shardCount += results.environment().shardCount;
+        const QString host = results.environment().hostName;
+        if (!host.isEmpty() && !hosts.contains(host))
+            hosts.append(host);
+        if (results.startTime().isValid() && (!start.isValid() || results.startTime() < start))
+            start = results.startTime();
+        if (results.stopTime().isValid()) {
+            if (!stop.isValid() || results.stopTime() > stop)
+                stop = results.stopTime();
+            const QDateTime began = results.stopTime().addMSecs(-qRound64(results.seconds() * 1000));
+            if (!begin.isValid() || began < begin)
+                begin = began;
+        }
+        addResults(slice, &jobOffset, &shardOffset, &result);
+    }
+    environment.hostName = hosts.join(QStringLiteral(", "));
+    result.setEnvironment(environment);
+    result.setSuiteFile(first.suiteFile());
+    result.setSuiteName(first.suiteName());
+    result.setOrder(QStringList{QStringLiteral("initTestCase")} + selectedTests(first)
+                    + QStringList{QStringLiteral("cleanupTestCase")});
+    result.setStartTime(start);
+    result.setStopTime(stop);
+    result.setSeconds(begin.isValid() ? begin.msecsTo(stop) / 1000.0 : 0);
+    *merged = result;
+    return true;
+}
+
+bool SliceMerge::check(Error *error) const
+{
+    if (m_slices.isEmpty()) {
+        *error = {Problem::SliceMissing, QStringLiteral("every slice")};
+        return false;
+    }
+    for (const Slice &slice : m_slices) {
+        const RunResults::Environment environment = slice.results.environment();
+        if (environment.sliceIndex < 1 || environment.sliceIndex > environment.sliceCount) {
+            *error = {Problem::NotASlice, slice.source};
+            return false;
+        }
+    }
+    const Slice &first = m_slices.constFirst();
+    const RunResults::Environment &expected = first.results.environment();
+    for (const Slice &slice : m_slices) {
+        const RunResults::Environment environment = slice.results.environment();
+        const auto differ = [&](Problem problem, const QString &pattern, const QString &mine, const QString &theirs) {
+            *error = {problem, pattern.arg(first.source, mine, slice.source, theirs)};
+            return false;
+        };
+        if (environment.runId != expected.runId) {
+            return differ(Problem::DifferentRuns, QStringLiteral("%1 has run id '%2', %3 has run id '%4'"),
+                          expected.runId, environment.runId);
+        }
+        if (environment.repeat != expected.repeat) {
+            return differ(Problem::DifferentRuns, QStringLiteral("%1 ran every row %2 times, %3 %4 times"),
+                          QString::number(expected.repeat), QString::number(environment.repeat));
+        }
+        if (selectedTests(slice.results) != selectedTests(first.results)) {
+            return differ(Problem::DifferentRuns, QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones"),
+                          QString::number(selectedTests(first.results).size()),
+                          QString::number(selectedTests(slice.results).size()));
+        }
+        if (environment.suiteSha256 != expected.suiteSha256) {
+            return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked with the suite %2, %3 with %4"),
+                          expected.suiteSha256.left(12), environment.suiteSha256.left(12));
+        }
+        if (environment.daemonSha256 != expected.daemonSha256) {
+            return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked the daemon %2, %3 the daemon %4"),
+                          expected.daemonSha256.left(12), environment.daemonSha256.left(12));
+        }
+        if (environment.toolVersion != expected.toolVersion) {
+            return differ(Problem::DifferentBuilds,
+                          QStringLiteral("%1 was written by korvu-check %2, %3 by korvu-check %4"),
+                          expected.toolVersion, environment.toolVersion);
+        }
+        if (environment.sliceCount != expected.sliceCount) {
+            return differ(Problem::DifferentSliceCounts, QStringLiteral("%1 is %2, %3 is %4"), sliceName(first.results),
+                          sliceName(slice.results));
+        }
+    }
+
+    QMap<int, QString> sources;
+    for (const Slice &slice : m_slices) {
+        const int index = slice.results.environment().sliceIndex;
+        if (sources.contains(index)) {
+            *error = {
+                Problem::SliceTwice,
+                QStringLiteral("%1 in %2 and %3").arg(sliceName(slice.results), sources.value(index), slice.source)};
+            return false;
+        }
+        sources.insert(index, slice.source);
+    }
+    // A count from a document can be anything; the message names a few.
+    const int missingCount = expected.sliceCount - sources.size();
+    QStringList missing;
+    for (int index = 1; index <= expected.sliceCount && missing.size() < namedMissingSlices; ++index) {
+        if (!sources.contains(index))
+            missing.append(QStringLiteral("%1/%2").arg(index).arg(expected.sliceCount));
+    }
+    if (missingCount > missing.size())
+        missing.append(QStringLiteral("%1 more").arg(missingCount - missing.size()));
+    if (missingCount > 0) {
+        *error = {Problem::SliceMissing,
+                  (missingCount == 1 ? QStringLiteral("slice ") : QStringLiteral("slices ")) + listed(missing)};
+        return false;
+    }
+    return true;
+}
+
+// The origins stay apart across slices, in the order of the slices, so that
+// the hooks of all of them merge as those of one run's shards do.
+void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset, RunResults *merged)
+{
+    const RunResults &results = slice.results;
+    const QString name = sliceName(results);
+    int lastJob = 0;
+    int lastShard = 0;
+    const auto origin = [&](RunResults::Origin from) {
+        lastJob = qMax(lastJob, from.job);
+        lastShard = qMax(lastShard, from.shard);
+        from.job += *jobOffset;
+        from.shard += *shardOffset;
+        from.shardName = from.shardName.isEmpty() ? name : QStringLiteral("%1, %2").arg(name, from.shardName);
+        return from;
+    };
+
+    // Every shard's run of a hook, so that the hooks merge as those of one run's shards.
+    const QVector<RunResults::Row> rows = results.recordedRows();
+    for (const RunResults::Row &row : rows) {
+        for (RunResults::Run run : row.runs) {
+            run.origin = origin(run.origin);
+            merged->addRun(run);
+        }
+    }
+    const QVector<RunResults::Finding> findings = results.findings();
+    for (const RunResults::Finding &found : findings)
+        merged->addFinding(found.finding, origin(found.origin));
+    const QVector<RunResults::Break> breaks = results.breaks();
+    for (const RunResults::Break &broken : breaks)
+        merged->addBreak(broken.end, origin(broken.origin));
+    const QStringList lines = results.outputLines();
+    for (const QString &line : lines)
+        merged->addOutputLine(QStringLiteral("[%1] %2").arg(name, line));
+    const QVector<RunResults::SetupError> errors = results.setupErrors();
+    for (const RunResults::SetupError &setupError : errors)
+        merged->addSetupError(QStringLiteral("%1: %2").arg(name, setupError.message), setupError.details);
+    *jobOffset += lastJob + 1;
+    *shardOffset += lastShard + 1;
+}

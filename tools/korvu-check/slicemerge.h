@@ -1,0 +1,56 @@
+#ifndef KORVUCHECK_SLICEMERGE_H
+#define KORVUCHECK_SLICEMERGE_H
+
+#include "runresults.h"
+
+#include <QString>
+#include <QVector>
+
+// The results of the --shard K/N slices of one run put back together as one
+// machine would have reported that run: every function and row in the
+// suite's order, the hooks of all slices counted once per repetition, the
+// counts, findings and breaks of all, from the earliest start to the latest
+// stop.
+class SliceMerge
+{
+public:
+    enum class Problem {
+        NotCtrf, // a file that cannot be read as a CTRF document of korvu-check
+        NotASlice, // the report of a whole run, or of no slice K/N
+        DifferentRuns, // other run ids, repetitions or selections of functions and rows
+        DifferentBuilds, // of the suite, the daemon or korvu-check
+        DifferentSliceCounts,
+        SliceTwice,
+        SliceMissing
+    };
+
+    struct Error
+    {
+        Problem problem = Problem::NotCtrf;
+        QString detail; // the files, slices or values concerned
+        QString message() const;
+    };
+
+    // source: where the slice came from, as errors name it (its file).
+    void addSlice(const RunResults &slice, const QString &source);
+    // Reads the CTRF document of a slice.
+    bool addFile(const QString &fileName, Error *error);
+
+    // Leaves *merged untouched when the slices are not all the slices of one run.
+    bool merge(RunResults *merged, Error *error) const;
+
+private:
+    struct Slice
+    {
+        RunResults results;
+        QString source;
+    };
+
+    bool check(Error *error) const;
+    // Moves the offsets past the slice's jobs and shards.
+    static void addResults(const Slice &slice, int *jobOffset, int *shardOffset, RunResults *merged);
+
+    QVector<Slice> m_slices;
+};
+
+#endif // KORVUCHECK_SLICEMERGE_H

@@ -1,0 +1,103 @@
+// Runs a selection of the suite against the scripted daemon as one run, and
+// as three --shard slices put back together with korvu-check merge, as the
+// CI recipes do; both must report the same.
+#include "junitfile.h"
+#include "networkisolation.h"
+#include "runpool.h"
+#include "scenariocheck.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const int runTimeoutMsecs = 120000;
+const int slices = 3;
+
+// The summary from its failures on, with times and report paths made neutral.
+QString summary(const QString &out)
+{
+    static const QRegularExpression times(QStringLiteral("\\b\\d+\\.\\d+( s)?\\b"));
+    static const QRegularExpression reportPaths(QStringLiteral("(single|merged)\\.(xml|json)"));
+    return ScenarioCheck::normalised(out.mid(out.indexOf(QLatin1String("\nFailures:\n"))))
+        .replace(times, QStringLiteral("<time>"))
+        .replace(reportPaths, QStringLiteral("<report>"));
+}
+
+// In the folder of documents the format's reference implementation validates.
+QString document(const QString &name) { return CheckProcess::ctrfDocument(QStringLiteral("merged-slices-") + name); }
+
+// "name: status" of every test of a CTRF report, in its order.
+QStringList ctrfTests(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("cannot read ") + fileName};
+    QStringList tests;
+    const QJsonArray all = QJsonDocument::fromJson(file.readAll())[QLatin1String("results")][QLatin1String("tests")]
+                               .toArray();
+    for (const QJsonValue &test : all)
+        tests.append(test[QLatin1String("name")].toString() + QStringLiteral(": ")
+                     + test[QLatin1String("status")].toString());
+    return tests;
+}
+
+} // namespace
+
+class TestMergedSlices : public QObject
+{
+    Q_OBJECT
+private slots:
+    void testMergedLikeOneRun();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestMergedSlices::testMergedLikeOneRun()
+{
+    if (!NetworkIsolation::detect().isAvailable())
+        QSKIP("Private network namespaces are not available here.");
+    QVERIFY(m_dir.isValid());
+    // Quick rows, and a granted row that the scenario fails with its traffic.
+    const QStringList selection = {"--", "testAvailable", "testAddDelivery", "testDelivery:wrong code",
+                                   "testDelivery:granted (code with spaces)"};
+    const QString scenario = QStringLiteral("codes-exact.json");
+
+    RunPool pool(slices + 1);
+    std::vector<std::unique_ptr<CheckProcess>> checks;
+    checks.emplace_back(ScenarioCheck::create(
+        scenario, QStringList{"--junit", m_dir.filePath("single.xml"), "--json", document("single.json")} + selection,
+        runTimeoutMsecs));
+    QStringList sliceFiles;
+    for (int slice = 1; slice <= slices; ++slice) {
+        sliceFiles.append(document(QStringLiteral("slice-%1.json").arg(slice)));
+        checks.emplace_back(ScenarioCheck::create(scenario,
+                                                  QStringList{"--shard", QStringLiteral("%1/%2").arg(slice).arg(slices),
+                                                              "--run-id", "42", "--json", sliceFiles.constLast()}
+                                                      + selection,
+                                                  runTimeoutMsecs));
+    }
+    for (const auto &check : checks)
+        pool.add(check.get());
+    pool.start();
+    QVERIFY(pool.waitForAll(runTimeoutMsecs));
+    const CheckProcess::Result single = checks.front()->result();
+    QVERIFY2(single.status > 0, qPrintable(single.out + single.err));
+
+    const CheckProcess::Result merged = CheckProcess::run(
+        QStringList{"merge", "--junit", m_dir.filePath("merged.xml"), "--json", document("merged.json")} + sliceFiles,
+        {}, runTimeoutMsecs);
+    QCOMPARE(merged.status, single.status);
+    QCOMPARE(summary(merged.out), summary(single.out));
+    QCOMPARE(ScenarioCheck::normalised(JunitFile::read(m_dir.filePath("merged.xml")).summaries().join('\n')),
+             ScenarioCheck::normalised(JunitFile::read(m_dir.filePath("single.xml")).summaries().join('\n')));
+    QCOMPARE(ctrfTests(document("merged.json")), ctrfTests(document("single.json")));
+}
+
+QTEST_GUILESS_MAIN(TestMergedSlices)
+#include "tst_mergedslices.moc"
