@@ -457,15 +457,17 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         }
         html.close();
 
-        // A failed run, or one with notes, shows its verdict and traffic;
-        // otherwise the first run's log lines are all there is to see.
+        // A failed run, or one with notes, shows its verdict; otherwise the
+        // first run's traffic and log lines show what a pass looks like.
         QVector<RunResults::Run> shown;
         for (const RunResults::Run &run : row.runs) {
             if (run.verdict.isFailure() || !run.notes.isEmpty() || !run.verdict.endsTest())
                 shown.append(run);
         }
-        const bool logsOnly = shown.isEmpty() && !verdicts.isEmpty() && !verdicts.constFirst().logLines.isEmpty();
-        if (shown.isEmpty() && !logsOnly && row.findings.isEmpty())
+        const bool passOnly = shown.isEmpty() && !verdicts.isEmpty()
+                              && (!verdicts.constFirst().logLines.isEmpty()
+                                  || !verdicts.constFirst().exchanges.isEmpty());
+        if (shown.isEmpty() && !passOnly && row.findings.isEmpty())
             continue;
         html.open(QStringLiteral("tr"), {{QStringLiteral("id"), rowId(index) + QStringLiteral("-detail")},
                                          {QStringLiteral("class"), QStringLiteral("detail ") + stateClass(state)}});
@@ -473,7 +475,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         writeFindings(html, row.findings);
         for (const RunResults::Run &run : qAsConst(shown))
             writeRunDetails(html, run, repeat, true);
-        if (logsOnly)
+        if (passOnly)
             writeRunDetails(html, verdicts.constFirst(), repeat, false);
         html.close();
         html.close();
@@ -482,7 +484,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
     html.close();
 }
 
-// withVerdict: the verdict, its message and traffic before the log lines.
+// withVerdict: the verdict and its message before the traffic and log lines.
 void HtmlReport::writeRunDetails(HtmlWriter &html, const RunResults::Run &run, int repeat, bool withVerdict)
 {
     const TestVerdict &verdict = run.verdict;
@@ -508,19 +510,19 @@ void HtmlReport::writeRunDetails(HtmlWriter &html, const RunResults::Run &run, i
                          {{QStringLiteral("class"), QStringLiteral("location")}});
         for (const QString &note : run.notes)
             html.element(QStringLiteral("p"), note, {{QStringLiteral("class"), QStringLiteral("note")}});
-        if (GateTimeline::applies(run.exchanges)) {
-            const GateTimeline timeline = GateTimeline::fromExchanges(run.exchanges, verdict.isFailure());
-            if (!timeline.sentences().isEmpty())
-                html.element(QStringLiteral("p"), timeline.sentences().join(QStringLiteral("; ")) + QLatin1Char('.'),
-                             {{QStringLiteral("class"), QStringLiteral("sentences")}});
-            TimelineSvg::write(html, timeline);
-        }
-        if (!run.exchanges.isEmpty()) {
-            html.open(QStringLiteral("details"), {{QStringLiteral("class"), QStringLiteral("exchanges")}});
-            html.element(QStringLiteral("summary"), QStringLiteral("%1 exchanges").arg(run.exchanges.size()));
-            ExchangeTable::write(html, run.exchanges);
-            html.close();
-        }
+    }
+    if (GateTimeline::applies(run.exchanges)) {
+        const GateTimeline timeline = GateTimeline::fromExchanges(run.exchanges, verdict.isFailure());
+        if (!timeline.sentences().isEmpty())
+            html.element(QStringLiteral("p"), timeline.sentences().join(QStringLiteral("; ")) + QLatin1Char('.'),
+                         {{QStringLiteral("class"), QStringLiteral("sentences")}});
+        TimelineSvg::write(html, timeline);
+    }
+    if (!run.exchanges.isEmpty()) {
+        html.open(QStringLiteral("details"), {{QStringLiteral("class"), QStringLiteral("exchanges")}});
+        html.element(QStringLiteral("summary"), QStringLiteral("%1 exchanges").arg(run.exchanges.size()));
+        ExchangeTable::write(html, run.exchanges);
+        html.close();
     }
     writeLogLines(html, run.logLines);
 }

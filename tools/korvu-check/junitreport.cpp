@@ -93,7 +93,8 @@ void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
         addRepeatedRow(row, caseName);
     } else {
         for (const RunResults::Run &run : row.runs)
-            addVerdict(run.verdict, run.notes + TrafficLog::lines(run.exchanges));
+            addVerdict(run.verdict,
+                       run.notes + (run.verdict.isFailure() ? TrafficLog::lines(run.exchanges) : QStringList()));
         if (!row.verdicts().isEmpty())
             m_cases.last().name = caseName;
     }

@@ -31,7 +31,7 @@ const QVector<Format> &formats()
          &ReportFiles::jsonFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<CtrfReport>(); }},
         {QStringLiteral("html"), QStringLiteral("HTML"),
          QStringLiteral("Also write the results as one self-contained HTML page to <file>, with a timeline of each "
-                        "gate cycle that failed."),
+                        "gate cycle."),
          &ReportFiles::htmlFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<HtmlReport>(); }},
     };
     return all;

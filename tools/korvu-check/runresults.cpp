@@ -133,9 +133,11 @@ void RunResults::attachTraffic(int job, const TrafficLog &log)
 {
     for (Row &row : m_rows) {
         for (Run &run : row.runs) {
-            if (run.origin.job != job || !run.verdict.isFailure())
+            if (run.origin.job != job || !run.verdict.endsTest())
                 continue;
             run.exchanges = log.exchangesOf(run.verdict.testName());
+            if (!run.verdict.isFailure())
+                continue;
             const QString race = KnownRace::noteFor(run.verdict, run.exchanges);
             if (!race.isEmpty())
                 run.notes.append(race);

@@ -37,7 +37,7 @@ public:
         TestVerdict verdict;
         Origin origin;
         QStringList notes; // where a hook failed, when shards ran it; a known race
-        QVector<QJsonObject> exchanges; // the traffic of a failure, as traced
+        QVector<QJsonObject> exchanges; // the traffic of the function or row in this run, as traced
         // The suite's log messages under the function or row in this run, as
         // the plain-text log shows them; the daemon's output is among them.
         QStringList logLines;
@@ -152,8 +152,8 @@ public:
     // A log message of a function or row; it joins the run whose verdict
     // follows in the same suite process.
     void addLogLine(const QString &testName, const Origin &origin, const QString &line);
-    // Puts the traffic of a finished job under its failures, and notes a known
-    // race beside a failure that shows one.
+    // Puts the traffic of a finished job under the runs it ended, and notes a
+    // known race beside a failure that shows one.
     void attachTraffic(int job, const TrafficLog &log);
 
     QVector<Row> rows() const;

@@ -101,8 +101,10 @@ void TestHtmlPages::testPage_data()
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("absent");
 
-    QTest::newRow("all passing") << "passing" << QStringList{"class=\"row pass\"", "testAddDelivery("}
-                                 << QStringList{"class=\"row fail", "Failed and flaky", "class=\"timeline\""};
+    QTest::newRow("all passing") << "passing"
+                                 << QStringList{"class=\"row pass\"", "testAddDelivery(", "class=\"timeline\"",
+                                                "class=\"window\"", "class=\"mark poll closed\""}
+                                 << QStringList{"class=\"row fail", "Failed and flaky", "class=\"failed\""};
     QTest::newRow("a granted row failing")
         << "failing"
         << QStringList{"Failed and flaky",         "class=\"row fail\"",         "Notification action not as expected.",
