@@ -59,8 +59,9 @@ ul.attention { margin: 4px 0; padding-left: 20px; }
 )";
 
 // Filtering and search over the rows; the page reads the same without it.
-// It reports its own errors and the time the page took to lay out in
-// attributes of the body, where a headless browser can read them.
+// It reports its own errors, the time the page took to lay out and whether
+// it is wider than the window in attributes of the body, where a headless
+// browser can read them.
 const char script[] = R"(
 (function () {
   'use strict';
@@ -124,6 +125,8 @@ const char script[] = R"(
     body.setAttribute('data-script', 'ready');
     void body.offsetHeight;
     body.setAttribute('data-laid-out-ms', performance.now().toFixed(0));
+    var page = document.documentElement;
+    body.setAttribute('data-scrolls-sideways', String(page.scrollWidth > page.clientWidth));
   } catch (error) {
     body.setAttribute('data-script-error', String(error));
   }
