@@ -1,4 +1,5 @@
 #include "checkrun.h"
+#include "consolereport.h"
 #include "ctrfreport.h"
 #include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
@@ -460,7 +461,8 @@ void CheckRun::printSummary(QStringList notes)
         notes.append(QStringLiteral("Traces kept in: %1").arg(m_options.keepTracesDir));
     if (m_options.keepRunTree)
         notes.append(QStringLiteral("Run tree kept: %1").arg(m_root.path()));
-    print(RunSummary(m_results).summaryLines(m_wallTime.elapsed() / 1000.0, notes));
+    m_out.flush();
+    ConsoleReport(notes).write(m_results, m_out.device());
 }
 
 // A run that stops before the suite still leaves a report, so that a CI

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QUuid>
 
 #include <algorithm>
@@ -467,15 +466,10 @@ bool addTest(const QJsonObject &test, RunResults *results, QString *error)
 
 QString CtrfReport::kind() const { return QStringLiteral("CTRF report"); }
 
-bool CtrfReport::writeReport(const RunResults &results, const QString &fileName, QString *error)
+bool CtrfReport::write(const RunResults &results, QIODevice *device)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(document(results)).toJson(QJsonDocument::Compact)) < 0 || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    const QByteArray json = QJsonDocument(document(results)).toJson(QJsonDocument::Compact);
+    return device->write(json) == json.size();
 }
 
 QJsonObject CtrfReport::document(const RunResults &results)

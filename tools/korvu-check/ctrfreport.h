@@ -21,7 +21,7 @@ public:
     static const QString specVersion;
 
     QString kind() const override;
-    bool writeReport(const RunResults &results, const QString &fileName, QString *error) override;
+    bool write(const RunResults &results, QIODevice *device) override;
 
     static QJsonObject document(const RunResults &results);
     // Rebuilds the results a document of korvu-check holds. Returns false

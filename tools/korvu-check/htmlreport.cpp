@@ -5,8 +5,6 @@
 #include "mockidnames.h"
 #include "timelinesvg.h"
 
-#include <QSaveFile>
-
 #include <algorithm>
 
 namespace {
@@ -237,14 +235,10 @@ void writeFindings(HtmlWriter &html, const QVector<RunResults::Finding> &finding
 
 QString HtmlReport::kind() const { return QStringLiteral("HTML report"); }
 
-bool HtmlReport::writeReport(const RunResults &results, const QString &fileName, QString *error)
+bool HtmlReport::write(const RunResults &results, QIODevice *device)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page(results).toUtf8()) < 0 || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    const QByteArray html = page(results).toUtf8();
+    return device->write(html) == html.size();
 }
 
 QString HtmlReport::page(const RunResults &results)

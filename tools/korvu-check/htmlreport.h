@@ -20,7 +20,7 @@ public:
     static constexpr int logLineLimit = 4096;
 
     QString kind() const override;
-    bool writeReport(const RunResults &results, const QString &fileName, QString *error) override;
+    bool write(const RunResults &results, QIODevice *device) override;
 
     // The whole page.
     static QString page(const RunResults &results);

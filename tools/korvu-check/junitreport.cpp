@@ -3,7 +3,6 @@
 #include "xmltext.h"
 
 #include <QMap>
-#include <QSaveFile>
 #include <QSysInfo>
 #include <QXmlStreamWriter>
 
@@ -106,7 +105,7 @@ void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
 
 QString JunitReport::kind() const { return QStringLiteral("JUnit report"); }
 
-bool JunitReport::writeReport(const RunResults &results, const QString &fileName, QString *error)
+bool JunitReport::write(const RunResults &results, QIODevice *device)
 {
     setSuiteName(results.suiteName());
     setStartTime(results.startTime());
@@ -139,7 +138,7 @@ bool JunitReport::writeReport(const RunResults &results, const QString &fileName
         addError(broken.end.testName.isEmpty() ? results.suiteFile() : broken.end.testName, broken.end.type,
                  broken.end.description + where, broken.end.lastOutput, broken.end.seconds);
     }
-    return writeFile(fileName, error);
+    return writeXml(device);
 }
 
 void JunitReport::addFindings(const QString &testName, const QVector<RunResults::Finding> &findings)
@@ -196,7 +195,7 @@ int JunitReport::errors() const { return count(TestCase::Result::Error); }
 
 int JunitReport::skipped() const { return count(TestCase::Result::Skipped); }
 
-bool JunitReport::write(QIODevice *device) const
+bool JunitReport::writeXml(QIODevice *device) const
 {
     QXmlStreamWriter xml(device);
     xml.setAutoFormatting(true);
@@ -255,16 +254,6 @@ bool JunitReport::write(QIODevice *device) const
     xml.writeEndElement();
     xml.writeEndDocument();
     return !xml.hasError();
-}
-
-bool JunitReport::writeFile(const QString &fileName, QString *error) const
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || !write(&file) || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &caseName)

@@ -27,8 +27,8 @@ public:
     explicit JunitReport(int outputLimit = defaultOutputLimit);
 
     QString kind() const override;
-    // Adds the whole run to the report and writes it.
-    bool writeReport(const RunResults &results, const QString &fileName, QString *error) override;
+    // Adds the whole run to the report and writes it as XML.
+    bool write(const RunResults &results, QIODevice *device) override;
 
     void setSuiteName(const QString &name);
     void setStartTime(const QDateTime &startTime);
@@ -54,9 +54,8 @@ public:
     int errors() const;
     int skipped() const;
 
-    bool write(QIODevice *device) const;
-    // Replaces the file only once the whole report is written.
-    bool writeFile(const QString &fileName, QString *error) const;
+    // The test cases added so far, as XML.
+    bool writeXml(QIODevice *device) const;
 
 private:
     struct TestCase

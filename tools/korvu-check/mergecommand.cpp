@@ -1,7 +1,7 @@
 #include "mergecommand.h"
+#include "consolereport.h"
 #include "exitstatus.h"
 #include "reportfiles.h"
-#include "runsummary.h"
 #include "slicemerge.h"
 
 #include <QCommandLineParser>
@@ -83,10 +83,8 @@ int MergeCommand::exec(const QStringList &arguments)
     for (const QString &writeError : qAsConst(writeErrors))
         m_err << "korvu-check: " << writeError << '\n';
     m_err.flush();
-    const QStringList summary = RunSummary(merged).summaryLines(merged.seconds(), written);
-    for (const QString &line : summary)
-        m_out << line << '\n';
     m_out.flush();
+    ConsoleReport(written).write(merged, m_out.device());
 
     if (merged.failureStatus() > 0)
         return merged.failureStatus();

@@ -5,8 +5,11 @@
 
 #include <QString>
 
-// A report file of a check, formatted from its results alone once the run
-// has ended or stopped.
+class QIODevice;
+
+// One format of a check's results: the console summary, JUnit, CTRF or HTML.
+// A reporter only formats; it writes from the results alone once the run has
+// ended or stopped, so a check and a merge of slices report alike.
 class Reporter
 {
 public:
@@ -16,10 +19,14 @@ public:
     // that never listened.
     static inline const QString setupTestName = QStringLiteral("korvu-check setup");
 
-    // What the summary calls the file: "JUnit report".
+    // What the summary calls the report: "JUnit report".
     virtual QString kind() const = 0;
-    // Replaces fileName only once the whole report is written.
-    virtual bool writeReport(const RunResults &results, const QString &fileName, QString *error) = 0;
+    // Formats the results into device; false when the device fails.
+    virtual bool write(const RunResults &results, QIODevice *device) = 0;
+
+    // Replaces fileName only once the whole report is written, so that a CI
+    // system never reads half a report or the one of an earlier run.
+    bool writeFile(const RunResults &results, const QString &fileName, QString *error);
 };
 
 #endif // KORVUCHECK_REPORTER_H

@@ -76,7 +76,7 @@ QStringList ReportFiles::write(const RunResults &results, QStringList *errors) c
             continue;
         const std::unique_ptr<Reporter> reporter = format.create();
         QString error;
-        if (reporter->writeReport(results, file, &error))
+        if (reporter->writeFile(results, file, &error))
             written.append(QStringLiteral("%1: %2").arg(reporter->kind(), file));
         else
             errors->append(QStringLiteral("cannot write the %1 to %2: %3").arg(reporter->kind(), file, error));

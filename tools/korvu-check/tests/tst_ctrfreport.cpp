@@ -85,7 +85,7 @@ RunResults sampleResults()
 QByteArray junit(const RunResults &results, const QString &fileName)
 {
     QString error;
-    if (!JunitReport().writeReport(results, fileName, &error))
+    if (!JunitReport().writeFile(results, fileName, &error))
         return error.toUtf8();
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -113,7 +113,7 @@ void TestCtrfReport::testReadBackAsWritten()
     const RunResults original = sampleResults();
     const QString fileName = m_dir.filePath("run.json");
     QString error;
-    QVERIFY2(CtrfReport().writeReport(original, fileName, &error), qPrintable(error));
+    QVERIFY2(CtrfReport().writeFile(original, fileName, &error), qPrintable(error));
     RunResults readBack;
     QVERIFY2(CtrfReport::read(fileName, &readBack, &error), qPrintable(error));
 

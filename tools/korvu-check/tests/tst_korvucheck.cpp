@@ -208,7 +208,7 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     RunResults readBack;
     QString error;
     QVERIFY2(CtrfReport::read(json, &readBack, &error), qPrintable(error));
-    QVERIFY(JunitReport().writeReport(readBack, path("read-back.xml"), &error));
+    QVERIFY(JunitReport().writeFile(readBack, path("read-back.xml"), &error));
     QCOMPARE(JunitFile::read(path("read-back.xml")).summaries(), expectedCases);
     QCOMPARE(JunitFile::read(path("read-back.xml")).systemOut, report.systemOut);
 }

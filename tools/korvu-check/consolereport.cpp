@@ -1,0 +1,18 @@
+#include "consolereport.h"
+#include "runsummary.h"
+
+#include <QIODevice>
+
+ConsoleReport::ConsoleReport(const QStringList &notes)
+    : m_notes(notes)
+{
+}
+
+QString ConsoleReport::kind() const { return QStringLiteral("summary"); }
+
+bool ConsoleReport::write(const RunResults &results, QIODevice *device)
+{
+    const QStringList lines = RunSummary(results).summaryLines(results.seconds(), m_notes);
+    const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    return device->write(text) == text.size();
+}

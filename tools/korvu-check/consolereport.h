@@ -1,0 +1,23 @@
+#ifndef KORVUCHECK_CONSOLEREPORT_H
+#define KORVUCHECK_CONSOLEREPORT_H
+
+#include "reporter.h"
+
+#include <QStringList>
+
+// The summary a check or a merge of slices ends with on the console, as
+// RunSummary formats it.
+class ConsoleReport : public Reporter
+{
+public:
+    // notes: lines for the end of the summary, such as the reports written.
+    explicit ConsoleReport(const QStringList &notes = QStringList());
+
+    QString kind() const override;
+    bool write(const RunResults &results, QIODevice *device) override;
+
+private:
+    QStringList m_notes;
+};
+
+#endif // KORVUCHECK_CONSOLEREPORT_H

@@ -1,0 +1,13 @@
+#include "reporter.h"
+
+#include <QSaveFile>
+
+bool Reporter::writeFile(const RunResults &results, const QString &fileName, QString *error)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || !write(results, &file) || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
