@@ -33,14 +33,7 @@ const QString other = QStringLiteral("other");
 
 qint64 milliseconds(double seconds) { return qRound64(seconds * 1000); }
 
-QStringList stringList(const QJsonValue &value)
-{
-    QStringList list;
-    const QJsonArray array = value.toArray();
-    for (const QJsonValue &item : array)
-        list.append(item.toString());
-    return list;
-}
+QStringList stringList(const QJsonValue &value) { return value.toVariant().toStringList(); }
 
 // What is empty is left out, so that a passing run of many rows stays small.
 void insertIfAny(QJsonObject *object, const QString &key, const QString &text)

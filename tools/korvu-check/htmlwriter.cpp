@@ -47,31 +47,8 @@ QString HtmlWriter::finished()
 
 QString HtmlWriter::escaped(const QString &text)
 {
-    const QString safe = XmlText::safe(text);
-    QString escaped;
-    escaped.reserve(safe.size());
-    for (const QChar c : safe) {
-        switch (c.unicode()) {
-        case '&':
-            escaped += QStringLiteral("&amp;");
-            break;
-        case '<':
-            escaped += QStringLiteral("&lt;");
-            break;
-        case '>':
-            escaped += QStringLiteral("&gt;");
-            break;
-        case '"':
-            escaped += QStringLiteral("&quot;");
-            break;
-        case '\'':
-            escaped += QStringLiteral("&#39;");
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
+    // Attributes are always in double quotes, so apostrophes may stay.
+    return XmlText::safe(text).toHtmlEscaped();
 }
 
 void HtmlWriter::writeStart(const QString &tag, const Attributes &attributes)
