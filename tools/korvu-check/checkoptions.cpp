@@ -51,11 +51,17 @@ const QString description = QStringLiteral(
     "the summary, and as a failure of type \"daemon-finding\" in that JUnit test\n"
     "case. Findings change no verdict.\n"
     "\n"
-    "Exit status: the suite's (with shards or repeats: the number of failed checks,\n"
-    "at most 127); 2 for a bad command line or missing files, 3 when the run tree\n"
-    "or the network cannot be prepared, 4 when korvud does not come up, 5 when\n"
-    "every check passed but korvud's output showed findings, 128 + N when the\n"
-    "suite died of signal N or korvu-check was stopped by it.");
+    "--retries runs a function or row that failed again, alone in a fresh shard;\n"
+    "one that passes on a retry is flaky and fails the run only with\n"
+    "--fail-on-flaky. Retries are tries of one run; --repeat runs everything again\n"
+    "on purpose, and a failed try of any repetition is retried within it.\n"
+    "\n"
+    "Exit status: the suite's (with shards, repeats or retries: the number of\n"
+    "functions and rows whose last try failed, at most 127); 2 for a bad command\n"
+    "line or missing files, 3 when the run tree or the network cannot be\n"
+    "prepared, 4 when korvud does not come up, 5 when every check passed but\n"
+    "korvud's output showed findings, 128 + N when the suite died of signal N or\n"
+    "korvu-check was stopped by it.");
 
 // Qt Test options that list something and run nothing.
 const QStringList listingOptions = {QStringLiteral("-functions"), QStringLiteral("-datatags"), QStringLiteral("-help"),
@@ -156,6 +162,15 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("Run every selected function and row <n> times. The summary shows how often each passed "
                        "and marks those that both passed and failed as flaky."),
         QStringLiteral("n"));
+    const QCommandLineOption retriesOption(
+        QStringLiteral("retries"),
+        QStringLiteral("Run a function or row that failed again, up to <n> more times, each time alone in a fresh "
+                       "shard (its own suite process, daemon, data folder and network namespace). One that passes "
+                       "on a retry is flaky: it does not fail the run, but every report shows each try."),
+        QStringLiteral("n"));
+    const QCommandLineOption failOnFlakyOption(
+        QStringLiteral("fail-on-flaky"),
+        QStringLiteral("A function or row that passed only on a retry fails the run."));
     const QCommandLineOption shardOption(
         QStringLiteral("shard"),
         QStringLiteral("Run only slice <k> of <n> slices of the shards, balanced by expected time, so that <n> CI "
@@ -167,8 +182,9 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("dir"));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption});
     parser.addOptions(ReportFiles::options());
-    parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, shardOption, durationsOption,
-                       keepTracesOption, startTimeoutOption, wrapOption});
+    parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, retriesOption,
+                       failOnFlakyOption, shardOption, durationsOption, keepTracesOption, startTimeoutOption,
+                       wrapOption});
     // The usage line names the program as it was called, often by a path.
     m_helpText = parser.helpText();
     const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
@@ -219,6 +235,16 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                            .arg(parser.value(repeatOption));
         return ParseResult::Error;
     }
+    if (parser.isSet(retriesOption)) {
+        bool ok = false;
+        retries = parser.value(retriesOption).toInt(&ok);
+        if (!ok || retries < 0) {
+            m_parseError = QStringLiteral("--retries takes a number of at least 0, not '%1'")
+                               .arg(parser.value(retriesOption));
+            return ParseResult::Error;
+        }
+    }
+    failOnFlaky = parser.isSet(failOnFlakyOption);
     if (parser.isSet(startTimeoutOption) && !positiveNumber(parser.value(startTimeoutOption), &startTimeoutSecs)) {
         m_parseError = QStringLiteral("--start-timeout takes a number of seconds of at least 1, not '%1'")
                            .arg(parser.value(startTimeoutOption));

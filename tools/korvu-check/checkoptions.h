@@ -57,6 +57,10 @@ public:
     int jobs = 0;
     bool jobsAuto = false;
     int repeat = 1;
+    // How often a failed function or row runs again, each time alone in a
+    // fresh shard; one that passes so is flaky.
+    int retries = 0;
+    bool failOnFlaky = false;
     // --shard K/N: run only slice K (from 1) of N; sliceCount 0 runs everything.
     int sliceIndex = 0;
     int sliceCount = 0;

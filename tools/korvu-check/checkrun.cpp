@@ -118,6 +118,8 @@ bool CheckRun::prepareNetwork()
 
 bool CheckRun::planJobs(int *status)
 {
+    QStringList selections;
+    ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &m_suiteOptions);
     if (!m_options.isSharded()) {
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
             Job job;
@@ -130,9 +132,6 @@ bool CheckRun::planJobs(int *status)
         return true;
     }
 
-    QStringList selections;
-    QStringList suiteOptions;
-    ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &suiteOptions);
     QByteArray listing;
     if (!listSuite(&listing)) {
         *status = ExitStatus::EnvironmentProblem;
@@ -162,7 +161,7 @@ bool CheckRun::planJobs(int *status)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
 
     // A slice without -j runs as one suite process, the suite as written over its rows.
-    addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), suiteOptions);
+    addJobs(plan.processes(m_options.jobs == 0 && !m_options.jobsAuto), m_suiteOptions);
     return true;
 }
 
@@ -238,23 +237,8 @@ bool CheckRun::createTrees()
 int CheckRun::runJobs()
 {
     const QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
-    for (Job &job : m_jobs) {
-        job.runner = std::make_unique<SuiteRunner>(
-            SuiteRunner::Setup{m_options.suite, job.arguments, job.tree.suiteDir(), job.tree.environment(base)},
-            m_isolation);
-        const Job *jobPointer = &job;
-        QObject::connect(job.runner.get(), &SuiteRunner::verdictRead,
-                         [this, jobPointer](const TestVerdict &verdict) { handleVerdict(*jobPointer, verdict); });
-        QObject::connect(job.runner.get(), &SuiteRunner::outputLine,
-                         [this, jobPointer](const QString &line) { handleOutputLine(*jobPointer, line); });
-        QObject::connect(job.runner.get(), &SuiteRunner::lineLogged,
-                         [this, jobPointer](const QString &testName, const QString &line) {
-                             m_results.addLogLine(testName, jobPointer->origin, line);
-                         });
-        QObject::connect(job.runner.get(), &SuiteRunner::findingMade,
-                         [this, jobPointer](const DaemonFinding &finding) { handleFinding(*jobPointer, finding); });
-        QObject::connect(job.runner.get(), &SuiteRunner::finished, [this, jobPointer] { handleJobEnd(*jobPointer); });
-    }
+    for (Job &job : m_jobs)
+        prepareRunner(job);
 
     // The same plug-in paths the suite gives the daemon, but a data folder of its own.
     const RunTree &probeTree = m_jobs.front().tree;
@@ -285,6 +269,7 @@ int CheckRun::runJobs()
         return a->expectedSeconds > b->expectedSeconds;
     });
     RunPool pool(m_parallel);
+    m_pool = &pool;
     // A daemon under a tool takes seconds of processor time to start; all of
     // them starting at once could keep each from listening within the
     // suite's bound.
@@ -331,12 +316,37 @@ int CheckRun::runJobs()
     }
     pool.waitForAll(std::numeric_limits<int>::max());
     m_preflight->wait();
+    m_pool = nullptr;
     return exitStatus();
+}
+
+void CheckRun::prepareRunner(Job &job)
+{
+    job.runner = std::make_unique<SuiteRunner>(
+        SuiteRunner::Setup{m_options.suite, job.arguments, job.tree.suiteDir(),
+                           job.tree.environment(QProcessEnvironment::systemEnvironment())},
+        m_isolation);
+    const Job *jobPointer = &job;
+    QObject::connect(job.runner.get(), &SuiteRunner::verdictRead,
+                     [this, jobPointer](const TestVerdict &verdict) { handleVerdict(*jobPointer, verdict); });
+    QObject::connect(job.runner.get(), &SuiteRunner::outputLine,
+                     [this, jobPointer](const QString &line) { handleOutputLine(*jobPointer, line); });
+    QObject::connect(job.runner.get(), &SuiteRunner::lineLogged,
+                     [this, jobPointer](const QString &testName, const QString &line) {
+                         m_results.addLogLine(testName, jobPointer->origin, line);
+                     });
+    QObject::connect(job.runner.get(), &SuiteRunner::findingMade,
+                     [this, jobPointer](const DaemonFinding &finding) { handleFinding(*jobPointer, finding); });
+    QObject::connect(job.runner.get(), &SuiteRunner::finished, [this, jobPointer] { handleJobEnd(*jobPointer); });
 }
 
 void CheckRun::handleVerdict(const Job &job, const TestVerdict &verdict)
 {
     m_results.addVerdict(verdict, job.origin);
+    if (verdict.isFailure())
+        m_jobsWithFailures.insert(job.origin.job);
+    if (shouldRetry(job, verdict))
+        retry(job, verdict);
 
     // Each shard runs the hooks; only a failure of one is news, and its message
     // is shown once.
@@ -354,8 +364,15 @@ void CheckRun::handleVerdict(const Job &job, const TestVerdict &verdict)
         shownBefore = m_shownHookFailures.contains(key);
         m_shownHookFailures.insert(key);
     }
-    const QStringList lines = RunSummary::progressLines(verdict, m_results.reportedName(verdict.testName()),
-                                                        progressContext(job, shardedHook));
+    const QString name = m_results.reportedName(verdict.testName());
+    // Under --retries a failure says which try it was, and so does every retry.
+    const bool withTry = m_options.retries > 0 && !RunResults::isHook(verdict)
+                         && (job.origin.attempt > 1 || verdict.isFailure());
+    const QStringList lines = job.origin.attempt > 1 && verdict.outcome == TestVerdict::Outcome::Pass
+                                  ? RunSummary::passedOnRetryLines(verdict, name, m_results.tryName(job.origin),
+                                                                   progressContext(job, false, false))
+                                  : RunSummary::progressLines(verdict, name,
+                                                              progressContext(job, shardedHook, withTry));
     print(shownBefore ? QStringList{lines.constFirst()} : lines);
     if (verdict.endsTest())
         showFindings(job, verdict.testName());
@@ -370,25 +387,62 @@ void CheckRun::handleFinding(const Job &job, const DaemonFinding &finding)
 void CheckRun::showFindings(const Job &job, const QString &testName)
 {
     QVector<DaemonFinding> &unshown = m_unshownFindings[job.origin.job];
-    const QString context = progressContext(job, true);
+    const QString where = progressContext(job, true, false);
     for (auto it = unshown.begin(); it != unshown.end();) {
         if (!testName.isEmpty() && it->testName() != testName) {
             ++it;
             continue;
         }
-        print(RunSummary::findingLines(*it, m_results.reportedName(it->testName()), context));
+        print(RunSummary::findingLines(*it, m_results.reportedName(it->testName()), where));
         it = unshown.erase(it);
     }
 }
 
-// "[shard 2 (testAvailable), run 1/3]": what a progress line does not say itself.
-QString CheckRun::progressContext(const Job &job, bool withShard) const
+// A failed function or row runs again alone, in a shard of its own: a fault
+// of the daemon fails it again, a race of the moment seldom does. The hooks
+// run in every shard and are not tried again: their failure ends no row.
+bool CheckRun::shouldRetry(const Job &job, const TestVerdict &verdict) const
+{
+    return verdict.isFailure() && verdict.endsTest() && !RunResults::isHook(verdict)
+           && job.origin.attempt <= m_options.retries && !m_preflightFailed && !StopSignals::received() && m_pool;
+}
+
+void CheckRun::retry(const Job &failed, const TestVerdict &verdict)
+{
+    const int index = ++m_retryCount;
+    const QString selection = verdict.row.isEmpty() ? verdict.function
+                                                    : verdict.function + QLatin1Char(':') + verdict.row;
+    Job job;
+    job.origin = {int(m_jobs.size()), m_shardCount + index, failed.origin.repetition, QString(),
+                  failed.origin.attempt + 1};
+    job.origin.shardName = QStringLiteral("%1 (%2)").arg(m_results.tryName(job.origin), selection);
+    job.name = QStringLiteral("retry-%1-try-%2").arg(index, 2, 10, QLatin1Char('0')).arg(job.origin.attempt);
+    if (m_options.repeat > 1)
+        job.name += QLatin1Char('-') + numbered(QStringLiteral("run"), job.origin.repetition, m_options.repeat);
+    job.arguments = m_suiteOptions + QStringList{selection};
+    QString error;
+    if (!job.tree.create(m_root.path() + QLatin1Char('/') + job.name,
+                         {m_options.daemon, m_options.mocksDir, m_options.experienceDir, m_options.wrapCommand},
+                         &error)) {
+        fail({QStringLiteral("cannot run %1 again: %2").arg(verdict.testName(), error)});
+        return;
+    }
+    m_jobs.push_back(std::move(job));
+    prepareRunner(m_jobs.back());
+    m_pool->add(m_jobs.back().runner.get());
+    m_pool->start();
+}
+
+// "[shard 2 (testAvailable), run 1/3, try 1 of 3]": what a progress line does not say itself.
+QString CheckRun::progressContext(const Job &job, bool withShard, bool withTry) const
 {
     QStringList context;
     if (withShard && !job.origin.shardName.isEmpty())
         context.append(job.origin.shardName);
     if (m_options.repeat > 1)
         context.append(QStringLiteral("run %1/%2").arg(job.origin.repetition).arg(m_options.repeat));
+    if (withTry)
+        context.append(m_results.tryName(job.origin));
     return context.isEmpty() ? QString() : QLatin1Char('[') + context.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
@@ -448,8 +502,9 @@ int CheckRun::suiteStatus() const
     const int failures = m_results.failureStatus();
     if (failures > 0)
         return failures;
+    // A job's failures are the results' to count: a retry may have passed.
     for (const Job &job : m_jobs) {
-        if (job.runner->exitStatus() != 0)
+        if (job.runner->exitStatus() != 0 && !m_jobsWithFailures.contains(job.origin.job))
             return job.runner->exitStatus();
     }
     return 0;
@@ -497,6 +552,8 @@ void CheckRun::recordEnvironment()
     environment.sliceIndex = m_options.sliceIndex;
     environment.sliceCount = m_options.sliceCount;
     environment.repeat = m_options.repeat;
+    environment.retries = m_options.retries;
+    environment.failOnFlaky = m_options.failOnFlaky;
     m_results.setEnvironment(environment);
 }
 

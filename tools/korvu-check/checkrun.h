@@ -13,11 +13,13 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <deque>
 #include <future>
 #include <memory>
 #include <vector>
 
 class DaemonPreflight;
+class RunPool;
 class QTextStream;
 class SuiteRunner;
 
@@ -50,8 +52,11 @@ private:
     void addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions);
     bool createTrees();
     int runJobs();
+    void prepareRunner(Job &job);
     void handleVerdict(const Job &job, const TestVerdict &verdict);
-    QString progressContext(const Job &job, bool withShard) const;
+    bool shouldRetry(const Job &job, const TestVerdict &verdict) const;
+    void retry(const Job &failed, const TestVerdict &verdict);
+    QString progressContext(const Job &job, bool withShard, bool withTry) const;
     void handleOutputLine(const Job &job, const QString &line);
     void handleFinding(const Job &job, const DaemonFinding &finding);
     // Prints the job's findings in testName not shown yet; "" prints them all.
@@ -76,7 +81,14 @@ private:
     QElapsedTimer m_wallTime;
     NetworkIsolation m_isolation;
     QTemporaryDir m_root;
-    std::vector<Job> m_jobs;
+    // A deque, so that retries join while the signals of running jobs point at theirs.
+    std::deque<Job> m_jobs;
+    // What every suite process gets beside its selection of functions and rows.
+    QStringList m_suiteOptions;
+    RunPool *m_pool = nullptr; // while the jobs run
+    int m_retryCount = 0;
+    // Jobs with a failed verdict, whose exit status the results explain.
+    QSet<int> m_jobsWithFailures;
     int m_shardCount = 0;
     int m_requestedParallel = 1;
     int m_parallel = 1;

@@ -54,6 +54,8 @@ QJsonObject originObject(const RunResults::Origin &origin)
                           {QStringLiteral("shard"), origin.shard},
                           {QStringLiteral("repetition"), origin.repetition}};
     insertIfAny(&object, QStringLiteral("shardName"), origin.shardName);
+    if (origin.attempt > 1)
+        object.insert(QStringLiteral("attempt"), origin.attempt);
     return object;
 }
 
@@ -61,7 +63,8 @@ RunResults::Origin originFrom(const QJsonValue &value)
 {
     const QJsonObject object = value.toObject();
     return {object.value(QLatin1String("job")).toInt(), object.value(QLatin1String("shard")).toInt(),
-            object.value(QLatin1String("repetition")).toInt(1), object.value(QLatin1String("shardName")).toString()};
+            object.value(QLatin1String("repetition")).toInt(1), object.value(QLatin1String("shardName")).toString(),
+            object.value(QLatin1String("attempt")).toInt(1)};
 }
 
 QJsonObject runObject(const RunResults::Run &run)
@@ -176,12 +179,28 @@ QString runStatus(const TestVerdict &verdict)
     return other;
 }
 
-// One function or row over all its repetitions: failed when any run failed,
-// passed when any passed, skipped when all were skipped. Findings fail it
-// whatever its verdicts, so that CI marks it.
+// A try that failed and ran again, as the format's retry attempts hold them.
+QJsonObject retryAttempt(const RunResults &results, const RunResults::Run &run)
+{
+    QJsonObject attempt = {{QStringLiteral("attempt"), run.origin.attempt},
+                           {QStringLiteral("status"), runStatus(run.verdict)},
+                           {QStringLiteral("duration"), milliseconds(run.verdict.seconds)}};
+    insertIfAny(&attempt, QStringLiteral("message"), run.verdict.messageLines.join(QLatin1Char('\n')));
+    insertIfAny(&attempt, QStringLiteral("trace"), run.verdict.location);
+    insertIfAny(&attempt, QStringLiteral("stdout"), run.notes + TrafficLog::lines(run.exchanges));
+    if (results.environment().repeat > 1)
+        attempt.insert(QStringLiteral("extra"), QJsonObject{{QStringLiteral("repetition"), run.origin.repetition}});
+    return attempt;
+}
+
+// One function or row over all its repetitions, each counted by its last
+// try: failed when any failed, passed when any passed, skipped when all were
+// skipped. Findings fail it whatever its verdicts, so that CI marks it.
+// Repetitions are runs on purpose and stand only in "extra"; "retries" counts
+// the tries that ran again because they failed.
 QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const RunResults::Row &recorded)
 {
-    const QVector<RunResults::Run> ended = row.verdicts();
+    const QVector<RunResults::Run> ended = row.finalVerdicts();
     QStringList statuses;
     double seconds = 0;
     for (const RunResults::Run &run : ended) {
@@ -206,6 +225,8 @@ QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const
             message.append(row.isFlaky()
                                ? QStringLiteral("flaky: passed %1 of %2 runs").arg(row.passes()).arg(ended.size())
                                : QStringLiteral("failed %1 of %2 runs").arg(row.failures()).arg(ended.size()));
+        } else if (row.passedOnRetry()) {
+            message.append(QStringLiteral("flaky: ") + results.retryText(row));
         }
         if (status != passed)
             message += run.verdict.messageLines;
@@ -222,10 +243,19 @@ QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const
     insertIfAny(&test, QStringLiteral("stderr"), findingLines(row.findings));
     if (ended.size() == 1)
         test.insert(QStringLiteral("rawStatus"), ended.constFirst().verdict.label());
-    if (ended.size() > 1) {
-        test.insert(QStringLiteral("retries"), ended.size() - 1);
-        test.insert(QStringLiteral("flaky"), row.isFlaky());
+    if (row.retries() > 0) {
+        test.insert(QStringLiteral("retries"), row.retries());
+        QJsonArray attempts;
+        for (const RunResults::Run &run : row.verdicts()) {
+            if (!std::any_of(ended.cbegin(), ended.cend(), [&run](const RunResults::Run &last) {
+                    return last.origin.repetition == run.origin.repetition && last.origin.attempt == run.origin.attempt;
+                }))
+                attempts.append(retryAttempt(results, run));
+        }
+        test.insert(QStringLiteral("retryAttempts"), attempts);
     }
+    if (ended.size() > 1 || row.retries() > 0)
+        test.insert(QStringLiteral("flaky"), row.isFlaky());
 
     const TestVerdict &named = recorded.runs.constFirst().verdict;
     QJsonObject extra = {{QStringLiteral("kind"), rowKind}, {QStringLiteral("function"), named.function}};
@@ -313,7 +343,7 @@ QJsonArray unplacedFindingTests(const RunResults &results, const QVector<RunResu
 QJsonObject environmentObject(const RunResults &results)
 {
     const RunResults::Environment environment = results.environment();
-    const QJsonObject extra = {
+    QJsonObject extra = {
         {QStringLiteral("daemon"), environment.daemon},
         {QStringLiteral("daemonSha256"), environment.daemonSha256},
         {QStringLiteral("suite"), environment.suite},
@@ -329,6 +359,10 @@ QJsonObject environmentObject(const RunResults &results)
         {QStringLiteral("repeat"), environment.repeat},
         {QStringLiteral("shardCount"), environment.shardCount},
     };
+    if (environment.retries > 0)
+        extra.insert(QStringLiteral("retries"), environment.retries);
+    if (environment.failOnFlaky)
+        extra.insert(QStringLiteral("failOnFlaky"), true);
     QJsonObject object = {{QStringLiteral("extra"), extra}};
     insertIfAny(&object, QStringLiteral("reportName"), results.suiteName());
     insertIfAny(&object, QStringLiteral("appName"), QFileInfo(environment.daemon).fileName());
@@ -364,6 +398,8 @@ RunResults::Environment environmentFrom(const QJsonObject &results, const QStrin
     environment.sliceCount = extra.value(QLatin1String("sliceCount")).toInt();
     environment.repeat = extra.value(QLatin1String("repeat")).toInt(1);
     environment.shardCount = extra.value(QLatin1String("shardCount")).toInt();
+    environment.retries = extra.value(QLatin1String("retries")).toInt();
+    environment.failOnFlaky = extra.value(QLatin1String("failOnFlaky")).toBool();
     return environment;
 }
 

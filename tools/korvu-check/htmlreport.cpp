@@ -139,7 +139,7 @@ State stateOf(const RunResults::Row &row)
         return State::Flaky;
     if (row.failures() > 0)
         return State::Fail;
-    const QVector<RunResults::Run> verdicts = row.verdicts();
+    const QVector<RunResults::Run> verdicts = row.finalVerdicts();
     if (verdicts.isEmpty())
         return State::Other;
     if (std::all_of(verdicts.cbegin(), verdicts.cend(),
@@ -168,7 +168,7 @@ QString stateClass(State state)
 QString stateLabel(State state, const RunResults::Row &row)
 {
     if (state == State::Other)
-        return row.verdicts().isEmpty() ? QStringLiteral("?") : row.verdicts().constFirst().verdict.label();
+        return row.finalVerdicts().isEmpty() ? QStringLiteral("?") : row.finalVerdicts().constFirst().verdict.label();
     return stateClass(state).toUpper();
 }
 
@@ -309,6 +309,10 @@ void HtmlReport::writeHeader(HtmlWriter &html, const RunResults &results)
         how += QStringLiteral(", slice %1 of %2").arg(environment.sliceIndex).arg(environment.sliceCount);
     if (environment.repeat > 1)
         how += QStringLiteral(", %1 times").arg(environment.repeat);
+    if (environment.retries > 0)
+        how += QStringLiteral(", up to %1 retries of a failed row%2")
+                   .arg(environment.retries)
+                   .arg(environment.failOnFlaky ? QStringLiteral(" (flaky rows fail the run)") : QString());
     const QVector<QPair<QString, QString>> facts = {
         {QStringLiteral("daemon"), environment.daemon},
         {QStringLiteral("suite"), environment.suite.isEmpty() ? results.suiteFile() : environment.suite},
@@ -415,7 +419,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
     html.open(QStringLiteral("tbody"));
     for (int index = 0; index < rows.size(); ++index) {
         const RunResults::Row &row = rows.at(index);
-        const QVector<RunResults::Run> verdicts = row.verdicts();
+        const QVector<RunResults::Run> verdicts = row.finalVerdicts();
         const State state = stateOf(row);
         const QString name = results.reportedName(row.testName);
         double total = 0;
@@ -437,8 +441,12 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         html.element(QStringLiteral("a"), name, {{QStringLiteral("href"), QLatin1Char('#') + rowId(index)}});
         if (state == State::Flaky) {
             html.text(QStringLiteral(" "));
+            const QString retried = results.retryText(row);
             html.element(QStringLiteral("span"),
-                         QStringLiteral("flaky: passed %1 of %2").arg(row.passes()).arg(verdicts.size()),
+                         QStringLiteral("flaky: ")
+                             + (retried.isEmpty()
+                                    ? QStringLiteral("passed %1 of %2").arg(row.passes()).arg(verdicts.size())
+                                    : retried),
                          {{QStringLiteral("class"), QStringLiteral("flaky-mark verdict-flaky")}});
         }
         html.close();
@@ -454,11 +462,11 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         }
         html.close();
 
-        // A failed run, or one with notes, shows its verdict; otherwise the
-        // first run's traffic and log lines show what a pass looks like.
+        // A failed run, a retry or one with notes shows its verdict; otherwise
+        // the first run's traffic and log lines show what a pass looks like.
         QVector<RunResults::Run> shown;
         for (const RunResults::Run &run : row.runs) {
-            if (run.verdict.isFailure() || !run.notes.isEmpty() || !run.verdict.endsTest())
+            if (run.verdict.isFailure() || !run.notes.isEmpty() || !run.verdict.endsTest() || run.origin.attempt > 1)
                 shown.append(run);
         }
         const bool passOnly = shown.isEmpty() && !verdicts.isEmpty()
@@ -471,9 +479,9 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         html.open(QStringLiteral("td"), {{QStringLiteral("colspan"), QString::number(repeat > 1 ? 4 : 3)}});
         writeFindings(html, row.findings);
         for (const RunResults::Run &run : qAsConst(shown))
-            writeRunDetails(html, run, repeat, true);
+            writeRunDetails(html, results, run, true);
         if (passOnly)
-            writeRunDetails(html, verdicts.constFirst(), repeat, false);
+            writeRunDetails(html, results, verdicts.constFirst(), false);
         html.close();
         html.close();
     }
@@ -482,13 +490,17 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
 }
 
 // withVerdict: the verdict and its message before the traffic and log lines.
-void HtmlReport::writeRunDetails(HtmlWriter &html, const RunResults::Run &run, int repeat, bool withVerdict)
+void HtmlReport::writeRunDetails(HtmlWriter &html, const RunResults &results, const RunResults::Run &run,
+                                 bool withVerdict)
 {
     const TestVerdict &verdict = run.verdict;
     if (withVerdict) {
         QStringList where;
-        if (repeat > 1)
+        if (results.environment().repeat > 1)
             where.append(QStringLiteral("run %1").arg(run.origin.repetition));
+        // A retry's shard is named after its try.
+        if (results.environment().retries > 0 && run.origin.attempt == 1 && !RunResults::isHook(verdict))
+            where.append(results.tryName(run.origin));
         if (!run.origin.shardName.isEmpty())
             where.append(run.origin.shardName);
         html.element(QStringLiteral("h3"),

@@ -30,7 +30,8 @@ private:
     static void writeHeader(HtmlWriter &html, const RunResults &results);
     static void writeAttention(HtmlWriter &html, const QVector<RunResults::Row> &rows);
     static void writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
-    static void writeRunDetails(HtmlWriter &html, const RunResults::Run &run, int repeat, bool withVerdict);
+    static void writeRunDetails(HtmlWriter &html, const RunResults &results, const RunResults::Run &run,
+                                bool withVerdict);
     static void writeLogLines(HtmlWriter &html, const QStringList &lines);
     static void writeBrokenRuns(HtmlWriter &html, const RunResults &results);
 };

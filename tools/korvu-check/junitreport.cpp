@@ -88,14 +88,28 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
 
 void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
 {
-    if (row.verdicts().size() > 1) {
+    const QVector<RunResults::Run> last = row.finalVerdicts();
+    if (last.size() > 1) {
         addRepeatedRow(row, caseName);
     } else {
-        for (const RunResults::Run &run : row.runs)
+        // A case that failed every try reports its first failure, one that
+        // passed in the end its last try.
+        int reportedAttempt = row.runs.isEmpty() ? 1 : row.runs.constFirst().origin.attempt;
+        if (!last.isEmpty() && !last.constFirst().verdict.isFailure())
+            reportedAttempt = last.constFirst().origin.attempt;
+        QVector<RunResults::Run> reported;
+        for (const RunResults::Run &run : row.runs) {
+            if (run.origin.attempt != reportedAttempt)
+                continue;
             addVerdict(run.verdict,
                        run.notes + (run.verdict.isFailure() ? TrafficLog::lines(run.exchanges) : QStringList()));
-        if (!row.verdicts().isEmpty())
+            if (run.verdict.endsTest())
+                reported.append(run);
+        }
+        if (!reported.isEmpty()) {
             m_cases.last().name = caseName;
+            m_cases.last().reruns = reruns(row, reported);
+        }
     }
     if (m_cases.isEmpty())
         return;
@@ -232,6 +246,15 @@ bool JunitReport::writeXml(QIODevice *device) const
             xml.writeEndElement();
             break;
         }
+        for (const Rerun &rerun : testCase.reruns) {
+            xml.writeStartElement(rerun.element);
+            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(rerun.message));
+            xml.writeAttribute(QStringLiteral("type"), rerun.type);
+            xml.writeTextElement(QStringLiteral("stackTrace"), XmlText::safe(rerun.text));
+            if (!rerun.output.isEmpty())
+                xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(rerun.output.join(QLatin1Char('\n'))));
+            xml.writeEndElement();
+        }
         QStringList findingLines;
         for (const DaemonFinding &finding : testCase.findings) {
             xml.writeStartElement(QStringLiteral("failure"));
@@ -258,7 +281,7 @@ bool JunitReport::writeXml(QIODevice *device) const
 
 void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &caseName)
 {
-    const QVector<RunResults::Run> runs = row.verdicts();
+    const QVector<RunResults::Run> runs = row.finalVerdicts();
     TestCase testCase;
     testCase.name = caseName;
     QStringList failures;
@@ -293,7 +316,35 @@ void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &case
         testCase.result = TestCase::Result::Skipped;
         testCase.message = runs.constFirst().verdict.messageLines.join(QLatin1Char('\n'));
     }
+    testCase.reruns = reruns(row, runs);
     m_cases.append(testCase);
+}
+
+QVector<JunitReport::Rerun> JunitReport::reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported)
+{
+    QVector<RunResults::Run> failedInTheEnd;
+    for (const RunResults::Run &run : row.finalVerdicts()) {
+        if (run.verdict.isFailure())
+            failedInTheEnd.append(run);
+    }
+    const auto sameRun = [](const RunResults::Run &a, const RunResults::Run &b) {
+        return a.origin.repetition == b.origin.repetition && a.origin.attempt == b.origin.attempt;
+    };
+    QVector<Rerun> tries;
+    for (const RunResults::Run &run : row.runs) {
+        if (!run.verdict.isFailure() || !run.verdict.endsTest()
+            || std::any_of(reported.cbegin(), reported.cend(),
+                           [&](const RunResults::Run &shown) { return sameRun(shown, run); }))
+            continue;
+        const bool failed = std::any_of(
+            failedInTheEnd.cbegin(), failedInTheEnd.cend(),
+            [&run](const RunResults::Run &f) { return f.origin.repetition == run.origin.repetition; });
+        tries.append(
+            {failed ? QStringLiteral("rerunFailure") : QStringLiteral("flakyFailure"),
+             run.verdict.outcome == TestVerdict::Outcome::Fail ? QStringLiteral("fail") : QStringLiteral("xpass"),
+             firstLine(run.verdict), failureText(run.verdict), run.notes + TrafficLog::lines(run.exchanges)});
+    }
+    return tries;
 }
 
 int JunitReport::count(TestCase::Result result) const

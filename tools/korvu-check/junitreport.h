@@ -18,6 +18,10 @@ class QIODevice;
 // case keeps the traffic behind its failure in its own system-out, and the
 // findings in the daemon's output in its system-err, each also a failure of
 // type "daemon-finding" so that CI marks the case whatever its verdict.
+// Tries that failed and ran again (--retries) are written as the build tools
+// that rerun tests write them, which CI servers read: each failed try of a
+// case that passed in the end as a <flakyFailure>, the retries of one that
+// failed every try as <rerunFailure>s after its <failure>.
 class JunitReport : public Reporter
 {
 public:
@@ -38,7 +42,8 @@ public:
     // caseOutput: lines for the test case's own system-out.
     void addVerdict(const TestVerdict &verdict, const QStringList &caseOutput = QStringList());
     // A function or row with all its runs: a single run as its verdict says;
-    // repeated runs pass together, fail together, or are marked flaky.
+    // repeated runs pass together, fail together, or are marked flaky;
+    // retried tries go with them.
     // caseName: the row as reports name it.
     void addRow(const RunResults::Row &row, const QString &caseName);
     // Findings of a function or row that has no verdict, as the suite broke off in it.
@@ -58,6 +63,16 @@ public:
     bool writeXml(QIODevice *device) const;
 
 private:
+    // A failed try of a test case that ran again.
+    struct Rerun
+    {
+        QString element; // flakyFailure or rerunFailure
+        QString type;
+        QString message;
+        QString text;
+        QStringList output;
+    };
+
     struct TestCase
     {
         enum class Result { Passed, Failed, Skipped, Error };
@@ -70,11 +85,14 @@ private:
         QString text;
         QStringList notes;
         QVector<DaemonFinding> findings;
+        QVector<Rerun> reruns;
 
         bool counts(Result as) const;
     };
 
     void addRepeatedRow(const RunResults::Row &row, const QString &caseName);
+    // The failed tries of the row other than those of the case's verdict.
+    static QVector<Rerun> reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported);
     int count(TestCase::Result result) const;
     QString systemOut() const;
 

@@ -17,6 +17,8 @@ bool earlier(const FromRun &a, const FromRun &b)
 {
     if (a.origin.repetition != b.origin.repetition)
         return a.origin.repetition < b.origin.repetition;
+    if (a.origin.attempt != b.origin.attempt)
+        return a.origin.attempt < b.origin.attempt;
     return a.origin.shard < b.origin.shard;
 }
 
@@ -32,20 +34,53 @@ QVector<RunResults::Run> RunResults::Row::verdicts() const
     return ended;
 }
 
+QVector<RunResults::Run> RunResults::Row::finalVerdicts() const
+{
+    QVector<Run> last;
+    for (const Run &run : runs) {
+        if (!run.verdict.endsTest())
+            continue;
+        auto same = std::find_if(last.begin(), last.end(),
+                                 [&run](const Run &kept) { return kept.origin.repetition == run.origin.repetition; });
+        if (same == last.end())
+            last.append(run);
+        else if (run.origin.attempt > same->origin.attempt)
+            *same = run;
+    }
+    return last;
+}
+
 int RunResults::Row::passes() const
 {
-    const QVector<Run> ended = verdicts();
-    return std::count_if(ended.cbegin(), ended.cend(),
+    const QVector<Run> last = finalVerdicts();
+    return std::count_if(last.cbegin(), last.cend(),
                          [](const Run &run) { return run.verdict.outcome == TestVerdict::Outcome::Pass; });
 }
 
 int RunResults::Row::failures() const
 {
-    const QVector<Run> ended = verdicts();
-    return std::count_if(ended.cbegin(), ended.cend(), [](const Run &run) { return run.verdict.isFailure(); });
+    const QVector<Run> last = finalVerdicts();
+    return std::count_if(last.cbegin(), last.cend(), [](const Run &run) { return run.verdict.isFailure(); });
 }
 
-bool RunResults::Row::isFlaky() const { return passes() > 0 && failures() > 0; }
+int RunResults::Row::retries() const
+{
+    const QVector<Run> last = finalVerdicts();
+    int retried = 0;
+    for (const Run &run : last)
+        retried += run.origin.attempt - 1;
+    return retried;
+}
+
+bool RunResults::Row::passedOnRetry() const
+{
+    const QVector<Run> last = finalVerdicts();
+    return std::any_of(last.cbegin(), last.cend(), [](const Run &run) {
+        return run.origin.attempt > 1 && run.verdict.outcome == TestVerdict::Outcome::Pass;
+    });
+}
+
+bool RunResults::Row::isFlaky() const { return passedOnRetry() || (passes() > 0 && failures() > 0); }
 
 void RunResults::setEnvironment(const Environment &environment) { m_environment = environment; }
 
@@ -207,7 +242,9 @@ RunResults::Counts RunResults::counts() const
         counts.passed += row.passes();
         counts.failed += row.failures();
         counts.flaky += row.isFlaky() ? 1 : 0;
-        for (const Run &run : row.runs) {
+        counts.passedOnRetry += row.passedOnRetry() ? 1 : 0;
+        // A try that was run again counts in no total: its retry does.
+        for (const Run &run : row.finalVerdicts()) {
             switch (run.verdict.outcome) {
             case TestVerdict::Outcome::Skip:
                 ++counts.skipped;
@@ -229,7 +266,11 @@ RunResults::Counts RunResults::counts() const
     return counts;
 }
 
-int RunResults::failureCount() const { return counts().failed; }
+int RunResults::failureCount() const
+{
+    const Counts all = counts();
+    return all.failed + (m_environment.failOnFlaky ? all.passedOnRetry : 0);
+}
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
 
@@ -256,6 +297,30 @@ QString RunResults::reportedName(const QString &testName) const
         return testName;
     return TestVerdict::testName(
         testName, QStringLiteral("slice %1/%2").arg(m_environment.sliceIndex).arg(m_environment.sliceCount));
+}
+
+QString RunResults::tryName(const Origin &origin) const
+{
+    return QStringLiteral("try %1 of %2").arg(origin.attempt).arg(m_environment.retries + 1);
+}
+
+QString RunResults::retryText(const Row &row) const
+{
+    QStringList repetitions;
+    QString onlyTry;
+    const QVector<Run> last = row.finalVerdicts();
+    for (const Run &run : last) {
+        if (run.origin.attempt > 1 && run.verdict.outcome == TestVerdict::Outcome::Pass) {
+            repetitions.append(QString::number(run.origin.repetition));
+            onlyTry = tryName(run.origin);
+        }
+    }
+    if (repetitions.isEmpty())
+        return QString();
+    if (m_environment.repeat == 1)
+        return QStringLiteral("passed on ") + onlyTry;
+    return QStringLiteral("passed on a retry in run%1 %2")
+        .arg(repetitions.size() == 1 ? QString() : QStringLiteral("s"), repetitions.join(QStringLiteral(", ")));
 }
 
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }

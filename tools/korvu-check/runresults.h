@@ -29,6 +29,9 @@ public:
         int shard = 0;
         int repetition = 1;
         QString shardName; // empty when the suite ran as one process
+        // 1 for a function or row's first run in its repetition; a retry of
+        // one that failed (--retries) counts on from there.
+        int attempt = 1;
     };
 
     // One verdict of a function or row.
@@ -57,9 +60,17 @@ public:
         QVector<Run> runs;
         QVector<Finding> findings;
 
-        QVector<Run> verdicts() const; // the runs that ended the function or row
+        QVector<Run> verdicts() const; // the runs that ended the function or row, every try
+        // Per repetition, the verdict of its last try: what counts.
+        QVector<Run> finalVerdicts() const;
+        // Repetitions whose last try passed, and those whose last try failed.
         int passes() const;
         int failures() const;
+        // Tries that failed and were run again, over all repetitions.
+        int retries() const;
+        // Some repetition passed only on a retry.
+        bool passedOnRetry() const;
+        // Passed on a retry, or passed in some repetitions and failed in others.
         bool isFlaky() const;
     };
 
@@ -71,7 +82,10 @@ public:
         int failed = 0; // with the breaks
         int skipped = 0;
         int blacklisted = 0;
-        int flaky = 0; // rows that passed in some repetitions and failed in others
+        // Rows that passed in some repetitions and failed in others, or passed
+        // only on a retry.
+        int flaky = 0;
+        int passedOnRetry = 0; // of those, the rows that passed only on a retry
     };
 
     struct Break
@@ -110,6 +124,9 @@ public:
         int sliceIndex = 0; // with --shard K/N, K and N; 0 and 0 without
         int sliceCount = 0;
         int repeat = 1;
+        int retries = 0; // --retries: how often a failed function or row may run again
+        // --fail-on-flaky: a row that passed only on a retry fails the run.
+        bool failOnFlaky = false;
         int shardCount = 0; // suite processes per repetition; 0 when the suite ran as one
     };
 
@@ -164,7 +181,9 @@ public:
     // function or row without a verdict (the suite broke off) last.
     QVector<Finding> findings() const;
     Counts counts() const;
-    // Failed verdicts and breaks, as the framework would count them.
+    // Failed verdicts and breaks, as the framework would count them, the
+    // last try of each repetition only; with failOnFlaky, rows that passed
+    // only on a retry too.
     int failureCount() const;
     // The exit status those failures give, capped as the framework caps it:
     // above 127 a status would read as death by a signal.
@@ -177,6 +196,12 @@ public:
     // A slice names its hooks after itself, as if they were rows, so that the
     // reports of all slices hold every test case once.
     QString reportedName(const QString &testName) const;
+
+    // "try 2 of 3": which try of its repetition a run was, under --retries.
+    QString tryName(const Origin &origin) const;
+    // "passed on try 2 of 3" for a row that passed only on a retry ("passed on
+    // a retry in runs 1, 3" with repeats); empty for any other row.
+    QString retryText(const Row &row) const;
 
     static bool isHook(const TestVerdict &verdict);
     static bool isHookFunction(const QString &function);

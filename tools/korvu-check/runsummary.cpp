@@ -29,6 +29,7 @@ RunSummary::RunSummary(const RunResults &results)
     , m_findings(results.findings())
     , m_counts(results.counts())
     , m_repeat(results.environment().repeat)
+    , m_retries(results.environment().retries)
 {
 }
 
@@ -40,6 +41,13 @@ QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString 
     if (!verdict.isBare())
         lines += detailLines(verdict, progressIndent);
     return lines;
+}
+
+QStringList RunSummary::passedOnRetryLines(const TestVerdict &verdict, const QString &testName, const QString &tryName,
+                                           const QString &context)
+{
+    return {QStringLiteral("FLAKY %1  passed on %2  %3").arg(testName, tryName, seconds(verdict.seconds))
+            + (context.isEmpty() ? QString() : QStringLiteral("  ") + context)};
 }
 
 QStringList RunSummary::findingLines(const DaemonFinding &finding, const QString &testName, const QString &context)
@@ -61,8 +69,15 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         lines.append(QString());
     }
     QStringList failures;
-    for (const RunResults::Row &row : m_rows)
-        failures += failureLines(row);
+    QStringList retried;
+    for (const RunResults::Row &row : m_rows) {
+        failures += failureLines(row, false);
+        if (!row.passedOnRetry())
+            continue;
+        retried.append(
+            QStringLiteral("  FLAKY %1  %2").arg(m_results.reportedName(row.testName), m_results.retryText(row)));
+        retried += failureLines(row, true);
+    }
     for (const RunResults::Break &broken : m_breaks) {
         QString where = broken.origin.shardName;
         if (m_repeat > 1)
@@ -76,6 +91,11 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
     if (!failures.isEmpty()) {
         lines.append(QStringLiteral("Failures:"));
         lines += failures;
+        lines.append(QString());
+    }
+    if (!retried.isEmpty()) {
+        lines.append(QStringLiteral("Passed on a retry:"));
+        lines += retried;
         lines.append(QString());
     }
     if (!m_findings.isEmpty()) {
@@ -97,8 +117,11 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
     lines.append(QStringLiteral("Wall time: ") + seconds(wallSeconds));
     if (m_counts.blacklisted > 0)
         lines.append(QStringLiteral("Blacklisted: %1").arg(m_counts.blacklisted));
-    if (m_repeat > 1)
-        lines.append(QStringLiteral("Flaky: %1").arg(m_counts.flaky));
+    if (m_repeat > 1 || m_retries > 0)
+        lines.append(QStringLiteral("Flaky: %1").arg(m_counts.flaky)
+                     + (m_results.environment().failOnFlaky && m_counts.passedOnRetry > 0
+                            ? QStringLiteral(" (they fail the run: --fail-on-flaky)")
+                            : QString()));
     lines += notes;
     if (!m_findings.isEmpty())
         lines.append(QStringLiteral("Findings: %1").arg(m_findings.size()));
@@ -113,7 +136,7 @@ QStringList RunSummary::tallyLines() const
 {
     QStringList lines = {QStringLiteral("Runs passed, per function and row:")};
     for (const RunResults::Row &row : m_rows) {
-        const QString tally = QStringLiteral("%1/%2").arg(row.passes()).arg(row.verdicts().size());
+        const QString tally = QStringLiteral("%1/%2").arg(row.passes()).arg(row.finalVerdicts().size());
         QString mark;
         if (row.isFlaky())
             mark = QStringLiteral("  FLAKY");
@@ -125,13 +148,19 @@ QStringList RunSummary::tallyLines() const
     return lines;
 }
 
-// The failures of a row; repeated runs that failed alike are shown once.
-QStringList RunSummary::failureLines(const RunResults::Row &row) const
+// The failures of a row; runs that failed alike are shown once.
+QStringList RunSummary::failureLines(const RunResults::Row &row, bool ofPassedRepetitions) const
 {
-    QVector<RunResults::Run> shown;
-    QVector<QVector<int>> repetitions;
-    for (const RunResults::Run &run : row.runs) {
+    QVector<int> passedRepetitions;
+    const QVector<RunResults::Run> last = row.finalVerdicts();
+    for (const RunResults::Run &run : last) {
         if (!run.verdict.isFailure())
+            passedRepetitions.append(run.origin.repetition);
+    }
+    QVector<RunResults::Run> shown;
+    QVector<QVector<RunResults::Origin>> places;
+    for (const RunResults::Run &run : row.runs) {
+        if (!run.verdict.isFailure() || passedRepetitions.contains(run.origin.repetition) != ofPassedRepetitions)
             continue;
         int alike = 0;
         while (alike < shown.size()
@@ -140,9 +169,9 @@ QStringList RunSummary::failureLines(const RunResults::Row &row) const
             ++alike;
         if (alike == shown.size()) {
             shown.append(run);
-            repetitions.append(QVector<int>());
+            places.append(QVector<RunResults::Origin>());
         }
-        repetitions[alike].append(run.origin.repetition);
+        places[alike].append(run.origin);
     }
 
     QStringList lines;
@@ -150,8 +179,9 @@ QStringList RunSummary::failureLines(const RunResults::Row &row) const
         const RunResults::Run &run = shown.at(i);
         QString header = QStringLiteral("  ") + run.verdict.label() + QLatin1Char(' ')
                          + m_results.reportedName(row.testName);
-        if (m_repeat > 1)
-            header += QStringLiteral("  ") + runList(repetitions.at(i), m_repeat);
+        const QString where = placeList(places.at(i));
+        if (!where.isEmpty())
+            header += QStringLiteral("  ") + where;
         lines.append(header);
         lines += detailLines(run.verdict, failureIndent);
         for (const QString &note : run.notes)
@@ -161,6 +191,34 @@ QStringList RunSummary::failureLines(const RunResults::Row &row) const
             lines.append(failureIndent + exchange);
     }
     return lines;
+}
+
+// "(runs 1, 3 of 3)", "(tries 1, 2 of 3)", "(run 1: try 1 of 2; run 3: tries 1, 2 of 2)"
+QString RunSummary::placeList(const QVector<RunResults::Origin> &origins) const
+{
+    if (m_retries == 0) {
+        if (m_repeat == 1)
+            return QString();
+        QVector<int> repetitions;
+        for (const RunResults::Origin &origin : origins)
+            repetitions.append(origin.repetition);
+        return runList(repetitions, m_repeat);
+    }
+    QStringList perRepetition;
+    for (int first = 0; first < origins.size();) {
+        QStringList tries;
+        int end = first;
+        for (; end < origins.size() && origins.at(end).repetition == origins.at(first).repetition; ++end)
+            tries.append(QString::number(origins.at(end).attempt));
+        const QString list = QStringLiteral("%1 %2 of %3")
+                                 .arg(tries.size() == 1 ? QStringLiteral("try") : QStringLiteral("tries"),
+                                      tries.join(QStringLiteral(", ")))
+                                 .arg(m_retries + 1);
+        perRepetition.append(m_repeat > 1 ? QStringLiteral("run %1: %2").arg(origins.at(first).repetition).arg(list)
+                                          : list);
+        first = end;
+    }
+    return QLatin1Char('(') + perRepetition.join(QStringLiteral("; ")) + QLatin1Char(')');
 }
 
 QStringList RunSummary::detailLines(const TestVerdict &verdict, const QString &indent)

@@ -96,6 +96,9 @@ bool SliceMerge::merge(RunResults *merged, Error *error) const
     for (const Slice &slice : qAsConst(slices)) {
         const RunResults &results = slice.results;
         environment.shardCount += results.environment().shardCount;
+        // Each slice retried its own failures; the merged run allowed the most any did.
+        environment.retries = qMax(environment.retries, results.environment().retries);
+        environment.failOnFlaky = environment.failOnFlaky || results.environment().failOnFlaky;
         const QString host = results.environment().hostName;
         if (!host.isEmpty() && !hosts.contains(host))
             hosts.append(host);

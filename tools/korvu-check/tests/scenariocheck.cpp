@@ -30,9 +30,10 @@ CheckProcess *ScenarioCheck::create(const QString &scenario, const QStringList &
 }
 
 CheckProcess::Result ScenarioCheck::run(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
-                                        const QString &daemon)
+                                        const QString &daemon, const QStringList &environment)
 {
-    return CheckProcess::run(checkArguments(arguments, daemon), scenarioEnvironment(scenario), timeoutMsecs);
+    return CheckProcess::run(checkArguments(arguments, daemon), scenarioEnvironment(scenario) + environment,
+                             timeoutMsecs);
 }
 
 QString ScenarioCheck::normalised(QString text)

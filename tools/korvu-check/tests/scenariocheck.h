@@ -15,9 +15,9 @@ QString directory();
 // daemon instead of this build's.
 CheckProcess *create(const QString &scenario, const QStringList &arguments, int timeoutMsecs, QObject *parent = nullptr,
                      const QString &daemon = QString());
-// Runs it to its end.
+// Runs it to its end; environment: "NAME=value" entries beside the scenario's.
 CheckProcess::Result run(const QString &scenario, const QStringList &arguments, int timeoutMsecs,
-                         const QString &daemon = QString());
+                         const QString &daemon = QString(), const QStringList &environment = QStringList());
 
 // What legitimately differs between one daemon for the whole run and a
 // fresh daemon per shard or slice made neutral: the ids the scripted daemon

@@ -156,7 +156,8 @@ void TestCtrfReport::testRowsAsConsumersSeeThem()
     QCOMPARE(summary.value("flaky").toInt(), 2);
 
     const QJsonObject flaky = all.at(3).toObject();
-    QCOMPARE(flaky.value("retries").toInt(), 1);
+    // Repetitions ran on purpose: no retries.
+    QVERIFY(!flaky.contains("retries"));
     QCOMPARE(flaky.value("trace").toString(), QStringLiteral("testdeliveries.cpp(443)"));
     QVERIFY(flaky.value("stdout").toArray().contains(QStringLiteral("known race?")));
 }
