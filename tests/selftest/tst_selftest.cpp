@@ -3,6 +3,7 @@
 // scenario, each run in a network namespace of its own, several at a time.
 // Traced cases also prove that tracing the suite's traffic changes nothing.
 
+#include "knownrace.h"
 #include "networkisolation.h"
 #include "runpool.h"
 #include "selftestcases.h"
@@ -53,6 +54,9 @@ private:
     static SuiteRun::Setup setup(const NetworkIsolation &isolation);
     static QString runKey(const SelfTestCase &selfTestCase);
     void addRows(const QList<SelfTestCase> &cases);
+    QString problemsOf(const QString &key) const;
+    static bool showsKnownRace(const SuiteRun *run);
+    void runAgain(const QString &key);
     void judge();
 
     QHash<QString, SelfTestCase> m_cases;
@@ -116,22 +120,69 @@ void TestSelfTest::addRows(const QList<SelfTestCase> &cases)
         QTest::newRow(qPrintable(selfTestCase.name())) << runKey(selfTestCase);
 }
 
-void TestSelfTest::judge()
+QString TestSelfTest::problemsOf(const QString &key) const
 {
-    QFETCH(QString, key);
     SuiteRun *run = m_runs.value(key);
-    const auto selfTestCase = m_cases.constFind(key);
-    QVERIFY2(run && selfTestCase != m_cases.constEnd(), "the case did not run");
-    QString problems = selfTestCase->judge(*run);
+    QString problems = m_cases.constFind(key).value().judge(*run);
     if (SuiteRun *untraced = m_untracedRuns.value(key)) {
         const QString traceProblems = TraceComparison::judge(*untraced, *run);
         problems += (problems.isEmpty() || traceProblems.isEmpty() ? QString() : QStringLiteral("\n")) + traceProblems;
         if (!traceProblems.isEmpty())
             problems += QStringLiteral("\n(the run without trace kept in %1)").arg(untraced->keepFiles());
     }
+    return problems;
+}
+
+// A failure that the suite's own race at a second boundary can cause as well
+// as the scripted fault: on a loaded machine a correct daemon meets it too.
+bool TestSelfTest::showsKnownRace(const SuiteRun *run)
+{
+    if (!run)
+        return false;
+    const QVector<TestVerdict> verdicts = run->log().verdicts;
+    return std::any_of(verdicts.cbegin(), verdicts.cend(), [](const TestVerdict &verdict) {
+        return verdict.isFailure() && !KnownRace::noteFor(verdict, {}).isEmpty();
+    });
+}
+
+void TestSelfTest::runAgain(const QString &key)
+{
+    const SelfTestCase &selfTestCase = m_cases.constFind(key).value();
+    const SuiteRun::Setup runSetup = setup(NetworkIsolation::detect());
+    RunPool pool(runsAtOnce);
+    auto rerun = [&](QHash<QString, SuiteRun *> &runs, bool traced) {
+        if (!runs.contains(key))
+            return;
+        SuiteRun *run = new SuiteRun(runSetup, selfTestCase.scenario(), selfTestCase.suiteArguments(),
+                                     selfTestCase.timeoutMs(), this);
+        if (traced)
+            run->traceTraffic();
+        runs.insert(key, run);
+        pool.add(run);
+    };
+    rerun(m_runs, selfTestCase.isTraced());
+    rerun(m_untracedRuns, false);
+    pool.start();
+    pool.waitForAll(selfTestCase.timeoutMs() * 2);
+}
+
+void TestSelfTest::judge()
+{
+    QFETCH(QString, key);
+    QVERIFY2(m_runs.value(key) && m_cases.contains(key), "the case did not run");
+    QString problems = problemsOf(key);
+    // Only a case that failed on that race runs once more; one that fails
+    // again counts.
+    if (!problems.isEmpty() && (showsKnownRace(m_runs.value(key)) || showsKnownRace(m_untracedRuns.value(key)))) {
+        qInfo("%s: a failure looks like the suite's own race at a second boundary; running the case again",
+              qPrintable(m_cases.constFind(key).value().name()));
+        runAgain(key);
+        problems = problemsOf(key);
+    }
     if (!problems.isEmpty()) {
-        const QString where = run->keepFiles();
-        QFAIL(qPrintable(QStringLiteral("%1\n%2\n(logs kept in %3)").arg(run->commandLine(), problems, where)));
+        SuiteRun *run = m_runs.value(key);
+        QFAIL(qPrintable(
+            QStringLiteral("%1\n%2\n(logs kept in %3)").arg(run->commandLine(), problems, run->keepFiles())));
     }
 }
 
