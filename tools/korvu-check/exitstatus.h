@@ -15,6 +15,25 @@ enum : int {
     SignalBase = 128
 };
 
+// What a check or a merge came to, as far as its exit status tells.
+struct Facts
+{
+    int stopSignal = 0; // korvu-check was stopped by this signal
+    int suiteSignal = 0; // a suite process died of this signal
+    // Functions and rows whose last try failed, and runs that broke off, as
+    // RunResults::failureStatus() counts them.
+    int failures = 0;
+    // A status that no verdict explains: a suite process's own, or
+    // korvu-check's (BadCommandLine, EnvironmentProblem, DaemonDoesNotStart).
+    int problem = 0;
+    bool findings = false;
+    bool reportMissing = false; // a report asked for could not be written
+};
+
+// The one rule for a check and a merge alike: a stop or a suite's death
+// first, then failures, then problems, then findings, then a missing report.
+int of(const Facts &facts);
+
 } // namespace ExitStatus
 
 #endif // KORVUCHECK_EXITSTATUS_H

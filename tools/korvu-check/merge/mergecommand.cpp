@@ -86,11 +86,12 @@ int MergeCommand::exec(const QStringList &arguments)
     m_out.flush();
     ConsoleReport(written).write(merged, m_out.device());
 
-    if (merged.failureStatus() > 0)
-        return merged.failureStatus();
-    if (!setupErrors.isEmpty() || !writeErrors.isEmpty())
-        return ExitStatus::EnvironmentProblem;
-    return merged.findings().isEmpty() ? 0 : ExitStatus::DaemonFindings;
+    ExitStatus::Facts facts;
+    facts.failures = merged.failureStatus();
+    facts.problem = setupErrors.isEmpty() ? 0 : int(ExitStatus::EnvironmentProblem);
+    facts.findings = !merged.findings().isEmpty();
+    facts.reportMissing = !writeErrors.isEmpty();
+    return ExitStatus::of(facts);
 }
 
 int MergeCommand::refuse(const QString &problem)

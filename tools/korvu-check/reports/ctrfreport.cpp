@@ -158,25 +158,33 @@ QStringList findingLines(const QVector<RunResults::Finding> &findings)
     return lines;
 }
 
-QString runStatus(const TestVerdict &verdict)
+QString statusName(RunResults::Outcome outcome)
 {
-    switch (verdict.outcome) {
-    case TestVerdict::Outcome::Pass:
-    case TestVerdict::Outcome::BlacklistedPass:
+    switch (outcome) {
+    case RunResults::Outcome::Passed:
         return passed;
-    case TestVerdict::Outcome::Fail:
-    case TestVerdict::Outcome::UnexpectedPass:
+    case RunResults::Outcome::Failed:
         return failed;
-    case TestVerdict::Outcome::Skip:
+    case RunResults::Outcome::Skipped:
         return skipped;
-    case TestVerdict::Outcome::BlacklistedFail:
-    case TestVerdict::Outcome::BlacklistedUnexpectedPass:
-    case TestVerdict::Outcome::ExpectedFail:
-    case TestVerdict::Outcome::BlacklistedExpectedFail:
+    case RunResults::Outcome::Flaky:
+    case RunResults::Outcome::Other:
         break;
     }
     // Blacklisted results fail no run, and show as neither failed nor passed.
     return other;
+}
+
+QString runStatus(const TestVerdict &verdict) { return statusName(RunResults::outcomeOf(verdict)); }
+
+// A flaky row failed when the last try of a repetition failed; one that
+// passed only on a retry passed.
+QString rowStatus(const RunResults::Row &row)
+{
+    const RunResults::Outcome outcome = row.outcome();
+    if (outcome == RunResults::Outcome::Flaky)
+        return row.failures() > 0 ? failed : passed;
+    return statusName(outcome);
 }
 
 // A try that failed and ran again, as the format's retry attempts hold them.
@@ -193,9 +201,8 @@ QJsonObject retryAttempt(const RunResults &results, const RunResults::Run &run)
     return attempt;
 }
 
-// One function or row over all its repetitions, each counted by its last
-// try: failed when any failed, passed when any passed, skipped when all were
-// skipped. Findings fail it whatever its verdicts, so that CI marks it.
+// One function or row over all its repetitions, with the status of its
+// outcome. Findings fail it whatever its verdicts, so that CI marks it.
 // Repetitions are runs on purpose and stand only in "extra"; "retries" counts
 // the tries that ran again because they failed.
 QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const RunResults::Row &recorded)
@@ -207,13 +214,7 @@ QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const
         statuses.append(runStatus(run.verdict));
         seconds += run.verdict.seconds;
     }
-    QString status = other;
-    for (const QString &candidate : {failed, passed, skipped}) {
-        if (statuses.contains(candidate) && (candidate != skipped || statuses.count(skipped) == statuses.size())) {
-            status = candidate;
-            break;
-        }
-    }
+    QString status = rowStatus(row);
 
     QJsonObject test = {{QStringLiteral("name"), results.reportedName(row.testName)},
                         {QStringLiteral("duration"), milliseconds(seconds)}};
@@ -246,7 +247,7 @@ QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const
     if (row.retries() > 0) {
         test.insert(QStringLiteral("retries"), row.retries());
         QJsonArray attempts;
-        for (const RunResults::Run &run : row.verdicts()) {
+        for (const RunResults::Run &run : row.endedRuns()) {
             if (!std::any_of(ended.cbegin(), ended.cend(), [&run](const RunResults::Run &last) {
                     return last.origin.repetition == run.origin.repetition && last.origin.attempt == run.origin.attempt;
                 }))

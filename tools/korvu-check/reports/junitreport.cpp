@@ -22,6 +22,11 @@ QString failureText(const TestVerdict &verdict)
     return lines.join(QLatin1Char('\n'));
 }
 
+QString blacklistedMessage(const TestVerdict &verdict)
+{
+    return QStringLiteral("blacklisted, %1: %2").arg(verdict.label(), failureText(verdict));
+}
+
 QString firstLine(const TestVerdict &verdict)
 {
     return verdict.messageLines.isEmpty() ? verdict.label() : verdict.messageLines.constFirst();
@@ -72,12 +77,13 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
         testCase.result = TestCase::Result::Skipped;
         testCase.message = verdict.messageLines.join(QLatin1Char('\n'));
         break;
+    case TestVerdict::Outcome::BlacklistedPass:
     case TestVerdict::Outcome::BlacklistedFail:
     case TestVerdict::Outcome::BlacklistedUnexpectedPass:
         // Blacklisted results do not fail the run, so they must not turn the
         // CI report red either; they stay visible as skips.
         testCase.result = TestCase::Result::Skipped;
-        testCase.message = QStringLiteral("blacklisted, %1: %2").arg(verdict.label(), failureText(verdict));
+        testCase.message = blacklistedMessage(verdict);
         break;
     default:
         testCase.result = TestCase::Result::Passed;
@@ -295,9 +301,7 @@ void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &case
         failures.append(QStringLiteral("run %1: %2").arg(run.origin.repetition).arg(failureText(run.verdict)));
     }
 
-    const bool allSkipped = std::all_of(runs.cbegin(), runs.cend(), [](const RunResults::Run &run) {
-        return run.verdict.outcome == TestVerdict::Outcome::Skip;
-    });
+    const RunResults::Outcome outcome = row.outcome();
     if (firstFailure) {
         testCase.result = TestCase::Result::Failed;
         testCase.text = failures.join(QLatin1Char('\n'));
@@ -312,9 +316,12 @@ void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &case
                                    .arg(runs.size())
                                    .arg(firstLine(firstFailure->verdict));
         }
-    } else if (allSkipped) {
+    } else if (outcome == RunResults::Outcome::Skipped) {
         testCase.result = TestCase::Result::Skipped;
         testCase.message = runs.constFirst().verdict.messageLines.join(QLatin1Char('\n'));
+    } else if (outcome == RunResults::Outcome::Other && !runs.isEmpty()) {
+        testCase.result = TestCase::Result::Skipped;
+        testCase.message = blacklistedMessage(runs.constFirst().verdict);
     }
     testCase.reruns = reruns(row, runs);
     m_cases.append(testCase);

@@ -138,10 +138,20 @@ QStringList RunSummary::tallyLines() const
     for (const RunResults::Row &row : m_rows) {
         const QString tally = QStringLiteral("%1/%2").arg(row.passes()).arg(row.finalVerdicts().size());
         QString mark;
-        if (row.isFlaky())
+        switch (row.outcome()) {
+        case RunResults::Outcome::Flaky:
             mark = QStringLiteral("  FLAKY");
-        else if (row.passes() == 0 && row.failures() == 0)
+            break;
+        case RunResults::Outcome::Skipped:
             mark = QStringLiteral("  skipped");
+            break;
+        case RunResults::Outcome::Other:
+            mark = QStringLiteral("  other");
+            break;
+        case RunResults::Outcome::Passed:
+        case RunResults::Outcome::Failed:
+            break;
+        }
         lines.append(
             QStringLiteral("  %1  %2%3").arg(tally.rightJustified(5), m_results.reportedName(row.testName), mark));
     }

@@ -24,7 +24,42 @@ bool earlier(const FromRun &a, const FromRun &b)
 
 } // namespace
 
-QVector<RunResults::Run> RunResults::Row::verdicts() const
+RunResults::Outcome RunResults::outcomeOf(const TestVerdict &verdict)
+{
+    switch (verdict.outcome) {
+    case TestVerdict::Outcome::Pass:
+        return Outcome::Passed;
+    case TestVerdict::Outcome::Fail:
+    case TestVerdict::Outcome::UnexpectedPass:
+        return Outcome::Failed;
+    case TestVerdict::Outcome::Skip:
+        return Outcome::Skipped;
+    case TestVerdict::Outcome::ExpectedFail:
+    case TestVerdict::Outcome::BlacklistedPass:
+    case TestVerdict::Outcome::BlacklistedFail:
+    case TestVerdict::Outcome::BlacklistedExpectedFail:
+    case TestVerdict::Outcome::BlacklistedUnexpectedPass:
+        break;
+    }
+    return Outcome::Other;
+}
+
+RunResults::Outcome RunResults::Row::outcome() const
+{
+    if (isFlaky())
+        return Outcome::Flaky;
+    if (failures() > 0)
+        return Outcome::Failed;
+    const QVector<Run> last = finalVerdicts();
+    if (passes() > 0)
+        return Outcome::Passed;
+    const bool allSkipped = !last.isEmpty() && std::all_of(last.cbegin(), last.cend(), [](const Run &run) {
+        return outcomeOf(run.verdict) == Outcome::Skipped;
+    });
+    return allSkipped ? Outcome::Skipped : Outcome::Other;
+}
+
+QVector<RunResults::Run> RunResults::Row::endedRuns() const
 {
     QVector<Run> ended;
     for (const Run &run : runs) {
@@ -54,13 +89,14 @@ int RunResults::Row::passes() const
 {
     const QVector<Run> last = finalVerdicts();
     return std::count_if(last.cbegin(), last.cend(),
-                         [](const Run &run) { return run.verdict.outcome == TestVerdict::Outcome::Pass; });
+                         [](const Run &run) { return outcomeOf(run.verdict) == Outcome::Passed; });
 }
 
 int RunResults::Row::failures() const
 {
     const QVector<Run> last = finalVerdicts();
-    return std::count_if(last.cbegin(), last.cend(), [](const Run &run) { return run.verdict.isFailure(); });
+    return std::count_if(last.cbegin(), last.cend(),
+                         [](const Run &run) { return outcomeOf(run.verdict) == Outcome::Failed; });
 }
 
 int RunResults::Row::retries() const
@@ -245,22 +281,8 @@ RunResults::Counts RunResults::counts() const
         counts.passedOnRetry += row.passedOnRetry() ? 1 : 0;
         // A try that was run again counts in no total: its retry does.
         for (const Run &run : row.finalVerdicts()) {
-            switch (run.verdict.outcome) {
-            case TestVerdict::Outcome::Skip:
-                ++counts.skipped;
-                break;
-            case TestVerdict::Outcome::BlacklistedPass:
-            case TestVerdict::Outcome::BlacklistedFail:
-            case TestVerdict::Outcome::BlacklistedUnexpectedPass:
-                ++counts.blacklisted;
-                break;
-            case TestVerdict::Outcome::Pass:
-            case TestVerdict::Outcome::Fail:
-            case TestVerdict::Outcome::UnexpectedPass:
-            case TestVerdict::Outcome::ExpectedFail:
-            case TestVerdict::Outcome::BlacklistedExpectedFail:
-                break;
-            }
+            counts.skipped += outcomeOf(run.verdict) == Outcome::Skipped ? 1 : 0;
+            counts.blacklisted += run.verdict.isBlacklisted() ? 1 : 0;
         }
     }
     return counts;
@@ -280,7 +302,7 @@ QHash<QString, double> RunResults::meanSeconds() const
     for (const Row &row : m_rows) {
         if (row.runs.isEmpty() || isHook(row.runs.constFirst().verdict))
             continue;
-        const QVector<Run> ended = row.verdicts();
+        const QVector<Run> ended = row.endedRuns();
         if (ended.isEmpty())
             continue;
         double total = 0;

@@ -53,6 +53,19 @@ public:
         Origin origin;
     };
 
+    // How a verdict, or a function or row over all its runs, came out. It is
+    // decided here once; every report and the exit status map from it.
+    enum class Outcome {
+        Passed, // passed, at the first try of every repetition (skipped in some, perhaps)
+        Failed, // the last try of every repetition that ended failed
+        // Passed in some repetitions and failed in others, or passed only on
+        // a retry; it fails the run when the last try of a repetition failed.
+        Flaky,
+        Skipped, // skipped in every repetition
+        Other // blacklisted, an expected failure, or no verdict at all
+    };
+    static Outcome outcomeOf(const TestVerdict &verdict);
+
     struct Row
     {
         QString testName;
@@ -60,7 +73,10 @@ public:
         QVector<Run> runs;
         QVector<Finding> findings;
 
-        QVector<Run> verdicts() const; // the runs that ended the function or row, every try
+        Outcome outcome() const;
+        // The runs that ended the function or row, every try; an expected
+        // failure is no end.
+        QVector<Run> endedRuns() const;
         // Per repetition, the verdict of its last try: what counts.
         QVector<Run> finalVerdicts() const;
         // Repetitions whose last try passed, and those whose last try failed.

@@ -48,6 +48,12 @@ bool TestVerdict::endsTest() const
     return outcome != Outcome::ExpectedFail && outcome != Outcome::BlacklistedExpectedFail;
 }
 
+bool TestVerdict::isBlacklisted() const
+{
+    return outcome == Outcome::BlacklistedPass || outcome == Outcome::BlacklistedFail
+           || outcome == Outcome::BlacklistedUnexpectedPass;
+}
+
 bool TestVerdict::isBare() const { return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass; }
 
 bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)

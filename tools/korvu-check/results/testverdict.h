@@ -34,6 +34,9 @@ struct TestVerdict
     // The log's own word for the outcome: PASS, FAIL, SKIP, XFAIL, ...
     QString label() const;
     bool isFailure() const;
+    // Counted as blacklisted, as the test framework's totals count them: a
+    // verdict that fails no run, whatever it says.
+    bool isBlacklisted() const;
     // An expected failure is followed by the function's real verdict; every
     // other outcome ends the function or row.
     bool endsTest() const;

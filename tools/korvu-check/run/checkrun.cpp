@@ -81,8 +81,8 @@ int CheckRun::exec()
         print({QStringLiteral("korvu-check: slice %1/%2 holds no shard of this selection; nothing to run")
                    .arg(m_options.sliceIndex)
                    .arg(m_options.sliceCount)});
-        writeReports(true, &status);
-        return status;
+        writeReports(true);
+        return exitStatus();
     }
     if (!createTrees())
         return stopEarly(ExitStatus::EnvironmentProblem);
@@ -94,15 +94,15 @@ int CheckRun::exec()
         for (Job &job : m_jobs)
             job.runner->interrupt(signalNumber);
     });
-    status = runJobs();
+    runJobs();
     if (m_preflightFailed) {
         fail(m_preflight->report());
         noteKeptTree();
         return stopEarly(ExitStatus::DaemonDoesNotStart);
     }
     recordSuite();
-    printSummary(writeReports(true, &status));
-    return status;
+    printSummary(writeReports(true));
+    return exitStatus();
 }
 
 bool CheckRun::prepareNetwork()
@@ -234,7 +234,7 @@ bool CheckRun::createTrees()
     return true;
 }
 
-int CheckRun::runJobs()
+void CheckRun::runJobs()
 {
     const QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
     for (Job &job : m_jobs)
@@ -310,14 +310,15 @@ int CheckRun::runJobs()
         m_preflight->start(startTimeoutMsecs);
     } else {
         m_preflight->start(startTimeoutMsecs);
-        if (m_preflight->wait() != DaemonPreflight::Outcome::Listening)
-            return exitStatus();
+        if (m_preflight->wait() != DaemonPreflight::Outcome::Listening) {
+            m_pool = nullptr;
+            return;
+        }
         pool.start();
     }
     pool.waitForAll(std::numeric_limits<int>::max());
     m_preflight->wait();
     m_pool = nullptr;
-    return exitStatus();
 }
 
 void CheckRun::prepareRunner(Job &job)
@@ -483,31 +484,20 @@ void CheckRun::handleJobEnd(const Job &job)
 
 int CheckRun::exitStatus() const
 {
-    const int status = suiteStatus();
-    if (status == 0 && !m_results.findings().isEmpty())
-        return ExitStatus::DaemonFindings;
-    return status;
-}
-
-int CheckRun::suiteStatus() const
-{
-    if (StopSignals::received())
-        return ExitStatus::SignalBase + StopSignals::received();
-    if (m_jobs.size() == 1)
-        return m_jobs.front().runner->exitStatus();
+    ExitStatus::Facts facts;
+    facts.stopSignal = StopSignals::received();
+    facts.failures = m_results.failureStatus();
     for (const Job &job : m_jobs) {
-        if (job.runner->exitStatus() > ExitStatus::SignalBase)
-            return job.runner->exitStatus();
+        const int status = job.runner ? job.runner->exitStatus() : 0;
+        if (status > ExitStatus::SignalBase && facts.suiteSignal == 0)
+            facts.suiteSignal = status - ExitStatus::SignalBase;
+        // A job's failures are the results' to count: a retry may have passed.
+        else if (status != 0 && facts.problem == 0 && !m_jobsWithFailures.contains(job.origin.job))
+            facts.problem = status;
     }
-    const int failures = m_results.failureStatus();
-    if (failures > 0)
-        return failures;
-    // A job's failures are the results' to count: a retry may have passed.
-    for (const Job &job : m_jobs) {
-        if (job.runner->exitStatus() != 0 && !m_jobsWithFailures.contains(job.origin.job))
-            return job.runner->exitStatus();
-    }
-    return 0;
+    facts.findings = !m_results.findings().isEmpty();
+    facts.reportMissing = m_reportMissing;
+    return ExitStatus::of(facts);
 }
 
 void CheckRun::printSummary(QStringList notes)
@@ -528,7 +518,7 @@ int CheckRun::stopEarly(int status)
         m_results.addSetupError(QStringLiteral("korvu-check stopped with status %1 before the suite ran").arg(status),
                                 QStringList());
     }
-    writeReports(false, &status);
+    writeReports(false);
     return status;
 }
 
@@ -578,18 +568,16 @@ void CheckRun::recordSuite()
 
 // A report that was asked for but cannot be written fails an otherwise clean
 // run. Returns a note for the summary per report written.
-QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
+QStringList CheckRun::writeReports(bool withSuiteResults)
 {
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
     m_results.setStopTime(QDateTime::currentDateTime());
     QStringList errors;
     const QStringList written = m_options.reports.write(withSuiteResults ? m_results : m_results.withoutSuiteResults(),
                                                         &errors);
-    for (const QString &error : qAsConst(errors)) {
+    for (const QString &error : qAsConst(errors))
         fail({error});
-        if (*status == 0)
-            *status = ExitStatus::EnvironmentProblem;
-    }
+    m_reportMissing = m_reportMissing || !errors.isEmpty();
     return written;
 }
 

@@ -51,7 +51,7 @@ private:
     bool listSuite(QByteArray *listing);
     void addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions);
     bool createTrees();
-    int runJobs();
+    void runJobs();
     void prepareRunner(Job &job);
     void handleVerdict(const Job &job, const TestVerdict &verdict);
     bool shouldRetry(const Job &job, const TestVerdict &verdict) const;
@@ -63,13 +63,12 @@ private:
     void showFindings(const Job &job, const QString &testName);
     void handleJobEnd(const Job &job);
     int exitStatus() const;
-    int suiteStatus() const;
     void recordEnvironment();
     QString isolationDescription() const;
     void recordSuite();
     void printSummary(QStringList notes);
     int stopEarly(int status);
-    QStringList writeReports(bool withSuiteResults, int *status);
+    QStringList writeReports(bool withSuiteResults);
     void printHeader();
     void print(const QStringList &lines);
     void noteKeptTree();
@@ -93,6 +92,7 @@ private:
     int m_requestedParallel = 1;
     int m_parallel = 1;
     bool m_preflightFailed = false;
+    bool m_reportMissing = false;
     QSet<QString> m_shownHookFailures;
     // Per job, findings waiting for the verdict of their function or row.
     QHash<int, QVector<DaemonFinding>> m_unshownFindings;

@@ -131,51 +131,36 @@ const char script[] = R"(
 })();
 )";
 
-enum class State { Fail, Flaky, Pass, Skip, Other };
+using Outcome = RunResults::Outcome;
 
-State stateOf(const RunResults::Row &row)
+QString stateClass(Outcome outcome)
 {
-    if (row.isFlaky())
-        return State::Flaky;
-    if (row.failures() > 0)
-        return State::Fail;
-    const QVector<RunResults::Run> verdicts = row.finalVerdicts();
-    if (verdicts.isEmpty())
-        return State::Other;
-    if (std::all_of(verdicts.cbegin(), verdicts.cend(),
-                    [](const RunResults::Run &run) { return run.verdict.outcome == TestVerdict::Outcome::Skip; }))
-        return State::Skip;
-    return row.passes() == verdicts.size() ? State::Pass : State::Other;
-}
-
-QString stateClass(State state)
-{
-    switch (state) {
-    case State::Fail:
+    switch (outcome) {
+    case Outcome::Failed:
         return QStringLiteral("fail");
-    case State::Flaky:
+    case Outcome::Flaky:
         return QStringLiteral("flaky");
-    case State::Pass:
+    case Outcome::Passed:
         return QStringLiteral("pass");
-    case State::Skip:
+    case Outcome::Skipped:
         return QStringLiteral("skip");
-    case State::Other:
+    case Outcome::Other:
         break;
     }
     return QStringLiteral("other");
 }
 
-QString stateLabel(State state, const RunResults::Row &row)
+QString stateLabel(Outcome outcome, const RunResults::Row &row)
 {
-    if (state == State::Other)
+    if (outcome == Outcome::Other)
         return row.finalVerdicts().isEmpty() ? QStringLiteral("?") : row.finalVerdicts().constFirst().verdict.label();
-    return stateClass(state).toUpper();
+    return stateClass(outcome).toUpper();
 }
 
 bool needsAttention(const RunResults::Row &row)
 {
-    const State state = stateOf(row);
-    return state == State::Fail || state == State::Flaky || !row.findings.isEmpty();
+    const Outcome outcome = row.outcome();
+    return outcome == Outcome::Failed || outcome == Outcome::Flaky || !row.findings.isEmpty();
 }
 
 QString seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
@@ -375,14 +360,14 @@ void HtmlReport::writeAttention(HtmlWriter &html, const QVector<RunResults::Row>
     html.open(QStringLiteral("ul"), {{QStringLiteral("class"), QStringLiteral("attention")}});
     for (int index : qAsConst(indexes)) {
         const RunResults::Row &row = rows.at(index);
-        const State state = stateOf(row);
+        const Outcome state = row.outcome();
         html.open(QStringLiteral("li"));
         html.element(QStringLiteral("span"), stateLabel(state, row),
                      {{QStringLiteral("class"), QStringLiteral("label verdict-") + stateClass(state)}});
         html.text(QStringLiteral(" "));
         html.element(QStringLiteral("a"), row.testName,
                      {{QStringLiteral("href"), QLatin1Char('#') + rowId(index) + QStringLiteral("-detail")}});
-        for (const RunResults::Run &run : row.verdicts()) {
+        for (const RunResults::Run &run : row.endedRuns()) {
             if (run.verdict.isFailure() && !run.verdict.messageLines.isEmpty()) {
                 html.text(QStringLiteral(": ") + run.verdict.messageLines.constFirst());
                 break;
@@ -420,7 +405,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
     for (int index = 0; index < rows.size(); ++index) {
         const RunResults::Row &row = rows.at(index);
         const QVector<RunResults::Run> verdicts = row.finalVerdicts();
-        const State state = stateOf(row);
+        const Outcome state = row.outcome();
         const QString name = results.reportedName(row.testName);
         double total = 0;
         for (const RunResults::Run &run : verdicts)
@@ -439,7 +424,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         html.close();
         html.open(QStringLiteral("td"), {{QStringLiteral("class"), QStringLiteral("name")}});
         html.element(QStringLiteral("a"), name, {{QStringLiteral("href"), QLatin1Char('#') + rowId(index)}});
-        if (state == State::Flaky) {
+        if (state == Outcome::Flaky) {
             html.text(QStringLiteral(" "));
             const QString retried = results.retryText(row);
             html.element(QStringLiteral("span"),

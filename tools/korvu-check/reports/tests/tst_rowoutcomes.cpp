@@ -1,0 +1,213 @@
+#include "consolereport.h"
+#include "ctrfreport.h"
+#include "exitstatus.h"
+#include "htmlreport.h"
+#include "junitreport.h"
+#include "runresults.h"
+#include "verdicts.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(RunResults::Outcome)
+
+namespace {
+
+using O = TestVerdict::Outcome;
+
+const QString function = QStringLiteral("testDelivery");
+const QString row = QStringLiteral("granted");
+
+// runs: one word per try, "<repetition><verdict>": P pass, F fail, S skip,
+// X an expected failure and then the pass that ends the row, U an unexpected
+// pass, B a blacklisted failure, b a blacklisted pass. A repetition's words
+// in order are its tries.
+RunResults resultsOf(const QString &runs, int repeat, int retries, bool failOnFlaky)
+{
+    RunResults results;
+    RunResults::Environment environment;
+    environment.repeat = repeat;
+    environment.retries = retries;
+    environment.failOnFlaky = failOnFlaky;
+    results.setEnvironment(environment);
+    results.setSuiteName(QStringLiteral("TestDeliveries"));
+    results.setOrder({TestVerdict::testName(function, row)});
+    QHash<int, int> attempts;
+    int job = 0;
+    for (const QString &word : runs.split(QLatin1Char(' '))) {
+        const int repetition = word.left(1).toInt();
+        const RunResults::Origin origin{job, job + 1, repetition, QStringLiteral("shard %1").arg(job + 1),
+                                        ++attempts[repetition]};
+        ++job;
+        const QStringList message{QStringLiteral("went wrong")};
+        const QHash<QChar, TestVerdict> verdicts = {
+            {'P', verdict(O::Pass, function, row)},
+            {'F', verdict(O::Fail, function, row, message, QStringLiteral("t.cpp(1)"))},
+            {'S', verdict(O::Skip, function, row, {QStringLiteral("no gate")})},
+            {'U', verdict(O::UnexpectedPass, function, row, message, QStringLiteral("t.cpp(2)"))},
+            {'B', verdict(O::BlacklistedFail, function, row, message)},
+            {'b', verdict(O::BlacklistedPass, function, row)},
+        };
+        const QChar kind = word.at(1);
+        if (kind == QLatin1Char('X')) {
+            results.addRun({verdict(O::ExpectedFail, function, row, {QStringLiteral("known")}), origin, {}, {}, {}});
+            results.addRun({verdicts.value('P'), origin, {}, {}, {}});
+        } else {
+            results.addRun({verdicts.value(kind), origin, {}, {}, {}});
+        }
+    }
+    return results;
+}
+
+QString written(Reporter &&reporter, const RunResults &results)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    reporter.write(results, &buffer);
+    return QString::fromUtf8(buffer.data());
+}
+
+// The JUnit test case's own result: passed, failure or skipped.
+QString junitResult(const QString &xml)
+{
+    QXmlStreamReader reader(xml);
+    bool inCase = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == QLatin1String("testcase"))
+            inCase = reader.attributes().value(QLatin1String("name")).toString().startsWith(function);
+        else if (inCase && reader.isStartElement()
+                 && (reader.name() == QLatin1String("failure") || reader.name() == QLatin1String("skipped")))
+            return reader.name().toString();
+        else if (inCase && reader.isEndElement() && reader.name() == QLatin1String("testcase"))
+            return QStringLiteral("passed");
+    }
+    return QStringLiteral("no test case");
+}
+
+// The exit status a check of these results would end with.
+int exitStatus(const RunResults &results)
+{
+    ExitStatus::Facts facts;
+    facts.failures = results.failureStatus();
+    facts.findings = !results.findings().isEmpty();
+    return ExitStatus::of(facts);
+}
+
+} // namespace
+
+// Every mix of verdicts a function or row can have, through the model's
+// outcome, the four reports and the exit status: they all tell it alike.
+class TestRowOutcomes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void testReportsAgree_data();
+    void testReportsAgree();
+    void testExitStatusOrder();
+};
+
+void TestRowOutcomes::testReportsAgree_data()
+{
+    using Out = RunResults::Outcome;
+    QTest::addColumn<QString>("runs");
+    QTest::addColumn<int>("repeat");
+    QTest::addColumn<int>("retries");
+    QTest::addColumn<bool>("failOnFlaky");
+    QTest::addColumn<bool>("finding");
+    QTest::addColumn<bool>("broken");
+    QTest::addColumn<RunResults::Outcome>("outcome");
+    QTest::addColumn<QString>("status"); // CTRF's; JUnit's failure, skipped or passed follows from it
+    QTest::addColumn<QString>("htmlClass");
+    QTest::addColumn<QString>("counts"); // the console's last line
+    QTest::addColumn<int>("exitStatus");
+
+    // clang-format off
+    QTest::newRow("pass") << "1P" << 1 << 0 << false << false << false << Out::Passed << "passed" << "pass" << "1 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("fail") << "1F" << 1 << 0 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("skip") << "1S" << 1 << 0 << false << false << false << Out::Skipped << "skipped" << "skip" << "0 passed, 0 failed, 1 skipped" << 0;
+    QTest::newRow("xfail") << "1X" << 1 << 0 << false << false << false << Out::Passed << "passed" << "pass" << "1 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("xpass") << "1U" << 1 << 0 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("blacklisted failure") << "1B" << 1 << 0 << false << false << false << Out::Other << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("blacklisted pass") << "1b" << 1 << 0 << false << false << false << Out::Other << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("blacklisted failure twice") << "1B 2B" << 2 << 0 << false << false << false << Out::Other << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("passed once, skipped once") << "1P 2S" << 2 << 0 << false << false << false << Out::Passed << "passed" << "pass" << "1 passed, 0 failed, 1 skipped" << 0;
+    QTest::newRow("repeats, flaky") << "1P 2F" << 2 << 0 << false << false << false << Out::Flaky << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("repeats, failed every time") << "1F 2F" << 2 << 0 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 2 failed, 0 skipped" << 2;
+    QTest::newRow("retries, passed on a retry") << "1F 1P" << 1 << 2 << false << false << false << Out::Flaky << "passed" << "flaky" << "1 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("retries, flaky fails the run") << "1F 1P" << 1 << 2 << true << false << false << Out::Flaky << "passed" << "flaky" << "1 passed, 0 failed, 0 skipped" << 1;
+    QTest::newRow("retries, failed every try") << "1F 1F 1F" << 1 << 2 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("retries, skipped on a retry") << "1F 1S" << 1 << 1 << false << false << false << Out::Skipped << "skipped" << "skip" << "0 passed, 0 failed, 1 skipped" << 0;
+    QTest::newRow("repeats and retries") << "1F 1P 2P" << 2 << 1 << false << false << false << Out::Flaky << "passed" << "flaky" << "2 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("repeats and retries, one run failed") << "1P 2F 2F" << 2 << 1 << false << false << false << Out::Flaky << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("finding in a pass") << "1P" << 1 << 0 << false << true << false << Out::Passed << "failed" << "pass finding" << "1 passed, 0 failed, 0 skipped" << 5;
+    QTest::newRow("a break beside a pass") << "1P" << 1 << 0 << false << false << true << Out::Passed << "passed" << "pass" << "1 passed, 1 failed, 0 skipped" << 1;
+    // clang-format on
+}
+
+void TestRowOutcomes::testReportsAgree()
+{
+    QFETCH(QString, runs);
+    QFETCH(int, repeat);
+    QFETCH(int, retries);
+    QFETCH(bool, failOnFlaky);
+    QFETCH(bool, finding);
+    QFETCH(bool, broken);
+    QFETCH(RunResults::Outcome, outcome);
+    QFETCH(QString, status);
+    QFETCH(QString, htmlClass);
+    QFETCH(QString, counts);
+    QFETCH(int, exitStatus);
+
+    RunResults results = resultsOf(runs, repeat, retries, failOnFlaky);
+    const RunResults::Origin first{0, 1, 1, QString(), 1};
+    if (finding)
+        results.addFinding({DaemonFinding::Kind::AddressSanitizer, function, row, {"==1==ERROR: heap"}}, first);
+    if (broken)
+        results.addBreak({"crash", "the suite crashed (signal 11)", QString(), 0.1, {}}, first);
+    const RunResults::Row reported = results.rows().constFirst();
+    QCOMPARE(reported.outcome(), outcome);
+    QCOMPARE(::exitStatus(results), exitStatus);
+
+    const QStringList console = written(ConsoleReport(), results).split(QLatin1Char('\n'));
+    QCOMPARE(console.at(console.size() - 2), counts);
+
+    const QJsonObject ctrf = CtrfReport::document(results);
+    QCOMPARE(ctrf["results"]["tests"].toArray().first()["status"].toString(), status);
+    QCOMPARE(ctrf["results"]["tests"].toArray().first()["flaky"].toBool(), outcome == RunResults::Outcome::Flaky);
+    RunResults readBack;
+    QString error;
+    QVERIFY2(CtrfReport::fromDocument(ctrf, &readBack, &error), qPrintable(error));
+    QCOMPARE(readBack.rows().constFirst().outcome(), outcome);
+    QCOMPARE(::exitStatus(readBack), exitStatus);
+
+    // JUnit has no "other": what fails no run and passed nothing shows as skipped.
+    const QString junit = junitResult(written(JunitReport(), results));
+    const QHash<QString, QString> junitOf = {
+        {"passed", "passed"}, {"failed", "failure"}, {"skipped", "skipped"}, {"other", "skipped"}};
+    QCOMPARE(junit, junitOf.value(status));
+
+    const QString page = HtmlReport::page(results);
+    QVERIFY2(page.contains(QStringLiteral("class=\"row %1\"").arg(htmlClass)), qPrintable(htmlClass));
+}
+
+void TestRowOutcomes::testExitStatusOrder()
+{
+    ExitStatus::Facts facts;
+    facts.reportMissing = true;
+    QCOMPARE(ExitStatus::of(facts), int(ExitStatus::EnvironmentProblem));
+    facts.findings = true;
+    QCOMPARE(ExitStatus::of(facts), int(ExitStatus::DaemonFindings));
+    facts.problem = ExitStatus::DaemonDoesNotStart;
+    QCOMPARE(ExitStatus::of(facts), int(ExitStatus::DaemonDoesNotStart));
+    facts.failures = 3;
+    QCOMPARE(ExitStatus::of(facts), 3);
+    facts.suiteSignal = 11;
+    QCOMPARE(ExitStatus::of(facts), 139);
+    facts.stopSignal = 2;
+    QCOMPARE(ExitStatus::of(facts), 130);
+}
+
+QTEST_GUILESS_MAIN(TestRowOutcomes)
+#include "tst_rowoutcomes.moc"
