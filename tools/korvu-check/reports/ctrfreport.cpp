@@ -315,16 +315,13 @@ QJsonObject breakTest(const RunResults &results, const RunResults::Break &broken
 }
 
 // Findings of a function or row without a verdict, as the suite broke off in it.
-QJsonArray unplacedFindingTests(const RunResults &results, const QVector<RunResults::Row> &rows)
+QJsonArray unplacedFindingTests(const RunResults &results)
 {
     QStringList names;
     QHash<QString, QVector<RunResults::Finding>> byName;
-    const QVector<RunResults::Finding> findings = results.findings();
+    const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
     for (const RunResults::Finding &found : findings) {
         const QString name = found.finding.testName();
-        if (std::any_of(rows.cbegin(), rows.cend(),
-                        [&name](const RunResults::Row &row) { return row.testName == name; }))
-            continue;
         if (!names.contains(name))
             names.append(name);
         byName[name].append(found);
@@ -512,7 +509,7 @@ QJsonObject CtrfReport::document(const RunResults &results)
     const QVector<RunResults::Row> recorded = results.recordedRows();
     for (int i = 0; i < rows.size(); ++i)
         tests.append(rowTest(results, rows.at(i), recorded.at(i)));
-    const QJsonArray findingTests = unplacedFindingTests(results, rows);
+    const QJsonArray findingTests = unplacedFindingTests(results);
     for (const QJsonValue &test : findingTests)
         tests.append(test);
     const QVector<RunResults::Break> breaks = results.breaks();

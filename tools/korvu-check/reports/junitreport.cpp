@@ -138,18 +138,13 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
         addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
 
     const QVector<RunResults::Row> rows = results.rows();
-    QStringList reported;
-    for (const RunResults::Row &row : rows) {
+    for (const RunResults::Row &row : rows)
         addRow(row, results.reportedName(row.testName));
-        reported.append(row.testName);
-    }
-    QMap<QString, QVector<RunResults::Finding>> unreported;
-    const QVector<RunResults::Finding> findings = results.findings();
-    for (const RunResults::Finding &found : findings) {
-        if (!reported.contains(found.finding.testName()))
-            unreported[found.finding.testName()].append(found);
-    }
-    for (auto it = unreported.cbegin(); it != unreported.cend(); ++it)
+    QMap<QString, QVector<RunResults::Finding>> unplaced;
+    const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
+    for (const RunResults::Finding &found : findings)
+        unplaced[found.finding.testName()].append(found);
+    for (auto it = unplaced.cbegin(); it != unplaced.cend(); ++it)
         addFindings(results.reportedName(it.key()), it.value());
     const QVector<RunResults::Break> breaks = results.breaks();
     for (const RunResults::Break &broken : breaks) {

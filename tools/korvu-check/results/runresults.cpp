@@ -250,16 +250,20 @@ QVector<RunResults::Finding> RunResults::findings() const
 {
     QVector<Finding> all;
     const QVector<Row> ordered = rows();
-    QStringList placed;
-    for (const Row &row : ordered) {
+    for (const Row &row : ordered)
         all += row.findings;
-        placed.append(row.testName);
-    }
+    return all + findingsWithoutVerdict();
+}
+
+QVector<RunResults::Finding> RunResults::findingsWithoutVerdict() const
+{
+    QVector<Finding> unplaced;
     for (const Finding &finding : m_findings) {
-        if (!placed.contains(finding.finding.testName()))
-            all.append(finding);
+        const QString name = finding.finding.testName();
+        if (std::none_of(m_rows.cbegin(), m_rows.cend(), [&name](const Row &row) { return row.testName == name; }))
+            unplaced.append(finding);
     }
-    return all;
+    return unplaced;
 }
 
 QVector<RunResults::Break> RunResults::breaks() const

@@ -196,6 +196,9 @@ public:
     // Every finding, in the order of rows() and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
     QVector<Finding> findings() const;
+    // The findings of functions or rows without a verdict, in the order they
+    // came: where the suite broke off.
+    QVector<Finding> findingsWithoutVerdict() const;
     Counts counts() const;
     // Failed verdicts and breaks, as the framework would count them, the
     // last try of each repetition only; with failOnFlaky, rows that passed

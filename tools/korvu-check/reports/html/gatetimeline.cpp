@@ -83,12 +83,34 @@ bool GateTimeline::applies(const QVector<QJsonObject> &exchanges)
     return false;
 }
 
+namespace {
+
+QString times(int count) { return count == 1 ? QStringLiteral("once") : QStringLiteral("%1 times").arg(count); }
+
+// What the daemon's marks show, from the same kills and starts.
+QStringList daemonSentence(int kills, int starts)
+{
+    if (kills > 0 && kills == starts)
+        return {QStringLiteral("the daemon was killed and started again ") + times(kills)};
+    QStringList parts;
+    if (kills > 0)
+        parts.append(QStringLiteral("killed ") + times(kills));
+    if (starts > 0)
+        parts.append(QStringLiteral("started ") + times(starts));
+    if (parts.isEmpty())
+        return {};
+    return {QStringLiteral("the daemon was ") + parts.join(QStringLiteral(" and "))};
+}
+
+} // namespace
+
 GateTimeline GateTimeline::fromExchanges(const QVector<QJsonObject> &exchanges, bool failed)
 {
     GateTimeline timeline;
     double openDuration = -1;
     qint64 start = -1;
-    int restarts = 0;
+    int kills = 0;
+    int starts = 0;
     QStringList scanner;
     QStringList notification;
     for (const QJsonObject &entry : exchanges) {
@@ -140,7 +162,7 @@ GateTimeline GateTimeline::fromExchanges(const QVector<QJsonObject> &exchanges, 
             mark.kind = Kind::Restart;
             const bool kill = isKind(entry, TraceFields::daemonKillKind);
             mark.label = kill ? QStringLiteral("kill") : QStringLiteral("start");
-            restarts += kill ? 1 : 0;
+            (kill ? kills : starts) += 1;
         } else if (isKind(entry, TraceFields::rpcKind)) {
             const QJsonObject request = rpcRequest(entry);
             const QString method = request.value(QLatin1String("method")).toString();
@@ -170,10 +192,7 @@ GateTimeline GateTimeline::fromExchanges(const QVector<QJsonObject> &exchanges, 
         timeline.m_windowStart = -1;
     }
     timeline.m_sentences += notification;
-    if (restarts > 0)
-        timeline.m_sentences.append(
-            restarts == 1 ? QStringLiteral("the daemon was killed and started again once")
-                          : QStringLiteral("the daemon was killed and started again %1 times").arg(restarts));
+    timeline.m_sentences += daemonSentence(kills, starts);
     timeline.m_sentences.removeDuplicates();
     return timeline;
 }

@@ -237,6 +237,7 @@ QString HtmlReport::page(const RunResults &results)
     html.open(QStringLiteral("body"));
     writeHeader(html, results);
     writeBrokenRuns(html, results);
+    writeFindingsWithoutVerdict(html, results);
     writeAttention(html, rows);
     writeVerdicts(html, results, rows);
     html.open(QStringLiteral("script"));
@@ -343,6 +344,24 @@ void HtmlReport::writeBrokenRuns(HtmlWriter &html, const RunResults &results)
         html.element(QStringLiteral("pre"),
                      (QStringList{broken.end.description + where} + broken.end.lastOutput).join(QLatin1Char('\n')),
                      {{QStringLiteral("class"), QStringLiteral("message break")}});
+    }
+}
+
+// Where the suite broke off in a function or row, its findings have no row
+// of the table to stand under.
+void HtmlReport::writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults &results)
+{
+    const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
+    if (findings.isEmpty())
+        return;
+    html.element(QStringLiteral("h2"), QStringLiteral("Findings where no verdict came"),
+                 {{QStringLiteral("class"), QStringLiteral("verdict-fail")}});
+    for (const RunResults::Finding &found : findings) {
+        html.element(QStringLiteral("h3"),
+                     QStringLiteral("Finding: %1 in %2")
+                         .arg(found.finding.kindName(), results.reportedName(found.finding.testName())));
+        html.element(QStringLiteral("pre"), found.finding.lines.join(QLatin1Char('\n')),
+                     {{QStringLiteral("class"), QStringLiteral("finding")}});
     }
 }
 

@@ -34,6 +34,7 @@ private:
                                 bool withVerdict);
     static void writeLogLines(HtmlWriter &html, const QStringList &lines);
     static void writeBrokenRuns(HtmlWriter &html, const RunResults &results);
+    static void writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults &results);
 };
 
 #endif // KORVUCHECK_HTMLREPORT_H

@@ -188,6 +188,11 @@ void TestHtmlReport::testTimeline_data()
                                 rpc(700, "PlavoDelivery.GetDeliveries", {}, {})}
         << true << QStringList{"daemon kill", "daemon start", "daemon GetDeliveries"}
         << QStringList{"the daemon was killed and started again once"} << -1.0 << 0.2;
+    // The suite's clean-up ends its daemon for good.
+    QTest::newRow("killed at the end")
+        << QVector<QJsonObject>{entry(500, {{"kind", "daemonKill"}, {"pid", 4}}),
+                                entry(510, {{"kind", "daemonExit"}, {"pid", 4}, {"signal", 9}})}
+        << false << QStringList{"daemon kill"} << QStringList{"the daemon was killed once"} << -1.0 << -1.0;
 }
 
 void TestHtmlReport::testTimeline()
@@ -255,12 +260,18 @@ void TestHtmlReport::testPage()
         results.addVerdict(verdict("refused", TestVerdict::Outcome::Pass), origin);
     }
     results.attachTraffic(2, TrafficLog::fromFile(trace.fileName()));
+    // The suite broke off in a row that has no verdict: its finding stands apart.
+    results.addFinding(
+        {DaemonFinding::Kind::Valgrind, "testRemoveDelivery", QString(), {"==7== Invalid read " + hostile}},
+        {3, 1, 3, QString()});
 
     const QString page = HtmlReport::page(results);
     const ParsedPage parsed = parse(page);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.scripts, 1);
-    QCOMPARE(parsed.text.count(hostile), 4); // the daemon named, the message, the log line, the body
+    // the daemon named, the message, the log line, the body, the finding
+    QCOMPARE(parsed.text.count(hostile), 5);
+    QVERIFY(parsed.text.contains("Finding: valgrind in testRemoveDelivery"));
     QVERIFY(parsed.text.contains(QString(QChar(0xfffd)) + "<b>"));
     QVERIFY(parsed.text.contains("cut: the first 65536 of 1048576 bytes shown"));
     QVERIFY(parsed.text.contains(QStringLiteral("... (%1 characters)").arg(hostile.size() + 5000)));
