@@ -236,8 +236,10 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     for (const RunResults::Finding &found : findings)
         merged->addFinding(found.finding, origin(found.origin));
     const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &broken : breaks)
-        merged->addBreak(broken.end, origin(broken.origin));
+    for (RunResults::Break suiteBreak : breaks) {
+        suiteBreak.origin = origin(suiteBreak.origin);
+        merged->addBreak(suiteBreak);
+    }
     const QStringList lines = results.outputLines();
     for (const QString &line : lines)
         merged->addOutputLine(QStringLiteral("[%1] %2").arg(name, line));

@@ -294,20 +294,17 @@ QJsonObject setupErrorTest(const RunResults::SetupError &setupError)
     return test;
 }
 
-QJsonObject breakTest(const RunResults &results, const RunResults::Break &broken)
+QJsonObject breakTest(const RunResults &results, const RunResults::Break &end)
 {
-    const SuiteRunner::AbnormalEnd &end = broken.end;
     QJsonObject extra = {{QStringLiteral("kind"), breakKind},
                          {QStringLiteral("type"), end.type},
                          {QStringLiteral("description"), end.description},
                          {QStringLiteral("seconds"), end.seconds},
-                         {QStringLiteral("origin"), originObject(broken.origin)}};
+                         {QStringLiteral("origin"), originObject(end.origin)}};
     insertIfAny(&extra, QStringLiteral("testName"), end.testName);
     insertIfAny(&extra, QStringLiteral("lastOutput"), end.lastOutput);
-    const QString where = broken.origin.shardName.isEmpty() ? QString()
-                                                            : QStringLiteral(" (%1)").arg(broken.origin.shardName);
     QJsonObject test = failedTest(end.testName.isEmpty() ? results.suiteFile() : results.reportedName(end.testName),
-                                  end.description + where, extra);
+                                  end.describedWithShard(), extra);
     test.insert(QStringLiteral("duration"), milliseconds(end.seconds));
     test.insert(QStringLiteral("rawStatus"), end.type);
     insertIfAny(&test, QStringLiteral("stdout"), end.lastOutput);
@@ -475,13 +472,14 @@ bool addTest(const QJsonObject &test, RunResults *results, QString *error)
         return true;
     }
     if (kind == breakKind) {
-        SuiteRunner::AbnormalEnd end;
+        RunResults::Break end;
         end.type = extra.value(QLatin1String("type")).toString();
         end.description = extra.value(QLatin1String("description")).toString();
         end.testName = extra.value(QLatin1String("testName")).toString();
         end.seconds = extra.value(QLatin1String("seconds")).toDouble();
         end.lastOutput = stringList(extra.value(QLatin1String("lastOutput")));
-        results->addBreak(end, originFrom(extra.value(QLatin1String("origin"))));
+        end.origin = originFrom(extra.value(QLatin1String("origin")));
+        results->addBreak(end);
         return true;
     }
     *error = QStringLiteral("the test '%1' is none korvu-check wrote")
@@ -513,8 +511,8 @@ QJsonObject CtrfReport::document(const RunResults &results)
     for (const QJsonValue &test : findingTests)
         tests.append(test);
     const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &broken : breaks)
-        tests.append(breakTest(results, broken));
+    for (const RunResults::Break &suiteBreak : breaks)
+        tests.append(breakTest(results, suiteBreak));
 
     const RunResults::Environment environment = results.environment();
     const QJsonObject tool = {{QStringLiteral("name"), toolName}, {QStringLiteral("version"), environment.toolVersion}};

@@ -147,11 +147,9 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
     for (auto it = unplaced.cbegin(); it != unplaced.cend(); ++it)
         addFindings(results.reportedName(it.key()), it.value());
     const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &broken : breaks) {
-        const QString where = broken.origin.shardName.isEmpty() ? QString()
-                                                                : QStringLiteral(" (%1)").arg(broken.origin.shardName);
-        addError(broken.end.testName.isEmpty() ? results.suiteFile() : broken.end.testName, broken.end.type,
-                 broken.end.description + where, broken.end.lastOutput, broken.end.seconds);
+    for (const RunResults::Break &suiteBreak : breaks) {
+        addError(suiteBreak.testName.isEmpty() ? results.suiteFile() : suiteBreak.testName, suiteBreak.type,
+                 suiteBreak.describedWithShard(), suiteBreak.lastOutput, suiteBreak.seconds);
     }
     return writeXml(device);
 }

@@ -78,14 +78,14 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
             QStringLiteral("  FLAKY %1  %2").arg(m_results.reportedName(row.testName), m_results.retryText(row)));
         retried += failureLines(row, true);
     }
-    for (const RunResults::Break &broken : m_breaks) {
-        QString where = broken.origin.shardName;
+    for (const RunResults::Break &suiteBreak : m_breaks) {
+        QString where = suiteBreak.origin.shardName;
         if (m_repeat > 1)
             where += (where.isEmpty() ? QString() : QStringLiteral(", "))
-                     + runList({broken.origin.repetition}, m_repeat);
-        failures.append(QStringLiteral("  FAIL ") + broken.end.description
+                     + runList({suiteBreak.origin.repetition}, m_repeat);
+        failures.append(QStringLiteral("  FAIL ") + suiteBreak.description
                         + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where)));
-        for (const QString &line : broken.end.lastOutput)
+        for (const QString &line : suiteBreak.lastOutput)
             failures.append(failureIndent + line);
     }
     if (!failures.isEmpty()) {

@@ -1,6 +1,4 @@
 #include "runresults.h"
-#include "knownrace.h"
-#include "trafficlog.h"
 
 #include <algorithm>
 
@@ -116,6 +114,11 @@ bool RunResults::Row::passedOnRetry() const
     });
 }
 
+QString RunResults::Break::describedWithShard() const
+{
+    return origin.shardName.isEmpty() ? description : QStringLiteral("%1 (%2)").arg(description, origin.shardName);
+}
+
 bool RunResults::Row::isFlaky() const { return passedOnRetry() || (passes() > 0 && failures() > 0); }
 
 void RunResults::setEnvironment(const Environment &environment) { m_environment = environment; }
@@ -193,25 +196,25 @@ void RunResults::addLogLine(const QString &testName, const Origin &origin, const
     m_pendingLogLines[{origin.job, testName}].append(line);
 }
 
-void RunResults::addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin) { m_breaks.append({end, origin}); }
+void RunResults::addBreak(const Break &suiteBreak) { m_breaks.append(suiteBreak); }
 
 void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
 {
     m_findings.append({finding, origin});
 }
 
-void RunResults::attachTraffic(int job, const TrafficLog &log)
+void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor)
 {
     for (Row &row : m_rows) {
         for (Run &run : row.runs) {
             if (run.origin.job != job || !run.verdict.endsTest())
                 continue;
-            run.exchanges = log.exchangesOf(run.verdict.testName());
+            run.exchanges = exchangesOf(run.verdict.testName());
             if (!run.verdict.isFailure())
                 continue;
-            const QString race = KnownRace::noteFor(run.verdict, run.exchanges);
-            if (!race.isEmpty())
-                run.notes.append(race);
+            const QString note = noteFor(run.verdict, run.exchanges);
+            if (!note.isEmpty())
+                run.notes.append(note);
         }
     }
 }

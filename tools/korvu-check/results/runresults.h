@@ -2,7 +2,6 @@
 #define KORVUCHECK_RUNRESULTS_H
 
 #include "daemonfinding.h"
-#include "suiterunner.h"
 #include "testverdict.h"
 
 #include <QDateTime>
@@ -12,7 +11,7 @@
 #include <QStringList>
 #include <QVector>
 
-class TrafficLog;
+#include <functional>
 
 // The verdicts of every suite process of one check, gathered per function and
 // row in the suite's order, with the traffic behind each failure and the
@@ -104,10 +103,19 @@ public:
         int passedOnRetry = 0; // of those, the rows that passed only on a retry
     };
 
+    // A suite process that broke off: it crashed, was stopped, could not
+    // start or ended without its results.
     struct Break
     {
-        SuiteRunner::AbnormalEnd end;
+        QString type; // "crash", "interrupted", "start" or "incomplete"
+        QString description;
+        QString testName; // the function or row it broke off in, "" outside one
+        double seconds = 0; // since the last function or row ended
+        QStringList lastOutput;
         Origin origin;
+
+        // "the suite crashed (signal 11) (shard 2 (testAvailable))"
+        QString describedWithShard() const;
     };
 
     // korvu-check's own error that kept the suite from running or from
@@ -180,14 +188,18 @@ public:
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
     // A run as a report recorded it, with its notes, exchanges and log lines.
     void addRun(const Run &run);
-    void addBreak(const SuiteRunner::AbnormalEnd &end, const Origin &origin);
+    void addBreak(const Break &suiteBreak);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
     // A log message of a function or row; it joins the run whose verdict
     // follows in the same suite process.
     void addLogLine(const QString &testName, const Origin &origin, const QString &line);
-    // Puts the traffic of a finished job under the runs it ended, and notes a
-    // known race beside a failure that shows one.
-    void attachTraffic(int job, const TrafficLog &log);
+    // The exchanges of a function or row, by its name; and the note a failure
+    // with its exchanges calls for, or an empty one.
+    using ExchangesOf = std::function<QVector<QJsonObject>(const QString &testName)>;
+    using FailureNote = std::function<QString(const TestVerdict &verdict, const QVector<QJsonObject> &exchanges)>;
+    // Puts the traffic of a finished job under the runs it ended, and beside
+    // each failure the note it calls for.
+    void attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor);
 
     QVector<Row> rows() const;
     // The same rows with every shard's run of a hook, as they were recorded.

@@ -7,6 +7,7 @@
 #include "daemonpreflight.h"
 #include "deliveries/deliveriestimes.h"
 #include "exitstatus.h"
+#include "knownrace.h"
 #include "portcheck.h"
 #include "runpool.h"
 #include "runsummary.h"
@@ -457,9 +458,14 @@ void CheckRun::handleOutputLine(const Job &job, const QString &line)
 
 void CheckRun::handleJobEnd(const Job &job)
 {
-    if (job.runner->hasAbnormalEnd())
-        m_results.addBreak(job.runner->abnormalEnd(), job.origin);
-    m_results.attachTraffic(job.origin.job, TrafficLog::fromFile(job.tree.traceFile()));
+    if (job.runner->hasBreak()) {
+        RunResults::Break suiteBreak = job.runner->suiteBreak();
+        suiteBreak.origin = job.origin;
+        m_results.addBreak(suiteBreak);
+    }
+    const TrafficLog log = TrafficLog::fromFile(job.tree.traceFile());
+    m_results.attachTraffic(
+        job.origin.job, [&log](const QString &testName) { return log.exchangesOf(testName); }, KnownRace::noteFor);
     const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(
         TrafficLog::readEntries(job.tree.traceFile()));
     for (const DaemonFinding &finding : deaths)

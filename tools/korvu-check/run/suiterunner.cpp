@@ -65,9 +65,9 @@ void SuiteRunner::start()
 
 int SuiteRunner::exitStatus() const { return m_exitStatus; }
 
-bool SuiteRunner::hasAbnormalEnd() const { return m_hasAbnormalEnd; }
+bool SuiteRunner::hasBreak() const { return m_hasBreak; }
 
-SuiteRunner::AbnormalEnd SuiteRunner::abnormalEnd() const { return m_abnormalEnd; }
+RunResults::Break SuiteRunner::suiteBreak() const { return m_break; }
 
 QString SuiteRunner::testClass() const { return m_reader.testClass(); }
 
@@ -140,8 +140,8 @@ void SuiteRunner::onFinished()
         return;
     qCDebug(dcCheck) << "Suite ended after" << m_timer.elapsed() / 1000.0 << "s:" << m_setup.arguments;
     if (m_process.error() == QProcess::FailedToStart) {
-        setAbnormalEnd(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
-                       {m_process.errorString()});
+        setBreak(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
+                 {m_process.errorString()});
         m_exitStatus = 1;
         m_finished = true;
         emit finished();
@@ -158,35 +158,39 @@ void SuiteRunner::onFinished()
         during = during.arg(m_reader.lastTestName());
     }
     if (m_stopSignal != 0) {
-        setAbnormalEnd(QStringLiteral("interrupted"),
-                       QStringLiteral("stopped by signal %1 (%2)%3")
-                           .arg(m_stopSignal)
-                           .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
-                       QStringList());
+        setBreak(QStringLiteral("interrupted"),
+                 QStringLiteral("stopped by signal %1 (%2)%3")
+                     .arg(m_stopSignal)
+                     .arg(QString::fromLocal8Bit(::strsignal(m_stopSignal)), during),
+                 QStringList());
         m_exitStatus = ExitStatus::SignalBase + m_stopSignal;
     } else if (m_process.exitStatus() == QProcess::CrashExit) {
-        setAbnormalEnd(QStringLiteral("crash"),
-                       QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
-                       m_lastOutput);
+        setBreak(QStringLiteral("crash"),
+                 QStringLiteral("%1 died of signal %2%3").arg(suiteName()).arg(m_process.exitCode()).arg(during),
+                 m_lastOutput);
         m_exitStatus = ExitStatus::SignalBase + m_process.exitCode();
     } else {
         m_exitStatus = m_process.exitCode();
         if (!m_reader.isComplete() && m_exitStatus != 0) {
-            setAbnormalEnd(QStringLiteral("incomplete"),
-                           QStringLiteral("%1 ended with status %2 without results").arg(suiteName()).arg(m_exitStatus),
-                           m_lastOutput);
+            setBreak(QStringLiteral("incomplete"),
+                     QStringLiteral("%1 ended with status %2 without results").arg(suiteName()).arg(m_exitStatus),
+                     m_lastOutput);
         }
     }
     m_finished = true;
     emit finished();
 }
 
-void SuiteRunner::setAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput)
+void SuiteRunner::setBreak(const QString &type, const QString &description, const QStringList &lastOutput)
 {
-    m_hasAbnormalEnd = true;
+    m_hasBreak = true;
     const bool inTest = !m_reader.lastTestName().isEmpty() && !m_reader.lastTestEnded();
-    m_abnormalEnd = {type, description, inTest ? m_reader.lastTestName() : QString(),
-                     (m_timer.elapsed() - m_reader.lastTestEndMsecs()) / 1000.0, lastOutput};
+    m_break = {type,
+               description,
+               inTest ? m_reader.lastTestName() : QString(),
+               (m_timer.elapsed() - m_reader.lastTestEndMsecs()) / 1000.0,
+               lastOutput,
+               {}};
 }
 
 QString SuiteRunner::suiteName() const { return QFileInfo(m_setup.suite).fileName(); }

@@ -4,6 +4,7 @@
 #include "daemonfindingscanner.h"
 #include "networkisolation.h"
 #include "runpool.h"
+#include "runresults.h"
 #include "testlogreader.h"
 
 #include <QDateTime>
@@ -27,17 +28,6 @@ public:
         QProcessEnvironment environment;
     };
 
-    // How a run broke off: the suite crashed, was stopped, could not start or
-    // ended without its results.
-    struct AbnormalEnd
-    {
-        QString type; // "crash", "interrupted", "start" or "incomplete"
-        QString description;
-        QString testName; // the function or row it broke off in, "" outside one
-        double seconds = 0; // since the last function or row ended
-        QStringList lastOutput;
-    };
-
     SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent = nullptr);
 
     void start() override;
@@ -45,8 +35,9 @@ public:
     // After finished(): the exit status to report, the suite's own or 128 + N
     // after signal N.
     int exitStatus() const;
-    bool hasAbnormalEnd() const;
-    AbnormalEnd abnormalEnd() const;
+    bool hasBreak() const;
+    // How the run broke off; its origin is the caller's to fill in.
+    RunResults::Break suiteBreak() const;
     QString testClass() const;
     QDateTime startTime() const;
     // The suite's process while it runs, 0 otherwise; with network namespaces
@@ -74,7 +65,7 @@ private:
     void takeErrorLines(bool all);
     void remember(const QString &line);
     void onFinished();
-    void setAbnormalEnd(const QString &type, const QString &description, const QStringList &lastOutput);
+    void setBreak(const QString &type, const QString &description, const QStringList &lastOutput);
     QString suiteName() const;
 
     Setup m_setup;
@@ -90,8 +81,8 @@ private:
     int m_stopSignal = 0;
     bool m_finished = false;
     int m_exitStatus = 0;
-    bool m_hasAbnormalEnd = false;
-    AbnormalEnd m_abnormalEnd;
+    bool m_hasBreak = false;
+    RunResults::Break m_break;
 };
 
 #endif // KORVUCHECK_SUITERUNNER_H

@@ -58,7 +58,7 @@ void TestSliceMerge::testSlicesAsOneRun()
     second.addFinding({DaemonFinding::Kind::AddressSanitizer, "testC", QString(), {"==1==ERROR"}}, shardC);
     RunResults third = slice(3, 3, 2, 18);
     third.addVerdict(verdict(O::Skip, "testB", "x", {"no gate"}), single);
-    third.addBreak({"crash", "the suite crashed", "cleanupTestCase", 0.1, {}}, single);
+    third.addBreak({"crash", "the suite crashed", "cleanupTestCase", 0.1, {}, single});
 
     SliceMerge merge;
     SliceMerge::Error error;

@@ -338,11 +338,9 @@ void HtmlReport::writeBrokenRuns(HtmlWriter &html, const RunResults &results)
                      (QStringList{setupError.message} + setupError.details).join(QLatin1Char('\n')),
                      {{QStringLiteral("class"), QStringLiteral("message setup")}});
     }
-    for (const RunResults::Break &broken : breaks) {
-        const QString where = broken.origin.shardName.isEmpty() ? QString()
-                                                                : QStringLiteral(" (%1)").arg(broken.origin.shardName);
+    for (const RunResults::Break &suiteBreak : breaks) {
         html.element(QStringLiteral("pre"),
-                     (QStringList{broken.end.description + where} + broken.end.lastOutput).join(QLatin1Char('\n')),
+                     (QStringList{suiteBreak.describedWithShard()} + suiteBreak.lastOutput).join(QLatin1Char('\n')),
                      {{QStringLiteral("class"), QStringLiteral("message break")}});
     }
 }

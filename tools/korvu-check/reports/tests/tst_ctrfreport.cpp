@@ -76,8 +76,8 @@ RunResults sampleResults()
                        shard(1, 1));
     results.addFinding({DaemonFinding::Kind::Signal, "testRemoveDelivery", QString(), {"korvud died of signal 11"}},
                        shard(2, 2));
-    results.addBreak({"crash", "the suite crashed (signal 11)", "testRemoveDelivery", 0.4, {"last words"}},
-                     shard(2, 2));
+    results.addBreak(
+        {"crash", "the suite crashed (signal 11)", "testRemoveDelivery", 0.4, {"last words"}, shard(2, 2)});
     results.addSetupError("korvud did not listen", {"after 60 s"});
     return results;
 }

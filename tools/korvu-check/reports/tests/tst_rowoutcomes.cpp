@@ -165,7 +165,7 @@ void TestRowOutcomes::testReportsAgree()
     if (finding)
         results.addFinding({DaemonFinding::Kind::AddressSanitizer, function, row, {"==1==ERROR: heap"}}, first);
     if (broken)
-        results.addBreak({"crash", "the suite crashed (signal 11)", QString(), 0.1, {}}, first);
+        results.addBreak({"crash", "the suite crashed (signal 11)", QString(), 0.1, {}, first});
     const RunResults::Row reported = results.rows().constFirst();
     QCOMPARE(reported.outcome(), outcome);
     QCOMPARE(::exitStatus(results), exitStatus);

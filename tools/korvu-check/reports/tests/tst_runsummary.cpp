@@ -90,7 +90,7 @@ void TestRunSummary::testCounts()
     for (int i = 0; i < outcomes.size(); ++i)
         results.addVerdict(verdict(outcomes.at(i), QStringLiteral("f%1").arg(i)), repetition(1));
     if (abnormalEnd)
-        results.addBreak({"crash", "testdeliveries died of signal 11", QString(), 0, {}}, repetition(1));
+        results.addBreak({"crash", "testdeliveries died of signal 11", QString(), 0, {}, repetition(1)});
     QCOMPARE(RunSummary(results).summaryLines(1.0).constLast(), lastLine);
 }
 
@@ -107,8 +107,8 @@ void TestRunSummary::testSummaryLines()
                       "testdeliveries died of signal 6 during testDelivery(DPD Prio)",
                       "testDelivery(DPD Prio)",
                       1.5,
-                      {"Received signal 6"}},
-                     repetition(1));
+                      {"Received signal 6"},
+                      repetition(1)});
 
     const QStringList expected = {
         "",

@@ -1,4 +1,5 @@
 #include "runresults.h"
+#include "tracedruns.h"
 #include "trafficlog.h"
 #include "verdicts.h"
 
@@ -140,8 +141,8 @@ void TestRunResults::testTrafficOfEachRun()
     results.addVerdict(verdict(O::Fail, "initTestCase", QString(), {"no"}), shard(1));
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(2));
     results.addVerdict(verdict(O::Fail, "testDelivery", "a", {"no"}), shard(1, 2));
-    results.attachTraffic(shard(1, 2).job, TrafficLog::fromFile(laterTrace.fileName()));
-    results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
+    attachTrace(&results, shard(1, 2).job, laterTrace.fileName());
+    attachTrace(&results, shard(1).job, trace.fileName());
 
     for (const RunResults::Row &row : results.rows()) {
         for (const RunResults::Run &run : row.runs) {
@@ -250,7 +251,7 @@ void TestRunResults::testKnownRaceNamed()
 
     RunResults results;
     results.addVerdict(verdict(O::Fail, "testAddDelivery", "with notification", message.split('\n')), shard(1));
-    results.attachTraffic(shard(1).job, TrafficLog::fromFile(trace.fileName()));
+    attachTrace(&results, shard(1).job, trace.fileName());
     const RunResults::Run run = results.rows().constFirst().runs.constFirst();
     QCOMPARE(run.notes.filter("known race").size(), named ? 1 : 0);
     QVERIFY(run.verdict.isFailure());

@@ -2,6 +2,7 @@
 #include "htmlreport.h"
 #include "htmlwriter.h"
 #include "runresults.h"
+#include "tracedruns.h"
 #include "trafficlog.h"
 
 #include <QJsonDocument>
@@ -259,7 +260,7 @@ void TestHtmlReport::testPage()
                            origin);
         results.addVerdict(verdict("refused", TestVerdict::Outcome::Pass), origin);
     }
-    results.attachTraffic(2, TrafficLog::fromFile(trace.fileName()));
+    attachTrace(&results, 2, trace.fileName());
     // The suite broke off in a row that has no verdict: its finding stands apart.
     results.addFinding(
         {DaemonFinding::Kind::Valgrind, "testRemoveDelivery", QString(), {"==7== Invalid read " + hostile}},
