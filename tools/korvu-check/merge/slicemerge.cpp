@@ -25,6 +25,18 @@ QStringList selectedTests(const RunResults &slice)
     return tests;
 }
 
+// The slice stopped before its suite's results counted (korvud never came
+// up, the suite could not list its functions and rows): its setup errors are
+// all it says.
+bool brokeOff(const RunResults &slice)
+{
+    return !slice.setupErrors().isEmpty() && slice.recordedRows().isEmpty() && slice.breaks().isEmpty();
+}
+
+// A slice that broke off before it listed the suite's functions and rows
+// cannot show its selection; the run's is that of the others.
+bool showsSelection(const RunResults &slice) { return !selectedTests(slice).isEmpty() || !brokeOff(slice); }
+
 // "a.json and b.json", "a.json, b.json and c.json"
 QString listed(const QStringList &items)
 {
@@ -115,15 +127,26 @@ bool SliceMerge::merge(RunResults *merged, Error *error) const
     }
     environment.hostName = hosts.join(QStringLiteral(", "));
     result.setEnvironment(environment);
-    result.setSuiteFile(first.suiteFile());
-    result.setSuiteName(first.suiteName());
-    result.setOrder(QStringList{QStringLiteral("initTestCase")} + selectedTests(first)
+    // A slice that broke off never heard the suite name itself.
+    const auto ran = std::find_if(slices.cbegin(), slices.cend(),
+                                  [](const Slice &slice) { return !brokeOff(slice.results); });
+    const RunResults &named = ran == slices.cend() ? first : ran->results;
+    result.setSuiteFile(named.suiteFile());
+    result.setSuiteName(named.suiteName());
+    result.setOrder(QStringList{QStringLiteral("initTestCase")} + selectedTests(selecting(slices).results)
                     + QStringList{QStringLiteral("cleanupTestCase")});
     result.setStartTime(start);
     result.setStopTime(stop);
     result.setSeconds(begin.isValid() ? begin.msecsTo(stop) / 1000.0 : 0);
     *merged = result;
     return true;
+}
+
+const SliceMerge::Slice &SliceMerge::selecting(const QVector<Slice> &slices)
+{
+    const auto found = std::find_if(slices.cbegin(), slices.cend(),
+                                    [](const Slice &slice) { return showsSelection(slice.results); });
+    return found == slices.cend() ? slices.constFirst() : *found;
 }
 
 bool SliceMerge::check(Error *error) const
@@ -141,6 +164,7 @@ bool SliceMerge::check(Error *error) const
     }
     const Slice &first = m_slices.constFirst();
     const RunResults::Environment &expected = first.results.environment();
+    const Slice &selection = selecting(m_slices);
     for (const Slice &slice : m_slices) {
         const RunResults::Environment environment = slice.results.environment();
         const auto differ = [&](Problem problem, const QString &pattern, const QString &mine, const QString &theirs) {
@@ -148,17 +172,22 @@ bool SliceMerge::check(Error *error) const
             return false;
         };
         if (environment.runId != expected.runId) {
-            return differ(Problem::DifferentRuns, QStringLiteral("%1 has run id '%2', %3 has run id '%4'"),
+            // Slices run by hand get a new run id each unless told otherwise.
+            return differ(Problem::DifferentRuns,
+                          QStringLiteral("%1 has run id '%2', %3 has run id '%4' (give every slice of a run the same "
+                                         "--run-id)"),
                           expected.runId, environment.runId);
         }
         if (environment.repeat != expected.repeat) {
             return differ(Problem::DifferentRuns, QStringLiteral("%1 ran every row %2 times, %3 %4 times"),
                           QString::number(expected.repeat), QString::number(environment.repeat));
         }
-        if (selectedTests(slice.results) != selectedTests(first.results)) {
-            return differ(Problem::DifferentRuns, QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones"),
-                          QString::number(selectedTests(first.results).size()),
-                          QString::number(selectedTests(slice.results).size()));
+        if (showsSelection(slice.results) && selectedTests(slice.results) != selectedTests(selection.results)) {
+            *error = {Problem::DifferentRuns,
+                      QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones")
+                          .arg(selection.source, QString::number(selectedTests(selection.results).size()), slice.source,
+                               QString::number(selectedTests(slice.results).size()))};
+            return false;
         }
         if (environment.suiteSha256 != expected.suiteSha256) {
             return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked with the suite %2, %3 with %4"),
@@ -243,9 +272,22 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     const QStringList lines = results.outputLines();
     for (const QString &line : lines)
         merged->addOutputLine(QStringLiteral("[%1] %2").arg(name, line));
+    // The slice's part of the run went unchecked, which fails the run, as a
+    // suite that broke off does.
+    const bool brokeOffEarly = brokeOff(results);
     const QVector<RunResults::SetupError> errors = results.setupErrors();
-    for (const RunResults::SetupError &setupError : errors)
-        merged->addSetupError(QStringLiteral("%1: %2").arg(name, setupError.message), setupError.details);
+    for (const RunResults::SetupError &setupError : errors) {
+        if (brokeOffEarly) {
+            RunResults::Break setupBreak;
+            setupBreak.type = QStringLiteral("setup");
+            setupBreak.description = setupError.message;
+            setupBreak.lastOutput = setupError.details;
+            setupBreak.origin = origin(setupBreak.origin);
+            merged->addBreak(setupBreak);
+        } else {
+            merged->addSetupError(QStringLiteral("%1: %2").arg(name, setupError.message), setupError.details);
+        }
+    }
     *jobOffset += lastJob + 1;
     *shardOffset += lastShard + 1;
 }

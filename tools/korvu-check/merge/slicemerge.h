@@ -10,7 +10,8 @@
 // machine would have reported that run: every function and row in the
 // suite's order, the hooks of all slices counted once per repetition, the
 // counts, findings and breaks of all, from the earliest start to the latest
-// stop.
+// stop. A slice that stopped before its suite's results counted (korvud never
+// came up) breaks off: its setup errors fail the run, named after it.
 class SliceMerge
 {
 public:
@@ -46,6 +47,9 @@ private:
         QString source;
     };
 
+    // The slice whose selection of functions and rows is the run's: the
+    // first that shows one.
+    static const Slice &selecting(const QVector<Slice> &slices);
     bool check(Error *error) const;
     // Moves the offsets past the slice's jobs and shards.
     static void addResults(const Slice &slice, int *jobOffset, int *shardOffset, RunResults *merged);

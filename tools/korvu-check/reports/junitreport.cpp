@@ -3,7 +3,6 @@
 #include "xmltext.h"
 
 #include <QMap>
-#include <QSysInfo>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
@@ -36,7 +35,6 @@ QString firstLine(const TestVerdict &verdict)
 
 JunitReport::JunitReport(int outputLimit)
     : m_startTime(QDateTime::currentDateTime())
-    , m_hostName(QSysInfo::machineHostName())
     , m_outputLimit(outputLimit)
 {
 }
@@ -44,8 +42,6 @@ JunitReport::JunitReport(int outputLimit)
 void JunitReport::setSuiteName(const QString &name) { m_suiteName = name; }
 
 void JunitReport::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
-
-void JunitReport::setHostName(const QString &hostName) { m_hostName = hostName; }
 
 void JunitReport::setSeconds(double seconds) { m_seconds = seconds; }
 
@@ -129,6 +125,8 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
 {
     setSuiteName(results.suiteName());
     setStartTime(results.startTime());
+    // Where the run ran, not where its report is written: a merge's is that of its slices.
+    m_hostName = results.environment().hostName;
     setSeconds(results.seconds());
     const QStringList output = results.outputLines();
     for (const QString &line : output)

@@ -36,7 +36,6 @@ public:
 
     void setSuiteName(const QString &name);
     void setStartTime(const QDateTime &startTime);
-    void setHostName(const QString &hostName);
     void setSeconds(double seconds);
 
     // caseOutput: lines for the test case's own system-out.

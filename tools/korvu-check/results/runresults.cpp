@@ -167,6 +167,8 @@ RunResults RunResults::withoutSuiteResults() const
     setup.m_seconds = m_seconds;
     setup.m_outputLines = m_outputLines;
     setup.m_setupErrors = m_setupErrors;
+    // A slice that stopped early is still a slice of its run, which its order shows.
+    setup.m_order = m_order;
     return setup;
 }
 

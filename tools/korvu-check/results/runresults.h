@@ -177,7 +177,8 @@ public:
     void addSetupError(const QString &message, const QStringList &details);
     QVector<SetupError> setupErrors() const;
     // What a check that stopped before the suite's results counted reports:
-    // its names, times, output and setup errors, without verdicts, breaks or findings.
+    // its names, order, times, output and setup errors, without verdicts,
+    // breaks or findings.
     RunResults withoutSuiteResults() const;
 
     // The suite's order of functions and rows; others follow as they come.

@@ -147,7 +147,7 @@ bool CheckRun::planJobs(int *status)
             *status = ExitStatus::BadCommandLine;
             return false;
         }
-        expectedSeconds.insert(earlier.meanSeconds());
+        expectedSeconds = ShardPlan::combinedExpectations(expectedSeconds, earlier.meanSeconds());
     }
     ShardPlan plan;
     if (!ShardPlan::make(listing, selections, expectedSeconds, &plan, &error)) {

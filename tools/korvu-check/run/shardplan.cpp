@@ -140,6 +140,14 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections,
     return true;
 }
 
+QHash<QString, double> ShardPlan::combinedExpectations(const QHash<QString, double> &builtIn,
+                                                       const QHash<QString, double> &measured)
+{
+    QHash<QString, double> combined = builtIn;
+    combined.insert(measured);
+    return combined;
+}
+
 ShardPlan ShardPlan::slice(int index, int count) const
 {
     QVector<int> order(m_shards.size());

@@ -40,6 +40,12 @@ public:
     // cannot read or a selection the suite does not have.
     static bool make(const QByteArray &listing, const QStringList &selections,
                      const QHash<QString, double> &expectedSeconds, ShardPlan *plan, QString *error);
+    // The expectations of make() for a run that knows an earlier one's times
+    // (--durations-from): measured, the mean of each function and row there,
+    // over builtIn; whatever the earlier run did not hold, such as the rows of
+    // other slices, keeps its built-in time rather than counting as quick.
+    static QHash<QString, double> combinedExpectations(const QHash<QString, double> &builtIn,
+                                                       const QHash<QString, double> &measured);
 
     // Slice index (from 1) of count: the shards dealt out by expected time, longest
     // first, each to the slice with the least so far; the same plan always gives

@@ -53,6 +53,7 @@ class TestMergedSlices : public QObject
     Q_OBJECT
 private slots:
     void testMergedLikeOneRun();
+    void testSliceWhoseDaemonNeverCameUp();
 
 private:
     QTemporaryDir m_dir;
@@ -97,6 +98,55 @@ void TestMergedSlices::testMergedLikeOneRun()
     QCOMPARE(ScenarioCheck::normalised(JunitFile::read(m_dir.filePath("merged.xml")).summaries().join('\n')),
              ScenarioCheck::normalised(JunitFile::read(m_dir.filePath("single.xml")).summaries().join('\n')));
     QCOMPARE(ctrfTests(document("merged.json")), ctrfTests(document("single.json")));
+}
+
+// The daemon of slice 1 exits at start-up (its scenario file is missing);
+// slice 2, with the same daemon file, passes. The merge is one report that
+// fails slice 1.
+void TestMergedSlices::testSliceWhoseDaemonNeverCameUp()
+{
+    if (!NetworkIsolation::detect().isAvailable())
+        QSKIP("Private network namespaces are not available here.");
+    QVERIFY(m_dir.isValid());
+    // Two rows of a shard each, one per slice.
+    const QStringList selection = {"--", "testDelivery:wrong code", "testDelivery:granted (code with spaces)"};
+    const QString missingScenario = QStringLiteral("no-such-scenario.json");
+    QStringList sliceFiles;
+    QVector<int> statuses;
+    for (const QString &scenario : {missingScenario, QStringLiteral("correct.json")}) {
+        sliceFiles.append(document(QStringLiteral("stopped-slice-%1.json").arg(sliceFiles.size() + 1)));
+        const CheckProcess::Result slice = ScenarioCheck::run(
+            scenario,
+            QStringList{"--shard", QStringLiteral("%1/2").arg(sliceFiles.size()), "--run-id", "43", "--json",
+                        sliceFiles.constLast()}
+                + selection,
+            runTimeoutMsecs);
+        statuses.append(slice.status);
+    }
+    QCOMPARE(statuses, (QVector<int>{4, 0}));
+
+    const QString failure = QStringLiteral("korvud exited at start-up with status 1; its last output: (slice 1/2)");
+    const QString html = m_dir.filePath("stopped.html");
+    const CheckProcess::Result merged = CheckProcess::run(QStringList{"merge", "--junit", m_dir.filePath("stopped.xml"),
+                                                                      "--json", document("stopped.json"), "--html",
+                                                                      html}
+                                                              + sliceFiles,
+                                                          {}, runTimeoutMsecs);
+    QCOMPARE(merged.status, 1);
+    QVERIFY2(merged.out.contains("Failures:\n  FAIL " + failure + "\n      korvud (scripted): cannot read scenario "),
+             qPrintable(merged.out));
+    QVERIFY2(merged.out.endsWith("\n3 passed, 1 failed, 0 skipped\n"), qPrintable(merged.out));
+    QVERIFY2(merged.err.isEmpty(), qPrintable(merged.err));
+
+    const JunitFile junit = JunitFile::read(m_dir.filePath("stopped.xml"));
+    QVERIFY2(junit.error.isEmpty(), qPrintable(junit.error));
+    QVERIFY2(junit.summaries().contains("testdeliveries: error [setup] " + failure),
+             qPrintable(junit.summaries().join('\n')));
+    QVERIFY2(ctrfTests(document("stopped.json")).contains("testdeliveries: failed"),
+             qPrintable(ctrfTests(document("stopped.json")).join('\n')));
+    QFile page(html);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(page.readAll()).contains(failure));
 }
 
 QTEST_GUILESS_MAIN(TestMergedSlices)

@@ -12,7 +12,8 @@ const QDateTime t0 = QDateTime::fromSecsSinceEpoch(1796738000, Qt::UTC);
 // Slice index/count of run "r1", begun begunSecs after t0 and checked for
 // seconds, its suite started a second later.
 RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1,
-                 const QString &runId = QStringLiteral("r1"), const QString &suite = QStringLiteral("T"))
+                 const QString &runId = QStringLiteral("r1"), const QString &suite = QStringLiteral("T"),
+                 const QString &daemon = QStringLiteral("D"))
 {
     RunResults results;
     RunResults::Environment environment;
@@ -21,6 +22,8 @@ RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1,
     environment.sliceIndex = index;
     environment.sliceCount = count;
     environment.suiteSha256 = suite;
+    environment.daemonSha256 = daemon;
+    environment.hostName = QStringLiteral("host-%1").arg((index + 1) / 2);
     results.setEnvironment(environment);
     results.setOrder({"initTestCase", "testA", "testB(x)", "testB(y)", "testC", "cleanupTestCase"});
     results.setStartTime(t0.addSecs(begunSecs + 1));
@@ -36,6 +39,8 @@ class TestSliceMerge : public QObject
     Q_OBJECT
 private slots:
     void testSlicesAsOneRun();
+    void testBrokenOffSlice_data();
+    void testBrokenOffSlice();
     void testRefused_data();
     void testRefused();
 };
@@ -86,11 +91,68 @@ void TestSliceMerge::testSlicesAsOneRun()
     QCOMPARE(merged.stopTime(), t0.addSecs(20));
     QCOMPARE(merged.seconds(), 21.0); // from the second slice's begin, a second before the first's
     QCOMPARE(merged.environment().sliceCount, 0);
+    QCOMPARE(merged.environment().hostName, QStringLiteral("host-1, host-2"));
+}
+
+void TestSliceMerge::testBrokenOffSlice_data()
+{
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<QStringList>("otherOrder");
+    QTest::addColumn<QString>("refusal"); // empty when the slices merge
+
+    const QStringList order = slice(2, 2).order();
+    // korvud never came up: the slice had planned its shards.
+    QTest::newRow("after listing the suite") << true << order << QString();
+    QTest::newRow("after listing the suite, beside a slice of another selection")
+        << true << QStringList{"initTestCase", "testA", "cleanupTestCase"}
+        << "the documents come from different runs: 1.json selected 4 functions and rows, 2.json 1 other ones";
+    // The suite could not list its functions and rows: there is no selection
+    // to compare, and the other slice's is the run's.
+    QTest::newRow("before listing the suite") << false << order << QString();
+}
+
+void TestSliceMerge::testBrokenOffSlice()
+{
+    QFETCH(bool, listed);
+    QFETCH(QStringList, otherOrder);
+    QFETCH(QString, refusal);
+
+    RunResults stopped = slice(1, 2);
+    if (!listed)
+        stopped.setOrder({});
+    stopped.addSetupError(QStringLiteral("korvud exited at start-up with status 1; its last output:"),
+                          {QStringLiteral("  korvud: cannot open the database")});
+    RunResults passed = slice(2, 2);
+    passed.setSuiteName(QStringLiteral("TestDeliveries"));
+    passed.setOrder(otherOrder);
+    passed.addVerdict(verdict(O::Pass, "testA"), {});
+
+    SliceMerge merge;
+    merge.addSlice(stopped.withoutSuiteResults(), "1.json");
+    merge.addSlice(passed, "2.json");
+    RunResults merged;
+    SliceMerge::Error error;
+    if (!refusal.isEmpty()) {
+        QVERIFY(!merge.merge(&merged, &error));
+        QCOMPARE(error.message(), refusal);
+        return;
+    }
+    QVERIFY2(merge.merge(&merged, &error), qPrintable(error.message()));
+
+    QVERIFY(merged.setupErrors().isEmpty());
+    QCOMPARE(merged.breaks().size(), 1);
+    const RunResults::Break suiteBreak = merged.breaks().constFirst();
+    QCOMPARE(QStringList({suiteBreak.origin.shardName, suiteBreak.description}) + suiteBreak.lastOutput,
+             (QStringList{"slice 1/2", "korvud exited at start-up with status 1; its last output:",
+                          "  korvud: cannot open the database"}));
+    QCOMPARE(merged.failureStatus(), 1);
+    QCOMPARE(merged.order(), otherOrder);
+    QCOMPARE(merged.suiteName(), QStringLiteral("TestDeliveries"));
 }
 
 void TestSliceMerge::testRefused_data()
 {
-    // Each slice as "K/N run suite", given as slice-1.json, slice-2.json, ...
+    // Each slice as "K/N run suite [daemon]", given as slice-1.json, slice-2.json, ...
     QTest::addColumn<QStringList>("slices");
     QTest::addColumn<int>("problem");
     QTest::addColumn<QString>("message");
@@ -100,11 +162,15 @@ void TestSliceMerge::testRefused_data()
         << "slice-2.json is not the report of a slice K/N of a run (korvu-check --shard K/N)";
     QTest::newRow("different runs") << QStringList{"1/2 r1 T", "2/2 r2 T"} << int(SliceMerge::Problem::DifferentRuns)
                                     << "the documents come from different runs: slice-1.json has run id 'r1', "
-                                       "slice-2.json has run id 'r2'";
+                                       "slice-2.json has run id 'r2' (give every slice of a run the same --run-id)";
     QTest::newRow("different suites") << QStringList{"1/2 r1 T", "2/2 r1 U"}
                                       << int(SliceMerge::Problem::DifferentBuilds)
                                       << "the documents come from different builds: slice-1.json checked with the "
                                          "suite T, slice-2.json with U";
+    QTest::newRow("different daemons") << QStringList{"1/2 r1 T D", "2/2 r1 T E"}
+                                       << int(SliceMerge::Problem::DifferentBuilds)
+                                       << "the documents come from different builds: slice-1.json checked the "
+                                          "daemon D, slice-2.json the daemon E";
     QTest::newRow("different counts") << QStringList{"1/2 r1 T", "2/3 r1 T"}
                                       << int(SliceMerge::Problem::DifferentSliceCounts)
                                       << "the slices disagree on their number: slice-1.json is slice 1/2, "
@@ -130,7 +196,7 @@ void TestSliceMerge::testRefused()
     for (int i = 0; i < slices.size(); ++i) {
         const QStringList parts = slices.at(i).split(QLatin1Char(' '));
         merge.addSlice(slice(parts.at(0).section('/', 0, 0).toInt(), parts.at(0).section('/', 1).toInt(), 0, 1,
-                             parts.at(1), parts.at(2)),
+                             parts.at(1), parts.at(2), parts.value(3, QStringLiteral("D"))),
                        QStringLiteral("slice-%1.json").arg(i + 1));
     }
     RunResults merged;

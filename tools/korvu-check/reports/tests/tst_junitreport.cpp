@@ -316,13 +316,19 @@ void TestJunitReport::testCrash()
 
 void TestJunitReport::testSuiteAttributes()
 {
-    JunitReport report;
-    report.setSuiteName("TestDeliveries");
-    report.setStartTime(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)));
-    report.setHostName("ci-runner-3");
-    report.setSeconds(12.3456);
+    // The host is the one the results ran on, not the one that writes them.
+    RunResults results;
+    results.setSuiteName("TestDeliveries");
+    results.setStartTime(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)));
+    results.setSeconds(12.3456);
+    RunResults::Environment environment;
+    environment.hostName = QStringLiteral("ci-runner-3");
+    results.setEnvironment(environment);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(JunitReport().write(results, &buffer));
 
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = JunitFile::parse(buffer.data());
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("name").toString(), QStringLiteral("TestDeliveries"));
     QCOMPARE(parsed.suite.value("timestamp").toString(), QStringLiteral("2024-03-05T07:08:09"));
