@@ -62,7 +62,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "integration checks of a korvud daemon's parcel deliveries")
-set(_description "korvu-check runs the delivery check suite against a korvud daemon build and
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "korvu-check runs the delivery check suite against a korvud daemon build and
 its plug-ins: it starts the daemon in a private network namespace, drives the
 delivery service over JSON-RPC, injects scans through mock devices and judges
 every reply. It prints progress, a summary with every failure and the traffic
@@ -77,11 +77,10 @@ never shadows a real korvud on PATH.")
 # whichever is installed; installing one removes the other.
 if(KORVU_QT_MAJOR STREQUAL "5")
     set(KORVU_OTHER_PACKAGE_NAME ${KORVU_PACKAGE_NAME_QT6})
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${_description}")
 else()
     set(KORVU_OTHER_PACKAGE_NAME ${KORVU_PACKAGE_NAME_QT5})
     string(APPEND CPACK_PACKAGE_DESCRIPTION_SUMMARY " (Qt 6)")
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${_description}
+    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "
 .
 This package is built with Qt 6, for daemons built with Qt 6; a daemon built
 with Qt 5 needs ${KORVU_PACKAGE_NAME_QT5} instead.")
