@@ -1,4 +1,5 @@
-# Installation and the Debian package korvu-delivery-checks.
+# Installation and the Debian package: korvu-delivery-checks from a Qt 5 tree,
+# korvu-delivery-checks-qt6 from a Qt 6 one.
 #
 # Only korvu-check goes on PATH. The suite, the bundled stand-in korvud, its
 # library and the two plug-ins live in a private folder, laid out as the suite
@@ -55,17 +56,6 @@ add_custom_command(OUTPUT ${_changelog}
 add_custom_target(korvu-changelog ALL DEPENDS ${_changelog})
 install(FILES ${_changelog} DESTINATION ${_doc})
 
-# The package is a Qt 5 one, as the suite is specified, and its dependencies
-# and check-package say so. A Qt 6 tree gets a CPack configuration that only
-# says why it makes no package.
-if(NOT KORVU_QT_MAJOR STREQUAL "5")
-    file(WRITE ${CMAKE_BINARY_DIR}/CPackConfig.cmake
-        "message(FATAL_ERROR \"This tree is built with Qt ${KORVU_QT_MAJOR}; the Debian package "
-        "${KORVU_PACKAGE_NAME} is built from a Qt 5 tree only (KORVU_QT_MAJOR=5, the default).\")\n")
-    message(STATUS "Built with Qt ${KORVU_QT_MAJOR}: no Debian package (Qt 5 only)")
-    return()
-endif()
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${KORVU_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -81,6 +71,24 @@ behind it, and writes JUnit XML for CI systems.
 The package bundles the suite, the DeliveryMocks plug-in and a stand-in
 daemon with the PlavoDelivery plug-in in a private folder, so that the stand-in
 never shadows a real korvud on PATH.")
+# The DeliveryMocks plug-in is loaded into the daemon under test, so a daemon
+# needs the package of its own Qt major version. Both install the same paths,
+# so that korvu-check, its manual page and the private folder are the same
+# whichever is installed; installing one removes the other.
+if(KORVU_QT_MAJOR STREQUAL "5")
+    set(KORVU_OTHER_PACKAGE_NAME ${KORVU_PACKAGE_NAME_QT6})
+else()
+    set(KORVU_OTHER_PACKAGE_NAME ${KORVU_PACKAGE_NAME_QT5})
+    string(APPEND CPACK_PACKAGE_DESCRIPTION_SUMMARY " (Qt 6)")
+    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "
+.
+This package is built with Qt 6, for daemons built with Qt 6; a daemon built
+with Qt 5 needs ${KORVU_PACKAGE_NAME_QT5} instead.")
+    # Both packages come from this one source tree.
+    set(CPACK_DEBIAN_PACKAGE_SOURCE ${KORVU_PACKAGE_NAME_QT5})
+endif()
+set(CPACK_DEBIAN_PACKAGE_CONFLICTS ${KORVU_OTHER_PACKAGE_NAME})
+set(CPACK_DEBIAN_PACKAGE_REPLACES ${KORVU_OTHER_PACKAGE_NAME})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "korvu delivery checks developers <korvu-checks@lists.korvu.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -88,7 +96,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries' libraries do not show: the daemon stores through Qt's
 # SQLite driver, and korvu-check makes network namespaces with ip.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5sql5-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt${KORVU_QT_MAJOR}sql${KORVU_QT_MAJOR}-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
