@@ -185,11 +185,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, retriesOption,
                        failOnFlakyOption, shardOption, durationsOption, keepTracesOption, startTimeoutOption,
                        wrapOption});
-    // The usage line names the program as it was called, often by a path.
-    m_helpText = parser.helpText();
-    const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
-    if (m_helpText.startsWith(calledAs))
-        m_helpText.replace(0, calledAs.size(), QStringLiteral("Usage: korvu-check"));
+    m_helpText = helpText(parser, arguments.value(0), QStringLiteral("korvu-check"));
 
     if (!parser.parse(ownArguments)) {
         m_parseError = parser.errorText() + QStringLiteral(" (arguments for the suite go after --)");
@@ -278,6 +274,16 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         }
     }
     return ParseResult::Run;
+}
+
+// The usage line names the program as it was called, often by a path.
+QString CheckOptions::helpText(const QCommandLineParser &parser, const QString &calledAs, const QString &usage)
+{
+    QString help = parser.helpText();
+    const QString usageLine = QStringLiteral("Usage: ") + calledAs;
+    if (help.startsWith(usageLine))
+        help.replace(0, usageLine.size(), QStringLiteral("Usage: ") + usage);
+    return help;
 }
 
 bool CheckOptions::isSharded() const { return jobs > 0 || jobsAuto || sliceCount > 0; }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class QCommandLineParser;
+
 // What to run and how: the command line of korvu-check, checked before
 // anything is started.
 class CheckOptions
@@ -69,6 +71,10 @@ public:
     // Whether the selected work is cut into shards of the suite's functions
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;
+
+    // The parser's help text with its usage line naming the command as
+    // "usage" ("korvu-check merge"), not by the path it was called by.
+    static QString helpText(const QCommandLineParser &parser, const QString &calledAs, const QString &usage);
 
     // The id every job of one CI pipeline or workflow run shares, from the
     // CI system's variables; empty outside a CI system korvu-check knows.

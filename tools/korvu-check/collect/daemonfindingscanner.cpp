@@ -1,5 +1,6 @@
 #include "daemonfindingscanner.h"
 #include "tracefields.h"
+#include "trafficlog.h"
 
 #include <QRegularExpression>
 
@@ -24,8 +25,6 @@ const QRegularExpression sanitizerEnd(QStringLiteral("^(SUMMARY: |==\\d+==ABORTI
 const QRegularExpression undefinedBehavior(QStringLiteral("^\\S.*:\\d+:\\d+: runtime error: "));
 const QRegularExpression threadSanitizerWarning(QStringLiteral("^WARNING: ThreadSanitizer: "));
 const QRegularExpression threadSanitizerEnd(QStringLiteral("^={10,}$"));
-
-QString field(const QJsonObject &entry, const char *name) { return entry.value(QLatin1String(name)).toString(); }
 
 } // namespace
 
@@ -57,17 +56,17 @@ QVector<DaemonFinding> DaemonFindingScanner::signalFindings(const QVector<QJsonO
     QSet<qint64> killed;
     for (const QJsonObject &entry : traceEntries) {
         const qint64 pid = static_cast<qint64>(entry.value(QLatin1String(TraceFields::pid)).toDouble());
-        const QString kind = field(entry, TraceFields::kind);
+        const QString kind = TrafficLog::field(entry, TraceFields::kind);
         if (kind == QLatin1String(TraceFields::daemonKillKind)) {
             killed.insert(pid);
         } else if (kind == QLatin1String(TraceFields::daemonExitKind)
-                   && field(entry, TraceFields::exitStatus) == QLatin1String(TraceFields::crashExit)
+                   && TrafficLog::field(entry, TraceFields::exitStatus) == QLatin1String(TraceFields::crashExit)
                    && !killed.contains(pid)) {
             const int signalNumber = entry.value(QLatin1String(TraceFields::exitCode)).toInt();
             DaemonFinding finding;
             finding.kind = DaemonFinding::Kind::Signal;
-            finding.function = field(entry, TraceFields::function);
-            finding.row = field(entry, TraceFields::row);
+            finding.function = TrafficLog::field(entry, TraceFields::function);
+            finding.row = TrafficLog::field(entry, TraceFields::row);
             finding.lines = QStringList{
                 QStringLiteral("korvud (pid %1) died of signal %2 (%3), which the suite did not send")
                     .arg(pid)

@@ -14,8 +14,6 @@ namespace {
 const int shownCharacters = 300;
 const int shownLines = 60;
 
-QString field(const QJsonObject &entry, const char *name) { return entry.value(QLatin1String(name)).toString(); }
-
 qint64 number(const QJsonObject &entry, const char *name)
 {
     return static_cast<qint64>(entry.value(QLatin1String(name)).toDouble());
@@ -92,9 +90,9 @@ QString describeRpc(const QJsonObject &entry)
 QString describeHttp(const QJsonObject &entry)
 {
     const QString request = QStringLiteral("%1 :%2%3")
-                                .arg(field(entry, TraceFields::method))
+                                .arg(TrafficLog::field(entry, TraceFields::method))
                                 .arg(entry.value(QLatin1String(TraceFields::port)).toInt())
-                                .arg(field(entry, TraceFields::path));
+                                .arg(TrafficLog::field(entry, TraceFields::path));
     const QString body = quoted(TrafficLog::bytes(entry, TraceFields::body));
     if (!entry.value(QLatin1String(TraceFields::finished)).toBool()) {
         return QStringLiteral("%1 -> no reply within %2 ms, so far %3")
@@ -103,7 +101,7 @@ QString describeHttp(const QJsonObject &entry)
             .arg(body);
     }
     const int status = entry.value(QLatin1String(TraceFields::status)).toInt();
-    const QString error = field(entry, TraceFields::error);
+    const QString error = TrafficLog::field(entry, TraceFields::error);
     QString outcome = status > 0 ? QString::number(status) : QString();
     if (error != QLatin1String("NoError"))
         outcome += (outcome.isEmpty() ? QString() : QStringLiteral(" ")) + error;
@@ -114,7 +112,7 @@ QString describeDaemon(const QJsonObject &entry, const QString &kind)
 {
     const qint64 pid = number(entry, TraceFields::pid);
     if (kind == QLatin1String(TraceFields::daemonStartKind)) {
-        QStringList command = {field(entry, TraceFields::program)};
+        QStringList command = {TrafficLog::field(entry, TraceFields::program)};
         const QJsonArray arguments = entry.value(QLatin1String(TraceFields::arguments)).toArray();
         for (const QJsonValue &argument : arguments)
             command.append(argument.toString());
@@ -126,7 +124,7 @@ QString describeDaemon(const QJsonObject &entry, const QString &kind)
     if (kind == QLatin1String(TraceFields::daemonKillKind))
         return QStringLiteral("kill pid %1").arg(pid);
     const int exitCode = entry.value(QLatin1String(TraceFields::exitCode)).toInt();
-    if (field(entry, TraceFields::exitStatus) == QLatin1String(TraceFields::crashExit))
+    if (TrafficLog::field(entry, TraceFields::exitStatus) == QLatin1String(TraceFields::crashExit))
         return QStringLiteral("pid %1 ended by signal %2").arg(pid).arg(exitCode);
     return QStringLiteral("pid %1 exited with status %2").arg(pid).arg(exitCode);
 }
@@ -135,7 +133,7 @@ QString describeDaemon(const QJsonObject &entry, const QString &kind)
 
 QString TrafficLog::describe(const QJsonObject &entry)
 {
-    const QString kind = field(entry, TraceFields::kind);
+    const QString kind = TrafficLog::field(entry, TraceFields::kind);
     if (kind == QLatin1String(TraceFields::rpcKind))
         return describeRpc(entry);
     if (kind == QLatin1String(TraceFields::httpKind))
@@ -144,7 +142,7 @@ QString TrafficLog::describe(const QJsonObject &entry)
         return entry.value(QLatin1String(TraceFields::connected)).toBool()
                    ? QStringLiteral("connect 127.0.0.1:%1 -> connected").arg(daemonPort)
                    : QStringLiteral("connect 127.0.0.1:%1 -> %2")
-                         .arg(QString::number(daemonPort), field(entry, TraceFields::error));
+                         .arg(QString::number(daemonPort), TrafficLog::field(entry, TraceFields::error));
     }
     return describeDaemon(entry, kind);
 }
@@ -155,7 +153,8 @@ TrafficLog TrafficLog::fromFile(const QString &fileName)
     const QVector<QJsonObject> entries = readEntries(fileName);
     for (const QJsonObject &entry : entries) {
         if (!entry.isEmpty())
-            log.m_entries[TestVerdict::testName(field(entry, TraceFields::function), field(entry, TraceFields::row))]
+            log.m_entries[TestVerdict::testName(TrafficLog::field(entry, TraceFields::function),
+                                                TrafficLog::field(entry, TraceFields::row))]
                 .append(entry);
     }
     return log;
@@ -172,14 +171,12 @@ QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
     return entries;
 }
 
-bool TrafficLog::isEmpty() const { return m_entries.isEmpty(); }
-
 QByteArray TrafficLog::bytes(const QJsonObject &entry, const char *name)
 {
     const QString base64Name = QLatin1String(name) + QLatin1String(TraceFields::base64Suffix);
     if (entry.contains(base64Name))
         return QByteArray::fromBase64(entry.value(base64Name).toString().toLatin1());
-    return field(entry, name).toUtf8();
+    return TrafficLog::field(entry, name).toUtf8();
 }
 
 QVector<QJsonObject> TrafficLog::exchangesOf(const QString &testName) const { return m_entries.value(testName); }
@@ -202,7 +199,7 @@ QStringList TrafficLog::lines(const QVector<QJsonObject> &entries)
         repeats = 0;
     };
     for (const QJsonObject &entry : entries) {
-        const QString phase = field(entry, TraceFields::phase);
+        const QString phase = TrafficLog::field(entry, TraceFields::phase);
         if (phase == QLatin1String(TraceFields::cleanupPhase)) {
             ++cleanup;
             continue;
@@ -235,4 +232,9 @@ QStringList TrafficLog::lines(const QVector<QJsonObject> &entries)
         lines.append(QStringLiteral("  (clean-up afterwards: %1 exchanges)").arg(cleanup));
     lines.prepend(QStringLiteral("exchanges (seconds from the first):"));
     return lines;
+}
+
+QString TrafficLog::field(const QJsonObject &entry, const char *name)
+{
+    return entry.value(QLatin1String(name)).toString();
 }

@@ -18,8 +18,6 @@ public:
     // cut short) as an empty object; nothing for a missing file.
     static QVector<QJsonObject> readEntries(const QString &fileName);
 
-    bool isEmpty() const;
-
     // The trace entries of a function or row ("testDelivery(DPD Prio)"), in order.
     QVector<QJsonObject> exchangesOf(const QString &testName) const;
 
@@ -32,6 +30,8 @@ public:
     static QString describe(const QJsonObject &entry);
     // A byte field of an entry (request, reply, body), whichever way it was written.
     static QByteArray bytes(const QJsonObject &entry, const char *name);
+    // A text field of a trace entry, "" when it has none.
+    static QString field(const QJsonObject &entry, const char *name);
 
 private:
     QHash<QString, QVector<QJsonObject>> m_entries;

@@ -1,4 +1,5 @@
 #include "mergecommand.h"
+#include "checkoptions.h"
 #include "consolereport.h"
 #include "exitstatus.h"
 #include "reportfiles.h"
@@ -53,12 +54,7 @@ int MergeCommand::exec(const QStringList &arguments)
     if (!parser.parse(QStringList{arguments.value(0)} + arguments.mid(2)))
         return refuse(parser.errorText());
     if (parser.isSet(helpOption)) {
-        // The usage line names the program as it was called, often by a path.
-        QString help = parser.helpText();
-        const QString calledAs = QStringLiteral("Usage: ") + arguments.value(0);
-        if (help.startsWith(calledAs))
-            help.replace(0, calledAs.size(), QStringLiteral("Usage: korvu-check merge"));
-        m_out << help << Qt::flush;
+        m_out << CheckOptions::helpText(parser, arguments.value(0), QStringLiteral("korvu-check merge")) << Qt::flush;
         return 0;
     }
     const QStringList files = parser.positionalArguments();

@@ -1,5 +1,5 @@
 #include "slicemerge.h"
-#include "ctrfreport.h"
+#include "ctrfdocument.h"
 
 #include <QMap>
 
@@ -30,7 +30,7 @@ QStringList selectedTests(const RunResults &slice)
 // all it says.
 bool brokeOff(const RunResults &slice)
 {
-    return !slice.setupErrors().isEmpty() && slice.recordedRows().isEmpty() && slice.breaks().isEmpty();
+    return !slice.setupErrors().isEmpty() && slice.rowsWithEveryHookRun().isEmpty() && slice.breaks().isEmpty();
 }
 
 // A slice that broke off before it listed the suite's functions and rows
@@ -76,7 +76,7 @@ bool SliceMerge::addFile(const QString &fileName, Error *error)
 {
     RunResults slice;
     QString readError;
-    if (!CtrfReport::read(fileName, &slice, &readError)) {
+    if (!CtrfDocument::read(fileName, &slice, &readError)) {
         *error = {Problem::NotCtrf, readError};
         return false;
     }
@@ -254,7 +254,7 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     };
 
     // Every shard's run of a hook, so that the hooks merge as those of one run's shards.
-    const QVector<RunResults::Row> rows = results.recordedRows();
+    const QVector<RunResults::Row> rows = results.rowsWithEveryHookRun();
     for (const RunResults::Row &row : rows) {
         for (RunResults::Run run : row.runs) {
             run.origin = origin(run.origin);

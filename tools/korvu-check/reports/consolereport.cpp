@@ -8,8 +8,6 @@ ConsoleReport::ConsoleReport(const QStringList &notes)
 {
 }
 
-QString ConsoleReport::kind() const { return QStringLiteral("summary"); }
-
 bool ConsoleReport::write(const RunResults &results, QIODevice *device)
 {
     const QStringList lines = RunSummary(results).summaryLines(results.seconds(), m_notes);

@@ -13,7 +13,6 @@ public:
     // notes: lines for the end of the summary, such as the reports written.
     explicit ConsoleReport(const QStringList &notes = QStringList());
 
-    QString kind() const override;
     bool write(const RunResults &results, QIODevice *device) override;
 
 private:

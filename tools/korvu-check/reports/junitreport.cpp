@@ -11,7 +11,8 @@ namespace {
 
 const QString cutMarker = QStringLiteral(" [...]");
 
-QString seconds(double value) { return QString::number(value, 'f', 3); }
+// A time attribute, in seconds to the millisecond.
+QString timeAttribute(double value) { return QString::number(value, 'f', 3); }
 
 QString failureText(const TestVerdict &verdict)
 {
@@ -119,8 +120,6 @@ void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
         m_cases.last().findings.append(found.finding);
 }
 
-QString JunitReport::kind() const { return QStringLiteral("JUnit report"); }
-
 bool JunitReport::write(const RunResults &results, QIODevice *device)
 {
     setSuiteName(results.suiteName());
@@ -135,7 +134,7 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
     for (const RunResults::SetupError &setupError : setupErrors)
         addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
 
-    const QVector<RunResults::Row> rows = results.rows();
+    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     for (const RunResults::Row &row : rows)
         addRow(row, results.reportedName(row.testName));
     QMap<QString, QVector<RunResults::Finding>> unplaced;
@@ -217,7 +216,7 @@ bool JunitReport::writeXml(QIODevice *device) const
     xml.writeAttribute(QStringLiteral("failures"), QString::number(failures()));
     xml.writeAttribute(QStringLiteral("errors"), QString::number(errors()));
     xml.writeAttribute(QStringLiteral("skipped"), QString::number(skipped()));
-    xml.writeAttribute(QStringLiteral("time"), seconds(m_seconds));
+    xml.writeAttribute(QStringLiteral("time"), timeAttribute(m_seconds));
     xml.writeAttribute(QStringLiteral("timestamp"), m_startTime.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")));
     xml.writeAttribute(QStringLiteral("hostname"), XmlText::safe(m_hostName));
 
@@ -225,7 +224,7 @@ bool JunitReport::writeXml(QIODevice *device) const
         xml.writeStartElement(QStringLiteral("testcase"));
         xml.writeAttribute(QStringLiteral("classname"), XmlText::safe(m_suiteName));
         xml.writeAttribute(QStringLiteral("name"), XmlText::safe(testCase.name));
-        xml.writeAttribute(QStringLiteral("time"), seconds(testCase.seconds));
+        xml.writeAttribute(QStringLiteral("time"), timeAttribute(testCase.seconds));
         switch (testCase.result) {
         case TestCase::Result::Passed:
             break;

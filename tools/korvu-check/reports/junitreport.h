@@ -30,7 +30,6 @@ public:
     // outputLimit: characters of console output kept for <system-out>.
     explicit JunitReport(int outputLimit = defaultOutputLimit);
 
-    QString kind() const override;
     // Adds the whole run to the report and writes it as XML.
     bool write(const RunResults &results, QIODevice *device) override;
 

@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 
+QString Reporter::seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
+
 bool Reporter::writeFile(const RunResults &results, const QString &fileName, QString *error)
 {
     QSaveFile file(fileName);

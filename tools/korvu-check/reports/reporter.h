@@ -19,10 +19,11 @@ public:
     // that never listened.
     static inline const QString setupTestName = QStringLiteral("korvu-check setup");
 
-    // What the summary calls the report: "JUnit report".
-    virtual QString kind() const = 0;
     // Formats the results into device; false when the device fails.
     virtual bool write(const RunResults &results, QIODevice *device) = 0;
+
+    // "3.14 s", as the console and the HTML page show a time.
+    static QString seconds(double value);
 
     // Replaces fileName only once the whole report is written, so that a CI
     // system never reads half a report or the one of an earlier run.

@@ -13,7 +13,7 @@ namespace {
 struct Format
 {
     QString option;
-    QString name; // as errors name its file: "the JUnit file"
+    QString name; // "JUnit": the summary names "the JUnit report", errors "the JUnit file"
     QString description;
     QString ReportFiles::*file;
     std::unique_ptr<Reporter> (*create)();
@@ -28,7 +28,7 @@ const QVector<Format> &formats()
         {QStringLiteral("json"), QStringLiteral("CTRF"),
          QStringLiteral("Also write the results as a CTRF JSON document to <file>, with every run's verdict, "
                         "exchanges and log lines."),
-         &ReportFiles::jsonFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<CtrfReport>(); }},
+         &ReportFiles::ctrfFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<CtrfReport>(); }},
         {QStringLiteral("html"), QStringLiteral("HTML"),
          QStringLiteral("Also write the results as one self-contained HTML page to <file>, with a timeline of each "
                         "gate cycle."),
@@ -74,12 +74,12 @@ QStringList ReportFiles::write(const RunResults &results, QStringList *errors) c
         const QString &file = this->*format.file;
         if (file.isEmpty())
             continue;
-        const std::unique_ptr<Reporter> reporter = format.create();
+        const QString report = format.name + QStringLiteral(" report");
         QString error;
-        if (reporter->writeFile(results, file, &error))
-            written.append(QStringLiteral("%1: %2").arg(reporter->kind(), file));
+        if (format.create()->writeFile(results, file, &error))
+            written.append(QStringLiteral("%1: %2").arg(report, file));
         else
-            errors->append(QStringLiteral("cannot write the %1 to %2: %3").arg(reporter->kind(), file, error));
+            errors->append(QStringLiteral("cannot write the %1 to %2: %3").arg(report, file, error));
     }
     return written;
 }

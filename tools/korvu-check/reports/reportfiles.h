@@ -29,7 +29,7 @@ public:
     QStringList write(const RunResults &results, QStringList *errors) const;
 
     QString junitFile;
-    QString jsonFile; // CTRF
+    QString ctrfFile; // CTRF
     QString htmlFile;
 };
 

@@ -1,4 +1,5 @@
 #include "runsummary.h"
+#include "reporter.h"
 #include "trafficlog.h"
 
 namespace {
@@ -7,8 +8,6 @@ const QString progressIndent = QStringLiteral("      ");
 const QString failureIndent = QStringLiteral("    ");
 // Lines of a finding's report shown under its row as the run goes.
 const int shownFindingLines = 6;
-
-QString seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
 
 QString runList(const QVector<int> &repetitions, int repeat)
 {
@@ -24,7 +23,7 @@ QString runList(const QVector<int> &repetitions, int repeat)
 
 RunSummary::RunSummary(const RunResults &results)
     : m_results(results)
-    , m_rows(results.rows())
+    , m_rows(results.rowsWithHooksMerged())
     , m_breaks(results.breaks())
     , m_findings(results.findings())
     , m_counts(results.counts())
@@ -37,7 +36,8 @@ QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString 
 {
     QStringList lines;
     lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + testName + QStringLiteral("  ")
-                 + seconds(verdict.seconds) + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
+                 + Reporter::seconds(verdict.seconds)
+                 + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
     if (!verdict.isBare())
         lines += detailLines(verdict, progressIndent);
     return lines;
@@ -46,7 +46,7 @@ QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString 
 QStringList RunSummary::passedOnRetryLines(const TestVerdict &verdict, const QString &testName, const QString &tryName,
                                            const QString &context)
 {
-    return {QStringLiteral("FLAKY %1  passed on %2  %3").arg(testName, tryName, seconds(verdict.seconds))
+    return {QStringLiteral("FLAKY %1  passed on %2  %3").arg(testName, tryName, Reporter::seconds(verdict.seconds))
             + (context.isEmpty() ? QString() : QStringLiteral("  ") + context)};
 }
 
@@ -114,7 +114,7 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         }
         lines.append(QString());
     }
-    lines.append(QStringLiteral("Wall time: ") + seconds(wallSeconds));
+    lines.append(QStringLiteral("Wall time: ") + Reporter::seconds(wallSeconds));
     if (m_counts.blacklisted > 0)
         lines.append(QStringLiteral("Blacklisted: %1").arg(m_counts.blacklisted));
     if (m_repeat > 1 || m_retries > 0)

@@ -221,9 +221,9 @@ void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const Fa
     }
 }
 
-QVector<RunResults::Row> RunResults::rows() const
+QVector<RunResults::Row> RunResults::rowsWithHooksMerged() const
 {
-    QVector<Row> rows = recordedRows();
+    QVector<Row> rows = rowsWithEveryHookRun();
     for (Row &row : rows) {
         if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
             row.runs = mergedHookRuns(row.runs);
@@ -231,7 +231,7 @@ QVector<RunResults::Row> RunResults::rows() const
     return rows;
 }
 
-QVector<RunResults::Row> RunResults::recordedRows() const
+QVector<RunResults::Row> RunResults::rowsWithEveryHookRun() const
 {
     QVector<Row> rows = m_rows;
     auto position = [this](const Row &row) {
@@ -254,7 +254,7 @@ QVector<RunResults::Row> RunResults::recordedRows() const
 QVector<RunResults::Finding> RunResults::findings() const
 {
     QVector<Finding> all;
-    const QVector<Row> ordered = rows();
+    const QVector<Row> ordered = rowsWithHooksMerged();
     for (const Row &row : ordered)
         all += row.findings;
     return all + findingsWithoutVerdict();
@@ -282,7 +282,7 @@ RunResults::Counts RunResults::counts() const
 {
     Counts counts;
     counts.failed = m_breaks.size();
-    const QVector<Row> all = rows();
+    const QVector<Row> all = rowsWithHooksMerged();
     for (const Row &row : all) {
         counts.passed += row.passes();
         counts.failed += row.failures();

@@ -202,11 +202,13 @@ public:
     // each failure the note it calls for.
     void attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor);
 
-    QVector<Row> rows() const;
+    // Every function and row in the suite's order, each hook with one run
+    // per repetition, as the reports count them.
+    QVector<Row> rowsWithHooksMerged() const;
     // The same rows with every shard's run of a hook, as they were recorded.
-    QVector<Row> recordedRows() const;
+    QVector<Row> rowsWithEveryHookRun() const;
     QVector<Break> breaks() const;
-    // Every finding, in the order of rows() and of the runs; those of a
+    // Every finding, in the order of the rows and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
     QVector<Finding> findings() const;
     // The findings of functions or rows without a verdict, in the order they

@@ -1,6 +1,6 @@
 #include "checkrun.h"
 #include "consolereport.h"
-#include "ctrfreport.h"
+#include "ctrfdocument.h"
 #include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
 #include "daemonport.h"
@@ -142,7 +142,7 @@ bool CheckRun::planJobs(int *status)
     QString error;
     if (!m_options.durationsFile.isEmpty()) {
         RunResults earlier;
-        if (!CtrfReport::read(m_options.durationsFile, &earlier, &error)) {
+        if (!CtrfDocument::read(m_options.durationsFile, &earlier, &error)) {
             fail({QStringLiteral("--durations-from: %1").arg(error)});
             *status = ExitStatus::BadCommandLine;
             return false;

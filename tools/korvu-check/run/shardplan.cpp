@@ -179,8 +179,6 @@ ShardPlan ShardPlan::slice(int index, int count) const
     return part;
 }
 
-QVector<ShardPlan::Shard> ShardPlan::shards() const { return m_shards; }
-
 QVector<ShardPlan::Shard> ShardPlan::processes(bool asOneProcess) const
 {
     if (!asOneProcess || m_shards.isEmpty())

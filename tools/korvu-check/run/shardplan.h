@@ -52,7 +52,6 @@ public:
     // the same slices.
     ShardPlan slice(int index, int count) const;
 
-    QVector<Shard> shards() const;
     // What each suite process runs: every shard on its own, or all of them
     // in one. A plan without shards (a slice that got none) gives no process,
     // never one without selections, which would run the whole suite.

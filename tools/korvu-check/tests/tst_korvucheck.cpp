@@ -1,6 +1,6 @@
 // Runs the built korvu-check with stand-ins for the daemon and the suite.
 #include "checkprocess.h"
-#include "ctrfreport.h"
+#include "ctrfdocument.h"
 #include "junitfile.h"
 #include "junitreport.h"
 
@@ -207,7 +207,7 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     // The CTRF document holds the run as the JUnit report shows it.
     RunResults readBack;
     QString error;
-    QVERIFY2(CtrfReport::read(json, &readBack, &error), qPrintable(error));
+    QVERIFY2(CtrfDocument::read(json, &readBack, &error), qPrintable(error));
     QVERIFY(JunitReport().writeFile(readBack, path("read-back.xml"), &error));
     QCOMPARE(JunitFile::read(path("read-back.xml")).summaries(), expectedCases);
     QCOMPARE(JunitFile::read(path("read-back.xml")).systemOut, report.systemOut);

@@ -198,7 +198,6 @@ void TestTrafficLog::testRowOfExchanges()
 void TestTrafficLog::testMissingFile()
 {
     const TrafficLog log = TrafficLog::fromFile(m_dir.filePath("missing.jsonl"));
-    QVERIFY(log.isEmpty());
     QCOMPARE(log.exchangesOf("initTestCase").size(), 0);
 }
 

@@ -77,7 +77,7 @@ void TestSliceMerge::testSlicesAsOneRun()
     QVERIFY2(merge.merge(&merged, &error), qPrintable(error.message()));
 
     QStringList runs;
-    for (const RunResults::Row &row : merged.rows()) {
+    for (const RunResults::Row &row : merged.rowsWithHooksMerged()) {
         for (const RunResults::Run &run : row.runs)
             runs.append(merged.reportedName(row.testName) + ' ' + run.verdict.label() + ' ' + run.notes.join(';'));
     }

@@ -8,15 +8,13 @@
 
 namespace {
 
-QString field(const QJsonObject &entry, const char *name) { return entry.value(QLatin1String(name)).toString(); }
-
 // The reply's status and any error it names, or the HTTP status.
 QString outcome(const QJsonObject &entry)
 {
-    const QString kind = field(entry, TraceFields::kind);
+    const QString kind = TrafficLog::field(entry, TraceFields::kind);
     if (kind == QLatin1String(TraceFields::httpKind)) {
         const int status = entry.value(QLatin1String(TraceFields::status)).toInt();
-        const QString error = field(entry, TraceFields::error);
+        const QString error = TrafficLog::field(entry, TraceFields::error);
         if (!entry.value(QLatin1String(TraceFields::finished)).toBool())
             return QStringLiteral("no reply");
         return error == QLatin1String("NoError") ? QString::number(status)
@@ -42,7 +40,7 @@ QString outcome(const QJsonObject &entry)
 // What the exchange carried back: the reply or the body, whole.
 QByteArray carried(const QJsonObject &entry)
 {
-    const QString kind = field(entry, TraceFields::kind);
+    const QString kind = TrafficLog::field(entry, TraceFields::kind);
     if (kind == QLatin1String(TraceFields::rpcKind))
         return TrafficLog::bytes(entry, TraceFields::reply);
     if (kind == QLatin1String(TraceFields::httpKind))
@@ -67,7 +65,7 @@ void ExchangeTable::write(HtmlWriter &html, const QVector<QJsonObject> &exchange
     html.close();
     html.open(QStringLiteral("tbody"));
     for (const QJsonObject &entry : exchanges) {
-        const QString phase = field(entry, TraceFields::phase);
+        const QString phase = TrafficLog::field(entry, TraceFields::phase);
         const QString described = TrafficLog::describe(entry);
         html.open(QStringLiteral("tr"), {{QStringLiteral("class"), QStringLiteral("phase-") + phase}});
         html.element(

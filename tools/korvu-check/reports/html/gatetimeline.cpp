@@ -13,11 +13,9 @@ namespace {
 const QString historyPath = QStringLiteral("/actionhistory");
 const QString scanPath = QStringLiteral("/generateevent");
 
-QString field(const QJsonObject &entry, const char *name) { return entry.value(QLatin1String(name)).toString(); }
-
 bool isTestPhase(const QJsonObject &entry)
 {
-    return field(entry, TraceFields::phase) == QLatin1String(TraceFields::testPhase);
+    return TrafficLog::field(entry, TraceFields::phase) == QLatin1String(TraceFields::testPhase);
 }
 
 QJsonObject rpcRequest(const QJsonObject &entry)
@@ -32,13 +30,13 @@ QJsonObject rpcReply(const QJsonObject &entry)
 
 bool isKind(const QJsonObject &entry, const char *kind)
 {
-    return field(entry, TraceFields::kind) == QLatin1String(kind);
+    return TrafficLog::field(entry, TraceFields::kind) == QLatin1String(kind);
 }
 
 bool isHttp(const QJsonObject &entry, int port, const QString &path)
 {
     return isKind(entry, TraceFields::httpKind) && entry.value(QLatin1String(TraceFields::port)).toInt() == port
-           && field(entry, TraceFields::path).section(QLatin1Char('?'), 0, 0) == path;
+           && TrafficLog::field(entry, TraceFields::path).section(QLatin1Char('?'), 0, 0) == path;
 }
 
 bool isGatePoll(const QJsonObject &entry)
@@ -126,7 +124,7 @@ GateTimeline GateTimeline::fromExchanges(const QVector<QJsonObject> &exchanges, 
         if (isHttp(entry, DeliveryMocksIds::parcelScannerPort, scanPath)) {
             mark.lane = Lane::Scanner;
             mark.kind = Kind::Scan;
-            const QUrlQuery query(field(entry, TraceFields::path).section(QLatin1Char('?'), 1));
+            const QUrlQuery query(TrafficLog::field(entry, TraceFields::path).section(QLatin1Char('?'), 1));
             mark.label = QStringLiteral("scan ") + query.queryItemValue(QStringLiteral("content"), QUrl::FullyDecoded);
             if (timeline.m_windowStart < 0)
                 timeline.m_windowStart = mark.seconds;

@@ -163,8 +163,6 @@ bool needsAttention(const RunResults::Row &row)
     return outcome == Outcome::Failed || outcome == Outcome::Flaky || !row.findings.isEmpty();
 }
 
-QString seconds(double value) { return QString::number(value, 'f', 2) + QStringLiteral(" s"); }
-
 QString rowId(int index) { return QStringLiteral("row-%1").arg(index + 1); }
 
 const Attributes svgNamespace = {{QStringLiteral("xmlns"), QStringLiteral("http://www.w3.org/2000/svg")}};
@@ -218,8 +216,6 @@ void writeFindings(HtmlWriter &html, const QVector<RunResults::Finding> &finding
 
 } // namespace
 
-QString HtmlReport::kind() const { return QStringLiteral("HTML report"); }
-
 bool HtmlReport::write(const RunResults &results, QIODevice *device)
 {
     const QByteArray html = page(results).toUtf8();
@@ -228,7 +224,7 @@ bool HtmlReport::write(const RunResults &results, QIODevice *device)
 
 QString HtmlReport::page(const RunResults &results)
 {
-    const QVector<RunResults::Row> rows = results.rows();
+    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     HtmlWriter html;
     html.startDocument();
     html.open(QStringLiteral("html"), {{QStringLiteral("xmlns"), QStringLiteral("http://www.w3.org/1999/xhtml")},
@@ -308,7 +304,7 @@ void HtmlReport::writeHeader(HtmlWriter &html, const RunResults &results)
         {QStringLiteral("run"), how},
         {QStringLiteral("isolation"), environment.isolation},
         {QStringLiteral("started"), results.startTime().toString(Qt::ISODate)},
-        {QStringLiteral("wall time"), seconds(results.seconds())},
+        {QStringLiteral("wall time"), Reporter::seconds(results.seconds())},
         {QStringLiteral("host"), environment.hostName},
         {QStringLiteral("Qt"), environment.qtVersion},
         {QStringLiteral("korvu-check"), environment.toolVersion},
@@ -453,7 +449,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         }
         html.close();
         html.open(QStringLiteral("td"), {{QStringLiteral("class"), QStringLiteral("time")}});
-        html.text(seconds(mean));
+        html.text(Reporter::seconds(mean));
         writeBar(html, longest > 0 ? mean / longest : 0);
         html.close();
         if (repeat > 1) {

@@ -19,7 +19,6 @@ public:
     static constexpr int shownLogLines = 400;
     static constexpr int logLineLimit = 4096;
 
-    QString kind() const override;
     bool write(const RunResults &results, QIODevice *device) override;
 
     // The whole page.

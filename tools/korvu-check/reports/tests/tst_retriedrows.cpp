@@ -1,5 +1,5 @@
 #include "consolereport.h"
-#include "ctrfreport.h"
+#include "ctrfdocument.h"
 #include "htmlreport.h"
 #include "junitreport.h"
 #include "runresults.h"
@@ -141,7 +141,7 @@ void TestRetriedRows::testEveryReportAgrees()
     QVERIFY(junit.contains(status == QLatin1String("failed") ? "failures=\"1\"" : "failures=\"0\""));
 
     const QJsonObject test =
-        CtrfReport::document(results).value("results").toObject().value("tests").toArray().first().toObject();
+        CtrfDocument::fromResults(results).value("results").toObject().value("tests").toArray().first().toObject();
     QCOMPARE(test.value("status").toString(), status);
     QCOMPARE(test.value("flaky").toBool(), flaky);
     QCOMPARE(test.value("retries").toInt(), retried);
@@ -153,7 +153,7 @@ void TestRetriedRows::testEveryReportAgrees()
     }
     RunResults readBack;
     QString error;
-    QVERIFY2(CtrfReport::fromDocument(CtrfReport::document(results), &readBack, &error), qPrintable(error));
+    QVERIFY2(CtrfDocument::toResults(CtrfDocument::fromResults(results), &readBack, &error), qPrintable(error));
     QCOMPARE(readBack.failureStatus(), failureStatus);
 
     const QString page = HtmlReport::page(results);

@@ -1,5 +1,5 @@
 #include "consolereport.h"
-#include "ctrfreport.h"
+#include "ctrfdocument.h"
 #include "exitstatus.h"
 #include "htmlreport.h"
 #include "junitreport.h"
@@ -166,20 +166,20 @@ void TestRowOutcomes::testReportsAgree()
         results.addFinding({DaemonFinding::Kind::AddressSanitizer, function, row, {"==1==ERROR: heap"}}, first);
     if (broken)
         results.addBreak({"crash", "the suite crashed (signal 11)", QString(), 0.1, {}, first});
-    const RunResults::Row reported = results.rows().constFirst();
+    const RunResults::Row reported = results.rowsWithHooksMerged().constFirst();
     QCOMPARE(reported.outcome(), outcome);
     QCOMPARE(::exitStatus(results), exitStatus);
 
     const QStringList console = written(ConsoleReport(), results).split(QLatin1Char('\n'));
     QCOMPARE(console.at(console.size() - 2), counts);
 
-    const QJsonObject ctrf = CtrfReport::document(results);
+    const QJsonObject ctrf = CtrfDocument::fromResults(results);
     QCOMPARE(ctrf["results"]["tests"].toArray().first()["status"].toString(), status);
     QCOMPARE(ctrf["results"]["tests"].toArray().first()["flaky"].toBool(), outcome == RunResults::Outcome::Flaky);
     RunResults readBack;
     QString error;
-    QVERIFY2(CtrfReport::fromDocument(ctrf, &readBack, &error), qPrintable(error));
-    QCOMPARE(readBack.rows().constFirst().outcome(), outcome);
+    QVERIFY2(CtrfDocument::toResults(ctrf, &readBack, &error), qPrintable(error));
+    QCOMPARE(readBack.rowsWithHooksMerged().constFirst().outcome(), outcome);
     QCOMPARE(::exitStatus(readBack), exitStatus);
 
     // JUnit has no "other": what fails no run and passed nothing shows as skipped.

@@ -64,7 +64,7 @@ void TestRunResults::testSuiteOrder()
     results.addVerdict(verdict(O::Pass, "testAvailable"), shard(1));
 
     QStringList names;
-    for (const RunResults::Row &row : results.rows())
+    for (const RunResults::Row &row : results.rowsWithHooksMerged())
         names.append(row.testName);
     QCOMPARE(names, (QStringList{"initTestCase", "testAvailable", "testDelivery(a)", "testDelivery(b)", "testExtra"}));
     QCOMPARE(results.failureCount(), 1);
@@ -85,7 +85,7 @@ void TestRunResults::testHooksOfShardsCountOnce()
         "initTestCase: FAIL 1.5 failed in shard 2 (x2); failed in shard 3 (x3)",
         "cleanupTestCase: FAIL 0.3 failed in shard 1 (x1); failed in shard 3 (x3)",
     };
-    const QVector<RunResults::Row> rows = results.rows();
+    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     QCOMPARE(describe(rows), expected);
     QCOMPARE(rows.at(0).runs.constFirst().verdict.messageLines, QStringList{"no Hello either"});
     QCOMPARE(results.failureCount(), 2);
@@ -93,7 +93,7 @@ void TestRunResults::testHooksOfShardsCountOnce()
     RunResults allFailed;
     for (int number = 1; number <= 3; ++number)
         allFailed.addVerdict(verdict(O::Fail, "initTestCase", QString(), {"no Hello"}), shard(number));
-    QCOMPARE(describe(allFailed.rows()), QStringList{"initTestCase: FAIL 0 failed in all 3 shards"});
+    QCOMPARE(describe(allFailed.rowsWithHooksMerged()), QStringList{"initTestCase: FAIL 0 failed in all 3 shards"});
 }
 
 void TestRunResults::testHooksPerRepetition()
@@ -107,7 +107,7 @@ void TestRunResults::testHooksPerRepetition()
                                shard(number, repetition));
         }
     }
-    const QVector<RunResults::Row> rows = results.rows();
+    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     QCOMPARE(describe(rows), (QStringList{"initTestCase: PASS 0", "initTestCase: FAIL 0 failed in shard 1 (x1)"}));
     QVERIFY(rows.constFirst().isFlaky());
     QCOMPARE(rows.constFirst().passes(), 1);
@@ -144,7 +144,7 @@ void TestRunResults::testTrafficOfEachRun()
     attachTrace(&results, shard(1, 2).job, laterTrace.fileName());
     attachTrace(&results, shard(1).job, trace.fileName());
 
-    for (const RunResults::Row &row : results.rows()) {
+    for (const RunResults::Row &row : results.rowsWithHooksMerged()) {
         for (const RunResults::Run &run : row.runs) {
             const QString exchanges = TrafficLog::lines(run.exchanges).join(QLatin1Char('\n'));
             if (run.origin.job == shard(2).job)
@@ -170,7 +170,7 @@ void TestRunResults::testLogLinesOfEachRun()
     results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 2));
 
     QVector<QStringList> logged;
-    const QVector<RunResults::Row> rows = results.rows();
+    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     for (const RunResults::Run &run : rows.constFirst().runs)
         logged.append(run.logLines);
     QCOMPARE(logged, (QVector<QStringList>{{}, {"one: scan", "one: gate"}, {"two: scan"}, {}}));
@@ -182,7 +182,7 @@ void TestRunResults::testSkippedRepetitionsAreNotFlaky()
     results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 1));
     results.addVerdict(verdict(O::Skip, "testDelivery", "a", {"no gate"}), shard(1, 2));
     results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 3));
-    const RunResults::Row row = results.rows().constFirst();
+    const RunResults::Row row = results.rowsWithHooksMerged().constFirst();
     QVERIFY(!row.isFlaky());
     QCOMPARE(row.passes(), 2);
     QCOMPARE(results.failureStatus(), 0);
@@ -252,7 +252,7 @@ void TestRunResults::testKnownRaceNamed()
     RunResults results;
     results.addVerdict(verdict(O::Fail, "testAddDelivery", "with notification", message.split('\n')), shard(1));
     attachTrace(&results, shard(1).job, trace.fileName());
-    const RunResults::Run run = results.rows().constFirst().runs.constFirst();
+    const RunResults::Run run = results.rowsWithHooksMerged().constFirst().runs.constFirst();
     QCOMPARE(run.notes.filter("known race").size(), named ? 1 : 0);
     QVERIFY(run.verdict.isFailure());
 }

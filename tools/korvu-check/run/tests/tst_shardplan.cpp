@@ -19,7 +19,7 @@ const QHash<QString, double> times = {{"testDelivery", 2.0}, {"testDeliveryPersi
 QStringList shardSelections(const ShardPlan &plan)
 {
     QStringList shards;
-    const QVector<ShardPlan::Shard> all = plan.shards();
+    const QVector<ShardPlan::Shard> all = plan.processes(false);
     for (const ShardPlan::Shard &shard : all)
         shards.append(shard.selections.join(QStringLiteral(" | ")));
     return shards;
@@ -82,7 +82,7 @@ void TestShardPlan::testQuickTestsShareShardsOfLimitedLength()
     ShardPlan plan;
     QString error;
     QVERIFY2(ShardPlan::make(many, {}, times, &plan, &error), qPrintable(error));
-    const QVector<ShardPlan::Shard> shards = plan.shards();
+    const QVector<ShardPlan::Shard> shards = plan.processes(false);
     QCOMPARE(shards.size(), 2);
     QCOMPARE(shards.at(0).tests.size() + shards.at(1).tests.size(), 50);
     QVERIFY(shards.at(0).expectedSeconds <= 2.0);
@@ -156,14 +156,14 @@ void TestShardPlan::testSlicesCoverEveryTestOnce()
     double lightest = 1e9;
     double heaviest = 0;
     double longestShard = 0;
-    for (const ShardPlan::Shard &shard : plan.shards())
+    for (const ShardPlan::Shard &shard : plan.processes(false))
         longestShard = qMax(longestShard, shard.expectedSeconds);
     for (int index = 1; index <= count; ++index) {
         const ShardPlan slice = plan.slice(index, count);
         QCOMPARE(shardSelections(slice), shardSelections(plan.slice(index, count)));
         covered += slice.testNames();
         double load = 0;
-        for (const ShardPlan::Shard &shard : slice.shards())
+        for (const ShardPlan::Shard &shard : slice.processes(false))
             load += shard.expectedSeconds;
         lightest = qMin(lightest, load);
         heaviest = qMax(heaviest, load);

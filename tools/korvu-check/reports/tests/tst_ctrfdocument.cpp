@@ -1,3 +1,4 @@
+#include "ctrfdocument.h"
 #include "ctrfreport.h"
 #include "junitreport.h"
 #include "runsummary.h"
@@ -93,7 +94,7 @@ QByteArray junit(const RunResults &results, const QString &fileName)
 
 } // namespace
 
-class TestCtrfReport : public QObject
+class TestCtrfDocument : public QObject
 {
     Q_OBJECT
 private slots:
@@ -108,23 +109,23 @@ private:
 
 // What merging slices relies on: the results read back give the same
 // document and the same reports.
-void TestCtrfReport::testReadBackAsWritten()
+void TestCtrfDocument::testReadBackAsWritten()
 {
     const RunResults original = sampleResults();
     const QString fileName = m_dir.filePath("run.json");
     QString error;
     QVERIFY2(CtrfReport().writeFile(original, fileName, &error), qPrintable(error));
     RunResults readBack;
-    QVERIFY2(CtrfReport::read(fileName, &readBack, &error), qPrintable(error));
+    QVERIFY2(CtrfDocument::read(fileName, &readBack, &error), qPrintable(error));
 
-    QCOMPARE(CtrfReport::document(readBack), CtrfReport::document(original));
+    QCOMPARE(CtrfDocument::fromResults(readBack), CtrfDocument::fromResults(original));
     QCOMPARE(RunSummary(readBack).summaryLines(4.3), RunSummary(original).summaryLines(4.3));
     QCOMPARE(junit(readBack, m_dir.filePath("read-back.xml")), junit(original, m_dir.filePath("original.xml")));
 }
 
-void TestCtrfReport::testRowsAsConsumersSeeThem()
+void TestCtrfDocument::testRowsAsConsumersSeeThem()
 {
-    const QJsonObject document = CtrfReport::document(sampleResults());
+    const QJsonObject document = CtrfDocument::fromResults(sampleResults());
     const QJsonObject results = document.value("results").toObject();
     QCOMPARE(document.value("runId").toString(), QStringLiteral("github-812"));
     QCOMPARE(results.value("environment").toObject().value("shardId").toString(), QStringLiteral("2/3"));
@@ -162,7 +163,7 @@ void TestCtrfReport::testRowsAsConsumersSeeThem()
     QVERIFY(flaky.value("stdout").toArray().contains(QStringLiteral("known race?")));
 }
 
-void TestCtrfReport::testRefusedDocuments_data()
+void TestCtrfDocument::testRefusedDocuments_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("error");
@@ -178,7 +179,7 @@ void TestCtrfReport::testRefusedDocuments_data()
         << "written by a newer korvu-check";
 }
 
-void TestCtrfReport::testRefusedDocuments()
+void TestCtrfDocument::testRefusedDocuments()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, error);
@@ -191,10 +192,10 @@ void TestCtrfReport::testRefusedDocuments()
     }
     RunResults results;
     QString message;
-    QVERIFY(!CtrfReport::read(fileName, &results, &message));
+    QVERIFY(!CtrfDocument::read(fileName, &results, &message));
     QVERIFY2(message.contains(error), qPrintable(message));
     QVERIFY2(message.contains(fileName), qPrintable(message));
 }
 
-QTEST_GUILESS_MAIN(TestCtrfReport)
-#include "tst_ctrfreport.moc"
+QTEST_GUILESS_MAIN(TestCtrfDocument)
+#include "tst_ctrfdocument.moc"
