@@ -98,16 +98,16 @@ bool SliceMerge::merge(RunResults *merged, Error *error) const
     RunResults::Environment environment = first.environment();
     environment.sliceIndex = 0;
     environment.sliceCount = 0;
-    environment.shardCount = 0;
     QStringList hosts;
     QDateTime start;
     QDateTime stop;
     QDateTime begin; // of the check that began first, before its suite started
+    int shardCount = 0;
     int jobOffset = 0;
     int shardOffset = 0;
     for (const Slice &slice : qAsConst(slices)) {
         const RunResults &results = slice.results;
-        environment.shardCount += results.environment().shardCount;
+        shardCount += results.shardCount();
         // Each slice retried its own failures; the merged run allowed the most any did.
         environment.retries = qMax(environment.retries, results.environment().retries);
         environment.failOnFlaky = environment.failOnFlaky || results.environment().failOnFlaky;
@@ -127,14 +127,14 @@ bool SliceMerge::merge(RunResults *merged, Error *error) const
     }
     environment.hostName = hosts.join(QStringLiteral(", "));
     result.setEnvironment(environment);
+    result.setShardCount(shardCount);
     // A slice that broke off never heard the suite name itself.
     const auto ran = std::find_if(slices.cbegin(), slices.cend(),
                                   [](const Slice &slice) { return !brokeOff(slice.results); });
     const RunResults &named = ran == slices.cend() ? first : ran->results;
     result.setSuiteFile(named.suiteFile());
     result.setSuiteName(named.suiteName());
-    result.setOrder(QStringList{QStringLiteral("initTestCase")} + selectedTests(selecting(slices).results)
-                    + QStringList{QStringLiteral("cleanupTestCase")});
+    result.setOrder(RunResults::withHooks(selectedTests(selecting(slices).results)));
     result.setStartTime(start);
     result.setStopTime(stop);
     result.setSeconds(begin.isValid() ? begin.msecsTo(stop) / 1000.0 : 0);

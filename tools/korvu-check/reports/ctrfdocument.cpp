@@ -353,7 +353,7 @@ QJsonObject environmentObject(const RunResults &results)
         {QStringLiteral("sliceIndex"), environment.sliceIndex},
         {QStringLiteral("sliceCount"), environment.sliceCount},
         {QStringLiteral("repeat"), environment.repeat},
-        {QStringLiteral("shardCount"), environment.shardCount},
+        {QStringLiteral("shardCount"), results.shardCount()},
     };
     if (environment.retries > 0)
         extra.insert(QStringLiteral("retries"), environment.retries);
@@ -393,7 +393,6 @@ RunResults::Environment environmentFrom(const QJsonObject &results, const QStrin
     environment.sliceIndex = extra.value(QLatin1String("sliceIndex")).toInt();
     environment.sliceCount = extra.value(QLatin1String("sliceCount")).toInt();
     environment.repeat = extra.value(QLatin1String("repeat")).toInt(1);
-    environment.shardCount = extra.value(QLatin1String("shardCount")).toInt();
     environment.retries = extra.value(QLatin1String("retries")).toInt();
     environment.failOnFlaky = extra.value(QLatin1String("failOnFlaky")).toBool();
     return environment;
@@ -579,6 +578,12 @@ bool CtrfDocument::toResults(const QJsonObject &document, RunResults *results, Q
 
     RunResults read;
     read.setEnvironment(environmentFrom(run, document.value(QLatin1String("runId")).toString()));
+    read.setShardCount(run.value(QLatin1String("environment"))
+                           .toObject()
+                           .value(QLatin1String("extra"))
+                           .toObject()
+                           .value(QLatin1String("shardCount"))
+                           .toInt());
     read.setSuiteFile(extra.value(QLatin1String("suiteFile")).toString());
     read.setSuiteName(extra.value(QLatin1String("suiteName")).toString());
     read.setStartTime(timeFrom(extra.value(QLatin1String("startTime"))));

@@ -6,8 +6,8 @@
 
 #include <QStringList>
 
-// Counts the verdicts of a run the way the test framework's totals do and
-// formats the progress lines and the closing summary.
+// Formats the progress lines and the closing summary of a run, from the
+// counts and outcomes the results decide.
 class RunSummary
 {
 public:

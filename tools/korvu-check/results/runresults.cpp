@@ -125,6 +125,10 @@ void RunResults::setEnvironment(const Environment &environment) { m_environment 
 
 RunResults::Environment RunResults::environment() const { return m_environment; }
 
+void RunResults::setShardCount(int count) { m_shardCount = count; }
+
+int RunResults::shardCount() const { return m_shardCount; }
+
 void RunResults::setStopTime(const QDateTime &stopTime) { m_stopTime = stopTime; }
 
 QDateTime RunResults::stopTime() const { return m_stopTime; }
@@ -158,17 +162,13 @@ QVector<RunResults::SetupError> RunResults::setupErrors() const { return m_setup
 
 RunResults RunResults::withoutSuiteResults() const
 {
-    RunResults setup;
-    setup.m_environment = m_environment;
-    setup.m_stopTime = m_stopTime;
-    setup.m_suiteFile = m_suiteFile;
-    setup.m_suiteName = m_suiteName;
-    setup.m_startTime = m_startTime;
-    setup.m_seconds = m_seconds;
-    setup.m_outputLines = m_outputLines;
-    setup.m_setupErrors = m_setupErrors;
-    // A slice that stopped early is still a slice of its run, which its order shows.
-    setup.m_order = m_order;
+    // Everything else stays: a slice that stopped early is still a slice of
+    // its run, which its environment and order show.
+    RunResults setup = *this;
+    setup.m_rows.clear();
+    setup.m_breaks.clear();
+    setup.m_findings.clear();
+    setup.m_pendingLogLines.clear();
     return setup;
 }
 
@@ -352,6 +352,11 @@ QString RunResults::retryText(const Row &row) const
         return QStringLiteral("passed on ") + onlyTry;
     return QStringLiteral("passed on a retry in run%1 %2")
         .arg(repetitions.size() == 1 ? QString() : QStringLiteral("s"), repetitions.join(QStringLiteral(", ")));
+}
+
+QStringList RunResults::withHooks(const QStringList &testNames)
+{
+    return QStringList{hookFunctions.constFirst()} + testNames + QStringList{hookFunctions.constLast()};
 }
 
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }

@@ -151,11 +151,13 @@ public:
         int retries = 0; // --retries: how often a failed function or row may run again
         // --fail-on-flaky: a row that passed only on a retry fails the run.
         bool failOnFlaky = false;
-        int shardCount = 0; // suite processes per repetition; 0 when the suite ran as one
     };
 
     void setEnvironment(const Environment &environment);
     Environment environment() const;
+    // Suite processes per repetition, as planned; 0 when the suite ran as one.
+    void setShardCount(int count);
+    int shardCount() const;
 
     // The suite program's file name, and the test class it named itself.
     void setSuiteFile(const QString &fileName);
@@ -237,6 +239,8 @@ public:
     // a retry in runs 1, 3" with repeats); empty for any other row.
     QString retryText(const Row &row) const;
 
+    // The order of a run of these functions and rows: the hooks around them.
+    static QStringList withHooks(const QStringList &testNames);
     static bool isHook(const TestVerdict &verdict);
     static bool isHookFunction(const QString &function);
 
@@ -244,6 +248,7 @@ private:
     static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
 
     Environment m_environment;
+    int m_shardCount = 0;
     QDateTime m_stopTime;
     // Per job and function or row, log lines waiting for their verdict.
     QHash<QPair<int, QString>, QStringList> m_pendingLogLines;

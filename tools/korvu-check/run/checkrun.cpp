@@ -66,7 +66,7 @@ int CheckRun::exec()
     StopSignals stopSignals;
     m_results.setSuiteFile(QFileInfo(m_options.suite).fileName());
     if (!m_root.isValid()) {
-        fail({QStringLiteral("cannot create a temporary run tree: %1").arg(m_root.errorString())});
+        reportSetupError({QStringLiteral("cannot create a temporary run tree: %1").arg(m_root.errorString())});
         return stopEarly(ExitStatus::EnvironmentProblem);
     }
     m_root.setAutoRemove(!m_options.keepRunTree);
@@ -97,7 +97,7 @@ int CheckRun::exec()
     });
     runJobs();
     if (m_preflightFailed) {
-        fail(m_preflight->report());
+        reportSetupError(m_preflight->report());
         noteKeptTree();
         return stopEarly(ExitStatus::DaemonDoesNotStart);
     }
@@ -113,7 +113,7 @@ bool CheckRun::prepareNetwork()
     const quint16 port = PortCheck::firstTakenPort(PortCheck::korvuPorts());
     if (port == 0)
         return true;
-    fail({PortCheck::takenPortMessage(port)});
+    reportSetupError({PortCheck::takenPortMessage(port)});
     return false;
 }
 
@@ -143,7 +143,7 @@ bool CheckRun::planJobs(int *status)
     if (!m_options.durationsFile.isEmpty()) {
         RunResults earlier;
         if (!CtrfDocument::read(m_options.durationsFile, &earlier, &error)) {
-            fail({QStringLiteral("--durations-from: %1").arg(error)});
+            reportSetupError({QStringLiteral("--durations-from: %1").arg(error)});
             *status = ExitStatus::BadCommandLine;
             return false;
         }
@@ -151,13 +151,12 @@ bool CheckRun::planJobs(int *status)
     }
     ShardPlan plan;
     if (!ShardPlan::make(listing, selections, expectedSeconds, &plan, &error)) {
-        fail({error});
+        reportSetupError({error});
         *status = ExitStatus::BadCommandLine;
         return false;
     }
     // Every slice's order holds the whole plan, so that merged slices keep the suite's order.
-    m_results.setOrder(QStringList{QStringLiteral("initTestCase")} + plan.testNames()
-                       + QStringList{QStringLiteral("cleanupTestCase")});
+    m_results.setOrder(RunResults::withHooks(plan.testNames()));
     if (m_options.sliceCount > 0)
         plan = plan.slice(m_options.sliceIndex, m_options.sliceCount);
 
@@ -183,7 +182,7 @@ bool CheckRun::listSuite(QByteArray *listing)
         const QStringList errors = QString::fromUtf8(suite.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
         for (const QString &line : errors)
             lines.append(QStringLiteral("  ") + line);
-        fail(lines);
+        reportSetupError(lines);
         return false;
     }
     *listing = suite.readAllStandardOutput();
@@ -192,10 +191,7 @@ bool CheckRun::listSuite(QByteArray *listing)
 
 void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringList &suiteOptions)
 {
-    m_shardCount = shards.size();
-    RunResults::Environment environment = m_results.environment();
-    environment.shardCount = shards.size();
-    m_results.setEnvironment(environment);
+    m_results.setShardCount(shards.size());
     for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
         for (int index = 0; index < shards.size(); ++index) {
             Job job;
@@ -228,7 +224,7 @@ bool CheckRun::createTrees()
         QString error;
         const QString root = job.name.isEmpty() ? m_root.path() : m_root.path() + QLatin1Char('/') + job.name;
         if (!job.tree.create(root, sources, &error)) {
-            fail({error});
+            reportSetupError({error});
             return false;
         }
     }
@@ -415,7 +411,7 @@ void CheckRun::retry(const Job &failed, const TestVerdict &verdict)
     const QString selection = verdict.row.isEmpty() ? verdict.function
                                                     : verdict.function + QLatin1Char(':') + verdict.row;
     Job job;
-    job.origin = {int(m_jobs.size()), m_shardCount + index, failed.origin.repetition, QString(),
+    job.origin = {int(m_jobs.size()), m_results.shardCount() + index, failed.origin.repetition, QString(),
                   failed.origin.attempt + 1};
     job.origin.shardName = QStringLiteral("%1 (%2)").arg(m_results.tryName(job.origin), selection);
     job.name = QStringLiteral("retry-%1-try-%2").arg(index, 2, 10, QLatin1Char('0')).arg(job.origin.attempt);
@@ -426,7 +422,7 @@ void CheckRun::retry(const Job &failed, const TestVerdict &verdict)
     if (!job.tree.create(m_root.path() + QLatin1Char('/') + job.name,
                          {m_options.daemon, m_options.mocksDir, m_options.experienceDir, m_options.wrapCommand},
                          &error)) {
-        fail({QStringLiteral("cannot run %1 again: %2").arg(verdict.testName(), error)});
+        reportSetupError({QStringLiteral("cannot run %1 again: %2").arg(verdict.testName(), error)});
         return;
     }
     m_jobs.push_back(std::move(job));
@@ -582,7 +578,7 @@ QStringList CheckRun::writeReports(bool withSuiteResults)
     const QStringList written = m_options.reports.write(withSuiteResults ? m_results : m_results.withoutSuiteResults(),
                                                         &errors);
     for (const QString &error : qAsConst(errors))
-        fail({error});
+        reportSetupError({error});
     m_reportMissing = m_reportMissing || !errors.isEmpty();
     return written;
 }
@@ -597,10 +593,10 @@ void CheckRun::printHeader()
 {
     const QString network = isolationDescription();
     QString how;
-    if (m_shardCount > 1) {
+    if (m_results.shardCount() > 1) {
         how = QStringLiteral(": %1 shards, up to %2 at a time, each in %3")
-                  .arg(m_shardCount)
-                  .arg(qMin(m_parallel, m_shardCount))
+                  .arg(m_results.shardCount())
+                  .arg(qMin(m_parallel, m_results.shardCount()))
                   .arg(network);
     } else {
         how = QStringLiteral(", in %1").arg(network);
@@ -610,7 +606,7 @@ void CheckRun::printHeader()
     if (m_options.repeat > 1)
         how += QStringLiteral(", %1 times").arg(m_options.repeat);
     print({QStringLiteral("korvu-check: %1 against %2%3").arg(m_options.suite, m_options.daemon, how)});
-    if (m_shardCount > 1 && m_requestedParallel > 1 && !m_isolation.isAvailable())
+    if (m_results.shardCount() > 1 && m_requestedParallel > 1 && !m_isolation.isAvailable())
         print({QStringLiteral("korvu-check: no private network namespaces here, so the shards run one at a time")});
 }
 
@@ -625,7 +621,7 @@ void CheckRun::print(const QStringList &lines)
     m_out.flush();
 }
 
-void CheckRun::fail(const QStringList &lines)
+void CheckRun::reportSetupError(const QStringList &lines)
 {
     if (!lines.isEmpty())
         m_results.addSetupError(lines.constFirst(), lines.mid(1));

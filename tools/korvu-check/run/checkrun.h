@@ -72,7 +72,8 @@ private:
     void printHeader();
     void print(const QStringList &lines);
     void noteKeptTree();
-    void fail(const QStringList &lines);
+    // Prints korvu-check's own error and records it for the reports.
+    void reportSetupError(const QStringList &lines);
 
     CheckOptions m_options;
     QTextStream &m_out;
@@ -88,7 +89,6 @@ private:
     int m_retryCount = 0;
     // Jobs with a failed verdict, whose exit status the results explain.
     QSet<int> m_jobsWithFailures;
-    int m_shardCount = 0;
     int m_requestedParallel = 1;
     int m_parallel = 1;
     bool m_preflightFailed = false;

@@ -285,8 +285,8 @@ void HtmlReport::writeHeader(HtmlWriter &html, const RunResults &results)
                      {{QStringLiteral("class"), QStringLiteral("verdict-fail")}});
     html.close();
 
-    QString how = environment.shardCount > 0 ? QStringLiteral("%1 shards").arg(environment.shardCount)
-                                             : QStringLiteral("one suite process");
+    QString how = results.shardCount() > 0 ? QStringLiteral("%1 shards").arg(results.shardCount())
+                                           : QStringLiteral("one suite process");
     if (environment.sliceCount > 0)
         how += QStringLiteral(", slice %1 of %2").arg(environment.sliceIndex).arg(environment.sliceCount);
     if (environment.repeat > 1)

@@ -42,8 +42,8 @@ RunResults sampleResults()
     environment.sliceIndex = 2;
     environment.sliceCount = 3;
     environment.repeat = 2;
-    environment.shardCount = 2;
     results.setEnvironment(environment);
+    results.setShardCount(2);
     results.setSuiteFile("testdeliveries");
     results.setSuiteName("TestDeliveries");
     results.setStartTime(QDateTime::fromMSecsSinceEpoch(1796738327123));
