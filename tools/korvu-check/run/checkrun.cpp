@@ -458,9 +458,9 @@ void CheckRun::handleJobEnd(const Job &job)
 {
     if (job.runner->hasAbnormalEnd())
         m_results.addBreak(job.runner->abnormalEnd(), job.origin);
-    m_results.attachTraffic(job.origin.job, TrafficLog::fromFile(job.tree.traceFile()));
-    const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(
-        TrafficLog::readEntries(job.tree.traceFile()));
+    const TrafficLog traffic = TrafficLog::fromFile(job.tree.traceFile());
+    m_results.attachTraffic(job.origin.job, traffic);
+    const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(traffic.entries());
     for (const DaemonFinding &finding : deaths)
         handleFinding(job, finding);
     // Those whose function or row ended before they came, or never did.

@@ -18,7 +18,7 @@ const int terminateGraceMsecs = 2000;
 SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent)
     : PoolJob(parent)
     , m_setup(setup)
-    , m_isolation(isolation)
+    , m_process(isolation)
 {
     m_reader.setVerdictHandler([this](const TestVerdict &verdict) {
         // initTestCase starts the daemon and waits until it listens.
@@ -51,16 +51,14 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
 
 void SuiteRunner::start()
 {
-    QString program = m_setup.suite;
-    QStringList arguments = QStringList{QStringLiteral("-o"), QStringLiteral("-,xml")} + m_setup.arguments;
-    m_isolation.wrap(&program, &arguments);
-    qCDebug(dcCheck) << "Suite:" << program << arguments << "in" << m_setup.workingDirectory;
+    const QStringList arguments = QStringList{QStringLiteral("-o"), QStringLiteral("-,xml")} + m_setup.arguments;
+    qCDebug(dcCheck) << "Suite:" << m_setup.suite << arguments << "in" << m_setup.workingDirectory;
 
     m_process.setProcessEnvironment(m_setup.environment);
     m_process.setWorkingDirectory(m_setup.workingDirectory);
     m_startTime = QDateTime::currentDateTime();
     m_timer.start();
-    m_process.start(program, arguments);
+    m_process.start(m_setup.suite, arguments);
 }
 
 int SuiteRunner::exitStatus() const { return m_exitStatus; }

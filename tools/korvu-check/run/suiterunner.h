@@ -2,6 +2,7 @@
 #define KORVUCHECK_SUITERUNNER_H
 
 #include "daemonfindingscanner.h"
+#include "isolatedprocess.h"
 #include "networkisolation.h"
 #include "runpool.h"
 #include "testlogreader.h"
@@ -78,8 +79,7 @@ private:
     QString suiteName() const;
 
     Setup m_setup;
-    const NetworkIsolation &m_isolation;
-    QProcess m_process;
+    IsolatedProcess m_process;
     QElapsedTimer m_timer;
     QDateTime m_startTime;
     TestLogReader m_reader;
