@@ -538,9 +538,7 @@ void CheckRun::recordEnvironment()
     environment.runId = m_options.runId;
     environment.toolVersion = QCoreApplication::applicationVersion();
     environment.daemon = m_options.daemon;
-    environment.daemonSha256 = sha256(m_options.daemon);
     environment.suite = m_options.suite;
-    environment.suiteSha256 = sha256(m_options.suite);
     environment.mocksDir = m_options.mocksDir;
     environment.experienceDir = m_options.experienceDir;
     environment.qtVersion = QString::fromLatin1(qVersion());
@@ -554,6 +552,21 @@ void CheckRun::recordEnvironment()
     environment.repeat = m_options.repeat;
     environment.retries = m_options.retries;
     environment.failOnFlaky = m_options.failOnFlaky;
+    m_results.setEnvironment(environment);
+    // Hashing megabytes takes longer than starting every shard, and only the reports need it.
+    m_hashes = std::async(std::launch::async, [daemon = m_options.daemon, suite = m_options.suite] {
+        return std::make_pair(sha256(daemon), sha256(suite));
+    });
+}
+
+void CheckRun::recordHashes()
+{
+    if (!m_hashes.valid())
+        return;
+    const std::pair<QString, QString> hashes = m_hashes.get();
+    RunResults::Environment environment = m_results.environment();
+    environment.daemonSha256 = hashes.first;
+    environment.suiteSha256 = hashes.second;
     m_results.setEnvironment(environment);
 }
 
@@ -580,6 +593,7 @@ void CheckRun::recordSuite()
 // run. Returns a note for the summary per report written.
 QStringList CheckRun::writeReports(bool withSuiteResults, int *status)
 {
+    recordHashes();
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
     m_results.setStopTime(QDateTime::currentDateTime());
     QStringList errors;

@@ -65,6 +65,8 @@ private:
     int exitStatus() const;
     int suiteStatus() const;
     void recordEnvironment();
+    // Puts the daemon's and the suite's hashes into the results once they are known.
+    void recordHashes();
     QString isolationDescription() const;
     void recordSuite();
     void printSummary(QStringList notes);
@@ -100,6 +102,8 @@ private:
     QStringList m_heldLines;
     // Destroyed before m_root, so every removal has ended when it goes.
     std::vector<std::future<void>> m_treeRemovals;
+    // The daemon's and the suite's SHA-256, hashed beside the start of the shards.
+    std::future<std::pair<QString, QString>> m_hashes;
     RunResults m_results;
     std::unique_ptr<DaemonPreflight> m_preflight;
 };
