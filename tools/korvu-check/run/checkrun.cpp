@@ -212,6 +212,7 @@ void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringLis
             job.name = nameParts.join(QLatin1Char('-'));
             job.arguments = suiteOptions + shards.at(index).selections;
             job.expectedSeconds = shards.at(index).expectedSeconds;
+            job.waits = shards.at(index).waits;
             m_jobs.push_back(std::move(job));
         }
     }
@@ -275,8 +276,15 @@ int CheckRun::runJobs()
     // suite's bound.
     if (!m_options.wrapCommand.isEmpty())
         pool.setMaximumStarting(QThread::idealThreadCount());
-    for (Job *job : order)
-        pool.add(job->runner.get());
+    // The quick shards start once the waiting ones are up: those then wait
+    // for their daemon, gate and restarts while the quick ones run, and no
+    // quick one holds up their start.
+    for (Job *job : order) {
+        if (job->waits)
+            pool.add(job->runner.get());
+        else
+            pool.addBehind(job->runner.get());
+    }
     // Progress is held back while the probe runs, but this is news now.
     QObject::connect(m_preflight.get(), &DaemonPreflight::stillWaiting, [this](int waitedMsecs, int remainingMsecs) {
         m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:%1 after %2 s; waiting up to %3 s "
@@ -324,7 +332,8 @@ void CheckRun::prepareRunner(Job &job)
 {
     job.runner = std::make_unique<SuiteRunner>(
         SuiteRunner::Setup{m_options.suite, job.arguments, job.tree.suiteDir(),
-                           job.tree.environment(QProcessEnvironment::systemEnvironment())},
+                           job.tree.environment(QProcessEnvironment::systemEnvironment()),
+                           !m_options.wrapCommand.isEmpty()},
         m_isolation);
     const Job *jobPointer = &job;
     QObject::connect(job.runner.get(), &SuiteRunner::verdictRead,

@@ -42,6 +42,7 @@ private:
         QString name; // of its run tree and kept trace; empty for a single process
         QStringList arguments;
         double expectedSeconds = 0;
+        bool waits = false;
         RunTree tree;
         std::unique_ptr<SuiteRunner> runner;
     };

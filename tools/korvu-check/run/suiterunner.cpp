@@ -22,8 +22,8 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
 {
     m_reader.setVerdictHandler([this](const TestVerdict &verdict) {
         // initTestCase starts the daemon and waits until it listens.
-        if (verdict.function == QLatin1String("initTestCase") && verdict.endsTest())
-            emit startedUp();
+        if (m_setup.startUpIncludesDaemon && verdict.function == QLatin1String("initTestCase") && verdict.endsTest())
+            noteStartedUp();
         emit verdictRead(verdict);
     });
     m_reader.setMessageHandler([this](const TestMessage &message) {
@@ -97,7 +97,18 @@ void SuiteRunner::readOutput()
     const QByteArray data = m_process.readAllStandardOutput();
     if (m_reader.testClass().isEmpty() && m_plainOutput.size() < plainOutputLimit)
         m_plainOutput += data;
+    // The suite writes its log only once it has started.
+    if (!m_setup.startUpIncludesDaemon && !data.isEmpty())
+        noteStartedUp();
     m_reader.addData(data, m_timer.elapsed());
+}
+
+void SuiteRunner::noteStartedUp()
+{
+    if (m_startedUp)
+        return;
+    m_startedUp = true;
+    emit startedUp();
 }
 
 void SuiteRunner::readErrors()

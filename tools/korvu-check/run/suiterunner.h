@@ -26,6 +26,10 @@ public:
         QStringList arguments;
         QString workingDirectory;
         QProcessEnvironment environment;
+        // When the run is past its start-up (PoolJob::startedUp): once the
+        // suite's daemon listens, for a daemon that starts slowly under a
+        // tool; else once the suite itself runs, which is most of the work.
+        bool startUpIncludesDaemon = false;
     };
 
     // How a run broke off: the suite crashed, was stopped, could not start or
@@ -71,6 +75,7 @@ signals:
 
 private:
     void readOutput();
+    void noteStartedUp();
     void readErrors();
     void takeErrorLines(bool all);
     void remember(const QString &line);
@@ -87,6 +92,7 @@ private:
     QByteArray m_plainOutput;
     QByteArray m_errorBuffer;
     QStringList m_lastOutput;
+    bool m_startedUp = false;
     int m_stopSignal = 0;
     bool m_finished = false;
     int m_exitStatus = 0;
