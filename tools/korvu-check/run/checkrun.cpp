@@ -645,6 +645,11 @@ void CheckRun::printHeader()
 
 void CheckRun::print(const QStringList &lines)
 {
+    // The suite processes still running when korvud is known not to start
+    // are being stopped; a quick suite may report a verdict before the stop
+    // reaches it.
+    if (m_preflightFailed)
+        return;
     if (m_preflight && m_preflight->outcome() == DaemonPreflight::Outcome::Running) {
         m_heldLines += lines;
         return;
