@@ -95,8 +95,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries' libraries do not show: the daemon stores through Qt's
-# SQLite driver, and korvu-check makes network namespaces with ip.
+# SQLite driver. korvu-check makes its network namespaces itself.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt${KORVU_QT_MAJOR}sql${KORVU_QT_MAJOR}-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,4 +1,5 @@
 #include "suiterun.h"
+#include "isolatedprocess.h"
 
 #include "trafficlog.h"
 
@@ -15,7 +16,7 @@ SuiteRun::SuiteRun(const Setup &setup, const QString &scenario, const QStringLis
     , m_suiteArguments(suiteArguments)
     , m_timeoutMs(timeoutMs)
     , m_directory(QDir::temp().filePath(QStringLiteral("korvu-selftest-XXXXXX")))
-    , m_process(new QProcess(this))
+    , m_process(new IsolatedProcess(m_setup.isolation, this))
     , m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
@@ -38,12 +39,12 @@ void SuiteRun::start()
     m_process->setWorkingDirectory(QFileInfo(m_setup.suiteBinary).absolutePath());
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setStandardOutputFile(filePath(QStringLiteral("console.txt")));
-    QString program = m_setup.suiteBinary;
+    // The process enters a network namespace of its own, whose fixed ports
+    // the daemon the suite starts owns alone.
+    const QString program = m_setup.suiteBinary;
     QStringList arguments = {QStringLiteral("-o"), filePath(QStringLiteral("log.xml")) + QStringLiteral(",xml"),
                              QStringLiteral("-o"), QStringLiteral("-,txt")};
     arguments += m_suiteArguments;
-    // The daemon the suite starts owns the fixed ports of this namespace alone.
-    m_setup.isolation.wrap(&program, &arguments);
     m_elapsed.start();
     m_timer->start(m_timeoutMs);
     m_process->start(program, arguments);
@@ -71,7 +72,7 @@ QString SuiteRun::consoleOutput() const
 
 QVector<QJsonObject> SuiteRun::trace() const
 {
-    return TrafficLog::readEntries(filePath(QStringLiteral("trace.jsonl")));
+    return TrafficLog::fromFile(filePath(QStringLiteral("trace.jsonl"))).entries();
 }
 
 QString SuiteRun::commandLine() const

@@ -150,26 +150,22 @@ QString TrafficLog::describe(const QJsonObject &entry)
 TrafficLog TrafficLog::fromFile(const QString &fileName)
 {
     TrafficLog log;
-    const QVector<QJsonObject> entries = readEntries(fileName);
-    for (const QJsonObject &entry : entries) {
-        if (!entry.isEmpty())
-            log.m_entries[TestVerdict::testName(TrafficLog::field(entry, TraceFields::function),
-                                                TrafficLog::field(entry, TraceFields::row))]
-                .append(entry);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return log;
+    while (!file.atEnd()) {
+        const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
+        if (entry.isEmpty())
+            continue;
+        log.m_entries.append(entry);
+        log.m_entriesByTest[TestVerdict::testName(TrafficLog::field(entry, TraceFields::function),
+                                                  TrafficLog::field(entry, TraceFields::row))]
+            .append(entry);
     }
     return log;
 }
 
-QVector<QJsonObject> TrafficLog::readEntries(const QString &fileName)
-{
-    QVector<QJsonObject> entries;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return entries;
-    while (!file.atEnd())
-        entries.append(QJsonDocument::fromJson(file.readLine()).object());
-    return entries;
-}
+QVector<QJsonObject> TrafficLog::entries() const { return m_entries; }
 
 QByteArray TrafficLog::bytes(const QJsonObject &entry, const char *name)
 {
@@ -179,7 +175,7 @@ QByteArray TrafficLog::bytes(const QJsonObject &entry, const char *name)
     return TrafficLog::field(entry, name).toUtf8();
 }
 
-QVector<QJsonObject> TrafficLog::exchangesOf(const QString &testName) const { return m_entries.value(testName); }
+QVector<QJsonObject> TrafficLog::exchangesOf(const QString &testName) const { return m_entriesByTest.value(testName); }
 
 QStringList TrafficLog::lines(const QVector<QJsonObject> &entries)
 {

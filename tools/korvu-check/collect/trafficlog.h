@@ -12,11 +12,13 @@
 class TrafficLog
 {
 public:
-    // A file that is missing or cut short gives what could be read of it.
+    // A file that is missing or cut short gives what could be read of it; a
+    // line that is no JSON object (one cut short) is left out.
     static TrafficLog fromFile(const QString &fileName);
-    // Every line of a trace file in order, a line that is no JSON object (one
-    // cut short) as an empty object; nothing for a missing file.
-    static QVector<QJsonObject> readEntries(const QString &fileName);
+
+    // Every entry in the order of the file, as the daemon's starts, kills and
+    // exits must be read.
+    QVector<QJsonObject> entries() const;
 
     // The trace entries of a function or row ("testDelivery(DPD Prio)"), in order.
     QVector<QJsonObject> exchangesOf(const QString &testName) const;
@@ -34,7 +36,8 @@ public:
     static QString field(const QJsonObject &entry, const char *name);
 
 private:
-    QHash<QString, QVector<QJsonObject>> m_entries;
+    QVector<QJsonObject> m_entries;
+    QHash<QString, QVector<QJsonObject>> m_entriesByTest;
 };
 
 #endif // KORVUCHECK_TRAFFICLOG_H

@@ -209,6 +209,7 @@ void CheckRun::addJobs(const QVector<ShardPlan::Shard> &shards, const QStringLis
             job.name = nameParts.join(QLatin1Char('-'));
             job.arguments = suiteOptions + shards.at(index).selections;
             job.expectedSeconds = shards.at(index).expectedSeconds;
+            job.waits = shards.at(index).waits;
             m_jobs.push_back(std::move(job));
         }
     }
@@ -272,8 +273,15 @@ void CheckRun::runJobs()
     // suite's bound.
     if (!m_options.wrapCommand.isEmpty())
         pool.setMaximumStarting(QThread::idealThreadCount());
-    for (Job *job : order)
-        pool.add(job->runner.get());
+    // The quick shards start once the waiting ones are up: those then wait
+    // for their daemon, gate and restarts while the quick ones run, and no
+    // quick one holds up their start.
+    for (Job *job : order) {
+        if (job->waits)
+            pool.add(job->runner.get());
+        else
+            pool.addBehind(job->runner.get());
+    }
     // Progress is held back while the probe runs, but this is news now.
     QObject::connect(m_preflight.get(), &DaemonPreflight::stillWaiting, [this](int waitedMsecs, int remainingMsecs) {
         m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:%1 after %2 s; waiting up to %3 s "
@@ -322,7 +330,8 @@ void CheckRun::prepareRunner(Job &job)
 {
     job.runner = std::make_unique<SuiteRunner>(
         SuiteRunner::Setup{m_options.suite, job.arguments, job.tree.suiteDir(),
-                           job.tree.environment(QProcessEnvironment::systemEnvironment())},
+                           job.tree.environment(QProcessEnvironment::systemEnvironment()),
+                           !m_options.wrapCommand.isEmpty()},
         m_isolation);
     const Job *jobPointer = &job;
     QObject::connect(job.runner.get(), &SuiteRunner::verdictRead,
@@ -462,8 +471,7 @@ void CheckRun::handleJobEnd(const Job &job)
     const TrafficLog log = TrafficLog::fromFile(job.tree.traceFile());
     m_results.attachTraffic(
         job.origin.job, [&log](const QString &testName) { return log.exchangesOf(testName); }, KnownRace::noteFor);
-    const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(
-        TrafficLog::readEntries(job.tree.traceFile()));
+    const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(log.entries());
     for (const DaemonFinding &finding : deaths)
         handleFinding(job, finding);
     // Those whose function or row ended before they came, or never did.
@@ -530,9 +538,7 @@ void CheckRun::recordEnvironment()
     environment.runId = m_options.runId;
     environment.toolVersion = QCoreApplication::applicationVersion();
     environment.daemon = m_options.daemon;
-    environment.daemonSha256 = sha256(m_options.daemon);
     environment.suite = m_options.suite;
-    environment.suiteSha256 = sha256(m_options.suite);
     environment.mocksDir = m_options.mocksDir;
     environment.experienceDir = m_options.experienceDir;
     environment.qtVersion = QString::fromLatin1(qVersion());
@@ -546,6 +552,21 @@ void CheckRun::recordEnvironment()
     environment.repeat = m_options.repeat;
     environment.retries = m_options.retries;
     environment.failOnFlaky = m_options.failOnFlaky;
+    m_results.setEnvironment(environment);
+    // Hashing megabytes takes longer than starting every shard, and only the reports need it.
+    m_hashes = std::async(std::launch::async, [daemon = m_options.daemon, suite = m_options.suite] {
+        return std::make_pair(sha256(daemon), sha256(suite));
+    });
+}
+
+void CheckRun::recordHashes()
+{
+    if (!m_hashes.valid())
+        return;
+    const std::pair<QString, QString> hashes = m_hashes.get();
+    RunResults::Environment environment = m_results.environment();
+    environment.daemonSha256 = hashes.first;
+    environment.suiteSha256 = hashes.second;
     m_results.setEnvironment(environment);
 }
 
@@ -572,6 +593,7 @@ void CheckRun::recordSuite()
 // run. Returns a note for the summary per report written.
 QStringList CheckRun::writeReports(bool withSuiteResults)
 {
+    recordHashes();
     m_results.setSeconds(m_wallTime.elapsed() / 1000.0);
     m_results.setStopTime(QDateTime::currentDateTime());
     QStringList errors;
@@ -612,6 +634,11 @@ void CheckRun::printHeader()
 
 void CheckRun::print(const QStringList &lines)
 {
+    // The suite processes still running when korvud is known not to start
+    // are being stopped; a quick suite may report a verdict before the stop
+    // reaches it.
+    if (m_preflightFailed)
+        return;
     if (m_preflight && m_preflight->outcome() == DaemonPreflight::Outcome::Running) {
         m_heldLines += lines;
         return;

@@ -42,6 +42,7 @@ private:
         QString name; // of its run tree and kept trace; empty for a single process
         QStringList arguments;
         double expectedSeconds = 0;
+        bool waits = false;
         RunTree tree;
         std::unique_ptr<SuiteRunner> runner;
     };
@@ -64,6 +65,8 @@ private:
     void handleJobEnd(const Job &job);
     int exitStatus() const;
     void recordEnvironment();
+    // Puts the daemon's and the suite's hashes into the results once they are known.
+    void recordHashes();
     QString isolationDescription() const;
     void recordSuite();
     void printSummary(QStringList notes);
@@ -100,6 +103,8 @@ private:
     QStringList m_heldLines;
     // Destroyed before m_root, so every removal has ended when it goes.
     std::vector<std::future<void>> m_treeRemovals;
+    // The daemon's and the suite's SHA-256, hashed beside the start of the shards.
+    std::future<std::pair<QString, QString>> m_hashes;
     RunResults m_results;
     std::unique_ptr<DaemonPreflight> m_preflight;
 };

@@ -44,6 +44,7 @@ DaemonPreflight::DaemonPreflight(const NetworkIsolation &isolation, const QStrin
     , m_daemon(daemon)
     , m_environment(environment)
     , m_workingDirectory(workingDirectory)
+    , m_process(isolation)
 {
     m_pollTimer.setInterval(pollMsecs);
     connect(&m_pollTimer, &QTimer::timeout, this, &DaemonPreflight::poll);
@@ -58,15 +59,13 @@ DaemonPreflight::DaemonPreflight(const NetworkIsolation &isolation, const QStrin
 void DaemonPreflight::start(int timeoutMsecs)
 {
     m_timeoutMsecs = timeoutMsecs;
-    QString program = m_daemon;
-    QStringList arguments = {QStringLiteral("-n")};
-    m_isolation.wrap(&program, &arguments);
-    qCDebug(dcCheck) << "Start-up probe:" << program << arguments;
+    const QStringList arguments = {QStringLiteral("-n")};
+    qCDebug(dcCheck) << "Start-up probe:" << m_daemon << arguments;
 
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setProcessEnvironment(m_environment);
     m_process.setWorkingDirectory(m_workingDirectory);
-    m_process.start(program, arguments);
+    m_process.start(m_daemon, arguments);
     // The limit counts from the start of the process, not of the request for it.
     if (!m_process.waitForStarted())
         return;
@@ -173,7 +172,7 @@ void DaemonPreflight::setListeningElsewhere(const std::function<bool()> &listeni
 
 bool DaemonPreflight::isListening() const
 {
-    // Until unshare has run, /proc shows the machine's own sockets.
+    // Until the child has entered its namespace, /proc shows the machine's own sockets.
     if (m_isolation.isAvailable() && !isInOwnNamespace())
         return false;
     return namespaceHasListener(m_process.processId());

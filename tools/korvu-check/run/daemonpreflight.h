@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_DAEMONPREFLIGHT_H
 #define KORVUCHECK_DAEMONPREFLIGHT_H
 
+#include "isolatedprocess.h"
 #include "networkisolation.h"
 
 #include <QByteArray>
@@ -66,7 +67,7 @@ private:
     QString m_daemon;
     QProcessEnvironment m_environment;
     QString m_workingDirectory;
-    QProcess m_process;
+    IsolatedProcess m_process;
     QByteArray m_output;
     QTimer m_pollTimer;
     QElapsedTimer m_elapsed;

@@ -1,23 +1,44 @@
 #include "networkisolation.h"
 #include "checklogging.h"
 
-#include <QProcess>
-#include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
-// $1 is ip, the rest the command to run once loopback is up.
-const QString namespaceScript = QStringLiteral("\"$1\" link set lo up && shift && exec \"$@\"");
-const int probeTimeoutMsecs = 5000;
-
-QString findTool(const QString &name)
+bool writeFile(const char *path, const char *text, size_t size)
 {
-    const QString onPath = QStandardPaths::findExecutable(name);
-    if (!onPath.isEmpty())
-        return onPath;
-    // Normal users often lack the sbin folders on PATH.
-    return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                                 QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, text, size) == ssize_t(size);
+    return ::close(fd) == 0 && written;
+}
+
+// What "ip link set lo up" does, without the ip process.
+bool raiseLoopback()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    struct ifreq request;
+    std::memset(&request, 0, sizeof request);
+    std::memcpy(request.ifr_name, "lo", sizeof "lo");
+    bool raised = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    if (raised) {
+        request.ifr_flags = short(request.ifr_flags | IFF_UP);
+        raised = ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    }
+    ::close(fd);
+    return raised;
 }
 
 } // namespace
@@ -25,16 +46,11 @@ QString findTool(const QString &name)
 NetworkIsolation NetworkIsolation::detect()
 {
     NetworkIsolation isolation;
-    isolation.m_unshare = findTool(QStringLiteral("unshare"));
-    isolation.m_ip = findTool(QStringLiteral("ip"));
-    if (isolation.m_unshare.isEmpty() || isolation.m_ip.isEmpty()) {
-        qCDebug(dcCheck) << "No unshare or ip here:" << isolation.m_unshare << isolation.m_ip;
-        return isolation;
-    }
-    const QList<QStringList> candidates = {{QStringLiteral("-n")}, {QStringLiteral("-rn")}};
-    for (const QStringList &candidate : candidates) {
-        if (isolation.works(candidate)) {
-            isolation.m_unshareArguments = candidate;
+    isolation.m_userMap = "0 " + QByteArray::number(::geteuid()) + " 1\n";
+    isolation.m_groupMap = "0 " + QByteArray::number(::getegid()) + " 1\n";
+    for (const Mode mode : {Mode::Network, Mode::UserAndNetwork}) {
+        if (isolation.works(mode)) {
+            isolation.m_mode = mode;
             break;
         }
     }
@@ -42,40 +58,50 @@ NetworkIsolation NetworkIsolation::detect()
     return isolation;
 }
 
-bool NetworkIsolation::isAvailable() const { return !m_unshareArguments.isEmpty(); }
+bool NetworkIsolation::isAvailable() const { return m_mode != Mode::None; }
 
 QString NetworkIsolation::description() const
 {
-    if (!isAvailable())
-        return QStringLiteral("none");
-    return QStringLiteral("unshare ") + m_unshareArguments.join(QLatin1Char(' '));
-}
-
-void NetworkIsolation::wrap(QString *program, QStringList *arguments) const
-{
-    if (!isAvailable())
-        return;
-    QStringList wrapped = m_unshareArguments;
-    wrapped << QStringLiteral("sh") << QStringLiteral("-c") << namespaceScript << QStringLiteral("korvu-check-netns")
-            << m_ip << *program;
-    wrapped += *arguments;
-    *program = m_unshare;
-    *arguments = wrapped;
-}
-
-bool NetworkIsolation::works(const QStringList &unshareArguments) const
-{
-    QStringList arguments = unshareArguments;
-    arguments << QStringLiteral("sh") << QStringLiteral("-c") << namespaceScript << QStringLiteral("korvu-check-netns")
-              << m_ip << QStringLiteral("true");
-    QProcess probe;
-    probe.setStandardOutputFile(QProcess::nullDevice());
-    probe.setStandardErrorFile(QProcess::nullDevice());
-    probe.start(m_unshare, arguments);
-    if (!probe.waitForFinished(probeTimeoutMsecs)) {
-        probe.kill();
-        probe.waitForFinished();
-        return false;
+    switch (m_mode) {
+    case Mode::Network:
+        return QStringLiteral("unshare -n");
+    case Mode::UserAndNetwork:
+        return QStringLiteral("unshare -rn");
+    case Mode::None:
+        break;
     }
-    return probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+    return QStringLiteral("none");
+}
+
+bool NetworkIsolation::enter() const { return enter(m_mode); }
+
+bool NetworkIsolation::works(Mode mode) const
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0)
+        ::_exit(enter(mode) ? 0 : 1);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool NetworkIsolation::enter(Mode mode) const
+{
+    switch (mode) {
+    case Mode::None:
+        return true;
+    case Mode::Network:
+        return ::unshare(CLONE_NEWNET) == 0 && raiseLoopback();
+    case Mode::UserAndNetwork:
+        // An unprivileged process may map its group only after giving up setgroups.
+        return ::unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0 && writeFile("/proc/self/setgroups", "deny", 4)
+               && writeFile("/proc/self/uid_map", m_userMap.constData(), size_t(m_userMap.size()))
+               && writeFile("/proc/self/gid_map", m_groupMap.constData(), size_t(m_groupMap.size())) && raiseLoopback();
+    }
+    return false;
 }

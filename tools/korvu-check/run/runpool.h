@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_RUNPOOL_H
 #define KORVUCHECK_RUNPOOL_H
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 
@@ -33,6 +34,10 @@ public:
     void setMaximumStarting(int maximumStarting);
 
     void add(PoolJob *job);
+    // As add, but the job starts only once every job added with add() before
+    // it has started up or ended: quick jobs that start while the long ones
+    // wait, instead of holding up their start.
+    void addBehind(PoolJob *job);
     void start();
     // Starts no further job; the running ones go on to their end.
     void cancelQueued();
@@ -45,12 +50,18 @@ signals:
     void idle();
 
 private:
+    void enqueue(PoolJob *job);
     void startNext();
+    bool isHeldBack(PoolJob *job) const;
 
     int m_maximumRunning;
     int m_running = 0;
     int m_maximumStarting = 0;
     QList<PoolJob *> m_starting;
+    // Jobs added with add() that have not started up or ended yet.
+    QList<PoolJob *> m_leading;
+    // Jobs added with addBehind(), with the leading jobs added before them.
+    QHash<PoolJob *, QList<PoolJob *>> m_behind;
     QList<PoolJob *> m_queue;
 };
 

@@ -115,11 +115,11 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections,
         const double seconds = expectedSeconds.value(test.testName(),
                                                      expectedSeconds.value(test.function, quickSeconds));
         if (seconds >= ownShardSeconds) {
-            plan->addShard({test}, seconds, listed);
+            plan->addShard({test}, seconds, true, listed);
             continue;
         }
         if (!shared.isEmpty() && sharedSeconds + seconds > sharedShardSeconds) {
-            plan->addShard(shared, sharedSeconds, listed);
+            plan->addShard(shared, sharedSeconds, false, listed);
             shared.clear();
             sharedSeconds = 0;
         }
@@ -127,7 +127,7 @@ bool ShardPlan::make(const QByteArray &listing, const QStringList &selections,
         sharedSeconds += seconds;
     }
     if (!shared.isEmpty())
-        plan->addShard(shared, sharedSeconds, listed);
+        plan->addShard(shared, sharedSeconds, false, listed);
 
     // Shards in the order of their first test.
     std::stable_sort(plan->m_shards.begin(), plan->m_shards.end(), [&listed](const Shard &a, const Shard &b) {
@@ -208,11 +208,12 @@ void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *s
     }
 }
 
-void ShardPlan::addShard(const QVector<Test> &tests, double seconds, const QVector<Test> &listed)
+void ShardPlan::addShard(const QVector<Test> &tests, double seconds, bool waits, const QVector<Test> &listed)
 {
     Shard shard;
     shard.tests = tests;
     shard.expectedSeconds = seconds;
+    shard.waits = waits;
     for (int i = 0; i < tests.size(); ++i) {
         const Test &test = tests.at(i);
         if (i > 0 && tests.at(i - 1).function == test.function)

@@ -30,6 +30,9 @@ public:
         // row when the shard holds only some of the function's rows.
         QStringList selections;
         double expectedSeconds = 0;
+        // A test that waits long enough to run alone, while quicker shards
+        // can share the machine.
+        bool waits = false;
     };
 
     // listing: what "testdeliveries -datatags" printed. selections: the functions and
@@ -64,7 +67,7 @@ public:
     static void splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options);
 
 private:
-    void addShard(const QVector<Test> &tests, double seconds, const QVector<Test> &listed);
+    void addShard(const QVector<Test> &tests, double seconds, bool waits, const QVector<Test> &listed);
 
     QVector<Shard> m_shards;
     QStringList m_testNames;

@@ -18,12 +18,12 @@ const int terminateGraceMsecs = 2000;
 SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent)
     : PoolJob(parent)
     , m_setup(setup)
-    , m_isolation(isolation)
+    , m_process(isolation)
 {
     m_reader.setVerdictHandler([this](const TestVerdict &verdict) {
         // initTestCase starts the daemon and waits until it listens.
-        if (verdict.function == QLatin1String("initTestCase") && verdict.endsTest())
-            emit startedUp();
+        if (m_setup.startUpIncludesDaemon && verdict.function == QLatin1String("initTestCase") && verdict.endsTest())
+            noteStartedUp();
         emit verdictRead(verdict);
     });
     m_reader.setMessageHandler([this](const TestMessage &message) {
@@ -51,16 +51,14 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
 
 void SuiteRunner::start()
 {
-    QString program = m_setup.suite;
-    QStringList arguments = QStringList{QStringLiteral("-o"), QStringLiteral("-,xml")} + m_setup.arguments;
-    m_isolation.wrap(&program, &arguments);
-    qCDebug(dcCheck) << "Suite:" << program << arguments << "in" << m_setup.workingDirectory;
+    const QStringList arguments = QStringList{QStringLiteral("-o"), QStringLiteral("-,xml")} + m_setup.arguments;
+    qCDebug(dcCheck) << "Suite:" << m_setup.suite << arguments << "in" << m_setup.workingDirectory;
 
     m_process.setProcessEnvironment(m_setup.environment);
     m_process.setWorkingDirectory(m_setup.workingDirectory);
     m_startTime = QDateTime::currentDateTime();
     m_timer.start();
-    m_process.start(program, arguments);
+    m_process.start(m_setup.suite, arguments);
 }
 
 int SuiteRunner::exitStatus() const { return m_exitStatus; }
@@ -99,7 +97,18 @@ void SuiteRunner::readOutput()
     const QByteArray data = m_process.readAllStandardOutput();
     if (m_reader.testClass().isEmpty() && m_plainOutput.size() < plainOutputLimit)
         m_plainOutput += data;
+    // The suite writes its log only once it has started.
+    if (!m_setup.startUpIncludesDaemon && !data.isEmpty())
+        noteStartedUp();
     m_reader.addData(data, m_timer.elapsed());
+}
+
+void SuiteRunner::noteStartedUp()
+{
+    if (m_startedUp)
+        return;
+    m_startedUp = true;
+    emit startedUp();
 }
 
 void SuiteRunner::readErrors()

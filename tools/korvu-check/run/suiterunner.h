@@ -2,6 +2,7 @@
 #define KORVUCHECK_SUITERUNNER_H
 
 #include "daemonfindingscanner.h"
+#include "isolatedprocess.h"
 #include "networkisolation.h"
 #include "runpool.h"
 #include "runresults.h"
@@ -26,6 +27,10 @@ public:
         QStringList arguments;
         QString workingDirectory;
         QProcessEnvironment environment;
+        // When the run is past its start-up (PoolJob::startedUp): once the
+        // suite's daemon listens, for a daemon that starts slowly under a
+        // tool; else once the suite itself runs, which is most of the work.
+        bool startUpIncludesDaemon = false;
     };
 
     SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent = nullptr);
@@ -61,6 +66,7 @@ signals:
 
 private:
     void readOutput();
+    void noteStartedUp();
     void readErrors();
     void takeErrorLines(bool all);
     void remember(const QString &line);
@@ -69,8 +75,7 @@ private:
     QString suiteName() const;
 
     Setup m_setup;
-    const NetworkIsolation &m_isolation;
-    QProcess m_process;
+    IsolatedProcess m_process;
     QElapsedTimer m_timer;
     QDateTime m_startTime;
     TestLogReader m_reader;
@@ -78,6 +83,7 @@ private:
     QByteArray m_plainOutput;
     QByteArray m_errorBuffer;
     QStringList m_lastOutput;
+    bool m_startedUp = false;
     int m_stopSignal = 0;
     bool m_finished = false;
     int m_exitStatus = 0;

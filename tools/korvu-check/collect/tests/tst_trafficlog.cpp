@@ -43,6 +43,7 @@ private slots:
     void testExchange();
     void testRowOfExchanges_data();
     void testRowOfExchanges();
+    void testEntriesInFileOrder();
     void testMissingFile();
 
 private:
@@ -193,6 +194,18 @@ void TestTrafficLog::testRowOfExchanges()
     QCOMPARE(TrafficLog::lines(log.exchangesOf("testDelivery(DPD Prio)")), shown);
     QCOMPARE(TrafficLog::lines(log.exchangesOf("testDelivery(other row)")).size(), otherRowLines);
     QCOMPARE(log.exchangesOf("testDelivery(never ran)").size(), 0);
+}
+
+void TestTrafficLog::testEntriesInFileOrder()
+{
+    const QJsonObject hello = rpc("JSONRPC.Hello", "{}", R"({"id":7,"status":"success"})");
+    const QByteArray trace = line(hello, "DPD Prio", 1000) + line(hello, "other row", 1001) + "{\"kind\":\"rp\n"
+                             + line(hello, "DPD Prio", 1002);
+    const TrafficLog log = TrafficLog::fromFile(writeTrace(trace));
+    QVector<qint64> times;
+    for (const QJsonObject &entry : log.entries())
+        times.append(qint64(entry.value("t").toDouble()));
+    QCOMPARE(times, (QVector<qint64>{1000, 1001, 1002}));
 }
 
 void TestTrafficLog::testMissingFile()

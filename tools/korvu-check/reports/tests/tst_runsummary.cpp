@@ -63,7 +63,7 @@ void TestRunSummary::testCounts_data()
 {
     using Outcome = TestVerdict::Outcome;
     QTest::addColumn<QVector<Outcome>>("outcomes");
-    QTest::addColumn<bool>("abnormalEnd");
+    QTest::addColumn<bool>("suiteBreak");
     QTest::addColumn<QString>("lastLine");
 
     QTest::newRow("nothing") << QVector<Outcome>() << false << "0 passed, 0 failed, 0 skipped";
@@ -83,13 +83,13 @@ void TestRunSummary::testCounts_data()
 void TestRunSummary::testCounts()
 {
     QFETCH(QVector<TestVerdict::Outcome>, outcomes);
-    QFETCH(bool, abnormalEnd);
+    QFETCH(bool, suiteBreak);
     QFETCH(QString, lastLine);
 
     RunResults results;
     for (int i = 0; i < outcomes.size(); ++i)
         results.addVerdict(verdict(outcomes.at(i), QStringLiteral("f%1").arg(i)), repetition(1));
-    if (abnormalEnd)
+    if (suiteBreak)
         results.addBreak({"crash", "testdeliveries died of signal 11", QString(), 0, {}, repetition(1)});
     QCOMPARE(RunSummary(results).summaryLines(1.0).constLast(), lastLine);
 }

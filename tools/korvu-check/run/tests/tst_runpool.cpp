@@ -20,6 +20,7 @@ class TestRunPool : public QObject
     Q_OBJECT
 private slots:
     void testStartsWaitForStartUps();
+    void testJobsBehindWaitForTheLeadingOnes();
 };
 
 void TestRunPool::testStartsWaitForStartUps()
@@ -43,6 +44,31 @@ void TestRunPool::testStartsWaitForStartUps()
     // An end frees both, whether or not the job started up.
     emit jobs[2].finished();
     QCOMPARE(started(), 4);
+}
+
+void TestRunPool::testJobsBehindWaitForTheLeadingOnes()
+{
+    RunPool pool(6);
+    ManualJob leading[2];
+    ManualJob behind[2];
+    ManualJob later;
+    pool.add(&leading[0]);
+    pool.add(&leading[1]);
+    pool.addBehind(&behind[0]);
+    pool.addBehind(&behind[1]);
+    // Added after the jobs behind, so they do not wait for it.
+    pool.add(&later);
+
+    pool.start();
+    QVERIFY(leading[0].started && leading[1].started);
+    QVERIFY(!behind[0].started && !behind[1].started);
+    QVERIFY(!later.started);
+    emit leading[0].startedUp();
+    QVERIFY(!behind[0].started);
+    // An end counts as a start-up; both behind start together.
+    emit leading[1].finished();
+    QVERIFY(behind[0].started && behind[1].started);
+    QVERIFY(later.started);
 }
 
 QTEST_GUILESS_MAIN(TestRunPool)

@@ -103,6 +103,11 @@ void TestShardPlan::testRowTimesOutweighFunctionTimes()
              (QStringList{"testAvailable:No gate, no scanner | testRemoveDelivery | testDelivery:wrong code",
                           "testAvailable:gate, scanner", "testDeliveryPersistence",
                           "testDelivery:granted (code with spaces)", "testDelivery:DPD Prio"}));
+    // Those alone wait; the shared one is quick, however long its sum.
+    QVector<bool> waits;
+    for (const ShardPlan::Shard &shard : plan.processes(false))
+        waits.append(shard.waits);
+    QCOMPARE(waits, (QVector<bool>{false, true, true, true, true}));
 }
 
 void TestShardPlan::testBadInput_data()
