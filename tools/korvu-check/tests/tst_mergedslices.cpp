@@ -64,9 +64,12 @@ void TestMergedSlices::testMergedLikeOneRun()
     if (!NetworkIsolation::detect().isAvailable())
         QSKIP("Private network namespaces are not available here.");
     QVERIFY(m_dir.isValid());
-    // Quick rows, and a granted row that the scenario fails with its traffic.
-    const QStringList selection = {"--", "testAvailable", "testAddDelivery", "testDelivery:wrong code",
-                                   "testDelivery:granted (code with spaces)"};
+    // Quick rows, and a granted row that the scenario fails with its traffic;
+    // of testAddDelivery one that compares no creation time, which a loaded
+    // machine now and then fails at a second boundary in one run but not the other.
+    const QStringList selection = {"--", "testAvailable",
+                                   "testAddDelivery:invalid name, valid gate, valid scanner, valid code",
+                                   "testDelivery:wrong code", "testDelivery:granted (code with spaces)"};
     const QString scenario = QStringLiteral("codes-exact.json");
 
     RunPool pool(slices + 1);
