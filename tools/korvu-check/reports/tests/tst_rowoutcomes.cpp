@@ -18,11 +18,12 @@ using O = TestVerdict::Outcome;
 
 const QString function = QStringLiteral("testDelivery");
 const QString row = QStringLiteral("granted");
+const QString note = QStringLiteral("known race: the records differ only in createdTimestamp");
 
 // runs: one word per try, "<repetition><verdict>": P pass, F fail, S skip,
 // X an expected failure and then the pass that ends the row, U an unexpected
 // pass, B a blacklisted failure, b a blacklisted pass. A repetition's words
-// in order are its tries.
+// in order are its tries. Every failure carries the known-race note.
 RunResults resultsOf(const QString &runs, int repeat, int retries, bool failOnFlaky)
 {
     RunResults results;
@@ -54,7 +55,8 @@ RunResults resultsOf(const QString &runs, int repeat, int retries, bool failOnFl
             results.addRun({verdict(O::ExpectedFail, function, row, {QStringLiteral("known")}), origin, {}, {}, {}});
             results.addRun({verdicts.value('P'), origin, {}, {}, {}});
         } else {
-            results.addRun({verdicts.value(kind), origin, {}, {}, {}});
+            const QStringList notes = kind == QLatin1Char('F') ? QStringList{note} : QStringList();
+            results.addRun({verdicts.value(kind), origin, notes, {}, {}});
         }
     }
     return results;
@@ -105,6 +107,8 @@ class TestRowOutcomes : public QObject
 private slots:
     void testReportsAgree_data();
     void testReportsAgree();
+    void testEachTryShown_data();
+    void testEachTryShown();
     void testExitStatusOrder();
 };
 
@@ -190,6 +194,68 @@ void TestRowOutcomes::testReportsAgree()
 
     const QString page = HtmlReport::page(results);
     QVERIFY2(page.contains(QStringLiteral("class=\"row %1\"").arg(htmlClass)), qPrintable(htmlClass));
+}
+
+void TestRowOutcomes::testEachTryShown_data()
+{
+    QTest::addColumn<QString>("runs");
+    QTest::addColumn<int>("repeat");
+    QTest::addColumn<int>("retries");
+    QTest::addColumn<QString>("consoleLine"); // the summary's line for the row's tries
+    QTest::addColumn<QStringList>("junitElements"); // failure, flakyFailure, rerunFailure
+
+    QTest::newRow("passed on a retry") << "1F 1P" << 1 << 2 << "  FLAKY testDelivery(granted)  passed on try 2 of 3"
+                                       << QStringList{"flakyFailure"};
+    QTest::newRow("failed every try") << "1F 1F 1F" << 1 << 2 << "  FAIL testDelivery(granted)  (tries 1, 2, 3 of 3)"
+                                      << QStringList{"failure", "rerunFailure", "rerunFailure"};
+    QTest::newRow("repeated, retried in one run")
+        << "1F 1P 2P" << 2 << 1 << "  FLAKY testDelivery(granted)  passed on a retry in run 1"
+        << QStringList{"flakyFailure"};
+    QTest::newRow("repeated, failed every try of one run")
+        << "1P 2F 2F" << 2 << 1 << "  FAIL testDelivery(granted)  (run 2: tries 1, 2 of 2)"
+        << QStringList{"failure", "rerunFailure"};
+}
+
+// Every try that failed stands in every report, with its note.
+void TestRowOutcomes::testEachTryShown()
+{
+    QFETCH(QString, runs);
+    QFETCH(int, repeat);
+    QFETCH(int, retries);
+    QFETCH(QString, consoleLine);
+    QFETCH(QStringList, junitElements);
+
+    const RunResults results = resultsOf(runs, repeat, retries, false);
+    const int retried = runs.count(QLatin1Char(' ')) + 1 - repeat;
+    const bool failedInTheEnd = runs.endsWith(QLatin1Char('F'));
+
+    const QStringList console = written(ConsoleReport(), results).split(QLatin1Char('\n'));
+    QVERIFY2(console.contains(consoleLine), qPrintable(console.join(QLatin1Char('\n'))));
+    QCOMPARE(console.filter(note).size(), 1); // failed tries alike are shown once
+
+    const QString junit = written(JunitReport(), results);
+    QStringList elements;
+    QXmlStreamReader xml(junit);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name().toString().contains(QLatin1String("ailure")))
+            elements.append(xml.name().toString());
+    }
+    QCOMPARE(elements, junitElements);
+    QCOMPARE(junit.count(note), retried + (failedInTheEnd ? 1 : 0));
+
+    const QJsonObject document = CtrfDocument::fromResults(results);
+    const QJsonObject test = document["results"]["tests"].toArray().first().toObject();
+    QCOMPARE(test.value("retries").toInt(), retried);
+    const QJsonArray attempts = test.value("retryAttempts").toArray();
+    QCOMPARE(attempts.size(), retried);
+    for (const QJsonValue &attempt : attempts) {
+        QCOMPARE(attempt["status"].toString(), QStringLiteral("failed"));
+        QVERIFY(attempt["stdout"].toArray().contains(note));
+    }
+
+    const QString page = HtmlReport::page(results);
+    QCOMPARE(page.count(QStringLiteral("<h3>FAIL in ")), runs.count(QLatin1Char('F')));
+    QCOMPARE(page.count(QStringLiteral("<h3>PASS in ")), failedInTheEnd ? 0 : 1);
 }
 
 void TestRowOutcomes::testExitStatusOrder()
