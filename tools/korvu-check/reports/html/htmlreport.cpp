@@ -5,6 +5,8 @@
 #include "mockidnames.h"
 #include "timelinesvg.h"
 
+#include <QIODevice>
+
 #include <algorithm>
 
 namespace {
