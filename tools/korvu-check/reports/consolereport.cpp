@@ -8,6 +8,8 @@ ConsoleReport::ConsoleReport(const QStringList &notes)
 {
 }
 
+void ConsoleReport::setNotes(const QStringList &notes) { m_notes = notes; }
+
 bool ConsoleReport::write(const RunResults &results, QIODevice *device)
 {
     const QStringList lines = RunSummary(results).summaryLines(results.seconds(), m_notes);

@@ -13,6 +13,9 @@ public:
     // notes: lines for the end of the summary, such as the reports written.
     explicit ConsoleReport(const QStringList &notes = QStringList());
 
+    // Lines for the end of the summary that are known only once the run has ended.
+    void setNotes(const QStringList &notes);
+
     bool write(const RunResults &results, QIODevice *device) override;
 
 private:

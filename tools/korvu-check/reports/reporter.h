@@ -1,19 +1,44 @@
 #ifndef KORVUCHECK_REPORTER_H
 #define KORVUCHECK_REPORTER_H
 
+#include "daemonfinding.h"
 #include "runresults.h"
+#include "testverdict.h"
 
 #include <QString>
 
 class QIODevice;
 
-// One format of a check's results: the console summary, JUnit, CTRF or HTML.
+// One format of a check's results: the console, JUnit, CTRF or HTML.
 // A reporter only formats; it writes from the results alone once the run has
-// ended or stopped, so a check and a merge of slices report alike.
+// ended or stopped, so a check and a merge of slices report alike. A reporter
+// that shows a run while it happens also follows its events, which come after
+// the results have recorded them.
 class Reporter
 {
 public:
     virtual ~Reporter() = default;
+
+    // A function or row of one suite process ended, or a hook did.
+    virtual void verdictRead(const RunResults &results, const RunResults::Origin &origin, const TestVerdict &verdict)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(origin)
+        Q_UNUSED(verdict)
+    }
+    // The daemon of a suite process reported a fault.
+    virtual void findingMade(const RunResults &results, const RunResults::Origin &origin, const DaemonFinding &finding)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(origin)
+        Q_UNUSED(finding)
+    }
+    // A suite process ended; nothing of it follows.
+    virtual void processEnded(const RunResults &results, const RunResults::Origin &origin)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(origin)
+    }
 
     // The test that reports an error of korvu-check's own, such as a daemon
     // that never listened.

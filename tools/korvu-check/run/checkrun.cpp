@@ -1,5 +1,4 @@
 #include "checkrun.h"
-#include "consolereport.h"
 #include "ctrfdocument.h"
 #include "daemonenvironment.h"
 #include "daemonfindingscanner.h"
@@ -10,7 +9,6 @@
 #include "knownrace.h"
 #include "portcheck.h"
 #include "runpool.h"
-#include "runsummary.h"
 #include "stopsignals.h"
 #include "suiterunner.h"
 #include "tracefields.h"
@@ -55,6 +53,7 @@ CheckRun::CheckRun(const CheckOptions &options, QTextStream &out, QTextStream &e
     , m_out(out)
     , m_err(err)
     , m_root(QDir::tempPath() + QStringLiteral("/korvu-check-XXXXXX"))
+    , m_progress(out)
 {
 }
 
@@ -79,9 +78,9 @@ int CheckRun::exec()
     if (!planJobs(&status))
         return stopEarly(status);
     if (m_jobs.empty()) {
-        print({QStringLiteral("korvu-check: slice %1/%2 holds no shard of this selection; nothing to run")
-                   .arg(m_options.sliceIndex)
-                   .arg(m_options.sliceCount)});
+        m_progress.print({QStringLiteral("korvu-check: slice %1/%2 holds no shard of this selection; nothing to run")
+                              .arg(m_options.sliceIndex)
+                              .arg(m_options.sliceCount)});
         writeReports(true);
         return exitStatus();
     }
@@ -293,16 +292,16 @@ void CheckRun::runJobs()
               << Qt::flush;
     });
     QObject::connect(m_preflight.get(), &DaemonPreflight::finished, [this, &pool](DaemonPreflight::Outcome outcome) {
-        if (outcome != DaemonPreflight::Outcome::Listening && outcome != DaemonPreflight::Outcome::Interrupted) {
-            m_preflightFailed = true;
-            pool.cancelQueued();
-            for (Job &job : m_jobs)
-                job.runner->interrupt(SIGTERM);
+        if (outcome == DaemonPreflight::Outcome::Listening || outcome == DaemonPreflight::Outcome::Interrupted) {
+            m_progress.release();
+            return;
         }
-        const QStringList held = m_heldLines;
-        m_heldLines.clear();
-        if (!m_preflightFailed)
-            print(held);
+        // A quick suite may still report a verdict before the stop reaches it.
+        m_progress.silence();
+        m_preflightFailed = true;
+        pool.cancelQueued();
+        for (Job &job : m_jobs)
+            job.runner->interrupt(SIGTERM);
     });
 
     // With network namespaces the probe runs beside the suite, which shows
@@ -310,6 +309,7 @@ void CheckRun::runJobs()
     // the suite processes, which it must not hold up. Without namespaces the
     // probe holds the daemon's ports, so the suite waits for its end.
     const int startTimeoutMsecs = m_options.startTimeoutSecs * 1000;
+    m_progress.hold();
     if (m_isolation.isAvailable()) {
         pool.start();
         m_preflight->start(startTimeoutMsecs);
@@ -354,55 +354,13 @@ void CheckRun::handleVerdict(const Job &job, const TestVerdict &verdict)
         m_jobsWithFailures.insert(job.origin.job);
     if (shouldRetry(job, verdict))
         retry(job, verdict);
-
-    // Each shard runs the hooks; only a failure of one is news, and its message
-    // is shown once.
-    const bool shardedHook = !job.origin.shardName.isEmpty() && RunResults::isHook(verdict);
-    if (shardedHook && !verdict.isFailure()) {
-        showFindings(job, verdict.testName());
-        return;
-    }
-    bool shownBefore = false;
-    if (shardedHook) {
-        const QString key = QStringLiteral("%1|%2|%3")
-                                .arg(verdict.testName())
-                                .arg(job.origin.repetition)
-                                .arg(verdict.messageLines.join(QLatin1Char('\n')));
-        shownBefore = m_shownHookFailures.contains(key);
-        m_shownHookFailures.insert(key);
-    }
-    const QString name = m_results.reportedName(verdict.testName());
-    // Under --retries a failure says which try it was, and so does every retry.
-    const bool withTry = m_options.retries > 0 && !RunResults::isHook(verdict)
-                         && (job.origin.attempt > 1 || verdict.isFailure());
-    const QStringList lines = job.origin.attempt > 1 && verdict.outcome == TestVerdict::Outcome::Pass
-                                  ? RunSummary::passedOnRetryLines(verdict, name, m_results.tryName(job.origin),
-                                                                   progressContext(job, false, false))
-                                  : RunSummary::progressLines(verdict, name,
-                                                              progressContext(job, shardedHook, withTry));
-    print(shownBefore ? QStringList{lines.constFirst()} : lines);
-    if (verdict.endsTest())
-        showFindings(job, verdict.testName());
+    m_progress.verdictRead(m_results, job.origin, verdict);
 }
 
 void CheckRun::handleFinding(const Job &job, const DaemonFinding &finding)
 {
     m_results.addFinding(finding, job.origin);
-    m_unshownFindings[job.origin.job].append(finding);
-}
-
-void CheckRun::showFindings(const Job &job, const QString &testName)
-{
-    QVector<DaemonFinding> &unshown = m_unshownFindings[job.origin.job];
-    const QString where = progressContext(job, true, false);
-    for (auto it = unshown.begin(); it != unshown.end();) {
-        if (!testName.isEmpty() && it->testName() != testName) {
-            ++it;
-            continue;
-        }
-        print(RunSummary::findingLines(*it, m_results.reportedName(it->testName()), where));
-        it = unshown.erase(it);
-    }
+    m_progress.findingMade(m_results, job.origin, finding);
 }
 
 // A failed function or row runs again alone, in a shard of its own: a fault
@@ -440,25 +398,12 @@ void CheckRun::retry(const Job &failed, const TestVerdict &verdict)
     m_pool->start();
 }
 
-// "[shard 2 (testAvailable), run 1/3, try 1 of 3]": what a progress line does not say itself.
-QString CheckRun::progressContext(const Job &job, bool withShard, bool withTry) const
-{
-    QStringList context;
-    if (withShard && !job.origin.shardName.isEmpty())
-        context.append(job.origin.shardName);
-    if (m_options.repeat > 1)
-        context.append(QStringLiteral("run %1/%2").arg(job.origin.repetition).arg(m_options.repeat));
-    if (withTry)
-        context.append(m_results.tryName(job.origin));
-    return context.isEmpty() ? QString() : QLatin1Char('[') + context.join(QStringLiteral(", ")) + QLatin1Char(']');
-}
-
 void CheckRun::handleOutputLine(const Job &job, const QString &line)
 {
     const QString shown = job.name.isEmpty() ? line : QStringLiteral("[%1] %2").arg(job.name, line);
     m_results.addOutputLine(shown);
     if (m_options.verbose)
-        print({shown});
+        m_progress.print({shown});
 }
 
 void CheckRun::handleJobEnd(const Job &job)
@@ -474,8 +419,7 @@ void CheckRun::handleJobEnd(const Job &job)
     const QVector<DaemonFinding> deaths = DaemonFindingScanner::signalFindings(log.entries());
     for (const DaemonFinding &finding : deaths)
         handleFinding(job, finding);
-    // Those whose function or row ended before they came, or never did.
-    showFindings(job, QString());
+    m_progress.processEnded(m_results, job.origin);
     if (!m_options.keepTracesDir.isEmpty() && QFile::exists(job.tree.traceFile())) {
         const QString kept = QStringLiteral("%1/%2.jsonl")
                                  .arg(m_options.keepTracesDir, job.name.isEmpty() ? QStringLiteral("trace") : job.name);
@@ -483,7 +427,7 @@ void CheckRun::handleJobEnd(const Job &job)
         QFile::copy(job.tree.traceFile(), kept);
     }
     // Listings such as -functions: show what the suite said.
-    print(job.runner->plainOutput());
+    m_progress.print(job.runner->plainOutput());
     // Removing a tree can take a while (SQLite files, a disk that discards
     // blocks); with many jobs it happens beside the others instead of at the end.
     if (!m_options.keepRunTree && !job.name.isEmpty()) {
@@ -517,7 +461,8 @@ void CheckRun::printSummary(QStringList notes)
     if (m_options.keepRunTree)
         notes.append(QStringLiteral("Run tree kept: %1").arg(m_root.path()));
     m_out.flush();
-    ConsoleReport(notes).write(m_results, m_out.device());
+    m_progress.setNotes(notes);
+    m_progress.write(m_results, m_out.device());
 }
 
 // A run that stops before the suite still leaves a report, so that a CI
@@ -627,25 +572,10 @@ void CheckRun::printHeader()
         how += QStringLiteral(", slice %1/%2").arg(m_options.sliceIndex).arg(m_options.sliceCount);
     if (m_options.repeat > 1)
         how += QStringLiteral(", %1 times").arg(m_options.repeat);
-    print({QStringLiteral("korvu-check: %1 against %2%3").arg(m_options.suite, m_options.daemon, how)});
+    m_progress.print({QStringLiteral("korvu-check: %1 against %2%3").arg(m_options.suite, m_options.daemon, how)});
     if (m_results.shardCount() > 1 && m_requestedParallel > 1 && !m_isolation.isAvailable())
-        print({QStringLiteral("korvu-check: no private network namespaces here, so the shards run one at a time")});
-}
-
-void CheckRun::print(const QStringList &lines)
-{
-    // The suite processes still running when korvud is known not to start
-    // are being stopped; a quick suite may report a verdict before the stop
-    // reaches it.
-    if (m_preflightFailed)
-        return;
-    if (m_preflight && m_preflight->outcome() == DaemonPreflight::Outcome::Running) {
-        m_heldLines += lines;
-        return;
-    }
-    for (const QString &line : lines)
-        m_out << line << '\n';
-    m_out.flush();
+        m_progress.print(
+            {QStringLiteral("korvu-check: no private network namespaces here, so the shards run one at a time")});
 }
 
 void CheckRun::reportSetupError(const QStringList &lines)

@@ -3,6 +3,7 @@
 
 #include "checkoptions.h"
 #include "networkisolation.h"
+#include "progressreport.h"
 #include "runresults.h"
 #include "runtree.h"
 #include "shardplan.h"
@@ -57,11 +58,8 @@ private:
     void handleVerdict(const Job &job, const TestVerdict &verdict);
     bool shouldRetry(const Job &job, const TestVerdict &verdict) const;
     void retry(const Job &failed, const TestVerdict &verdict);
-    QString progressContext(const Job &job, bool withShard, bool withTry) const;
     void handleOutputLine(const Job &job, const QString &line);
     void handleFinding(const Job &job, const DaemonFinding &finding);
-    // Prints the job's findings in testName not shown yet; "" prints them all.
-    void showFindings(const Job &job, const QString &testName);
     void handleJobEnd(const Job &job);
     int exitStatus() const;
     void recordEnvironment();
@@ -73,7 +71,6 @@ private:
     int stopEarly(int status);
     QStringList writeReports(bool withSuiteResults);
     void printHeader();
-    void print(const QStringList &lines);
     void noteKeptTree();
     // Prints korvu-check's own error and records it for the reports.
     void reportSetupError(const QStringList &lines);
@@ -96,16 +93,12 @@ private:
     int m_parallel = 1;
     bool m_preflightFailed = false;
     bool m_reportMissing = false;
-    QSet<QString> m_shownHookFailures;
-    // Per job, findings waiting for the verdict of their function or row.
-    QHash<int, QVector<DaemonFinding>> m_unshownFindings;
-    // Progress held back until the daemon is known to start.
-    QStringList m_heldLines;
     // Destroyed before m_root, so every removal has ended when it goes.
     std::vector<std::future<void>> m_treeRemovals;
     // The daemon's and the suite's SHA-256, hashed beside the start of the shards.
     std::future<std::pair<QString, QString>> m_hashes;
     RunResults m_results;
+    ProgressReport m_progress;
     std::unique_ptr<DaemonPreflight> m_preflight;
 };
 
