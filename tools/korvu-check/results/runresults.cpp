@@ -125,6 +125,12 @@ void RunResults::setEnvironment(const Environment &environment) { m_environment 
 
 RunResults::Environment RunResults::environment() const { return m_environment; }
 
+void RunResults::setBuildHashes(const QString &daemonSha256, const QString &suiteSha256)
+{
+    m_environment.daemonSha256 = daemonSha256;
+    m_environment.suiteSha256 = suiteSha256;
+}
+
 void RunResults::setShardCount(int count) { m_shardCount = count; }
 
 int RunResults::shardCount() const { return m_shardCount; }

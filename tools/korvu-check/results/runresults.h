@@ -155,6 +155,8 @@ public:
 
     void setEnvironment(const Environment &environment);
     Environment environment() const;
+    // The hashes of the builds checked, which a check learns only after its start.
+    void setBuildHashes(const QString &daemonSha256, const QString &suiteSha256);
     // Suite processes per repetition, as planned; 0 when the suite ran as one.
     void setShardCount(int count);
     int shardCount() const;

@@ -509,10 +509,7 @@ void CheckRun::recordHashes()
     if (!m_hashes.valid())
         return;
     const std::pair<QString, QString> hashes = m_hashes.get();
-    RunResults::Environment environment = m_results.environment();
-    environment.daemonSha256 = hashes.first;
-    environment.suiteSha256 = hashes.second;
-    m_results.setEnvironment(environment);
+    m_results.setBuildHashes(hashes.first, hashes.second);
 }
 
 QString CheckRun::isolationDescription() const
