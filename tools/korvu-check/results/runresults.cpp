@@ -114,9 +114,19 @@ bool RunResults::Row::passedOnRetry() const
     });
 }
 
-QString RunResults::Break::describedWithShard() const
+QString RunResults::Break::describedWithShard(const QString &morePlace) const
 {
-    return origin.shardName.isEmpty() ? description : QStringLiteral("%1 (%2)").arg(description, origin.shardName);
+    QStringList place;
+    if (!origin.shardName.isEmpty())
+        place.append(origin.shardName);
+    if (!morePlace.isEmpty())
+        place.append(morePlace);
+    if (place.isEmpty())
+        return description;
+    // "its last output:" stays in front of the output it introduces.
+    if (description.endsWith(QLatin1Char(':')))
+        return QStringLiteral("%1 (%2):").arg(description.chopped(1), place.join(QStringLiteral(", ")));
+    return QStringLiteral("%1 (%2)").arg(description, place.join(QStringLiteral(", ")));
 }
 
 bool RunResults::Row::isFlaky() const { return passedOnRetry() || (passes() > 0 && failures() > 0); }

@@ -114,8 +114,9 @@ public:
         QStringList lastOutput;
         Origin origin;
 
-        // "the suite crashed (signal 11) (shard 2 (testAvailable))"
-        QString describedWithShard() const;
+        // "the suite crashed (signal 11) (shard 2 (testAvailable))"; morePlace
+        // follows the shard, such as the repetition.
+        QString describedWithShard(const QString &morePlace = QString()) const;
     };
 
     // korvu-check's own error that kept the suite from running or from

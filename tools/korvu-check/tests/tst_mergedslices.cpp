@@ -128,7 +128,7 @@ void TestMergedSlices::testSliceWhoseDaemonNeverCameUp()
     }
     QCOMPARE(statuses, (QVector<int>{4, 0}));
 
-    const QString failure = QStringLiteral("korvud exited at start-up with status 1; its last output: (slice 1/2)");
+    const QString failure = QStringLiteral("korvud exited at start-up with status 1; its last output (slice 1/2):");
     const QString html = m_dir.filePath("stopped.html");
     const CheckProcess::Result merged = CheckProcess::run(QStringList{"merge", "--junit", m_dir.filePath("stopped.xml"),
                                                                       "--json", document("stopped.json"), "--html",

@@ -79,12 +79,9 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         retried += failureLines(row, true);
     }
     for (const RunResults::Break &suiteBreak : m_breaks) {
-        QString where = suiteBreak.origin.shardName;
-        if (m_repeat > 1)
-            where += (where.isEmpty() ? QString() : QStringLiteral(", "))
-                     + runList({suiteBreak.origin.repetition}, m_repeat);
-        failures.append(QStringLiteral("  FAIL ") + suiteBreak.description
-                        + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where)));
+        failures.append(QStringLiteral("  FAIL ")
+                        + suiteBreak.describedWithShard(m_repeat > 1 ? runList({suiteBreak.origin.repetition}, m_repeat)
+                                                                     : QString()));
         for (const QString &line : suiteBreak.lastOutput)
             failures.append(failureIndent + line);
     }
