@@ -11,7 +11,7 @@ namespace {
 const PartsWatcher::Timing timing = {300, 200, 100};
 const int pieceGapMsecs = 20;
 // Long enough for a change to be reported, had there been one.
-const int reportedWithinMsecs = 2000;
+const int reportedWithinMsecs = 1000;
 
 bool writeInPieces(const QString &path, const QByteArray &content, QFile::Permissions permissions)
 {
