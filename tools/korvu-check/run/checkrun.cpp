@@ -106,6 +106,8 @@ int CheckRun::exec()
     return exitStatus();
 }
 
+const RunResults &CheckRun::results() const { return m_results; }
+
 bool CheckRun::prepareNetwork()
 {
     if (m_isolation.isAvailable())
