@@ -63,7 +63,13 @@ int WatchCommand::exec()
         if (!changedParts.isEmpty())
             print(QStringLiteral("korvu-check: changed: %1").arg(changedParts.join(QStringLiteral(", "))));
     }
-    return previous ? status : ExitStatus::SignalBase + StopSignals::received();
+    if (!previous) {
+        print(QStringLiteral("korvu-check: stopped before a run completed"));
+        return ExitStatus::SignalBase + StopSignals::received();
+    }
+    // The stopped run's summary may show failures this status does not count.
+    print(QStringLiteral("korvu-check: stopped; the exit status is the last completed run's, %1").arg(status));
+    return status;
 }
 
 void WatchCommand::print(const QString &line)

@@ -131,6 +131,9 @@ void TestWatch::testRerunsOnChange()
     QVERIFY(m_check.waitForFinished(runMsecs));
     QCOMPARE(m_check.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_check.exitCode(), 0);
+    m_out += QString::fromUtf8(m_check.readAllStandardOutput());
+    QVERIFY2(m_out.endsWith("korvu-check: stopped; the exit status is the last completed run's, 0\n"),
+             qPrintable(m_out.right(500)));
     QCOMPARE(QDir(dir.filePath("tmp")).entryList({"korvu-check-*"}, QDir::AllEntries), QStringList());
 }
 
