@@ -51,6 +51,18 @@ const QString description = QStringLiteral(
     "the summary, and as a failure of type \"daemon-finding\" in that JUnit test\n"
     "case. Findings change no verdict.\n"
     "\n"
+    "--watch runs the check again whenever the daemon, a plug-in folder or the\n"
+    "suite changes on disk: after a quiet spell of 0.4 s, once the parts have\n"
+    "looked the same for another 0.3 s (a linker writes in pieces, or renames a\n"
+    "new file over the old one) and are in place again. Until then korvu-check\n"
+    "says once that it waits; a daemon being rewritten or briefly missing is no\n"
+    "failure. A run during which a part changed is not compared, and the check\n"
+    "runs again. Each run prints its progress, failures and summary as without\n"
+    "--watch, then one line of the functions and rows fixed, newly failing and\n"
+    "still failing since the run before, and writes --html, --json and --junit\n"
+    "anew. Ctrl-C stops a running check, removes its run trees and ends the watch;\n"
+    "the reports then show the stopped run, as they would without --watch.\n"
+    "\n"
     "--retries runs a function or row that failed again, alone in a fresh shard;\n"
     "one that passes on a retry is flaky and fails the run only with\n"
     "--fail-on-flaky. Retries are tries of one run; --repeat runs everything again\n"
@@ -61,7 +73,9 @@ const QString description = QStringLiteral(
     "line or missing files, 3 when the run tree or the network cannot be\n"
     "prepared, 4 when korvud does not come up, 5 when every check passed but\n"
     "korvud's output showed findings, 128 + N when the suite died of signal N or\n"
-    "korvu-check was stopped by it.");
+    "korvu-check was stopped by it. With --watch: the status of the last run that\n"
+    "completed while the parts stayed the same, or 128 + N when signal N stopped\n"
+    "korvu-check before one did.");
 
 // Qt Test options that list something and run nothing.
 const QStringList listingOptions = {QStringLiteral("-functions"), QStringLiteral("-datatags"), QStringLiteral("-help"),
@@ -180,11 +194,17 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         QStringLiteral("keep-traces"),
         QStringLiteral("Keep the full traffic trace of every suite process (JSON lines) in <dir>."),
         QStringLiteral("dir"));
+    const QCommandLineOption watchOption(
+        QStringLiteral("watch"),
+        QStringLiteral("Run the check again whenever the daemon, the mocks or experience folder or the suite "
+                       "changes on disk, once the change is complete, until Ctrl-C. After each run one line says "
+                       "which functions and rows were fixed, are newly failing or still fail; the reports are "
+                       "written anew."));
     parser.addOptions({daemonOption, mocksOption, experienceOption, suiteOption});
     parser.addOptions(ReportFiles::options());
     parser.addOptions({runIdOption, keepOption, verboseOption, jobsOption, repeatOption, retriesOption,
                        failOnFlakyOption, shardOption, durationsOption, keepTracesOption, startTimeoutOption,
-                       wrapOption});
+                       wrapOption, watchOption});
     m_helpText = helpText(parser, arguments.value(0), QStringLiteral("korvu-check"));
 
     if (!parser.parse(ownArguments)) {
@@ -272,6 +292,12 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
                                .arg(parser.value(shardOption));
             return ParseResult::Error;
         }
+    }
+    watch = parser.isSet(watchOption);
+    // A slice is a CI machine's share of one run, which nobody edits under.
+    if (watch && sliceCount > 0) {
+        m_parseError = QStringLiteral("--watch runs the whole selection on this machine; leave out --shard");
+        return ParseResult::Error;
     }
     return ParseResult::Run;
 }

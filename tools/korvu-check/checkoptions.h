@@ -67,6 +67,8 @@ public:
     int sliceIndex = 0;
     int sliceCount = 0;
     QString keepTracesDir;
+    // --watch: run again whenever a part changes on disk, until stopped.
+    bool watch = false;
 
     // Whether the selected work is cut into shards of the suite's functions
     // and rows (for -j and --shard), rather than run as the suite as written.

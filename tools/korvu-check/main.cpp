@@ -3,6 +3,7 @@
 #include "checkrun.h"
 #include "exitstatus.h"
 #include "mergecommand.h"
+#include "watchcommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -41,5 +42,7 @@ int main(int argc, char *argv[])
         err << "korvu-check: " << problem << '\n';
         return ExitStatus::BadCommandLine;
     }
+    if (options.watch)
+        return WatchCommand(options, out, err).exec();
     return CheckRun(options, out, err).exec();
 }

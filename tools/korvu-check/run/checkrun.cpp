@@ -105,6 +105,8 @@ int CheckRun::exec()
     return exitStatus();
 }
 
+const RunResults &CheckRun::results() const { return m_results; }
+
 bool CheckRun::prepareNetwork()
 {
     if (m_isolation.isAvailable())

@@ -34,6 +34,8 @@ public:
 
     // Returns the exit status of korvu-check.
     int exec();
+    // What the run came to, once exec() has returned.
+    const RunResults &results() const;
 
 private:
     // One suite process of the run.

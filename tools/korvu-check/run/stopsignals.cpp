@@ -1,6 +1,7 @@
 #include "stopsignals.h"
 
 #include <QSocketNotifier>
+#include <QVector>
 
 #include <csignal>
 #include <fcntl.h>
@@ -11,6 +12,7 @@ namespace {
 const int stopSignalNumbers[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 int signalPipe[2] = {-1, -1};
 volatile std::sig_atomic_t firstStopSignal = 0;
+QVector<StopSignals *> liveInstances;
 
 void handleStopSignal(int signalNumber)
 {
@@ -35,7 +37,8 @@ void installHandler(int signalNumber, void (*handler)(int))
 StopSignals::StopSignals(QObject *parent)
     : QObject(parent)
 {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    liveInstances.append(this);
+    if (liveInstances.size() > 1 || ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readSignal);
@@ -45,6 +48,7 @@ StopSignals::StopSignals(QObject *parent)
 
 StopSignals::~StopSignals()
 {
+    liveInstances.removeOne(this);
     if (!m_notifier)
         return;
     for (int signalNumber : stopSignalNumbers)
@@ -61,5 +65,10 @@ void StopSignals::readSignal()
     char buffer[16];
     while (::read(signalPipe[0], buffer, sizeof(buffer)) > 0) {
     }
-    emit stopRequested(firstStopSignal);
+    // A copy: a receiver may end a nested instance.
+    const QVector<StopSignals *> instances = liveInstances;
+    for (StopSignals *instance : instances) {
+        if (liveInstances.contains(instance))
+            emit instance->stopRequested(firstStopSignal);
+    }
 }

@@ -7,7 +7,9 @@ class QSocketNotifier;
 
 // Turns SIGINT, SIGTERM, SIGHUP and SIGPIPE (output closed, as by "| head")
 // into a Qt signal, so that a stopped run still ends the suite and removes
-// its run tree.
+// its run tree. Instances nest: one made while another lives (a check within
+// the watch loop) hears the same signals, and the first one made keeps the
+// handlers until it goes, so they must end in the reverse order of their making.
 class StopSignals : public QObject
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ signals:
 private:
     void readSignal();
 
-    QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier *m_notifier = nullptr; // only in the first instance
 };
 
 #endif // KORVUCHECK_STOPSIGNALS_H

@@ -204,13 +204,17 @@ void TestCheckOptions::testParse()
 void TestCheckOptions::testRunOptions_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    // "jobs/auto/repeat/slice/count", or the parse error.
+    // "jobs/auto/repeat/slice/count/watch", or the parse error.
     QTest::addColumn<QString>("result");
 
-    QTest::newRow("the suite as written") << QStringList() << "0/0/1/0/0";
-    QTest::newRow("four shards at a time") << QStringList{"-j", "4"} << "4/0/1/0/0";
-    QTest::newRow("all shards at once") << QStringList{"--jobs", "auto"} << "0/1/1/0/0";
-    QTest::newRow("repeats and a slice") << QStringList{"--repeat", "20", "--shard", "2/3"} << "0/0/20/2/3";
+    QTest::newRow("the suite as written") << QStringList() << "0/0/1/0/0/0";
+    QTest::newRow("four shards at a time") << QStringList{"-j", "4"} << "4/0/1/0/0/0";
+    QTest::newRow("all shards at once") << QStringList{"--jobs", "auto"} << "0/1/1/0/0/0";
+    QTest::newRow("repeats and a slice") << QStringList{"--repeat", "20", "--shard", "2/3"} << "0/0/20/2/3/0";
+    QTest::newRow("watched, in shards, repeated")
+        << QStringList{"--watch", "-j", "auto", "--repeat", "3"} << "0/1/3/0/0/1";
+    QTest::newRow("watching a slice") << QStringList{"--watch", "--shard", "1/2"}
+                                      << "--watch runs the whole selection on this machine; leave out --shard";
     QTest::newRow("no shard at a time") << QStringList{"-j", "0"}
                                         << "-j takes a number of at least 1 or 'auto', not '0'";
     QTest::newRow("no repeat") << QStringList{"--repeat", "none"}
@@ -236,12 +240,13 @@ void TestCheckOptions::testRunOptions()
         QCOMPARE(options.parseError(), result);
         return;
     }
-    QCOMPARE(QStringLiteral("%1/%2/%3/%4/%5")
+    QCOMPARE(QStringLiteral("%1/%2/%3/%4/%5/%6")
                  .arg(options.jobs)
                  .arg(int(options.jobsAuto))
                  .arg(options.repeat)
                  .arg(options.sliceIndex)
-                 .arg(options.sliceCount),
+                 .arg(options.sliceCount)
+                 .arg(int(options.watch)),
              result);
 }
 

@@ -1,0 +1,94 @@
+#include "runcomparison.h"
+
+#include <QSet>
+
+namespace {
+
+// Still failing rows are old news: the summary above names them all.
+const int namedStillFailing = 3;
+
+bool failsRun(const RunResults::Row &row, bool failOnFlaky)
+{
+    switch (row.outcome()) {
+    case RunResults::Outcome::Failed:
+        return true;
+    case RunResults::Outcome::Flaky:
+        return row.failures() > 0 || (failOnFlaky && row.passedOnRetry());
+    case RunResults::Outcome::Passed:
+    case RunResults::Outcome::Skipped:
+    case RunResults::Outcome::Other:
+        break;
+    }
+    return false;
+}
+
+struct RowStates
+{
+    QStringList failing; // in the run's order
+    QSet<QString> passing;
+};
+
+RowStates statesOf(const RunResults &results)
+{
+    RowStates states;
+    const bool failOnFlaky = results.environment().failOnFlaky;
+    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
+    QSet<QString> brokenOff;
+    const QVector<RunResults::Break> breaks = results.breaks();
+    for (const RunResults::Break &suiteBreak : breaks) {
+        if (!suiteBreak.testName.isEmpty())
+            brokenOff.insert(suiteBreak.testName);
+    }
+    for (const RunResults::Row &row : rows) {
+        if (failsRun(row, failOnFlaky) || brokenOff.remove(row.testName))
+            states.failing.append(row.testName);
+        else if (row.outcome() == RunResults::Outcome::Passed || row.outcome() == RunResults::Outcome::Flaky)
+            states.passing.insert(row.testName);
+    }
+    // A row the suite broke off in may have no verdict at all.
+    for (const RunResults::Break &suiteBreak : breaks) {
+        if (brokenOff.remove(suiteBreak.testName))
+            states.failing.append(suiteBreak.testName);
+    }
+    return states;
+}
+
+} // namespace
+
+RunComparison::RunComparison(const RunResults &previous, const RunResults &current)
+{
+    const RowStates before = statesOf(previous);
+    const RowStates now = statesOf(current);
+    const QVector<RunResults::Row> rows = current.rowsWithHooksMerged();
+    m_anyRowRan = !rows.isEmpty() || !now.failing.isEmpty();
+    for (const QString &testName : now.failing) {
+        if (before.failing.contains(testName))
+            m_stillFailing.append(current.reportedName(testName));
+        else
+            m_newlyFailing.append(current.reportedName(testName));
+    }
+    for (const RunResults::Row &row : rows) {
+        if (before.failing.contains(row.testName) && now.passing.contains(row.testName))
+            m_fixed.append(current.reportedName(row.testName));
+    }
+}
+
+QString RunComparison::text() const
+{
+    QStringList parts;
+    if (!m_fixed.isEmpty())
+        parts.append(QStringLiteral("fixed ") + m_fixed.join(QStringLiteral(", ")));
+    if (!m_newlyFailing.isEmpty())
+        parts.append(QStringLiteral("newly failing ") + m_newlyFailing.join(QStringLiteral(", ")));
+    if (!m_stillFailing.isEmpty()) {
+        QStringList named = m_stillFailing.mid(0, namedStillFailing);
+        if (m_stillFailing.size() > namedStillFailing)
+            named.append(QStringLiteral("..."));
+        parts.append(
+            QStringLiteral("still failing %1 (%2)").arg(m_stillFailing.size()).arg(named.join(QStringLiteral(", "))));
+    }
+    if (parts.isEmpty())
+        parts.append(m_anyRowRan ? QStringLiteral("nothing fixed, none failing")
+                                 : QStringLiteral("no function or row ran"));
+    return QStringLiteral("since the last run: ") + parts.join(QStringLiteral("; "));
+}

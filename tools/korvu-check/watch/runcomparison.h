@@ -1,0 +1,31 @@
+#ifndef KORVUCHECK_RUNCOMPARISON_H
+#define KORVUCHECK_RUNCOMPARISON_H
+
+#include "runresults.h"
+
+#include <QString>
+#include <QStringList>
+
+// What changed between two runs of the same check, function and row by
+// function and row: the news of a rerun in watch mode. A row fails when it
+// fails the run (its last try in some repetition failed, or it passed only
+// on a retry under --fail-on-flaky, or the suite broke off in it), and
+// passes when it passed, perhaps on a retry, and does not fail. A row
+// skipped or without a verdict in the later run is neither fixed nor failing.
+class RunComparison
+{
+public:
+    RunComparison(const RunResults &previous, const RunResults &current);
+
+    // One line: "since the last run: fixed a; newly failing b; still failing 3 (c, d, e)",
+    // the rows in the later run's order, by the name the reports give them.
+    QString text() const;
+
+private:
+    QStringList m_fixed;
+    QStringList m_newlyFailing;
+    QStringList m_stillFailing;
+    bool m_anyRowRan = false;
+};
+
+#endif // KORVUCHECK_RUNCOMPARISON_H

@@ -1,0 +1,79 @@
+#include "watchcommand.h"
+#include "checkrun.h"
+#include "exitstatus.h"
+#include "partswatcher.h"
+#include "runcomparison.h"
+#include "stopsignals.h"
+
+#include <QEventLoop>
+#include <QTextStream>
+
+#include <memory>
+
+WatchCommand::WatchCommand(const CheckOptions &options, QTextStream &out, QTextStream &err)
+    : m_options(options)
+    , m_out(out)
+    , m_err(err)
+{
+}
+
+int WatchCommand::exec()
+{
+    // Spans the runs, so that a signal between them ends the watch too.
+    StopSignals stopSignals;
+    // A part is in place when a check would start with it.
+    PartsWatcher watcher(
+        {m_options.daemon, m_options.mocksDir, m_options.experienceDir, m_options.suite},
+        [options = m_options]() mutable { return options.validate(); }, PartsWatcher::Timing());
+    QEventLoop idle;
+    QStringList changedParts;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &idle, &QEventLoop::quit);
+    QObject::connect(&watcher, &PartsWatcher::changed, [&](const QStringList &paths) {
+        changedParts = paths;
+        idle.quit();
+    });
+    QObject::connect(&watcher, &PartsWatcher::waiting, [this](const QString &problem) {
+        print(QStringLiteral("korvu-check: waiting until the parts are in place: %1").arg(problem));
+    });
+
+    std::unique_ptr<RunResults> previous;
+    int status = 0;
+    while (!StopSignals::received()) {
+        changedParts.clear();
+        CheckRun run(m_options, m_out, m_err);
+        const int runStatus = run.exec();
+        if (StopSignals::received())
+            break;
+        // A daemon rewritten while the suite restarts it fails rows of a
+        // correct build: such a run is not the news.
+        if (!changedParts.isEmpty() || !watcher.isCurrent()) {
+            print(QStringLiteral("korvu-check: parts changed during this run, so it is not compared; the check "
+                                 "runs again once they are in place"));
+        } else {
+            if (previous)
+                print(QStringLiteral("korvu-check: ") + RunComparison(*previous, run.results()).text());
+            previous = std::make_unique<RunResults>(run.results());
+            status = runStatus;
+        }
+        if (changedParts.isEmpty()) {
+            print(QStringLiteral("korvu-check: watching the daemon, the plug-in folders and the suite; Ctrl-C "
+                                 "ends"));
+            idle.exec();
+        }
+        if (!changedParts.isEmpty())
+            print(QStringLiteral("korvu-check: changed: %1").arg(changedParts.join(QStringLiteral(", "))));
+    }
+    if (!previous) {
+        print(QStringLiteral("korvu-check: stopped before a run completed"));
+        return ExitStatus::SignalBase + StopSignals::received();
+    }
+    // The stopped run's summary may show failures this status does not count.
+    print(QStringLiteral("korvu-check: stopped; the exit status is the last completed run's, %1").arg(status));
+    return status;
+}
+
+void WatchCommand::print(const QString &line)
+{
+    m_err.flush();
+    m_out << line << '\n' << Qt::flush;
+}

@@ -1,0 +1,28 @@
+#ifndef KORVUCHECK_WATCHCOMMAND_H
+#define KORVUCHECK_WATCHCOMMAND_H
+
+#include "checkoptions.h"
+
+class QTextStream;
+
+// korvu-check --watch: the same check again whenever the daemon, a plug-in
+// folder or the suite has changed on disk and is complete, each run followed
+// by what changed since the one before, until a stop signal ends it.
+class WatchCommand
+{
+public:
+    WatchCommand(const CheckOptions &options, QTextStream &out, QTextStream &err);
+
+    // The exit status of the last run that completed on parts that stayed
+    // the same throughout, or 128 + N when signal N came before one did.
+    int exec();
+
+private:
+    void print(const QString &line);
+
+    const CheckOptions m_options;
+    QTextStream &m_out;
+    QTextStream &m_err;
+};
+
+#endif // KORVUCHECK_WATCHCOMMAND_H
