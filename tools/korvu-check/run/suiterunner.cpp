@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -88,8 +89,11 @@ void SuiteRunner::interrupt(int signalNumber)
     if (m_process.state() == QProcess::NotRunning || m_stopSignal != 0)
         return;
     m_stopSignal = signalNumber;
-    m_process.terminate();
-    QTimer::singleShot(terminateGraceMsecs, &m_process, &QProcess::kill);
+    m_process.signalGroup(SIGTERM);
+    QTimer::singleShot(terminateGraceMsecs, &m_process, [this] {
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.signalGroup(SIGKILL);
+    });
 }
 
 void SuiteRunner::readOutput()
@@ -156,6 +160,9 @@ void SuiteRunner::onFinished()
         emit finished();
         return;
     }
+    // A daemon the suite did not stop, say because the suite died, would
+    // keep its namespace and ports.
+    m_process.signalGroup(SIGKILL);
     readOutput();
     m_scanner.finish();
     m_errorBuffer += m_process.readAllStandardError();

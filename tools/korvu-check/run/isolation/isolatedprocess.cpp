@@ -1,5 +1,7 @@
 #include "isolatedprocess.h"
 
+#include <csignal>
+
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,13 @@ IsolatedProcess::IsolatedProcess(const NetworkIsolation &isolation, QObject *par
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
     setChildProcessModifier([this] { enterNamespace(); });
 #endif
+    connect(this, &QProcess::started, this, [this] { m_group = processId(); });
+}
+
+void IsolatedProcess::signalGroup(int signalNumber)
+{
+    if (m_group > 0)
+        ::kill(pid_t(-m_group), signalNumber);
 }
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
@@ -25,6 +34,7 @@ void IsolatedProcess::setupChildProcess() { enterNamespace(); }
 
 void IsolatedProcess::enterNamespace() const
 {
+    ::setpgid(0, 0);
     if (m_isolation.enter())
         return;
     const ssize_t written = ::write(STDERR_FILENO, enterFailed, sizeof enterFailed - 1);

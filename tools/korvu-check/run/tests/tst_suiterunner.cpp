@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
 // A suite that writes the start of its log, then holds initTestCase until
@@ -16,6 +18,35 @@ echo '<Duration msecs="1"/></TestFunction>'
 echo '<Duration msecs="2"/></TestCase>'
 )";
 
+// Like heldSuite, but it first starts a process that outlives it, as a daemon
+// does that the suite never stopped, and writes that process's id to "left".
+const QByteArray leavingSuite = R"(#!/bin/sh
+sleep 60 &
+echo $! > left
+echo '<?xml version="1.0" encoding="UTF-8"?>'
+echo '<TestCase name="TestDeliveries">'
+while [ ! -e go ]; do sleep 0.01; done
+)";
+
+bool writeScript(const QString &fileName, const QByteArray &text)
+{
+    QFile script(fileName);
+    if (!script.open(QIODevice::WriteOnly) || script.write(text) != text.size())
+        return false;
+    script.close();
+    return script.setPermissions(script.permissions() | QFile::ExeOwner);
+}
+
+// Gone, or only waiting to be reaped by whoever inherited it.
+bool hasEnded(const QString &pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
+}
+
 } // namespace
 
 class TestSuiteRunner : public QObject
@@ -25,6 +56,8 @@ private slots:
     void initTestCase();
     void testStartUpEnds_data();
     void testStartUpEnds();
+    void testWhatTheSuiteLeftEndsWithIt_data();
+    void testWhatTheSuiteLeftEndsWithIt();
 
 private:
     QTemporaryDir m_dir;
@@ -33,11 +66,8 @@ private:
 void TestSuiteRunner::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QFile suite(m_dir.filePath("suite"));
-    QVERIFY(suite.open(QIODevice::WriteOnly));
-    suite.write(heldSuite);
-    suite.close();
-    QVERIFY(suite.setPermissions(suite.permissions() | QFile::ExeOwner));
+    QVERIFY(writeScript(m_dir.filePath("suite"), heldSuite));
+    QVERIFY(writeScript(m_dir.filePath("leaving-suite"), leavingSuite));
 }
 
 void TestSuiteRunner::testStartUpEnds_data()
@@ -68,6 +98,39 @@ void TestSuiteRunner::testStartUpEnds()
     QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(startedUp.size(), 1);
     QCOMPARE(runner.exitStatus(), 0);
+}
+
+void TestSuiteRunner::testWhatTheSuiteLeftEndsWithIt_data()
+{
+    QTest::addColumn<bool>("interrupted");
+    QTest::newRow("the suite ends by itself") << false;
+    QTest::newRow("the suite is stopped") << true;
+}
+
+void TestSuiteRunner::testWhatTheSuiteLeftEndsWithIt()
+{
+    QFETCH(bool, interrupted);
+    QFile::remove(m_dir.filePath("go"));
+    QFile::remove(m_dir.filePath("left"));
+    const NetworkIsolation none;
+    SuiteRunner runner(
+        {m_dir.filePath("leaving-suite"), {}, m_dir.path(), QProcessEnvironment::systemEnvironment(), false}, none);
+    QSignalSpy finished(&runner, &PoolJob::finished);
+    runner.start();
+    QTRY_VERIFY(!runner.testClass().isEmpty());
+    QFile left(m_dir.filePath("left"));
+    QVERIFY(left.open(QIODevice::ReadOnly));
+    const QString pid = QString::fromLatin1(left.readAll().trimmed());
+    QVERIFY(!hasEnded(pid));
+
+    if (interrupted) {
+        runner.interrupt(SIGINT);
+    } else {
+        QFile go(m_dir.filePath("go"));
+        QVERIFY(go.open(QIODevice::WriteOnly));
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    QTRY_VERIFY2(hasEnded(pid), qPrintable(pid));
 }
 
 QTEST_GUILESS_MAIN(TestSuiteRunner)
