@@ -25,14 +25,15 @@ function(korvu_add_delivery_checks)
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "korvu_add_delivery_checks: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
-    # Every call writes its own listing; two with one prefix would name their entries alike.
-    get_property(_prefixes DIRECTORY PROPERTY KORVU_DELIVERY_CHECKS_PREFIXES)
+    # Entries of one name in two folders would get each other's properties in ctest.
+    get_property(_prefixes GLOBAL PROPERTY KORVU_DELIVERY_CHECKS_PREFIXES)
     if("x${ARG_PREFIX}" IN_LIST _prefixes)
         message(FATAL_ERROR "korvu_add_delivery_checks: the PREFIX '${ARG_PREFIX}' is already used in this "
-            "folder; give each call a PREFIX of its own")
+            "project; give each call a PREFIX of its own")
     endif()
+    set_property(GLOBAL APPEND PROPERTY KORVU_DELIVERY_CHECKS_PREFIXES "x${ARG_PREFIX}")
+    # Numbers the call's files and its target, whose name the whole project shares.
     list(LENGTH _prefixes _index)
-    set_property(DIRECTORY APPEND PROPERTY KORVU_DELIVERY_CHECKS_PREFIXES "x${ARG_PREFIX}")
 
     set(_run $<TARGET_FILE:KorvuDeliveryChecks::korvu-check>)
     if(ARG_DAEMON)
