@@ -10,6 +10,7 @@
 #   lib/korvu-delivery-checks/lib/         libkorvu.so.1, for the daemon and plug-ins
 #   lib/korvu-delivery-checks/mocks/       the DeliveryMocks plug-in
 #   lib/korvu-delivery-checks/experience/  the PlavoDelivery plug-in
+#   lib/cmake/KorvuDeliveryChecks/         the CMake package, for find_package
 #
 # korvu-check finds these relative to its own executable (BundledParts);
 # KORVU_PRIVATE_INSTALL_DIR names the private folder.
@@ -25,6 +26,43 @@ install(TARGETS testdeliveries korvud RUNTIME DESTINATION ${KORVU_PRIVATE_INSTAL
 install(TARGETS korvu LIBRARY DESTINATION ${KORVU_PRIVATE_INSTALL_DIR}/lib NAMELINK_SKIP)
 install(TARGETS deliverymocks LIBRARY DESTINATION ${KORVU_PRIVATE_INSTALL_DIR}/mocks)
 install(TARGETS plavodelivery LIBRARY DESTINATION ${KORVU_PRIVATE_INSTALL_DIR}/experience)
+
+# The CMake package KorvuDeliveryChecks (cmake/package/): a daemon
+# developer's build registers the suite's rows as ctest entries with it. The
+# installed config finds the parts relative to itself, so that it works from
+# an unpacked package too; the build tree's names this tree's parts.
+include(CMakePackageConfigHelpers)
+set(KORVU_CMAKE_PACKAGE_DIR lib/cmake/KorvuDeliveryChecks)
+set(_package_sources ${PROJECT_SOURCE_DIR}/cmake/package)
+set(_package_files ${_package_sources}/KorvuDeliveryChecksFunctions.cmake
+    ${_package_sources}/KorvuDeliveryChecksDiscovery.cmake)
+set(_build_tree_package ${CMAKE_BINARY_DIR}/${KORVU_CMAKE_PACKAGE_DIR})
+write_basic_package_version_file(${_build_tree_package}/KorvuDeliveryChecksConfigVersion.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion ARCH_INDEPENDENT)
+
+set(KORVU_CONFIG_BASE "set(_korvu_base \"\")")
+set(KORVU_CONFIG_CHECK $<TARGET_FILE:korvu-check>)
+set(KORVU_CONFIG_SUITE $<TARGET_FILE:testdeliveries>)
+set(KORVU_CONFIG_DAEMON $<TARGET_FILE:korvud>)
+configure_file(${_package_sources}/KorvuDeliveryChecksConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/KorvuDeliveryChecksConfig-build-tree.cmake.in @ONLY)
+file(GENERATE OUTPUT ${_build_tree_package}/KorvuDeliveryChecksConfig.cmake
+    INPUT ${CMAKE_CURRENT_BINARY_DIR}/KorvuDeliveryChecksConfig-build-tree.cmake.in)
+foreach(_file IN LISTS _package_files)
+    configure_file(${_file} ${_build_tree_package}/ COPYONLY)
+endforeach()
+
+file(RELATIVE_PATH _to_prefix /${KORVU_CMAKE_PACKAGE_DIR} /)
+set(KORVU_CONFIG_BASE "get_filename_component(_korvu_base \"\${CMAKE_CURRENT_LIST_DIR}/${_to_prefix}\" ABSOLUTE)
+string(APPEND _korvu_base /)")
+set(KORVU_CONFIG_CHECK ${CMAKE_INSTALL_BINDIR}/korvu-check)
+set(KORVU_CONFIG_SUITE ${KORVU_PRIVATE_INSTALL_DIR}/testdeliveries)
+set(KORVU_CONFIG_DAEMON ${KORVU_PRIVATE_INSTALL_DIR}/korvud)
+configure_file(${_package_sources}/KorvuDeliveryChecksConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/KorvuDeliveryChecksConfig.cmake @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/KorvuDeliveryChecksConfig.cmake
+    ${_build_tree_package}/KorvuDeliveryChecksConfigVersion.cmake ${_package_files}
+    DESTINATION ${KORVU_CMAKE_PACKAGE_DIR})
 
 # The manual page is made from --help and --version, so it cannot drift from
 # the options.
