@@ -319,6 +319,11 @@ int RunResults::failureCount() const
     return all.failed + (m_environment.failOnFlaky ? all.passedOnRetry : 0);
 }
 
+bool RunResults::failsRun(const Row &row) const
+{
+    return row.failures() > 0 || (m_environment.failOnFlaky && row.passedOnRetry());
+}
+
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
 
 QHash<QString, double> RunResults::meanSeconds() const

@@ -224,6 +224,9 @@ public:
     // last try of each repetition only; with failOnFlaky, rows that passed
     // only on a retry too.
     int failureCount() const;
+    // Whether the row adds to failureCount(): a failed last try, or with
+    // failOnFlaky a pass only on a retry.
+    bool failsRun(const Row &row) const;
     // The exit status those failures give, capped as the framework caps it:
     // above 127 a status would read as death by a signal.
     int failureStatus() const;

@@ -7,21 +7,6 @@ namespace {
 // Still failing rows are old news: the summary above names them all.
 const int namedStillFailing = 3;
 
-bool failsRun(const RunResults::Row &row, bool failOnFlaky)
-{
-    switch (row.outcome()) {
-    case RunResults::Outcome::Failed:
-        return true;
-    case RunResults::Outcome::Flaky:
-        return row.failures() > 0 || (failOnFlaky && row.passedOnRetry());
-    case RunResults::Outcome::Passed:
-    case RunResults::Outcome::Skipped:
-    case RunResults::Outcome::Other:
-        break;
-    }
-    return false;
-}
-
 struct RowStates
 {
     QStringList failing; // in the run's order
@@ -31,7 +16,6 @@ struct RowStates
 RowStates statesOf(const RunResults &results)
 {
     RowStates states;
-    const bool failOnFlaky = results.environment().failOnFlaky;
     const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     QSet<QString> brokenOff;
     const QVector<RunResults::Break> breaks = results.breaks();
@@ -40,7 +24,7 @@ RowStates statesOf(const RunResults &results)
             brokenOff.insert(suiteBreak.testName);
     }
     for (const RunResults::Row &row : rows) {
-        if (failsRun(row, failOnFlaky) || brokenOff.remove(row.testName))
+        if (results.failsRun(row) || brokenOff.remove(row.testName))
             states.failing.append(row.testName);
         else if (row.outcome() == RunResults::Outcome::Passed || row.outcome() == RunResults::Outcome::Flaky)
             states.passing.insert(row.testName);
