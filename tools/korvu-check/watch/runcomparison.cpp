@@ -57,6 +57,8 @@ RunComparison::RunComparison(const RunResults &previous, const RunResults &curre
     }
 }
 
+bool RunComparison::anyRowRan() const { return m_anyRowRan; }
+
 QString RunComparison::text() const
 {
     QStringList parts;

@@ -21,6 +21,10 @@ public:
     // the rows in the later run's order, by the name the reports give them.
     QString text() const;
 
+    // Whether some function or row ran, or the suite broke off in one: a run
+    // of a daemon that never came up has nothing to compare the next run with.
+    bool anyRowRan() const;
+
 private:
     QStringList m_fixed;
     QStringList m_newlyFailing;

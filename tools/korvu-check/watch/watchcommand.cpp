@@ -50,9 +50,16 @@ int WatchCommand::exec()
             print(QStringLiteral("korvu-check: parts changed during this run, so it is not compared; the check "
                                  "runs again once they are in place"));
         } else {
-            if (previous)
-                print(QStringLiteral("korvu-check: ") + RunComparison(*previous, run.results()).text());
-            previous = std::make_unique<RunResults>(run.results());
+            bool comparable = true;
+            if (previous) {
+                const RunComparison comparison(*previous, run.results());
+                print(QStringLiteral("korvu-check: ") + comparison.text());
+                comparable = comparison.anyRowRan();
+            }
+            // After a build whose daemon never came up, the news is what
+            // changed since the last build that ran.
+            if (comparable)
+                previous = std::make_unique<RunResults>(run.results());
             status = runStatus;
         }
         if (changedParts.isEmpty()) {

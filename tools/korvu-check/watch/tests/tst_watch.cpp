@@ -93,6 +93,17 @@ void TestWatch::testRerunsOnChange()
     QVERIFY2(run.contains("korvu-check: since the last run: newly failing " + faultyRow + "\n"), qPrintable(run));
     QVERIFY(readAll(junit).contains("<failure"));
 
+    // A build whose daemon never comes up runs no row, and the next run is
+    // compared with the last one that did.
+    QFile broken(daemon + ".tmp");
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("#!/bin/sh\nexit 3\n");
+    broken.close();
+    QVERIFY(broken.setPermissions(broken.permissions() | QFile::ExeOwner));
+    QCOMPARE(::rename(qPrintable(daemon + ".tmp"), qPrintable(daemon)), 0);
+    run = waitFor("korvu-check: watching");
+    QVERIFY2(run.contains("korvu-check: since the last run: no function or row ran\n"), qPrintable(run));
+
     // As a build that removes the daemon and writes it anew in pieces, executable only at the end.
     QVERIFY(QFile::remove(daemon));
     waitFor("korvu-check: waiting until the parts are in place: daemon not found: " + daemon);
@@ -114,8 +125,8 @@ void TestWatch::testRerunsOnChange()
 
     // Each change ran the check once: no partly written daemon was run or
     // reported as failing.
-    QCOMPARE(m_out.count("korvu-check: changed:"), 2);
-    QCOMPARE(m_out.count("since the last run"), 2);
+    QCOMPARE(m_out.count("korvu-check: changed:"), 3);
+    QCOMPARE(m_out.count("since the last run"), 3);
 
     // A daemon that never listens keeps the next run going until SIGINT stops
     // it; the status is that of the last run that completed.
