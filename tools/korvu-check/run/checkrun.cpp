@@ -285,13 +285,11 @@ void CheckRun::runJobs()
     }
     // Progress is held back while the probe runs, but this is news now.
     QObject::connect(m_preflight.get(), &DaemonPreflight::stillWaiting, [this](int waitedMsecs, int remainingMsecs) {
-        m_out << QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:%1 after %2 s; waiting up to %3 s "
-                                "more")
-                     .arg(daemonPort)
-                     .arg(waitedMsecs / 1000.0)
-                     .arg(remainingMsecs / 1000.0)
-              << '\n'
-              << Qt::flush;
+        m_progress.printPastHold(
+            {QStringLiteral("korvu-check: korvud has not listened on 127.0.0.1:%1 after %2 s; waiting up to %3 s more")
+                 .arg(daemonPort)
+                 .arg(waitedMsecs / 1000.0)
+                 .arg(remainingMsecs / 1000.0)});
     });
     QObject::connect(m_preflight.get(), &DaemonPreflight::finished, [this, &pool](DaemonPreflight::Outcome outcome) {
         if (outcome == DaemonPreflight::Outcome::Listening || outcome == DaemonPreflight::Outcome::Interrupted) {

@@ -94,6 +94,14 @@ void ProgressReport::print(const QStringList &lines)
     m_out.flush();
 }
 
+void ProgressReport::printPastHold(const QStringList &lines)
+{
+    const bool holding = m_holding;
+    m_holding = false;
+    print(lines);
+    m_holding = holding;
+}
+
 void ProgressReport::hold() { m_holding = true; }
 
 void ProgressReport::release()

@@ -25,6 +25,8 @@ public:
 
     // Lines of korvu-check's own, such as what a run is about to do.
     void print(const QStringList &lines);
+    // News that cannot wait for the release, such as a daemon slow to start.
+    void printPastHold(const QStringList &lines);
 
     // Progress waits while the daemon is not yet known to start: the lines of
     // a daemon that never does are not worth showing.

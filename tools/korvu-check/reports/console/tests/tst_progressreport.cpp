@@ -7,7 +7,7 @@
 // One thing that happens while a check runs, in the order the console meets it.
 struct ProgressStep
 {
-    enum class Kind { Verdict, Finding, ProcessEnd, Hold, Release, Silence, Mark };
+    enum class Kind { Verdict, Finding, ProcessEnd, Hold, Release, Silence, Mark, News };
 
     Kind kind = Kind::Verdict;
     int shard = 0; // 0: the suite as one process
@@ -83,6 +83,9 @@ void TestProgressReport::testLines_data()
     QTest::newRow("held lines wait for the release")
         << 0 << QVector<ProgressStep>{step(Kind::Hold), verdictStep(pass), step(Kind::Mark), step(Kind::Release)}
         << QStringList{"|", "PASS  testA(r)  0.00 s"};
+    QTest::newRow("news passes what is held")
+        << 0 << QVector<ProgressStep>{step(Kind::Hold), verdictStep(pass), step(Kind::News), step(Kind::Release)}
+        << QStringList{"news", "PASS  testA(r)  0.00 s"};
     QTest::newRow("silence drops what was held and all that follows")
         << 0 << QVector<ProgressStep>{step(Kind::Hold),  verdictStep(fail),   step(Kind::Silence),
                                       verdictStep(pass), step(Kind::Release), verdictStep(pass)}
@@ -131,6 +134,9 @@ void TestProgressReport::testLines()
             break;
         case Kind::Silence:
             report.silence();
+            break;
+        case Kind::News:
+            report.printPastHold({"news"});
             break;
         case Kind::Mark:
             out << "|\n";
