@@ -49,6 +49,11 @@ int WatchCommand::exec()
         if (!changedParts.isEmpty() || !watcher.isCurrent()) {
             print(QStringLiteral("korvu-check: parts changed during this run, so it is not compared; the check "
                                  "runs again once they are in place"));
+        } else if (runStatus == ExitStatus::DaemonDoesNotStart) {
+            // What its suites reported while they were being stopped is no
+            // news; the next run is compared with the last one that ran.
+            print(QStringLiteral("korvu-check: korvud did not come up, so this run is not compared"));
+            status = runStatus;
         } else {
             bool comparable = true;
             if (previous) {
