@@ -1,7 +1,7 @@
 #include "suiterun.h"
-#include "isolatedprocess.h"
+#include "run/isolation/isolatedprocess.h"
 
-#include "trafficlog.h"
+#include "collect/trafficlog.h"
 
 #include <QDir>
 #include <QFile>

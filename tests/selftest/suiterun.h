@@ -1,10 +1,10 @@
 #ifndef SELFTEST_SUITERUN_H
 #define SELFTEST_SUITERUN_H
 
-#include "networkisolation.h"
+#include "collect/testlogreader.h"
 #include "requestrecord.h"
-#include "runpool.h"
-#include "testlogreader.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runpool.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>

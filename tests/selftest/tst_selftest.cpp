@@ -3,9 +3,9 @@
 // scenario, each run in a network namespace of its own, several at a time.
 // Traced cases also prove that tracing the suite's traffic changes nothing.
 
-#include "knownrace.h"
-#include "networkisolation.h"
-#include "runpool.h"
+#include "collect/knownrace.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runpool.h"
 #include "selftestcases.h"
 #include "suiterun.h"
 #include "tracecomparison.h"

@@ -1,9 +1,9 @@
-#include "bundledparts.h"
-#include "checkoptions.h"
-#include "checkrun.h"
-#include "exitstatus.h"
-#include "mergecommand.h"
-#include "watchcommand.h"
+#include "commandline/bundledparts.h"
+#include "commandline/checkoptions.h"
+#include "commandline/exitstatus.h"
+#include "merge/mergecommand.h"
+#include "run/checkrun.h"
+#include "watch/watchcommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

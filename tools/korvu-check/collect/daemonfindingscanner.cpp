@@ -1,6 +1,7 @@
-#include "daemonfindingscanner.h"
-#include "tracefields.h"
-#include "trafficlog.h"
+#include "collect/daemonfindingscanner.h"
+#include "collect/trafficlog.h"
+
+#include <tracefields.h>
 
 #include <QRegularExpression>
 

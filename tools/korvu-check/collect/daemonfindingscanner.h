@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_DAEMONFINDINGSCANNER_H
 #define KORVUCHECK_DAEMONFINDINGSCANNER_H
 
-#include "daemonfinding.h"
+#include "results/daemonfinding.h"
 
 #include <QJsonObject>
 #include <QSet>

@@ -1,6 +1,7 @@
-#include "knownrace.h"
-#include "tracefields.h"
-#include "trafficlog.h"
+#include "collect/knownrace.h"
+#include "collect/trafficlog.h"
+
+#include <tracefields.h>
 
 #include <QJsonArray>
 

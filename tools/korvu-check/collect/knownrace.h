@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_KNOWNRACE_H
 #define KORVUCHECK_KNOWNRACE_H
 
-#include "testverdict.h"
+#include "results/testverdict.h"
 
 #include <QJsonObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "mockidnames.h"
+#include "collect/mockidnames.h"
 
 #include <deliverymocksids.h>
 

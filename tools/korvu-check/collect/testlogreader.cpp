@@ -1,4 +1,4 @@
-#include "testlogreader.h"
+#include "collect/testlogreader.h"
 
 #include <QFile>
 

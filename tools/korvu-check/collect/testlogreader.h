@@ -1,8 +1,8 @@
 #ifndef KORVUCHECK_TESTLOGREADER_H
 #define KORVUCHECK_TESTLOGREADER_H
 
-#include "testmessage.h"
-#include "testverdict.h"
+#include "results/testmessage.h"
+#include "results/testverdict.h"
 
 #include <QByteArray>
 #include <QVector>

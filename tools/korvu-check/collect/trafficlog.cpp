@@ -1,8 +1,9 @@
-#include "trafficlog.h"
-#include "daemonport.h"
-#include "mockidnames.h"
-#include "testverdict.h"
-#include "tracefields.h"
+#include "collect/trafficlog.h"
+#include "collect/mockidnames.h"
+#include "results/testverdict.h"
+
+#include <daemonport.h>
+#include <tracefields.h>
 
 #include <QFile>
 #include <QJsonArray>

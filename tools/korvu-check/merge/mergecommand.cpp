@@ -1,9 +1,9 @@
-#include "mergecommand.h"
-#include "checkoptions.h"
-#include "consolereport.h"
-#include "exitstatus.h"
-#include "reportfiles.h"
-#include "slicemerge.h"
+#include "merge/mergecommand.h"
+#include "commandline/checkoptions.h"
+#include "commandline/exitstatus.h"
+#include "merge/slicemerge.h"
+#include "reports/console/consolereport.h"
+#include "reports/reportfiles.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>

@@ -1,5 +1,5 @@
-#include "slicemerge.h"
-#include "ctrfdocument.h"
+#include "merge/slicemerge.h"
+#include "reports/ctrfdocument.h"
 
 #include <QMap>
 

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_SLICEMERGE_H
 #define KORVUCHECK_SLICEMERGE_H
 
-#include "runresults.h"
+#include "results/runresults.h"
 
 #include <QString>
 #include <QVector>

@@ -1,6 +1,6 @@
-#include "ctrfdocument.h"
-#include "reporter.h"
-#include "trafficlog.h"
+#include "reports/ctrfdocument.h"
+#include "collect/trafficlog.h"
+#include "reports/reporter.h"
 
 #include <QFile>
 #include <QFileInfo>

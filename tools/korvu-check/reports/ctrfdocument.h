@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_CTRFDOCUMENT_H
 #define KORVUCHECK_CTRFDOCUMENT_H
 
-#include "runresults.h"
+#include "results/runresults.h"
 
 #include <QJsonObject>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "ctrfreport.h"
-#include "ctrfdocument.h"
+#include "reports/ctrfreport.h"
+#include "reports/ctrfdocument.h"
 
 #include <QIODevice>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_CTRFREPORT_H
 #define KORVUCHECK_CTRFREPORT_H
 
-#include "reporter.h"
+#include "reports/reporter.h"
 
 // The results as a CTRF document (CtrfDocument), for dashboards and
 // pull-request summaries.

@@ -1,6 +1,6 @@
-#include "junitreport.h"
-#include "trafficlog.h"
-#include "xmltext.h"
+#include "reports/junitreport.h"
+#include "collect/trafficlog.h"
+#include "reports/xmltext.h"
 
 #include <QMap>
 #include <QXmlStreamWriter>

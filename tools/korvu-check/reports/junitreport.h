@@ -1,9 +1,9 @@
 #ifndef KORVUCHECK_JUNITREPORT_H
 #define KORVUCHECK_JUNITREPORT_H
 
-#include "reporter.h"
-#include "runresults.h"
-#include "testverdict.h"
+#include "reports/reporter.h"
+#include "results/runresults.h"
+#include "results/testverdict.h"
 
 #include <QDateTime>
 #include <QString>

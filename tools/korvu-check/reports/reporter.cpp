@@ -1,4 +1,4 @@
-#include "reporter.h"
+#include "reports/reporter.h"
 
 #include <QSaveFile>
 

@@ -1,9 +1,9 @@
 #ifndef KORVUCHECK_REPORTER_H
 #define KORVUCHECK_REPORTER_H
 
-#include "daemonfinding.h"
-#include "runresults.h"
-#include "testverdict.h"
+#include "results/daemonfinding.h"
+#include "results/runresults.h"
+#include "results/testverdict.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "reportfiles.h"
-#include "ctrfreport.h"
-#include "htmlreport.h"
-#include "junitreport.h"
+#include "reports/reportfiles.h"
+#include "reports/ctrfreport.h"
+#include "reports/html/htmlreport.h"
+#include "reports/junitreport.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_REPORTFILES_H
 #define KORVUCHECK_REPORTFILES_H
 
-#include "runresults.h"
+#include "results/runresults.h"
 
 #include <QCommandLineOption>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "xmltext.h"
+#include "reports/xmltext.h"
 
 namespace {
 

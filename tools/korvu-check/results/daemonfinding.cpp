@@ -1,5 +1,5 @@
-#include "daemonfinding.h"
-#include "testverdict.h"
+#include "results/daemonfinding.h"
+#include "results/testverdict.h"
 
 QString DaemonFinding::testName() const { return TestVerdict::testName(function, row); }
 

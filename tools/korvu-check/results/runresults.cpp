@@ -1,4 +1,4 @@
-#include "runresults.h"
+#include "results/runresults.h"
 
 #include <algorithm>
 

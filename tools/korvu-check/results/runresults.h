@@ -1,8 +1,8 @@
 #ifndef KORVUCHECK_RUNRESULTS_H
 #define KORVUCHECK_RUNRESULTS_H
 
-#include "daemonfinding.h"
-#include "testverdict.h"
+#include "results/daemonfinding.h"
+#include "results/testverdict.h"
 
 #include <QDateTime>
 #include <QHash>

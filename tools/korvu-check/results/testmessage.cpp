@@ -1,4 +1,4 @@
-#include "testmessage.h"
+#include "results/testmessage.h"
 
 namespace {
 

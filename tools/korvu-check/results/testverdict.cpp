@@ -1,4 +1,4 @@
-#include "testverdict.h"
+#include "results/testverdict.h"
 
 namespace {
 

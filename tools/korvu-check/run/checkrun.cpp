@@ -1,18 +1,19 @@
-#include "checkrun.h"
-#include "ctrfdocument.h"
-#include "daemonenvironment.h"
-#include "daemonfindingscanner.h"
-#include "daemonport.h"
-#include "daemonpreflight.h"
-#include "deliveries/deliveriestimes.h"
-#include "exitstatus.h"
-#include "knownrace.h"
-#include "portcheck.h"
-#include "runpool.h"
-#include "stopsignals.h"
-#include "suiterunner.h"
-#include "tracefields.h"
-#include "trafficlog.h"
+#include "run/checkrun.h"
+#include "collect/daemonfindingscanner.h"
+#include "collect/knownrace.h"
+#include "collect/trafficlog.h"
+#include "commandline/exitstatus.h"
+#include "reports/ctrfdocument.h"
+#include "run/daemonpreflight.h"
+#include "run/isolation/portcheck.h"
+#include "run/runpool.h"
+#include "run/stopsignals.h"
+#include "run/suiterunner.h"
+
+#include <daemonenvironment.h>
+#include <daemonport.h>
+#include <deliveriestimes.h>
+#include <tracefields.h>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

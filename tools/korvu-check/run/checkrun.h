@@ -1,12 +1,12 @@
 #ifndef KORVUCHECK_CHECKRUN_H
 #define KORVUCHECK_CHECKRUN_H
 
-#include "checkoptions.h"
-#include "networkisolation.h"
-#include "progressreport.h"
-#include "runresults.h"
-#include "runtree.h"
-#include "shardplan.h"
+#include "commandline/checkoptions.h"
+#include "reports/console/progressreport.h"
+#include "results/runresults.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runtree.h"
+#include "run/shardplan.h"
 
 #include <QElapsedTimer>
 #include <QHash>

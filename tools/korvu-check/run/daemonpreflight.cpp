@@ -1,6 +1,7 @@
-#include "daemonpreflight.h"
-#include "checklogging.h"
-#include "daemonport.h"
+#include "run/daemonpreflight.h"
+#include "run/runlogging.h"
+
+#include <daemonport.h>
 
 #include <QEventLoop>
 #include <QFile>
@@ -60,7 +61,7 @@ void DaemonPreflight::start(int timeoutMsecs)
 {
     m_timeoutMsecs = timeoutMsecs;
     const QStringList arguments = {QStringLiteral("-n")};
-    qCDebug(dcCheck) << "Start-up probe:" << m_daemon << arguments;
+    qCDebug(dcRun) << "Start-up probe:" << m_daemon << arguments;
 
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setProcessEnvironment(m_environment);

@@ -1,8 +1,8 @@
 #ifndef KORVUCHECK_DAEMONPREFLIGHT_H
 #define KORVUCHECK_DAEMONPREFLIGHT_H
 
-#include "isolatedprocess.h"
-#include "networkisolation.h"
+#include "run/isolation/isolatedprocess.h"
+#include "run/isolation/networkisolation.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

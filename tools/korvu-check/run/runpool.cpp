@@ -1,4 +1,4 @@
-#include "runpool.h"
+#include "run/runpool.h"
 
 #include <QEventLoop>
 #include <QTimer>

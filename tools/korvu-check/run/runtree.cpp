@@ -1,7 +1,8 @@
-#include "runtree.h"
-#include "commandwords.h"
-#include "daemonenvironment.h"
-#include "tracefields.h"
+#include "run/runtree.h"
+#include "commandline/commandwords.h"
+
+#include <daemonenvironment.h>
+#include <tracefields.h>
 
 #include <QDir>
 #include <QFile>

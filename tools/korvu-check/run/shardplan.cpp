@@ -1,5 +1,5 @@
-#include "shardplan.h"
-#include "testverdict.h"
+#include "run/shardplan.h"
+#include "results/testverdict.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "stopsignals.h"
+#include "run/stopsignals.h"
 
 #include <QSocketNotifier>
 #include <QVector>

@@ -1,6 +1,6 @@
-#include "suiterunner.h"
-#include "checklogging.h"
-#include "exitstatus.h"
+#include "run/suiterunner.h"
+#include "commandline/exitstatus.h"
+#include "run/runlogging.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -53,7 +53,7 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
 void SuiteRunner::start()
 {
     const QStringList arguments = QStringList{QStringLiteral("-o"), QStringLiteral("-,xml")} + m_setup.arguments;
-    qCDebug(dcCheck) << "Suite:" << m_setup.suite << arguments << "in" << m_setup.workingDirectory;
+    qCDebug(dcRun) << "Suite:" << m_setup.suite << arguments << "in" << m_setup.workingDirectory;
 
     m_process.setProcessEnvironment(m_setup.environment);
     m_process.setWorkingDirectory(m_setup.workingDirectory);
@@ -151,7 +151,7 @@ void SuiteRunner::onFinished()
 {
     if (m_finished)
         return;
-    qCDebug(dcCheck) << "Suite ended after" << m_timer.elapsed() / 1000.0 << "s:" << m_setup.arguments;
+    qCDebug(dcRun) << "Suite ended after" << m_timer.elapsed() / 1000.0 << "s:" << m_setup.arguments;
     if (m_process.error() == QProcess::FailedToStart) {
         setBreak(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
                  {m_process.errorString()});

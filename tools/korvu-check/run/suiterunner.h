@@ -1,12 +1,12 @@
 #ifndef KORVUCHECK_SUITERUNNER_H
 #define KORVUCHECK_SUITERUNNER_H
 
-#include "daemonfindingscanner.h"
-#include "isolatedprocess.h"
-#include "networkisolation.h"
-#include "runpool.h"
-#include "runresults.h"
-#include "testlogreader.h"
+#include "collect/daemonfindingscanner.h"
+#include "collect/testlogreader.h"
+#include "results/runresults.h"
+#include "run/isolation/isolatedprocess.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runpool.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

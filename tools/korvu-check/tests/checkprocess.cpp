@@ -1,4 +1,4 @@
-#include "checkprocess.h"
+#include "tests/checkprocess.h"
 
 #include <QDir>
 #include <QEventLoop>

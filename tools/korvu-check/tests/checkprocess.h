@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_TESTS_CHECKPROCESS_H
 #define KORVUCHECK_TESTS_CHECKPROCESS_H
 
-#include "runpool.h"
+#include "run/runpool.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

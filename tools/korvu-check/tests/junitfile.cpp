@@ -1,4 +1,4 @@
-#include "junitfile.h"
+#include "tests/junitfile.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

@@ -1,4 +1,4 @@
-#include "scenariocheck.h"
+#include "tests/scenariocheck.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_TESTS_SCENARIOCHECK_H
 #define KORVUCHECK_TESTS_SCENARIOCHECK_H
 
-#include "checkprocess.h"
+#include "tests/checkprocess.h"
 
 // korvu-check with the real suite against the scripted daemon of the
 // self-tests, playing one of their scenarios.

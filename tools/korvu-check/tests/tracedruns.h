@@ -1,9 +1,9 @@
 #ifndef KORVUCHECK_TESTS_TRACEDRUNS_H
 #define KORVUCHECK_TESTS_TRACEDRUNS_H
 
-#include "knownrace.h"
-#include "runresults.h"
-#include "trafficlog.h"
+#include "collect/knownrace.h"
+#include "collect/trafficlog.h"
+#include "results/runresults.h"
 
 // The trace of a job's suite process put under its runs, as a check does.
 inline void attachTrace(RunResults *results, int job, const QString &fileName)

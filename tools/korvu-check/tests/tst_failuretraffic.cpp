@@ -2,9 +2,9 @@
 // misbehaving scenario per row, and checks that each failure is shown with the
 // exchange that explains it, and that a report in the daemon's output is
 // shown under the row it came in.
-#include "junitfile.h"
-#include "networkisolation.h"
-#include "scenariocheck.h"
+#include "run/isolation/networkisolation.h"
+#include "tests/junitfile.h"
+#include "tests/scenariocheck.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // Runs the built korvu-check with stand-ins for the daemon and the suite.
-#include "checkprocess.h"
-#include "ctrfdocument.h"
-#include "junitfile.h"
-#include "junitreport.h"
+#include "reports/ctrfdocument.h"
+#include "reports/junitreport.h"
+#include "tests/checkprocess.h"
+#include "tests/junitfile.h"
 
 #include <QtTest>
 

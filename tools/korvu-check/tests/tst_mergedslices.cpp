@@ -1,10 +1,10 @@
 // Runs a selection of the suite against the scripted daemon as one run, and
 // as three --shard slices put back together with korvu-check merge, as the
 // CI recipes do; both must report the same.
-#include "junitfile.h"
-#include "networkisolation.h"
-#include "runpool.h"
-#include "scenariocheck.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runpool.h"
+#include "tests/junitfile.h"
+#include "tests/scenariocheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

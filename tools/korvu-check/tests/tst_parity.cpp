@@ -9,10 +9,10 @@
 // (a Qt 5 build, when this one is built with Qt 6), the two runs are instead
 // that tree's suite against its scripted daemon and this tree's suite against
 // this one's, both in shards, and nothing may differ.
-#include "junitfile.h"
-#include "networkisolation.h"
-#include "runpool.h"
-#include "scenariocheck.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runpool.h"
+#include "tests/junitfile.h"
+#include "tests/scenariocheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 // korvu-check --retries with the real suite against the scripted daemon: a
 // row whose first try fails on a creation time one second early, and one
 // that fails every try.
-#include "junitfile.h"
-#include "scenariocheck.h"
+#include "tests/junitfile.h"
+#include "tests/scenariocheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

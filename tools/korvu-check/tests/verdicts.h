@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_TESTS_VERDICTS_H
 #define KORVUCHECK_TESTS_VERDICTS_H
 
-#include "testverdict.h"
+#include "results/testverdict.h"
 
 #include <QString>
 #include <QStringList>

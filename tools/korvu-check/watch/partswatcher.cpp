@@ -1,5 +1,5 @@
-#include "partswatcher.h"
-#include "checklogging.h"
+#include "watch/partswatcher.h"
+#include "watch/watchlogging.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -119,7 +119,7 @@ void PartsWatcher::evaluate()
     }
     const QString problem = m_readiness();
     if (!problem.isEmpty()) {
-        qCDebug(dcCheck) << "Parts not in place:" << problem;
+        qCDebug(dcWatch) << "Parts not in place:" << problem;
         if (!m_waiting)
             emit waiting(problem);
         m_waiting = true;

@@ -1,4 +1,4 @@
-#include "runcomparison.h"
+#include "watch/runcomparison.h"
 
 #include <QSet>
 

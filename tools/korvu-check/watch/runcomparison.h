@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_RUNCOMPARISON_H
 #define KORVUCHECK_RUNCOMPARISON_H
 
-#include "runresults.h"
+#include "results/runresults.h"
 
 #include <QString>
 #include <QStringList>

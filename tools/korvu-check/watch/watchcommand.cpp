@@ -1,9 +1,9 @@
-#include "watchcommand.h"
-#include "checkrun.h"
-#include "exitstatus.h"
-#include "partswatcher.h"
-#include "runcomparison.h"
-#include "stopsignals.h"
+#include "watch/watchcommand.h"
+#include "commandline/exitstatus.h"
+#include "run/checkrun.h"
+#include "run/stopsignals.h"
+#include "watch/partswatcher.h"
+#include "watch/runcomparison.h"
 
 #include <QEventLoop>
 #include <QTextStream>

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_WATCHCOMMAND_H
 #define KORVUCHECK_WATCHCOMMAND_H
 
-#include "checkoptions.h"
+#include "commandline/checkoptions.h"
 
 class QTextStream;
 

@@ -1,4 +1,4 @@
-#include "daemonfindingscanner.h"
+#include "collect/daemonfindingscanner.h"
 
 #include <QJsonDocument>
 #include <QtTest>

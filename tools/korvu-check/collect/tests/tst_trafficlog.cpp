@@ -1,4 +1,4 @@
-#include "trafficlog.h"
+#include "collect/trafficlog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
-#include "slicemerge.h"
-#include "verdicts.h"
+#include "merge/slicemerge.h"
+#include "tests/verdicts.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "consolereport.h"
-#include "runsummary.h"
+#include "reports/console/consolereport.h"
+#include "reports/console/runsummary.h"
 
 #include <QIODevice>
 

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_CONSOLEREPORT_H
 #define KORVUCHECK_CONSOLEREPORT_H
 
-#include "reporter.h"
+#include "reports/reporter.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
-#include "progressreport.h"
-#include "runsummary.h"
+#include "reports/console/progressreport.h"
+#include "reports/console/runsummary.h"
 
 #include <QTextStream>
 

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_PROGRESSREPORT_H
 #define KORVUCHECK_PROGRESSREPORT_H
 
-#include "consolereport.h"
+#include "reports/console/consolereport.h"
 
 #include <QHash>
 #include <QSet>

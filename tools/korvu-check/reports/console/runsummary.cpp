@@ -1,6 +1,6 @@
-#include "runsummary.h"
-#include "reporter.h"
-#include "trafficlog.h"
+#include "reports/console/runsummary.h"
+#include "collect/trafficlog.h"
+#include "reports/reporter.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #ifndef KORVUCHECK_RUNSUMMARY_H
 #define KORVUCHECK_RUNSUMMARY_H
 
-#include "runresults.h"
-#include "testverdict.h"
+#include "results/runresults.h"
+#include "results/testverdict.h"
 
 #include <QStringList>
 

@@ -1,8 +1,9 @@
-#include "exchangetable.h"
-#include "htmlwriter.h"
-#include "mockidnames.h"
-#include "tracefields.h"
-#include "trafficlog.h"
+#include "reports/html/exchangetable.h"
+#include "collect/mockidnames.h"
+#include "collect/trafficlog.h"
+#include "reports/html/htmlwriter.h"
+
+#include <tracefields.h>
 
 #include <QJsonDocument>
 

@@ -1,8 +1,8 @@
-#include "gatetimeline.h"
-#include "tracefields.h"
-#include "trafficlog.h"
+#include "reports/html/gatetimeline.h"
+#include "collect/trafficlog.h"
 
 #include <deliverymocksids.h>
+#include <tracefields.h>
 
 #include <QJsonDocument>
 #include <QUrlQuery>

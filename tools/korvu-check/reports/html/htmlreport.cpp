@@ -1,9 +1,9 @@
-#include "htmlreport.h"
-#include "exchangetable.h"
-#include "gatetimeline.h"
-#include "htmlwriter.h"
-#include "mockidnames.h"
-#include "timelinesvg.h"
+#include "reports/html/htmlreport.h"
+#include "collect/mockidnames.h"
+#include "reports/html/exchangetable.h"
+#include "reports/html/gatetimeline.h"
+#include "reports/html/htmlwriter.h"
+#include "reports/html/timelinesvg.h"
 
 #include <QIODevice>
 

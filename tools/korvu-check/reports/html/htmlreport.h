@@ -1,8 +1,8 @@
 #ifndef KORVUCHECK_HTMLREPORT_H
 #define KORVUCHECK_HTMLREPORT_H
 
-#include "reporter.h"
-#include "runresults.h"
+#include "reports/reporter.h"
+#include "results/runresults.h"
 
 class HtmlWriter;
 

@@ -1,5 +1,5 @@
-#include "htmlwriter.h"
-#include "xmltext.h"
+#include "reports/html/htmlwriter.h"
+#include "reports/xmltext.h"
 
 void HtmlWriter::startDocument() { m_page += QStringLiteral("<!DOCTYPE html>\n"); }
 

@@ -1,6 +1,6 @@
-#include "timelinesvg.h"
-#include "gatetimeline.h"
-#include "htmlwriter.h"
+#include "reports/html/timelinesvg.h"
+#include "reports/html/gatetimeline.h"
+#include "reports/html/htmlwriter.h"
 
 #include <QHash>
 #include <QtMath>

@@ -1,8 +1,8 @@
-#include "ctrfdocument.h"
-#include "ctrfreport.h"
-#include "junitreport.h"
-#include "runsummary.h"
-#include "verdicts.h"
+#include "reports/console/runsummary.h"
+#include "reports/ctrfdocument.h"
+#include "reports/ctrfreport.h"
+#include "reports/junitreport.h"
+#include "tests/verdicts.h"
 
 #include <QtTest>
 

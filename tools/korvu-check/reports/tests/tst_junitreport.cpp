@@ -1,6 +1,6 @@
-#include "junitfile.h"
-#include "junitreport.h"
-#include "verdicts.h"
+#include "reports/junitreport.h"
+#include "tests/junitfile.h"
+#include "tests/verdicts.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
-#include "consolereport.h"
-#include "ctrfdocument.h"
-#include "exitstatus.h"
-#include "htmlreport.h"
-#include "junitreport.h"
-#include "runresults.h"
-#include "verdicts.h"
+#include "commandline/exitstatus.h"
+#include "reports/console/consolereport.h"
+#include "reports/ctrfdocument.h"
+#include "reports/html/htmlreport.h"
+#include "reports/junitreport.h"
+#include "results/runresults.h"
+#include "tests/verdicts.h"
 
 #include <QBuffer>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
-#include "runresults.h"
-#include "tracedruns.h"
-#include "trafficlog.h"
-#include "verdicts.h"
+#include "collect/trafficlog.h"
+#include "results/runresults.h"
+#include "tests/tracedruns.h"
+#include "tests/verdicts.h"
 
 #include <QtTest>
 

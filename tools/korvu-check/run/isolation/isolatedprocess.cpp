@@ -1,4 +1,4 @@
-#include "isolatedprocess.h"
+#include "run/isolation/isolatedprocess.h"
 
 #include <csignal>
 

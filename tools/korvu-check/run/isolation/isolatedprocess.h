@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_ISOLATEDPROCESS_H
 #define KORVUCHECK_ISOLATEDPROCESS_H
 
-#include "networkisolation.h"
+#include "run/isolation/networkisolation.h"
 
 #include <QProcess>
 

@@ -1,5 +1,5 @@
-#include "networkisolation.h"
-#include "checklogging.h"
+#include "run/isolation/networkisolation.h"
+#include "run/runlogging.h"
 
 #include <cerrno>
 #include <cstring>
@@ -54,7 +54,7 @@ NetworkIsolation NetworkIsolation::detect()
             break;
         }
     }
-    qCDebug(dcCheck) << "Network isolation:" << isolation.description();
+    qCDebug(dcRun) << "Network isolation:" << isolation.description();
     return isolation;
 }
 

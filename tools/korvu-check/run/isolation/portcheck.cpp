@@ -1,6 +1,6 @@
-#include "portcheck.h"
-#include "daemonport.h"
+#include "run/isolation/portcheck.h"
 
+#include <daemonport.h>
 #include <deliverymocksids.h>
 
 #include <QHostAddress>

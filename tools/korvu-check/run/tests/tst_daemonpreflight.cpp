@@ -1,4 +1,4 @@
-#include "daemonpreflight.h"
+#include "run/daemonpreflight.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "runtree.h"
+#include "run/runtree.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "shardplan.h"
+#include "run/shardplan.h"
 
 #include <QtTest>
 

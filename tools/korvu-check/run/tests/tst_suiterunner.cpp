@@ -1,4 +1,4 @@
-#include "suiterunner.h"
+#include "run/suiterunner.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "partswatcher.h"
+#include "watch/partswatcher.h"
 
 #include <QtTest>
 

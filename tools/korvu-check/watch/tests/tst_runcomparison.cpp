@@ -1,5 +1,5 @@
-#include "runcomparison.h"
-#include "verdicts.h"
+#include "tests/verdicts.h"
+#include "watch/runcomparison.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 // replaced by the scripted daemon playing a fault, then removed and written
 // anew in pieces, then replaced by one that never listens, and SIGINT ends
 // the watch during that run.
-#include "scenariocheck.h"
+#include "tests/scenariocheck.h"
 
 #include <QtTest>
 

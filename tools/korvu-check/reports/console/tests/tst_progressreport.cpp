@@ -1,5 +1,5 @@
-#include "progressreport.h"
-#include "verdicts.h"
+#include "reports/console/progressreport.h"
+#include "tests/verdicts.h"
 
 #include <QBuffer>
 #include <QtTest>

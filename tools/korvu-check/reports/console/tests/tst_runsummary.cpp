@@ -1,5 +1,5 @@
-#include "runsummary.h"
-#include "verdicts.h"
+#include "reports/console/runsummary.h"
+#include "tests/verdicts.h"
 
 #include <QtTest>
 

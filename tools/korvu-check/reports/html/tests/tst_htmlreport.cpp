@@ -1,9 +1,9 @@
-#include "gatetimeline.h"
-#include "htmlreport.h"
-#include "htmlwriter.h"
-#include "runresults.h"
-#include "tracedruns.h"
-#include "trafficlog.h"
+#include "collect/trafficlog.h"
+#include "reports/html/gatetimeline.h"
+#include "reports/html/htmlreport.h"
+#include "reports/html/htmlwriter.h"
+#include "results/runresults.h"
+#include "tests/tracedruns.h"
 
 #include <QJsonDocument>
 #include <QXmlStreamReader>

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_BUNDLEDPARTS_H
 #define KORVUCHECK_BUNDLEDPARTS_H
 
-#include "checkoptions.h"
+#include "commandline/checkoptions.h"
 
 // The suite, the stand-in korvud and the two plug-in folders that come with
 // korvu-check. They are found relative to korvu-check's own executable, never

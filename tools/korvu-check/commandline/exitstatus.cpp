@@ -1,4 +1,4 @@
-#include "exitstatus.h"
+#include "commandline/exitstatus.h"
 
 int ExitStatus::of(const Facts &facts)
 {

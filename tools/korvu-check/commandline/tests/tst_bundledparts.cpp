@@ -1,4 +1,4 @@
-#include "bundledparts.h"
+#include "commandline/bundledparts.h"
 
 #include <QtTest>
 

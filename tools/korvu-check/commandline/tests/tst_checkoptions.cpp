@@ -1,4 +1,4 @@
-#include "checkoptions.h"
+#include "commandline/checkoptions.h"
 
 #include <QtTest>
 

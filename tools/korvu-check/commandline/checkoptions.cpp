@@ -1,7 +1,8 @@
-#include "checkoptions.h"
-#include "commandwords.h"
-#include "connectionbound.h"
-#include "daemonport.h"
+#include "commandline/checkoptions.h"
+#include "commandline/commandwords.h"
+
+#include <connectionbound.h>
+#include <daemonport.h>
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "commandwords.h"
+#include "commandline/commandwords.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #ifndef KORVUCHECK_CHECKOPTIONS_H
 #define KORVUCHECK_CHECKOPTIONS_H
 
-#include "reportfiles.h"
+#include "reports/reportfiles.h"
 
 #include <QProcessEnvironment>
 #include <QString>

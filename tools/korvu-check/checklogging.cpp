@@ -1,3 +1,0 @@
-#include "checklogging.h"
-
-Q_LOGGING_CATEGORY(dcCheck, "KorvuCheck", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "watch/watchlogging.h"
+
+Q_LOGGING_CATEGORY(dcWatch, "KorvuCheck.watch", QtWarningMsg)
