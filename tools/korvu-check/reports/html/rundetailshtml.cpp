@@ -3,7 +3,6 @@
 #include "gatetimeline.h"
 #include "htmlwriter.h"
 #include "mockidnames.h"
-#include "reporter.h"
 #include "timelinesvg.h"
 
 void RunDetailsHtml::writeFindings(HtmlWriter &html, const QVector<RunResults::Finding> &findings)
@@ -15,7 +14,6 @@ void RunDetailsHtml::writeFindings(HtmlWriter &html, const QVector<RunResults::F
     }
 }
 
-// withVerdict: the verdict and its message before the traffic and log lines.
 void RunDetailsHtml::write(HtmlWriter &html, const RunResults &results, const RunResults::Run &run, bool withVerdict)
 {
     const TestVerdict &verdict = run.verdict;
