@@ -18,24 +18,38 @@ JsonReply thingErrorReply(Korvu::ThingError error, const QString &errorMessage)
     return JsonReply::error(errorMessage, errorParams(error));
 }
 
+// A call that succeeded, with the one result it asked for.
+JsonReply resultReply(const QString &name, const QVariant &value)
+{
+    QVariantMap result = errorParams(Korvu::ThingErrorNoError);
+    result.insert(name, value);
+    return JsonReply::success(result);
+}
+
 } // namespace
 
 IntegrationsHandler::IntegrationsHandler(ThingRegistry *registry, QObject *parent)
     : JsonHandler(QStringLiteral("Integrations"), parent)
     , m_registry(registry)
 {
-    registerMethod(QStringLiteral("AddThing"), [this](const QVariantMap &params) { return addThing(params); });
-    registerMethod(QStringLiteral("GetThings"), [this](const QVariantMap &params) { return getThings(params); });
-    registerMethod(QStringLiteral("RemoveThing"), [this](const QVariantMap &params) { return removeThing(params); });
-    registerMethod(QStringLiteral("GetStateValue"),
-                   [this](const QVariantMap &params) { return getStateValue(params); });
-    registerMethod(QStringLiteral("ExecuteAction"),
-                   [this](const QVariantMap &params) { return executeAction(params); });
+    registerRequest(QStringLiteral("AddThing"), &IntegrationsHandler::addThing);
+    registerRequest(QStringLiteral("GetThings"), &IntegrationsHandler::getThings);
+    registerRequest(QStringLiteral("RemoveThing"), &IntegrationsHandler::removeThing);
+    registerRequest(QStringLiteral("GetStateValue"), &IntegrationsHandler::getStateValue);
+    registerRequest(QStringLiteral("ExecuteAction"), &IntegrationsHandler::executeAction);
 }
 
-JsonReply IntegrationsHandler::addThing(const QVariantMap &params) const
+// The parameters' error messages name the call as the client made it.
+void IntegrationsHandler::registerRequest(const QString &method, Request implementation)
 {
-    RequestParams request(QStringLiteral("Integrations.AddThing"), params);
+    registerMethod(method, [this, method, implementation](const QVariantMap &params) {
+        RequestParams request(name() + QLatin1Char('.') + method, params);
+        return (this->*implementation)(request);
+    });
+}
+
+JsonReply IntegrationsHandler::addThing(RequestParams &request) const
+{
     QUuid thingClassId;
     QString name;
     if (!request.readUuid(QStringLiteral("thingClassId"), &thingClassId)
@@ -47,23 +61,19 @@ JsonReply IntegrationsHandler::addThing(const QVariantMap &params) const
     const Korvu::ThingError error = m_registry->addThing(thingClassId, name, &thingId, &errorMessage);
     if (error != Korvu::ThingErrorNoError)
         return thingErrorReply(error, errorMessage);
-    QVariantMap result = errorParams(error);
-    result.insert(QStringLiteral("thingId"), Korvu::idText(thingId));
-    return JsonReply::success(result);
+    return resultReply(QStringLiteral("thingId"), Korvu::idText(thingId));
 }
 
-JsonReply IntegrationsHandler::getThings(const QVariantMap &params) const
+JsonReply IntegrationsHandler::getThings(RequestParams &) const
 {
-    Q_UNUSED(params)
     QVariantList things;
     for (const Thing *thing : m_registry->things())
         things.append(thingToMap(thing));
     return JsonReply::success({{QStringLiteral("things"), things}});
 }
 
-JsonReply IntegrationsHandler::removeThing(const QVariantMap &params) const
+JsonReply IntegrationsHandler::removeThing(RequestParams &request) const
 {
-    RequestParams request(QStringLiteral("Integrations.RemoveThing"), params);
     QUuid thingId;
     if (!request.readUuid(QStringLiteral("thingId"), &thingId))
         return JsonReply::error(request.errorMessage());
@@ -73,9 +83,8 @@ JsonReply IntegrationsHandler::removeThing(const QVariantMap &params) const
     return thingErrorReply(error, errorMessage);
 }
 
-JsonReply IntegrationsHandler::getStateValue(const QVariantMap &params) const
+JsonReply IntegrationsHandler::getStateValue(RequestParams &request) const
 {
-    RequestParams request(QStringLiteral("Integrations.GetStateValue"), params);
     QUuid thingId;
     QUuid stateTypeId;
     if (!request.readUuid(QStringLiteral("thingId"), &thingId)
@@ -88,14 +97,11 @@ JsonReply IntegrationsHandler::getStateValue(const QVariantMap &params) const
     if (!thing->thingClass().hasStateType(stateTypeId))
         return JsonReply::success(errorParams(Korvu::ThingErrorStateTypeNotFound));
 
-    QVariantMap result = errorParams(Korvu::ThingErrorNoError);
-    result.insert(QStringLiteral("value"), thing->stateValue(stateTypeId));
-    return JsonReply::success(result);
+    return resultReply(QStringLiteral("value"), thing->stateValue(stateTypeId));
 }
 
-JsonReply IntegrationsHandler::executeAction(const QVariantMap &params) const
+JsonReply IntegrationsHandler::executeAction(RequestParams &request) const
 {
-    RequestParams request(QStringLiteral("Integrations.ExecuteAction"), params);
     Action action;
     if (!request.readUuid(QStringLiteral("thingId"), &action.thingId)
         || !request.readUuid(QStringLiteral("actionTypeId"), &action.actionTypeId)

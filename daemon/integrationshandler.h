@@ -3,6 +3,7 @@
 
 #include "jsonhandler.h"
 
+class RequestParams;
 class Thing;
 class ThingRegistry;
 
@@ -22,11 +23,14 @@ public:
     explicit IntegrationsHandler(ThingRegistry *registry, QObject *parent = nullptr);
 
 private:
-    JsonReply addThing(const QVariantMap &params) const;
-    JsonReply getThings(const QVariantMap &params) const;
-    JsonReply removeThing(const QVariantMap &params) const;
-    JsonReply getStateValue(const QVariantMap &params) const;
-    JsonReply executeAction(const QVariantMap &params) const;
+    using Request = JsonReply (IntegrationsHandler::*)(RequestParams &request) const;
+    void registerRequest(const QString &method, Request implementation);
+
+    JsonReply addThing(RequestParams &request) const;
+    JsonReply getThings(RequestParams &request) const;
+    JsonReply removeThing(RequestParams &request) const;
+    JsonReply getStateValue(RequestParams &request) const;
+    JsonReply executeAction(RequestParams &request) const;
 
     static QVariantMap thingToMap(const Thing *thing);
 

@@ -111,7 +111,16 @@ void JsonStreamReader::feed(const QByteArray &bytes)
 
 bool JsonStreamReader::hasMessage() const { return !m_messages.isEmpty(); }
 
-QJsonObject JsonStreamReader::takeMessage() { return m_messages.isEmpty() ? QJsonObject() : m_messages.dequeue(); }
+QJsonObject JsonStreamReader::takeMessage()
+{
+    if (m_messages.isEmpty())
+        return QJsonObject();
+    const Message message = m_messages.dequeue();
+    m_takenMessageEnd = message.end;
+    return message.object;
+}
+
+qint64 JsonStreamReader::takenMessageEnd() const { return m_takenMessageEnd; }
 
 bool JsonStreamReader::hasError() const { return !m_error.isEmpty(); }
 QString JsonStreamReader::errorString() const { return m_error; }
@@ -136,6 +145,7 @@ void JsonStreamReader::scan()
 
     // Keep only the unfinished message, so that the buffer never grows beyond one message.
     const int consumed = m_messageStart < 0 ? m_position : m_messageStart;
+    m_dropped += consumed;
     if (consumed == m_buffer.size())
         m_buffer.clear(); // frees it, where remove() would keep the capacity of the largest message
     else
@@ -265,6 +275,7 @@ void JsonStreamReader::endKey()
 void JsonStreamReader::completeMessage()
 {
     const QByteArray text = m_buffer.mid(m_messageStart, m_position - m_messageStart + 1);
+    const qint64 end = m_dropped + m_position + 1;
     const bool keyRepeated = m_keyRepeated;
     const QString repeatedKey = m_repeatedKey;
     resetMessage();
@@ -279,7 +290,7 @@ void JsonStreamReader::completeMessage()
         fail(QStringLiteral("Invalid JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset));
         return;
     }
-    m_messages.enqueue(document.object());
+    m_messages.enqueue({document.object(), end});
 }
 
 void JsonStreamReader::resetMessage()

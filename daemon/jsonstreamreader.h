@@ -34,11 +34,22 @@ public:
 
     bool hasMessage() const;
     QJsonObject takeMessage();
+    // Where the message takeMessage() returned last ends, in bytes from the
+    // start of the stream; 0 before any. With it, a caller that keeps what it
+    // feeds can cut out the exact text of each message and the white space
+    // before it.
+    qint64 takenMessageEnd() const;
 
     bool hasError() const;
     QString errorString() const;
 
 private:
+    struct Message
+    {
+        QJsonObject object;
+        qint64 end = 0;
+    };
+
     struct Container
     {
         bool isObject = false;
@@ -61,6 +72,9 @@ private:
 
     int m_maxMessageSize;
     QByteArray m_buffer;
+    // The bytes of the stream that were dropped from the front of m_buffer.
+    qint64 m_dropped = 0;
+    qint64 m_takenMessageEnd = 0;
     int m_position = 0;
     int m_messageStart = -1;
     int m_depth = 0;
@@ -72,7 +86,7 @@ private:
     int m_keyStart = -1;
     bool m_keyRepeated = false;
     QString m_repeatedKey;
-    QQueue<QJsonObject> m_messages;
+    QQueue<Message> m_messages;
     QString m_error;
 };
 

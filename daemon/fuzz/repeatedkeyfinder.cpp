@@ -35,9 +35,9 @@ bool RepeatedKeyFinder::valueRepeatsKey()
     skipWhiteSpace();
     switch (current()) {
     case '{':
-        return objectRepeatsKey();
+        return containerRepeatsKey('}');
     case '[':
-        return arrayRepeatsKey();
+        return containerRepeatsKey(']');
     case '"':
         takeString();
         return false;
@@ -47,23 +47,21 @@ bool RepeatedKeyFinder::valueRepeatsKey()
     }
 }
 
-bool RepeatedKeyFinder::objectRepeatsKey()
+// Objects and arrays alike: the members up to the closing bracket, each an
+// object's key and value or an array's value.
+bool RepeatedKeyFinder::containerRepeatsKey(char closingBracket)
 {
     if (!enterContainer())
         return true;
     QSet<QString> keys;
     skipWhiteSpace();
-    while (!atEnd() && current() != '}') {
+    while (!atEnd() && current() != closingBracket) {
         if (current() == ',') {
             ++m_position;
             skipWhiteSpace();
         }
-        const QString key = decodedByQt(takeString());
-        if (keys.contains(key))
+        if (closingBracket == '}' && keyRepeats(&keys))
             return true;
-        keys.insert(key);
-        skipWhiteSpace();
-        ++m_position; // ':'
         if (valueRepeatsKey())
             return true;
         skipWhiteSpace();
@@ -73,20 +71,15 @@ bool RepeatedKeyFinder::objectRepeatsKey()
     return false;
 }
 
-bool RepeatedKeyFinder::arrayRepeatsKey()
+// Takes an object's key and the colon after it.
+bool RepeatedKeyFinder::keyRepeats(QSet<QString> *keys)
 {
-    if (!enterContainer())
+    const QString key = decodedByQt(takeString());
+    if (keys->contains(key))
         return true;
+    keys->insert(key);
     skipWhiteSpace();
-    while (!atEnd() && current() != ']') {
-        if (current() == ',')
-            ++m_position;
-        if (valueRepeatsKey())
-            return true;
-        skipWhiteSpace();
-    }
-    ++m_position;
-    --m_depth;
+    ++m_position; // ':'
     return false;
 }
 

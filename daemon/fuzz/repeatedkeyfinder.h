@@ -2,6 +2,8 @@
 #define KORVUD_FUZZ_REPEATEDKEYFINDER_H
 
 #include <QByteArray>
+#include <QSet>
+#include <QString>
 
 // Tells whether a JSON text has an object with a key twice, at any depth,
 // without handing the whole text to Qt's parser (which leaks on exactly
@@ -18,8 +20,8 @@ private:
     explicit RepeatedKeyFinder(const QByteArray &text);
 
     bool valueRepeatsKey();
-    bool objectRepeatsKey();
-    bool arrayRepeatsKey();
+    bool containerRepeatsKey(char closingBracket);
+    bool keyRepeats(QSet<QString> *keys);
     bool enterContainer();
     QByteArray takeString();
     void skipScalar();

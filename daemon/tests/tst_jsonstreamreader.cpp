@@ -44,6 +44,8 @@ private slots:
     void testRepeatedKeys_data();
     void testRepeatedKeys();
     void testErrorIsFinal();
+    void testMessageEnds_data();
+    void testMessageEnds();
 };
 
 void TestJsonStreamReader::testFraming_data()
@@ -210,6 +212,37 @@ void TestJsonStreamReader::testErrorIsFinal()
     reader.feed(R"({"id":1})");
     QVERIFY(!reader.hasMessage());
     QVERIFY(reader.hasError());
+}
+
+void TestJsonStreamReader::testMessageEnds_data()
+{
+    QTest::addColumn<Chunks>("chunks");
+    QTest::addColumn<QList<qint64>>("ends");
+
+    const QByteArray stream = " \n{\"a\":1}\r\n{\"b\":[2]}\n";
+    QTest::newRow("in one read") << Chunks{stream} << QList<qint64>{9, 20};
+    // The buffer drops what it has read between reads; the ends count from the stream's start.
+    QTest::newRow("byte by byte") << byteByByte(stream) << QList<qint64>{9, 20};
+    QTest::newRow("white space only before the second")
+        << Chunks{stream.left(11), stream.mid(11)} << QList<qint64>{9, 20};
+}
+
+void TestJsonStreamReader::testMessageEnds()
+{
+    QFETCH(Chunks, chunks);
+    QFETCH(QList<qint64>, ends);
+
+    JsonStreamReader reader;
+    QCOMPARE(reader.takenMessageEnd(), qint64(0));
+    QList<qint64> taken;
+    for (const QByteArray &chunk : chunks) {
+        reader.feed(chunk);
+        while (reader.hasMessage()) {
+            reader.takeMessage();
+            taken.append(reader.takenMessageEnd());
+        }
+    }
+    QCOMPARE(taken, ends);
 }
 
 QTEST_GUILESS_MAIN(TestJsonStreamReader)

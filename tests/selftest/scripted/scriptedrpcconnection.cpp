@@ -20,23 +20,32 @@ ScriptedRpcConnection::ScriptedRpcConnection(QTcpSocket *socket, ReplyPlanner *p
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
 }
 
+// Every byte received is recorded exactly: a request with the white space
+// before it, as the reader marks its end.
 void ScriptedRpcConnection::readAvailable()
 {
-    m_splitter.append(m_socket->readAll());
-    const QList<JsonStreamSplitter::Message> messages = m_splitter.takeMessages();
-    for (const JsonStreamSplitter::Message &message : messages) {
-        m_requestLog->recordRpc(message.raw);
-        answer(message.object);
+    const QByteArray bytes = m_socket->readAll();
+    m_unrecorded += bytes;
+    m_reader.feed(bytes);
+    while (m_reader.hasMessage()) {
+        m_reader.takeMessage();
+        const QByteArray raw = m_unrecorded.left(int(m_reader.takenMessageEnd() - m_recordedEnd));
+        m_unrecorded.remove(0, raw.size());
+        m_recordedEnd = m_reader.takenMessageEnd();
+        m_requestLog->recordRpc(raw);
+        answer(raw);
     }
-    if (m_splitter.hasError()) {
-        closeWithError(m_splitter.errorString());
+    if (m_reader.hasError()) {
+        closeWithError(m_reader.errorString());
         return;
     }
     // Bytes after a request (a stray line feed, say) are recorded as soon as
     // they are read: the daemon may be killed before another request comes.
-    const QByteArray whiteSpace = m_splitter.takeWhiteSpace();
-    if (!whiteSpace.isEmpty())
-        m_requestLog->recordTrailingBytes(whiteSpace);
+    if (!m_unrecorded.isEmpty() && m_unrecorded.trimmed().isEmpty()) {
+        m_requestLog->recordTrailingBytes(m_unrecorded);
+        m_recordedEnd += m_unrecorded.size();
+        m_unrecorded.clear();
+    }
 }
 
 void ScriptedRpcConnection::answer(const QByteArray &request)
@@ -70,7 +79,7 @@ void ScriptedRpcConnection::send(const QByteArray &bytes)
 
 void ScriptedRpcConnection::closeWithError(const QString &message)
 {
-    m_requestLog->recordTrailingBytes(m_splitter.pendingBytes());
+    m_requestLog->recordTrailingBytes(m_unrecorded);
     m_socket->write(ReplyPlanner::errorReply(QJsonValue(), message).bytes);
     m_socket->disconnectFromHost();
 }

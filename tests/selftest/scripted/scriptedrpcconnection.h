@@ -1,7 +1,7 @@
 #ifndef SCRIPTEDKORVUD_SCRIPTEDRPCCONNECTION_H
 #define SCRIPTEDKORVUD_SCRIPTEDRPCCONNECTION_H
 
-#include "jsonstreamsplitter.h"
+#include "jsonstreamreader.h"
 
 #include <QObject>
 
@@ -26,7 +26,11 @@ private:
     QTcpSocket *m_socket;
     ReplyPlanner *m_planner;
     RequestLog *m_requestLog;
-    JsonStreamSplitter m_splitter;
+    JsonStreamReader m_reader;
+    // What was read after the last request or white space recorded, and where
+    // in the stream that is.
+    QByteArray m_unrecorded;
+    qint64 m_recordedEnd = 0;
     QByteArray m_held;
 };
 

@@ -3,7 +3,6 @@
 
 #include "reports/reportfiles.h"
 
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -77,10 +76,6 @@ public:
     // The parser's help text with its usage line naming the command as
     // "usage" ("korvu-check merge"), not by the path it was called by.
     static QString helpText(const QCommandLineParser &parser, const QString &calledAs, const QString &usage);
-
-    // The id every job of one CI pipeline or workflow run shares, from the
-    // CI system's variables; empty outside a CI system korvu-check knows.
-    static QString ciRunId(const QProcessEnvironment &environment);
 
 private:
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);

@@ -70,8 +70,6 @@ QString SliceMerge::Error::message() const
     return detail;
 }
 
-void SliceMerge::addSlice(const RunResults &slice, const QString &source) { m_slices.append({slice, source}); }
-
 bool SliceMerge::addFile(const QString &fileName, Error *error)
 {
     RunResults slice;
@@ -80,7 +78,7 @@ bool SliceMerge::addFile(const QString &fileName, Error *error)
         *error = {Problem::NotCtrf, readError};
         return false;
     }
-    addSlice(slice, fileName);
+    m_slices.append({slice, fileName});
     return true;
 }
 
@@ -162,52 +160,63 @@ bool SliceMerge::check(Error *error) const
             return false;
         }
     }
+    for (const Slice &slice : m_slices) {
+        if (!matchesFirst(slice, error))
+            return false;
+    }
+    return hasEverySliceOnce(error);
+}
+
+bool SliceMerge::matchesFirst(const Slice &slice, Error *error) const
+{
     const Slice &first = m_slices.constFirst();
     const RunResults::Environment &expected = first.results.environment();
-    const Slice &selection = selecting(m_slices);
-    for (const Slice &slice : m_slices) {
-        const RunResults::Environment environment = slice.results.environment();
-        const auto differ = [&](Problem problem, const QString &pattern, const QString &mine, const QString &theirs) {
-            *error = {problem, pattern.arg(first.source, mine, slice.source, theirs)};
-            return false;
-        };
-        if (environment.runId != expected.runId) {
-            // Slices run by hand get a new run id each unless told otherwise.
-            return differ(Problem::DifferentRuns,
-                          QStringLiteral("%1 has run id '%2', %3 has run id '%4' (give every slice of a run the same "
-                                         "--run-id)"),
-                          expected.runId, environment.runId);
-        }
-        if (environment.repeat != expected.repeat) {
-            return differ(Problem::DifferentRuns, QStringLiteral("%1 ran every row %2 times, %3 %4 times"),
-                          QString::number(expected.repeat), QString::number(environment.repeat));
-        }
-        if (showsSelection(slice.results) && selectedTests(slice.results) != selectedTests(selection.results)) {
-            *error = {Problem::DifferentRuns,
-                      QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones")
-                          .arg(selection.source, QString::number(selectedTests(selection.results).size()), slice.source,
-                               QString::number(selectedTests(slice.results).size()))};
-            return false;
-        }
-        if (environment.suiteSha256 != expected.suiteSha256) {
-            return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked with the suite %2, %3 with %4"),
-                          expected.suiteSha256.left(12), environment.suiteSha256.left(12));
-        }
-        if (environment.daemonSha256 != expected.daemonSha256) {
-            return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked the daemon %2, %3 the daemon %4"),
-                          expected.daemonSha256.left(12), environment.daemonSha256.left(12));
-        }
-        if (environment.toolVersion != expected.toolVersion) {
-            return differ(Problem::DifferentBuilds,
-                          QStringLiteral("%1 was written by korvu-check %2, %3 by korvu-check %4"),
-                          expected.toolVersion, environment.toolVersion);
-        }
-        if (environment.sliceCount != expected.sliceCount) {
-            return differ(Problem::DifferentSliceCounts, QStringLiteral("%1 is %2, %3 is %4"), sliceName(first.results),
-                          sliceName(slice.results));
-        }
+    const RunResults::Environment environment = slice.results.environment();
+    const auto differ = [&](Problem problem, const QString &pattern, const QString &mine, const QString &theirs) {
+        *error = {problem, pattern.arg(first.source, mine, slice.source, theirs)};
+        return false;
+    };
+    if (environment.runId != expected.runId) {
+        // Slices run by hand get a new run id each unless told otherwise.
+        return differ(Problem::DifferentRuns,
+                      QStringLiteral("%1 has run id '%2', %3 has run id '%4' (give every slice of a run the same "
+                                     "--run-id)"),
+                      expected.runId, environment.runId);
     }
+    if (environment.repeat != expected.repeat) {
+        return differ(Problem::DifferentRuns, QStringLiteral("%1 ran every row %2 times, %3 %4 times"),
+                      QString::number(expected.repeat), QString::number(environment.repeat));
+    }
+    const Slice &selection = selecting(m_slices);
+    if (showsSelection(slice.results) && selectedTests(slice.results) != selectedTests(selection.results)) {
+        *error = {Problem::DifferentRuns,
+                  QStringLiteral("%1 selected %2 functions and rows, %3 %4 other ones")
+                      .arg(selection.source, QString::number(selectedTests(selection.results).size()), slice.source,
+                           QString::number(selectedTests(slice.results).size()))};
+        return false;
+    }
+    if (environment.suiteSha256 != expected.suiteSha256) {
+        return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked with the suite %2, %3 with %4"),
+                      expected.suiteSha256.left(12), environment.suiteSha256.left(12));
+    }
+    if (environment.daemonSha256 != expected.daemonSha256) {
+        return differ(Problem::DifferentBuilds, QStringLiteral("%1 checked the daemon %2, %3 the daemon %4"),
+                      expected.daemonSha256.left(12), environment.daemonSha256.left(12));
+    }
+    if (environment.toolVersion != expected.toolVersion) {
+        return differ(Problem::DifferentBuilds,
+                      QStringLiteral("%1 was written by korvu-check %2, %3 by korvu-check %4"), expected.toolVersion,
+                      environment.toolVersion);
+    }
+    if (environment.sliceCount != expected.sliceCount) {
+        return differ(Problem::DifferentSliceCounts, QStringLiteral("%1 is %2, %3 is %4"), sliceName(first.results),
+                      sliceName(slice.results));
+    }
+    return true;
+}
 
+bool SliceMerge::hasEverySliceOnce(Error *error) const
+{
     QMap<int, QString> sources;
     for (const Slice &slice : m_slices) {
         const int index = slice.results.environment().sliceIndex;
@@ -220,11 +229,12 @@ bool SliceMerge::check(Error *error) const
         sources.insert(index, slice.source);
     }
     // A count from a document can be anything; the message names a few.
-    const int missingCount = expected.sliceCount - sources.size();
+    const int sliceCount = m_slices.constFirst().results.environment().sliceCount;
+    const int missingCount = sliceCount - sources.size();
     QStringList missing;
-    for (int index = 1; index <= expected.sliceCount && missing.size() < namedMissingSlices; ++index) {
+    for (int index = 1; index <= sliceCount && missing.size() < namedMissingSlices; ++index) {
         if (!sources.contains(index))
-            missing.append(QStringLiteral("%1/%2").arg(index).arg(expected.sliceCount));
+            missing.append(QStringLiteral("%1/%2").arg(index).arg(sliceCount));
     }
     if (missingCount > missing.size())
         missing.append(QStringLiteral("%1 more").arg(missingCount - missing.size()));

@@ -32,8 +32,6 @@ public:
         QString message() const;
     };
 
-    // source: where the slice came from, as errors name it (its file).
-    void addSlice(const RunResults &slice, const QString &source);
     // Reads the CTRF document of a slice.
     bool addFile(const QString &fileName, Error *error);
 
@@ -44,13 +42,16 @@ private:
     struct Slice
     {
         RunResults results;
-        QString source;
+        QString source; // its file, as errors name it
     };
 
     // The slice whose selection of functions and rows is the run's: the
     // first that shows one.
     static const Slice &selecting(const QVector<Slice> &slices);
     bool check(Error *error) const;
+    // Whether the slice is of the same run and builds as the first one.
+    bool matchesFirst(const Slice &slice, Error *error) const;
+    bool hasEverySliceOnce(Error *error) const;
     // Moves the offsets past the slice's jobs and shards.
     static void addResults(const Slice &slice, int *jobOffset, int *shardOffset, RunResults *merged);
 

@@ -28,8 +28,8 @@ private slots:
     void testRunOptions_data();
     void testRunOptions();
     void testBareDaemonNameIsLookedUpOnPath();
-    void testCiRunId_data();
-    void testCiRunId();
+    void testRunId_data();
+    void testRunId();
 
 private:
     QString path(const QString &name) const;
@@ -261,26 +261,42 @@ void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()
     QCOMPARE(options.daemon, shell);
 }
 
-void TestCheckOptions::testCiRunId_data()
+void TestCheckOptions::testRunId_data()
 {
     QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("arguments");
+    // Empty: a new UUID.
     QTest::addColumn<QString>("runId");
 
     QTest::newRow("GitHub Actions, any attempt")
-        << QStringList{"GITHUB_RUN_ID=812", "GITHUB_RUN_ATTEMPT=2"} << "github-812";
-    QTest::newRow("GitLab CI") << QStringList{"CI_PIPELINE_ID=77", "CI_NODE_INDEX=1"} << "gitlab-77";
-    QTest::newRow("no CI system known") << QStringList{"CI=true"} << "";
+        << QStringList{"GITHUB_RUN_ID=812", "GITHUB_RUN_ATTEMPT=2"} << QStringList() << "github-812";
+    QTest::newRow("GitLab CI") << QStringList{"CI_PIPELINE_ID=77", "CI_NODE_INDEX=1"} << QStringList() << "gitlab-77";
+    QTest::newRow("no CI system known") << QStringList{"CI=true"} << QStringList() << "";
+    QTest::newRow("given over the CI system's")
+        << QStringList{"GITHUB_RUN_ID=812"} << QStringList{"--run-id", "nightly-3"} << "nightly-3";
 }
 
-void TestCheckOptions::testCiRunId()
+void TestCheckOptions::testRunId()
 {
     QFETCH(QStringList, variables);
+    QFETCH(QStringList, arguments);
     QFETCH(QString, runId);
 
-    QProcessEnvironment environment;
+    // The CI system this test may itself run in does not decide the row.
+    qunsetenv("GITHUB_RUN_ID");
+    qunsetenv("CI_PIPELINE_ID");
     for (const QString &variable : variables)
-        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
-    QCOMPARE(CheckOptions::ciRunId(environment), runId);
+        qputenv(qPrintable(variable.section('=', 0, 0)), variable.section('=', 1).toUtf8());
+    CheckOptions options;
+    const CheckOptions::ParseResult result = options.parse(QStringList{"korvu-check"} + arguments, {});
+    for (const QString &variable : variables)
+        qunsetenv(qPrintable(variable.section('=', 0, 0)));
+
+    QCOMPARE(result, CheckOptions::ParseResult::Run);
+    if (runId.isEmpty())
+        QVERIFY2(!QUuid::fromString(options.runId).isNull(), qPrintable(options.runId));
+    else
+        QCOMPARE(options.runId, runId);
 }
 
 QTEST_GUILESS_MAIN(TestCheckOptions)

@@ -1,4 +1,5 @@
 #include "merge/slicemerge.h"
+#include "reports/ctrfdocument.h"
 #include "tests/verdicts.h"
 
 #include <QtTest>
@@ -32,18 +33,40 @@ RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1,
     return results;
 }
 
+// Gives the merge a slice as it reads one: its CTRF document, written under
+// fileName in the current folder.
+void addSlice(SliceMerge &merge, const RunResults &results, const QString &fileName)
+{
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(CtrfDocument::fromResults(results)).toJson());
+    file.close();
+    SliceMerge::Error error;
+    QVERIFY2(merge.addFile(fileName, &error), qPrintable(error.message()));
+}
+
 } // namespace
 
 class TestSliceMerge : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void testSlicesAsOneRun();
     void testBrokenOffSlice_data();
     void testBrokenOffSlice();
     void testRefused_data();
     void testRefused();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+void TestSliceMerge::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
 
 void TestSliceMerge::testSlicesAsOneRun()
 {
@@ -70,9 +93,9 @@ void TestSliceMerge::testSlicesAsOneRun()
     // A file that is no CTRF document is refused and adds nothing.
     QVERIFY(!merge.addFile(QCoreApplication::applicationFilePath(), &error));
     QCOMPARE(error.problem, SliceMerge::Problem::NotCtrf);
-    merge.addSlice(third, "3.json");
-    merge.addSlice(first, "1.json");
-    merge.addSlice(second, "2.json");
+    addSlice(merge, third, "3.json");
+    addSlice(merge, first, "1.json");
+    addSlice(merge, second, "2.json");
     RunResults merged;
     QVERIFY2(merge.merge(&merged, &error), qPrintable(error.message()));
 
@@ -128,8 +151,8 @@ void TestSliceMerge::testBrokenOffSlice()
     passed.addVerdict(verdict(O::Pass, "testA"), {});
 
     SliceMerge merge;
-    merge.addSlice(stopped.withoutSuiteResults(), "1.json");
-    merge.addSlice(passed, "2.json");
+    addSlice(merge, stopped.withoutSuiteResults(), "1.json");
+    addSlice(merge, passed, "2.json");
     RunResults merged;
     SliceMerge::Error error;
     if (!refusal.isEmpty()) {
@@ -195,9 +218,10 @@ void TestSliceMerge::testRefused()
     SliceMerge merge;
     for (int i = 0; i < slices.size(); ++i) {
         const QStringList parts = slices.at(i).split(QLatin1Char(' '));
-        merge.addSlice(slice(parts.at(0).section('/', 0, 0).toInt(), parts.at(0).section('/', 1).toInt(), 0, 1,
-                             parts.at(1), parts.at(2), parts.value(3, QStringLiteral("D"))),
-                       QStringLiteral("slice-%1.json").arg(i + 1));
+        addSlice(merge,
+                 slice(parts.at(0).section('/', 0, 0).toInt(), parts.at(0).section('/', 1).toInt(), 0, 1, parts.at(1),
+                       parts.at(2), parts.value(3, QStringLiteral("D"))),
+                 QStringLiteral("slice-%1.json").arg(i + 1));
     }
     RunResults merged;
     merged.setSuiteName(QStringLiteral("untouched"));

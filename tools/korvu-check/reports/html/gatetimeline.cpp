@@ -100,17 +100,99 @@ QStringList daemonSentence(int kills, int starts)
     return {QStringLiteral("the daemon was ") + parts.join(QStringLiteral(" and "))};
 }
 
+// What the marks tell beside themselves: the window, and the sentences of
+// the scanner, the notification and the daemon.
+struct Tally
+{
+    double firstScan = -1;
+    double openDuration = -1;
+    int kills = 0;
+    int starts = 0;
+    QStringList scanner;
+    QStringList notification;
+};
+
+using Lane = GateTimeline::Lane;
+using Kind = GateTimeline::Kind;
+
+// The exchanges with the mock devices; false for any other.
+bool readDeviceMark(const QJsonObject &entry, GateTimeline::Mark *mark, Tally *tally)
+{
+    if (isHttp(entry, DeliveryMocksIds::parcelScannerPort, scanPath)) {
+        mark->lane = Lane::Scanner;
+        mark->kind = Kind::Scan;
+        const QUrlQuery query(TrafficLog::field(entry, TraceFields::path).section(QLatin1Char('?'), 1));
+        mark->label = QStringLiteral("scan ") + query.queryItemValue(QStringLiteral("content"), QUrl::FullyDecoded);
+        if (tally->firstScan < 0)
+            tally->firstScan = mark->seconds;
+    } else if (isHttp(entry, DeliveryMocksIds::parcelScannerPort, historyPath)) {
+        mark->lane = Lane::Scanner;
+        mark->kind = Kind::HistoryRead;
+        mark->label = listedActions(entry);
+        if (mark->label.contains(QLatin1String("accept")))
+            tally->scanner.append(QStringLiteral("the scan was accepted"));
+        else if (mark->label.contains(QLatin1String("refuse")))
+            tally->scanner.append(QStringLiteral("the scan was refused"));
+        else
+            tally->scanner.append(QStringLiteral("the scanner listed %1 after the scan").arg(mark->label));
+    } else if (isHttp(entry, DeliveryMocksIds::garageGatePort, historyPath)) {
+        mark->lane = Lane::Gate;
+        mark->kind = Kind::HistoryRead;
+        mark->label = listedActions(entry);
+    } else if (isHttp(entry, DeliveryMocksIds::notificationDevicePort, historyPath)) {
+        mark->lane = Lane::Notification;
+        mark->label = listedActions(entry);
+        const bool notified = mark->label.contains(QLatin1String("notify"));
+        mark->kind = notified ? Kind::Notification : Kind::HistoryRead;
+        tally->notification.append(notified ? QStringLiteral("the notification was sent")
+                                            : QStringLiteral("no notification was sent"));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The daemon's calls, kills and starts; false for any other exchange.
+bool readDaemonMark(const QJsonObject &entry, GateTimeline::Mark *mark, Tally *tally)
+{
+    if (isGatePoll(entry)) {
+        mark->lane = Lane::Gate;
+        mark->kind = Kind::GatePoll;
+        const QJsonValue value =
+            rpcReply(entry).value(QLatin1String("params")).toObject().value(QLatin1String("value"));
+        mark->label = value.isString() ? value.toString() : QStringLiteral("no state");
+    } else if (isKind(entry, TraceFields::daemonKillKind) || isKind(entry, TraceFields::daemonStartKind)) {
+        mark->lane = Lane::Daemon;
+        mark->kind = Kind::Restart;
+        const bool kill = isKind(entry, TraceFields::daemonKillKind);
+        mark->label = kill ? QStringLiteral("kill") : QStringLiteral("start");
+        (kill ? tally->kills : tally->starts) += 1;
+    } else if (isKind(entry, TraceFields::rpcKind)) {
+        const QJsonObject request = rpcRequest(entry);
+        const QString method = request.value(QLatin1String("method")).toString();
+        mark->label = method.section(QLatin1Char('.'), -1);
+        if (method == QLatin1String("PlavoDelivery.AddDelivery")) {
+            const QJsonValue duration = request.value(QLatin1String("params"))
+                                            .toObject()
+                                            .value(QLatin1String("delivery"))
+                                            .toObject()
+                                            .value(QLatin1String("openDuration"));
+            if (duration.isDouble())
+                tally->openDuration = duration.toDouble();
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 GateTimeline GateTimeline::fromExchanges(const QVector<QJsonObject> &exchanges, bool failed)
 {
     GateTimeline timeline;
-    double openDuration = -1;
+    Tally tally;
     qint64 start = -1;
-    int kills = 0;
-    int starts = 0;
-    QStringList scanner;
-    QStringList notification;
     for (const QJsonObject &entry : exchanges) {
         if (!isTestPhase(entry))
             continue;
@@ -121,76 +203,20 @@ GateTimeline GateTimeline::fromExchanges(const QVector<QJsonObject> &exchanges, 
         mark.seconds = (time - start) / 1000.0;
         mark.detail = TrafficLog::describe(entry);
         timeline.m_seconds = qMax(timeline.m_seconds, mark.seconds);
-        if (isHttp(entry, DeliveryMocksIds::parcelScannerPort, scanPath)) {
-            mark.lane = Lane::Scanner;
-            mark.kind = Kind::Scan;
-            const QUrlQuery query(TrafficLog::field(entry, TraceFields::path).section(QLatin1Char('?'), 1));
-            mark.label = QStringLiteral("scan ") + query.queryItemValue(QStringLiteral("content"), QUrl::FullyDecoded);
-            if (timeline.m_windowStart < 0)
-                timeline.m_windowStart = mark.seconds;
-        } else if (isHttp(entry, DeliveryMocksIds::parcelScannerPort, historyPath)) {
-            mark.lane = Lane::Scanner;
-            mark.kind = Kind::HistoryRead;
-            mark.label = listedActions(entry);
-            if (mark.label.contains(QLatin1String("accept")))
-                scanner.append(QStringLiteral("the scan was accepted"));
-            else if (mark.label.contains(QLatin1String("refuse")))
-                scanner.append(QStringLiteral("the scan was refused"));
-            else
-                scanner.append(QStringLiteral("the scanner listed %1 after the scan").arg(mark.label));
-        } else if (isHttp(entry, DeliveryMocksIds::garageGatePort, historyPath)) {
-            mark.lane = Lane::Gate;
-            mark.kind = Kind::HistoryRead;
-            mark.label = listedActions(entry);
-        } else if (isHttp(entry, DeliveryMocksIds::notificationDevicePort, historyPath)) {
-            mark.lane = Lane::Notification;
-            mark.label = listedActions(entry);
-            const bool notified = mark.label.contains(QLatin1String("notify"));
-            mark.kind = notified ? Kind::Notification : Kind::HistoryRead;
-            notification.append(notified ? QStringLiteral("the notification was sent")
-                                         : QStringLiteral("no notification was sent"));
-        } else if (isGatePoll(entry)) {
-            mark.lane = Lane::Gate;
-            mark.kind = Kind::GatePoll;
-            const QJsonValue value =
-                rpcReply(entry).value(QLatin1String("params")).toObject().value(QLatin1String("value"));
-            mark.label = value.isString() ? value.toString() : QStringLiteral("no state");
-        } else if (isKind(entry, TraceFields::daemonKillKind) || isKind(entry, TraceFields::daemonStartKind)) {
-            mark.lane = Lane::Daemon;
-            mark.kind = Kind::Restart;
-            const bool kill = isKind(entry, TraceFields::daemonKillKind);
-            mark.label = kill ? QStringLiteral("kill") : QStringLiteral("start");
-            (kill ? kills : starts) += 1;
-        } else if (isKind(entry, TraceFields::rpcKind)) {
-            const QJsonObject request = rpcRequest(entry);
-            const QString method = request.value(QLatin1String("method")).toString();
-            mark.label = method.section(QLatin1Char('.'), -1);
-            if (method == QLatin1String("PlavoDelivery.AddDelivery")) {
-                const QJsonValue duration = request.value(QLatin1String("params"))
-                                                .toObject()
-                                                .value(QLatin1String("delivery"))
-                                                .toObject()
-                                                .value(QLatin1String("openDuration"));
-                if (duration.isDouble())
-                    openDuration = duration.toDouble();
-            }
-        } else {
-            continue;
-        }
-        timeline.m_marks.append(mark);
+        if (readDeviceMark(entry, &mark, &tally) || readDaemonMark(entry, &mark, &tally))
+            timeline.m_marks.append(mark);
     }
     if (failed && !timeline.m_marks.isEmpty())
         timeline.m_failedAt = timeline.m_marks.constLast().seconds;
-    timeline.m_sentences = scanner;
-    if (timeline.m_windowStart >= 0 && openDuration >= 0) {
-        timeline.m_windowEnd = timeline.m_windowStart + openDuration;
+    timeline.m_sentences = tally.scanner;
+    if (tally.firstScan >= 0 && tally.openDuration >= 0) {
+        timeline.m_windowStart = tally.firstScan;
+        timeline.m_windowEnd = timeline.m_windowStart + tally.openDuration;
         timeline.m_seconds = qMax(timeline.m_seconds, timeline.m_windowEnd);
-        timeline.describeGate(openDuration);
-    } else {
-        timeline.m_windowStart = -1;
+        timeline.describeGate(tally.openDuration);
     }
-    timeline.m_sentences += notification;
-    timeline.m_sentences += daemonSentence(kills, starts);
+    timeline.m_sentences += tally.notification;
+    timeline.m_sentences += daemonSentence(tally.kills, tally.starts);
     timeline.m_sentences.removeDuplicates();
     return timeline;
 }

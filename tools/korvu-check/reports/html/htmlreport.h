@@ -15,10 +15,6 @@ class HtmlWriter;
 class HtmlReport : public Reporter
 {
 public:
-    // Log lines shown per run, and characters per line; the rest is counted.
-    static constexpr int shownLogLines = 400;
-    static constexpr int logLineLimit = 4096;
-
     bool write(const RunResults &results, QIODevice *device) override;
 
     // The whole page.
@@ -29,9 +25,10 @@ private:
     static void writeHeader(HtmlWriter &html, const RunResults &results);
     static void writeAttention(HtmlWriter &html, const QVector<RunResults::Row> &rows);
     static void writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
-    static void writeRunDetails(HtmlWriter &html, const RunResults &results, const RunResults::Run &run,
-                                bool withVerdict);
-    static void writeLogLines(HtmlWriter &html, const QStringList &lines);
+    static void writeVerdictRow(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
+                                const QString &id, double longest);
+    static void writeRowDetail(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
+                               const QString &id);
     static void writeBrokenRuns(HtmlWriter &html, const RunResults &results);
     static void writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults &results);
 };
