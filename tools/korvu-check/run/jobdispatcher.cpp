@@ -2,6 +2,7 @@
 #include "daemonenvironment.h"
 #include "daemonpreflight.h"
 #include "jobplanner.h"
+#include "listeningsockets.h"
 #include "runpool.h"
 #include "runrecorder.h"
 #include "stopsignals.h"
@@ -78,7 +79,7 @@ void JobDispatcher::prepareProbe()
         m_preflight->setListeningElsewhere([this] {
             return std::any_of(m_jobs.cbegin(), m_jobs.cend(), [](const SuiteJob &job) {
                 const qint64 pid = job.runner->processId();
-                return pid > 0 && DaemonPreflight::namespaceHasListener(pid);
+                return pid > 0 && ListeningSockets::inNamespaceOf(pid);
             });
         });
     }
