@@ -154,13 +154,14 @@ int JobPlanner::requestedParallel() const { return m_requestedParallel; }
 
 // A failed function or row runs again alone, in a shard of its own: a fault
 // of the daemon fails it again, a race of the moment seldom does.
-SuiteJob JobPlanner::retryOf(const SuiteJob &failed, const TestVerdict &verdict, int index, const RunResults &results)
+SuiteJob JobPlanner::retryOf(const SuiteJob &failed, const TestVerdict &verdict, int jobIndex,
+                             const RunResults &results)
 {
     const int retryNumber = ++m_retryCount;
     const QString selection = verdict.row.isEmpty() ? verdict.function
                                                     : verdict.function + QLatin1Char(':') + verdict.row;
     SuiteJob job;
-    job.origin = {index, results.shardCount() + retryNumber, failed.origin.repetition, QString(),
+    job.origin = {jobIndex, results.shardCount() + retryNumber, failed.origin.repetition, QString(),
                   failed.origin.attempt + 1};
     job.origin.shardName = QStringLiteral("%1 (%2)").arg(results.tryName(job.origin), selection);
     job.name = QStringLiteral("retry-%1-try-%2").arg(retryNumber, 2, 10, QLatin1Char('0')).arg(job.origin.attempt);

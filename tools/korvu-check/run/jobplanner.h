@@ -35,9 +35,9 @@ public:
     // earlier run's (--durations-from) when durationsFile is set.
     static bool expectedSeconds(const QString &durationsFile, QHash<QString, double> *expected, QString *error);
 
-    // The next retry of the function or row whose verdict failed in failed,
-    // as job index of the run, in the repetition it failed in.
-    SuiteJob retryOf(const SuiteJob &failed, const TestVerdict &verdict, int index, const RunResults &results);
+    // The next retry of the function or row whose verdict failed in failed:
+    // the run's job number jobIndex, in the repetition the try failed in.
+    SuiteJob retryOf(const SuiteJob &failed, const TestVerdict &verdict, int jobIndex, const RunResults &results);
     // Lays out the run tree of a job planned after the others.
     bool createTree(SuiteJob *job, QString *error) const;
 
