@@ -147,7 +147,7 @@ void TestLogReader::endIncident(qint64 msecs)
 {
     TestVerdict::Outcome outcome;
     if (TestVerdict::outcomeFromIncidentType(m_entryType, &outcome))
-        handOnVerdict(outcome, msecs);
+        deliverVerdict(outcome, msecs);
 }
 
 void TestLogReader::endMessage(qint64 msecs)
@@ -157,7 +157,7 @@ void TestLogReader::endMessage(qint64 msecs)
         m_lastTestEnded = false;
     }
     if (m_entryType == skipMessageType) {
-        handOnVerdict(TestVerdict::Outcome::Skip, msecs);
+        deliverVerdict(TestVerdict::Outcome::Skip, msecs);
         return;
     }
     TestMessage message;
@@ -171,7 +171,7 @@ void TestLogReader::endMessage(qint64 msecs)
 }
 
 // The verdict of the entry just read.
-void TestLogReader::handOnVerdict(TestVerdict::Outcome outcome, qint64 msecs)
+void TestLogReader::deliverVerdict(TestVerdict::Outcome outcome, qint64 msecs)
 {
     TestVerdict verdict;
     verdict.outcome = outcome;

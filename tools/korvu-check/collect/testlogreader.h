@@ -63,7 +63,7 @@ private:
     void startEntry();
     void endIncident(qint64 msecs);
     void endMessage(qint64 msecs);
-    void handOnVerdict(TestVerdict::Outcome outcome, qint64 msecs);
+    void deliverVerdict(TestVerdict::Outcome outcome, qint64 msecs);
 
     QXmlStreamReader m_xml;
     bool m_failed = false;

@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace BundledParts {
+namespace {
 
+// Paths relative to korvu-check's folder.
 CheckOptions::Defaults installedLayout()
 {
     const QString dir = QStringLiteral(KORVU_CHECK_INSTALLED_PARTS);
@@ -17,6 +18,10 @@ CheckOptions::Defaults buildTreeLayout()
     return {QStringLiteral(KORVU_CHECK_BUILD_SUITE), QStringLiteral(KORVU_CHECK_BUILD_DAEMON),
             QStringLiteral(KORVU_CHECK_BUILD_MOCKS), QStringLiteral(KORVU_CHECK_BUILD_EXPERIENCE)};
 }
+
+} // namespace
+
+namespace BundledParts {
 
 CheckOptions::Defaults locate(const QString &executableDir)
 {

@@ -9,10 +9,6 @@
 // (bin/korvu-check beside lib/korvu-delivery-checks/) or in the build tree.
 namespace BundledParts {
 
-// Paths relative to korvu-check's folder.
-CheckOptions::Defaults installedLayout();
-CheckOptions::Defaults buildTreeLayout();
-
 // The first layout whose suite is there, as absolute paths; the installed one
 // when neither is, so that a missing part is reported where it belongs.
 CheckOptions::Defaults locate(const QString &executableDir);

@@ -6,6 +6,7 @@
 #include "results/testverdict.h"
 
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
@@ -38,6 +39,60 @@ public:
     {
         Q_UNUSED(results)
         Q_UNUSED(origin)
+    }
+
+    // The run is planned and its suite processes are about to start, at most
+    // parallel at a time of the requestedParallel asked for.
+    virtual void runStarting(const RunResults &results, int parallel, int requestedParallel)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(parallel)
+        Q_UNUSED(requestedParallel)
+    }
+    // The slice of the run holds no shard, so no suite process starts.
+    virtual void nothingToRun(const RunResults &results) { Q_UNUSED(results) }
+    // The probe for whether the daemon starts at all began; what the suite
+    // processes report meanwhile may be of a daemon that never does.
+    virtual void probeStarted() { }
+    // The daemon has not listened after waitedMsecs and may still take remainingMsecs.
+    virtual void probeStillWaiting(int waitedMsecs, int remainingMsecs)
+    {
+        Q_UNUSED(waitedMsecs)
+        Q_UNUSED(remainingMsecs)
+    }
+    // The probe ended; runGoesOn is false when the daemon never listened and
+    // the suite processes are being stopped.
+    virtual void probeEnded(bool runGoesOn) { Q_UNUSED(runGoesOn) }
+    // A log message or line of standard error of a suite process, as the results hold it.
+    virtual void outputLine(const QString &line) { Q_UNUSED(line) }
+    // What a suite process printed when it wrote no test log, as for -functions.
+    virtual void plainOutput(const QStringList &lines) { Q_UNUSED(lines) }
+    // An error of korvu-check's own, as the results now hold it: the first
+    // line says what, the others explain.
+    virtual void setupError(const RunResults &results, const QStringList &lines)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(lines)
+    }
+
+    // What a run leaves behind beside its results; "" and empty for nothing.
+    struct KeptFiles
+    {
+        QStringList reports; // a note per report written
+        QString tracesDir;
+        QString runTree;
+    };
+    // The suite processes ran; the results are complete.
+    virtual void runEnded(const RunResults &results, const KeptFiles &kept)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(kept)
+    }
+    // The run stopped before its suite processes could run to their end.
+    virtual void runStopped(const RunResults &results, const KeptFiles &kept)
+    {
+        Q_UNUSED(results)
+        Q_UNUSED(kept)
     }
 
     // The test that reports an error of korvu-check's own, such as a daemon

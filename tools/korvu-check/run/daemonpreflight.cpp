@@ -1,10 +1,10 @@
 #include "run/daemonpreflight.h"
+#include "run/listeningsockets.h"
 #include "run/runlogging.h"
 
 #include <daemonport.h>
 
 #include <QEventLoop>
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -15,15 +15,6 @@ const int stopMsecs = 2000;
 const int reportedOutputLines = 20;
 // Longer than a healthy daemon takes, even beside a full set of shards.
 const int waitingNoticeMsecs = 5000;
-const QByteArray listenState = QByteArrayLiteral("0A");
-
-// The local addresses, as /proc prints them, that accept connections to 127.0.0.1.
-const QList<QByteArray> loopbackReachable = {
-    QByteArrayLiteral("0100007F"),
-    QByteArrayLiteral("00000000"),
-    QByteArrayLiteral("00000000000000000000000000000000"),
-    QByteArrayLiteral("0000000000000000FFFF00000100007F"),
-};
 
 // True only when both exist and are different files.
 bool differentFiles(const QByteArray &first, const QByteArray &second)
@@ -140,32 +131,6 @@ QStringList DaemonPreflight::report() const
     return lines;
 }
 
-bool DaemonPreflight::tableHasListener(const QByteArray &table, quint16 port)
-{
-    const QByteArray portText = QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    const QList<QByteArray> lines = table.split('\n');
-    for (const QByteArray &line : lines) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() < 4 || fields.at(3) != listenState)
-            continue;
-        const QList<QByteArray> local = fields.at(1).split(':');
-        if (local.size() == 2 && local.at(1) == portText && loopbackReachable.contains(local.at(0)))
-            return true;
-    }
-    return false;
-}
-
-bool DaemonPreflight::namespaceHasListener(qint64 pid)
-{
-    const QByteArray procDir = "/proc/" + QByteArray::number(pid) + "/net/";
-    for (const char *table : {"tcp", "tcp6"}) {
-        QFile file(QString::fromLatin1(procDir + table));
-        if (file.open(QIODevice::ReadOnly) && tableHasListener(file.readAll(), daemonPort))
-            return true;
-    }
-    return false;
-}
-
 void DaemonPreflight::setListeningElsewhere(const std::function<bool()> &listeningElsewhere)
 {
     m_listeningElsewhere = listeningElsewhere;
@@ -176,7 +141,7 @@ bool DaemonPreflight::isListening() const
     // Until the child has entered its namespace, /proc shows the machine's own sockets.
     if (m_isolation.isAvailable() && !isInOwnNamespace())
         return false;
-    return namespaceHasListener(m_process.processId());
+    return ListeningSockets::inNamespaceOf(m_process.processId());
 }
 
 bool DaemonPreflight::isInOwnNamespace() const

@@ -38,13 +38,6 @@ public:
     // The lines explaining a failed outcome, with the daemon's last output.
     QStringList report() const;
 
-    // Whether the network namespace of a process has a socket listening on
-    // the port that a client of 127.0.0.1:2222 reaches.
-    static bool namespaceHasListener(qint64 pid);
-    // Whether a /proc/<pid>/net/tcp or tcp6 table holds a socket listening on
-    // the port that a client of 127.0.0.1 reaches.
-    static bool tableHasListener(const QByteArray &table, quint16 port);
-
 public slots:
     void interrupt();
 

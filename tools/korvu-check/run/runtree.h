@@ -36,7 +36,6 @@ public:
     QString mocksDir() const;
     QString experienceDir() const;
     QString daemon() const;
-    QString binDir() const;
     QString dataDir() const;
     // A data folder of its own for the start-up probe of the daemon, so the
     // real run still starts with an empty one.
@@ -51,6 +50,7 @@ public:
     static QProcessEnvironment withPlatform(const QProcessEnvironment &base);
 
 private:
+    QString binDir() const;
     bool makeDir(const QString &path, QString *error) const;
     bool makeLink(const QString &target, const QString &link, QString *error) const;
     bool makeLauncher(const QString &daemon, const QStringList &wrapCommand, QString *error) const;

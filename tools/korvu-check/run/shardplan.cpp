@@ -208,12 +208,12 @@ void ShardPlan::splitSuiteArguments(const QStringList &arguments, QStringList *s
     }
 }
 
-void ShardPlan::addShard(const QVector<Test> &tests, double seconds, bool waits, const QVector<Test> &listed)
+void ShardPlan::addShard(const QVector<Test> &tests, double seconds, bool runsAlone, const QVector<Test> &listed)
 {
     Shard shard;
     shard.tests = tests;
     shard.expectedSeconds = seconds;
-    shard.waits = waits;
+    shard.runsAlone = runsAlone;
     for (int i = 0; i < tests.size(); ++i) {
         const Test &test = tests.at(i);
         if (i > 0 && tests.at(i - 1).function == test.function)

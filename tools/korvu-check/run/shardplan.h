@@ -32,7 +32,7 @@ public:
         double expectedSeconds = 0;
         // A test that waits long enough to run alone, while quicker shards
         // can share the machine.
-        bool waits = false;
+        bool runsAlone = false;
     };
 
     // listing: what "testdeliveries -datatags" printed. selections: the functions and
@@ -67,7 +67,7 @@ public:
     static void splitSuiteArguments(const QStringList &arguments, QStringList *selections, QStringList *options);
 
 private:
-    void addShard(const QVector<Test> &tests, double seconds, bool waits, const QVector<Test> &listed);
+    void addShard(const QVector<Test> &tests, double seconds, bool runsAlone, const QVector<Test> &listed);
 
     QVector<Shard> m_shards;
     QStringList m_testNames;

@@ -2,6 +2,17 @@
 
 #include <QtTest>
 
+namespace {
+
+// Where korvu-check was built to look for its parts, relative to its folder.
+const QString installedParts = QStringLiteral(KORVU_CHECK_INSTALLED_PARTS);
+const CheckOptions::Defaults installedLayout = {installedParts + "/testdeliveries", installedParts + "/korvud",
+                                                installedParts + "/mocks", installedParts + "/experience"};
+const CheckOptions::Defaults buildTreeLayout = {KORVU_CHECK_BUILD_SUITE, KORVU_CHECK_BUILD_DAEMON,
+                                                KORVU_CHECK_BUILD_MOCKS, KORVU_CHECK_BUILD_EXPERIENCE};
+
+} // namespace
+
 // korvu-check finds the suite, the stand-in daemon and the plug-ins relative
 // to its own folder, as installed or in a build tree.
 class TestBundledParts : public QObject
@@ -42,12 +53,11 @@ void TestBundledParts::testLocate()
         return file.open(QIODevice::WriteOnly);
     };
     if (installed)
-        QVERIFY(place(BundledParts::installedLayout().suite));
+        QVERIFY(place(installedLayout.suite));
     if (buildTree)
-        QVERIFY(place(BundledParts::buildTreeLayout().suite));
+        QVERIFY(place(buildTreeLayout.suite));
 
-    const CheckOptions::Defaults expected = expectInstalled ? BundledParts::installedLayout()
-                                                            : BundledParts::buildTreeLayout();
+    const CheckOptions::Defaults expected = expectInstalled ? installedLayout : buildTreeLayout;
     const CheckOptions::Defaults found = BundledParts::locate(executableDir.path());
     QCOMPARE(found.suite, QDir::cleanPath(executableDir.absoluteFilePath(expected.suite)));
     QCOMPARE(found.daemon, QDir::cleanPath(executableDir.absoluteFilePath(expected.daemon)));

@@ -13,10 +13,11 @@ public:
     // notes: lines for the end of the summary, such as the reports written.
     explicit ConsoleReport(const QStringList &notes = QStringList());
 
+    bool write(const RunResults &results, QIODevice *device) override;
+
+protected:
     // Lines for the end of the summary that are known only once the run has ended.
     void setNotes(const QStringList &notes);
-
-    bool write(const RunResults &results, QIODevice *device) override;
 
 private:
     QStringList m_notes;

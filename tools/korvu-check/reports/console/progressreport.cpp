@@ -1,10 +1,13 @@
 #include "reports/console/progressreport.h"
+#include "reports/console/runnotices.h"
 #include "reports/console/runsummary.h"
 
 #include <QTextStream>
 
-ProgressReport::ProgressReport(QTextStream &out)
+ProgressReport::ProgressReport(QTextStream &out, QTextStream &err, bool verbose)
     : m_out(out)
+    , m_err(err)
+    , m_verbose(verbose)
 {
 }
 
@@ -94,25 +97,64 @@ void ProgressReport::print(const QStringList &lines)
     m_out.flush();
 }
 
-void ProgressReport::printPastHold(const QStringList &lines)
+void ProgressReport::printToErr(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        m_err << line << '\n';
+    m_err.flush();
+}
+
+void ProgressReport::runStarting(const RunResults &results, int parallel, int requestedParallel)
+{
+    print(RunNotices::startLines(results, parallel, requestedParallel));
+}
+
+void ProgressReport::nothingToRun(const RunResults &results) { print({RunNotices::nothingToRunLine(results)}); }
+
+void ProgressReport::probeStarted() { m_holding = true; }
+
+void ProgressReport::probeStillWaiting(int waitedMsecs, int remainingMsecs)
 {
     const bool holding = m_holding;
     m_holding = false;
-    print(lines);
+    print({RunNotices::probeWaitingLine(waitedMsecs, remainingMsecs)});
     m_holding = holding;
 }
 
-void ProgressReport::hold() { m_holding = true; }
-
-void ProgressReport::release()
+void ProgressReport::probeEnded(bool runGoesOn)
 {
     m_holding = false;
+    // A quick suite may still report a verdict before the stop reaches it.
+    if (!runGoesOn)
+        m_silent = true;
     print(m_held);
     m_held.clear();
 }
 
-void ProgressReport::silence()
+void ProgressReport::outputLine(const QString &line)
 {
-    m_silent = true;
-    m_held.clear();
+    if (m_verbose)
+        print({line});
+}
+
+void ProgressReport::plainOutput(const QStringList &lines) { print(lines); }
+
+void ProgressReport::setupError(const RunResults &results, const QStringList &lines)
+{
+    Q_UNUSED(results)
+    printToErr(RunNotices::setupErrorLines(lines));
+}
+
+void ProgressReport::runEnded(const RunResults &results, const KeptFiles &kept)
+{
+    m_out.flush();
+    setNotes(RunNotices::summaryNotes(kept));
+    write(results, m_out.device());
+}
+
+void ProgressReport::runStopped(const RunResults &results, const KeptFiles &kept)
+{
+    Q_UNUSED(results)
+    if (!kept.runTree.isEmpty())
+        printToErr({RunNotices::keptRunTreeLine(kept.runTree)});
 }

@@ -16,25 +16,30 @@ class QTextStream;
 class ProgressReport : public ConsoleReport
 {
 public:
-    explicit ProgressReport(QTextStream &out);
+    // err: korvu-check's own errors. verbose: every log message of the
+    // suite processes as it comes, too.
+    ProgressReport(QTextStream &out, QTextStream &err, bool verbose = false);
 
     void verdictRead(const RunResults &results, const RunResults::Origin &origin, const TestVerdict &verdict) override;
     void findingMade(const RunResults &results, const RunResults::Origin &origin,
                      const DaemonFinding &finding) override;
     void processEnded(const RunResults &results, const RunResults::Origin &origin) override;
 
-    // Lines of korvu-check's own, such as what a run is about to do.
-    void print(const QStringList &lines);
-    // News that cannot wait for the release, such as a daemon slow to start.
-    void printPastHold(const QStringList &lines);
-
+    void runStarting(const RunResults &results, int parallel, int requestedParallel) override;
+    void nothingToRun(const RunResults &results) override;
     // Progress waits while the daemon is not yet known to start: the lines of
     // a daemon that never does are not worth showing.
-    void hold();
-    // Shows what was held, and then each line as it comes.
-    void release();
-    // Drops what was held and all that follows: the run is being stopped.
-    void silence();
+    void probeStarted() override;
+    // News that cannot wait for the end of the probe.
+    void probeStillWaiting(int waitedMsecs, int remainingMsecs) override;
+    // Shows what was held, and then each line as it comes; or, when the run
+    // is being stopped, drops what was held and all that follows.
+    void probeEnded(bool runGoesOn) override;
+    void outputLine(const QString &line) override;
+    void plainOutput(const QStringList &lines) override;
+    void setupError(const RunResults &results, const QStringList &lines) override;
+    void runEnded(const RunResults &results, const KeptFiles &kept) override;
+    void runStopped(const RunResults &results, const KeptFiles &kept) override;
 
 private:
     // "[shard 2 (testAvailable), run 1/3, try 1 of 3]": what a line does not say itself.
@@ -42,7 +47,12 @@ private:
     // Prints the findings of a process in testName not shown yet; "" prints them all.
     void showFindings(const RunResults &results, const RunResults::Origin &origin, const QString &testName);
 
+    void print(const QStringList &lines);
+    void printToErr(const QStringList &lines);
+
     QTextStream &m_out;
+    QTextStream &m_err;
+    bool m_verbose;
     bool m_holding = false;
     bool m_silent = false;
     QStringList m_held;

@@ -104,10 +104,10 @@ void TestShardPlan::testRowTimesOutweighFunctionTimes()
                           "testAvailable:gate, scanner", "testDeliveryPersistence",
                           "testDelivery:granted (code with spaces)", "testDelivery:DPD Prio"}));
     // Those alone wait; the shared one is quick, however long its sum.
-    QVector<bool> waits;
+    QVector<bool> runAlone;
     for (const ShardPlan::Shard &shard : plan.processes(false))
-        waits.append(shard.waits);
-    QCOMPARE(waits, (QVector<bool>{false, true, true, true, true}));
+        runAlone.append(shard.runsAlone);
+    QCOMPARE(runAlone, (QVector<bool>{false, true, true, true, true}));
 }
 
 void TestShardPlan::testBadInput_data()

@@ -28,6 +28,19 @@ echo '<TestCase name="TestDeliveries">'
 while [ ! -e go ]; do sleep 0.01; done
 )";
 
+// A suite that ends one row of testA, then with "during" (after "-o -,xml")
+// logs a message of the next, and dies of SIGSEGV.
+const QByteArray crashingSuite = R"(#!/bin/sh
+echo '<?xml version="1.0" encoding="UTF-8"?>'
+echo '<TestCase name="TestDeliveries">'
+echo '<TestFunction name="testA">'
+echo '<Incident type="pass" file="" line="0"><DataTag><![CDATA[r]]></DataTag></Incident>'
+if [ "$3" = during ]; then
+  echo '<Message type="qdebug" file="" line="0"><DataTag><![CDATA[s]]></DataTag><Description><![CDATA[x]]></Description></Message>'
+fi
+kill -SEGV $$
+)";
+
 bool writeScript(const QString &fileName, const QByteArray &text)
 {
     QFile script(fileName);
@@ -58,6 +71,8 @@ private slots:
     void testStartUpEnds();
     void testWhatTheSuiteLeftEndsWithIt_data();
     void testWhatTheSuiteLeftEndsWithIt();
+    void testBreakIsChargedToTheRowItCameIn_data();
+    void testBreakIsChargedToTheRowItCameIn();
 
 private:
     QTemporaryDir m_dir;
@@ -68,6 +83,7 @@ void TestSuiteRunner::initTestCase()
     QVERIFY(m_dir.isValid());
     QVERIFY(writeScript(m_dir.filePath("suite"), heldSuite));
     QVERIFY(writeScript(m_dir.filePath("leaving-suite"), leavingSuite));
+    QVERIFY(writeScript(m_dir.filePath("crashing-suite"), crashingSuite));
 }
 
 void TestSuiteRunner::testStartUpEnds_data()
@@ -131,6 +147,38 @@ void TestSuiteRunner::testWhatTheSuiteLeftEndsWithIt()
     }
     QTRY_COMPARE(finished.size(), 1);
     QTRY_VERIFY2(hasEnded(pid), qPrintable(pid));
+}
+
+void TestSuiteRunner::testBreakIsChargedToTheRowItCameIn_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("testName");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("during a row") << "during"
+                                  << "testA(s)"
+                                  << "crashing-suite died of signal 11 during testA(s)";
+    // JUnit and CTRF would else hold the ended row twice.
+    QTest::newRow("between two rows") << "between" << QString() << "crashing-suite died of signal 11 after testA(r)";
+}
+
+void TestSuiteRunner::testBreakIsChargedToTheRowItCameIn()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, testName);
+    QFETCH(QString, description);
+
+    const NetworkIsolation none;
+    SuiteRunner runner(
+        {m_dir.filePath("crashing-suite"), {where}, m_dir.path(), QProcessEnvironment::systemEnvironment(), false},
+        none);
+    QSignalSpy finished(&runner, &PoolJob::finished);
+    runner.start();
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY(runner.hasBreak());
+    QCOMPARE(runner.suiteBreak().type, QStringLiteral("crash"));
+    QCOMPARE(runner.suiteBreak().testName, testName);
+    QCOMPARE(runner.suiteBreak().description, description);
 }
 
 QTEST_GUILESS_MAIN(TestSuiteRunner)

@@ -7,7 +7,7 @@
 // One thing that happens while a check runs, in the order the console meets it.
 struct ProgressStep
 {
-    enum class Kind { Verdict, Finding, ProcessEnd, Hold, Release, Silence, Mark, News };
+    enum class Kind { Verdict, Finding, ProcessEnd, ProbeStart, ProbeSlow, ProbeListening, ProbeFailed, Mark };
 
     Kind kind = Kind::Verdict;
     int shard = 0; // 0: the suite as one process
@@ -80,15 +80,20 @@ void TestProgressReport::testLines_data()
     QTest::newRow("a passing hook of a shard is no news")
         << 0 << QVector<ProgressStep>{verdictStep(verdict(Outcome::Pass, "initTestCase"), 1), verdictStep(pass, 1)}
         << QStringList{"PASS  testA(r)  0.00 s"};
-    QTest::newRow("held lines wait for the release")
-        << 0 << QVector<ProgressStep>{step(Kind::Hold), verdictStep(pass), step(Kind::Mark), step(Kind::Release)}
+    QTest::newRow("lines wait for the probe of the daemon")
+        << 0
+        << QVector<ProgressStep>{step(Kind::ProbeStart), verdictStep(pass), step(Kind::Mark),
+                                 step(Kind::ProbeListening)}
         << QStringList{"|", "PASS  testA(r)  0.00 s"};
-    QTest::newRow("news passes what is held")
-        << 0 << QVector<ProgressStep>{step(Kind::Hold), verdictStep(pass), step(Kind::News), step(Kind::Release)}
-        << QStringList{"news", "PASS  testA(r)  0.00 s"};
-    QTest::newRow("silence drops what was held and all that follows")
-        << 0 << QVector<ProgressStep>{step(Kind::Hold),  verdictStep(fail),   step(Kind::Silence),
-                                      verdictStep(pass), step(Kind::Release), verdictStep(pass)}
+    QTest::newRow("a daemon slow to listen is news at once")
+        << 0
+        << QVector<ProgressStep>{step(Kind::ProbeStart), verdictStep(pass), step(Kind::ProbeSlow),
+                                 step(Kind::ProbeListening)}
+        << QStringList{"korvu-check: korvud has not listened on 127.0.0.1:2222 after 5 s; waiting up to 25 s more",
+                       "PASS  testA(r)  0.00 s"};
+    QTest::newRow("a daemon that never listens drops what was held and all that follows")
+        << 0
+        << QVector<ProgressStep>{step(Kind::ProbeStart), verdictStep(fail), step(Kind::ProbeFailed), verdictStep(pass)}
         << QStringList();
     QTest::newRow("under retries a failure and its retry name their tries")
         << 2 << QVector<ProgressStep>{verdictStep(fail), verdictStep(pass, 3, 2)}
@@ -108,7 +113,8 @@ void TestProgressReport::testLines()
     results.setEnvironment(environment);
     QString text;
     QTextStream out(&text);
-    ProgressReport report(out);
+    QTextStream err(stderr);
+    ProgressReport report(out, err);
     for (const ProgressStep &step : qAsConst(steps)) {
         const RunResults::Origin origin = originOf(step);
         switch (step.kind) {
@@ -126,17 +132,17 @@ void TestProgressReport::testLines()
         case Kind::ProcessEnd:
             report.processEnded(results, origin);
             break;
-        case Kind::Hold:
-            report.hold();
+        case Kind::ProbeStart:
+            report.probeStarted();
             break;
-        case Kind::Release:
-            report.release();
+        case Kind::ProbeListening:
+            report.probeEnded(true);
             break;
-        case Kind::Silence:
-            report.silence();
+        case Kind::ProbeFailed:
+            report.probeEnded(false);
             break;
-        case Kind::News:
-            report.printPastHold({"news"});
+        case Kind::ProbeSlow:
+            report.probeStillWaiting(5000, 25000);
             break;
         case Kind::Mark:
             out << "|\n";

@@ -1,4 +1,4 @@
-#include "run/daemonpreflight.h"
+#include "run/listeningsockets.h"
 
 #include <QtTest>
 
@@ -17,15 +17,15 @@ QByteArray tcpLine(const QByteArray &local, const QByteArray &state)
 
 } // namespace
 
-class TestDaemonPreflight : public QObject
+class TestListeningSockets : public QObject
 {
     Q_OBJECT
 private slots:
-    void testTableHasListener_data();
-    void testTableHasListener();
+    void testInTable_data();
+    void testInTable();
 };
 
-void TestDaemonPreflight::testTableHasListener_data()
+void TestListeningSockets::testInTable_data()
 {
     QTest::addColumn<QByteArray>("table");
     QTest::addColumn<bool>("listening");
@@ -42,12 +42,12 @@ void TestDaemonPreflight::testTableHasListener_data()
     QTest::newRow("IPv6 loopback only") << tcp6Header + tcpLine("00000000000000000000000001000000:08AE", "0A") << false;
 }
 
-void TestDaemonPreflight::testTableHasListener()
+void TestListeningSockets::testInTable()
 {
     QFETCH(QByteArray, table);
     QFETCH(bool, listening);
-    QCOMPARE(DaemonPreflight::tableHasListener(table, 2222), listening);
+    QCOMPARE(ListeningSockets::inTable(table, 2222), listening);
 }
 
-QTEST_GUILESS_MAIN(TestDaemonPreflight)
-#include "tst_daemonpreflight.moc"
+QTEST_GUILESS_MAIN(TestListeningSockets)
+#include "tst_listeningsockets.moc"
