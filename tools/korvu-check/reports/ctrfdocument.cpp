@@ -168,6 +168,8 @@ QString statusName(RunResults::Outcome outcome)
         return failed;
     case RunResults::Outcome::Skipped:
         return skipped;
+    case RunResults::Outcome::BrokenOff:
+        return failed;
     case RunResults::Outcome::Flaky:
     case RunResults::Outcome::Other:
         break;
@@ -178,9 +180,9 @@ QString statusName(RunResults::Outcome outcome)
 
 QString runStatus(const TestVerdict &verdict) { return statusName(RunResults::outcomeOf(verdict)); }
 
-// A flaky row failed when the last try of a repetition failed; one that
-// passed only on a retry passed.
-QString rowStatus(const RunResults::Row &row)
+// By the verdicts alone, a flaky row failed when the last try of a
+// repetition failed; one that passed only on a retry passed.
+QString verdictStatus(const RunResults::Row &row)
 {
     const RunResults::Outcome outcome = row.outcome();
     if (outcome == RunResults::Outcome::Flaky)
@@ -206,8 +208,9 @@ QJsonObject retryAttempt(const RunResults &results, const RunResults::Run &run)
 // outcome. Findings fail it whatever its verdicts, so that CI marks it.
 // Repetitions are runs on purpose and stand only in "extra"; "retries" counts
 // the tries that ran again because they failed.
-QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const RunResults::Row &recorded)
+QJsonObject rowTest(const RunResults &results, const RunResults::Row &recorded)
 {
+    const RunResults::Row row = RunResults::withHookRunsMerged(recorded);
     const QVector<RunResults::Run> ended = row.finalVerdicts();
     QStringList statuses;
     double seconds = 0;
@@ -215,7 +218,7 @@ QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const
         statuses.append(runStatus(run.verdict));
         seconds += run.verdict.seconds;
     }
-    QString status = rowStatus(row);
+    QString status = verdictStatus(row);
 
     QJsonObject test = {{QStringLiteral("name"), results.reportedName(row.testName)},
                         {QStringLiteral("duration"), milliseconds(seconds)}};
@@ -235,6 +238,12 @@ QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const
         insertIfAny(&test, QStringLiteral("trace"), run.verdict.location);
         if (status == failed)
             insertIfAny(&test, QStringLiteral("stdout"), run.notes + TrafficLog::lines(run.exchanges));
+    }
+    // The format has no flaky test that fails the run: its message says so.
+    const RowStatus rowStatus = results.status(row);
+    if (rowStatus.cause == RowStatus::Cause::PassedOnlyOnRetry) {
+        status = failed;
+        message.append(rowStatus.reason);
     }
     if (!row.findings.isEmpty() && status != failed) {
         status = failed;
@@ -495,10 +504,9 @@ QJsonObject CtrfDocument::fromResults(const RunResults &results)
     const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
     for (const RunResults::SetupError &setupError : setupErrors)
         tests.append(setupErrorTest(setupError));
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     const QVector<RunResults::Row> recorded = results.rowsWithEveryHookRun();
-    for (int i = 0; i < rows.size(); ++i)
-        tests.append(rowTest(results, rows.at(i), recorded.at(i)));
+    for (const RunResults::Row &row : recorded)
+        tests.append(rowTest(results, row));
     const QJsonArray findingTests = unplacedFindingTests(results);
     for (const QJsonValue &test : findingTests)
         tests.append(test);

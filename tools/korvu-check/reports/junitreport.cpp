@@ -89,7 +89,7 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
     m_cases.append(testCase);
 }
 
-void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
+void JunitReport::addRow(const RunResults::Row &row, const RowStatus &status, const QString &caseName)
 {
     const QVector<RunResults::Run> last = row.finalVerdicts();
     if (last.size() > 1) {
@@ -116,8 +116,16 @@ void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
     }
     if (m_cases.isEmpty())
         return;
+    TestCase &testCase = m_cases.last();
     for (const RunResults::Finding &found : row.findings)
-        m_cases.last().findings.append(found.finding);
+        testCase.findings.append(found.finding);
+    // A break in the row is a test case of its own, an error.
+    testCase.failsRun = status.failsRun() && status.cause != RowStatus::Cause::BrokenOff;
+    if (status.cause == RowStatus::Cause::PassedOnlyOnRetry) {
+        testCase.result = TestCase::Result::Failed;
+        testCase.type = QStringLiteral("flaky");
+        testCase.message = status.reason;
+    }
 }
 
 bool JunitReport::write(const RunResults &results, QIODevice *device)
@@ -136,7 +144,7 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
 
     const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     for (const RunResults::Row &row : rows)
-        addRow(row, results.reportedName(row.testName));
+        addRow(row, results.status(row), results.reportedName(row.testName));
     QMap<QString, QVector<RunResults::Finding>> unplaced;
     const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
     for (const RunResults::Finding &found : findings)
@@ -157,6 +165,7 @@ void JunitReport::addFindings(const QString &testName, const QVector<RunResults:
     testCase.name = testName;
     for (const RunResults::Finding &found : findings)
         testCase.findings.append(found.finding);
+    testCase.failsRun = true;
     m_cases.append(testCase);
 }
 
@@ -354,10 +363,11 @@ int JunitReport::count(TestCase::Result result) const
     return matching;
 }
 
-// A case with findings counts as failed unless it is an error already.
+// A case whose findings fail the run counts as failed unless it is an error
+// already.
 bool JunitReport::TestCase::counts(Result as) const
 {
-    if (findings.isEmpty() || this->result == Result::Error)
+    if (!failsRun || this->result == Result::Error)
         return this->result == as;
     return as == Result::Failed;
 }

@@ -42,8 +42,9 @@ public:
     // A function or row with all its runs: a single run as its verdict says;
     // repeated runs pass together, fail together, or are marked flaky;
     // retried tries go with them.
-    // caseName: the row as reports name it.
-    void addRow(const RunResults::Row &row, const QString &caseName);
+    // caseName: the row as reports name it. One that fails the run only by
+    // passing on a retry (--fail-on-flaky) is a failure of type "flaky".
+    void addRow(const RunResults::Row &row, const RowStatus &status, const QString &caseName);
     // Findings of a function or row that has no verdict, as the suite broke off in it.
     void addFindings(const QString &testName, const QVector<RunResults::Finding> &findings);
     // The run broke off (crash, stop, no results) or never got to the suite.
@@ -84,6 +85,8 @@ private:
         QStringList notes;
         QVector<DaemonFinding> findings;
         QVector<Rerun> reruns;
+        // As the row's status says, for a reason the case itself shows.
+        bool failsRun = false;
 
         bool counts(Result as) const;
     };

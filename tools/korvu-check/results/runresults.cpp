@@ -240,11 +240,16 @@ void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const Fa
 QVector<RunResults::Row> RunResults::rowsWithHooksMerged() const
 {
     QVector<Row> rows = rowsWithEveryHookRun();
-    for (Row &row : rows) {
-        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
-            row.runs = mergedHookRuns(row.runs);
-    }
+    for (Row &row : rows)
+        row = withHookRunsMerged(row);
     return rows;
+}
+
+RunResults::Row RunResults::withHookRunsMerged(Row row)
+{
+    if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
+        row.runs = mergedHookRuns(row.runs);
+    return row;
 }
 
 QVector<RunResults::Row> RunResults::rowsWithEveryHookRun() const
@@ -297,11 +302,12 @@ QVector<RunResults::Break> RunResults::breaks() const
 RunResults::Counts RunResults::counts() const
 {
     Counts counts;
-    counts.failed = m_breaks.size();
+    counts.failed = failureCount();
     const QVector<Row> all = rowsWithHooksMerged();
     for (const Row &row : all) {
         counts.passed += row.passes();
-        counts.failed += row.failures();
+        if (status(row).cause == RowStatus::Cause::PassedOnlyOnRetry)
+            --counts.passed;
         counts.flaky += row.isFlaky() ? 1 : 0;
         counts.passedOnRetry += row.passedOnRetry() ? 1 : 0;
         // A try that was run again counts in no total: its retry does.
@@ -313,15 +319,68 @@ RunResults::Counts RunResults::counts() const
     return counts;
 }
 
-int RunResults::failureCount() const
+QVector<RowStatus> RunResults::statuses() const
 {
-    const Counts all = counts();
-    return all.failed + (m_environment.failOnFlaky ? all.passedOnRetry : 0);
+    QVector<RowStatus> all;
+    const QVector<Row> rows = rowsWithHooksMerged();
+    for (const Row &row : rows)
+        all.append(status(row));
+    const QVector<Break> ordered = breaks();
+    for (const Break &suiteBreak : ordered) {
+        const QString &name = suiteBreak.testName;
+        if (name.isEmpty()
+            || std::any_of(all.cbegin(), all.cend(), [&name](const RowStatus &s) { return s.testName == name; }))
+            continue;
+        all.append(status(Row{name, {}, {}}));
+    }
+    return all;
 }
 
-bool RunResults::failsRun(const Row &row) const
+RowStatus RunResults::status(const Row &row) const
 {
-    return row.failures() > 0 || (m_environment.failOnFlaky && row.passedOnRetry());
+    RowStatus status;
+    status.testName = row.testName;
+    status.outcome = row.runs.isEmpty() ? Outcome::BrokenOff : row.outcome();
+    QVector<Break> brokenOff;
+    for (const Break &suiteBreak : m_breaks) {
+        if (suiteBreak.testName == row.testName)
+            brokenOff.append(suiteBreak);
+    }
+    const int failures = row.failures();
+    status.failures = failures + brokenOff.size();
+    if (failures > 0) {
+        const int repetitions = row.finalVerdicts().size();
+        status.cause = RowStatus::Cause::LastTryFailed;
+        status.reason = repetitions > 1
+                            ? QStringLiteral("its last try failed in %1 of %2 runs").arg(failures).arg(repetitions)
+                            : QStringLiteral("its last try failed");
+    } else if (m_environment.failOnFlaky && row.passedOnRetry()) {
+        // Once, however many repetitions passed only on a retry: the row
+        // fails the run, not each of its runs.
+        ++status.failures;
+        status.cause = RowStatus::Cause::PassedOnlyOnRetry;
+        status.reason = QStringLiteral("passed only on a retry, and --fail-on-flaky is set");
+    } else if (!row.findings.isEmpty()) {
+        const DaemonFinding &finding = row.findings.constFirst().finding;
+        status.cause = RowStatus::Cause::Finding;
+        status.reason = QStringLiteral("the daemon reported a finding: %1: %2")
+                            .arg(finding.kindName(), finding.lines.value(0));
+    } else if (!brokenOff.isEmpty()) {
+        status.cause = RowStatus::Cause::BrokenOff;
+        status.reason = brokenOff.constFirst().describedWithShard();
+    }
+    return status;
+}
+
+int RunResults::failureCount() const
+{
+    int failures = 0;
+    for (const Break &suiteBreak : m_breaks)
+        failures += suiteBreak.testName.isEmpty() ? 1 : 0;
+    const QVector<RowStatus> all = statuses();
+    for (const RowStatus &status : all)
+        failures += status.failures;
+    return failures;
 }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }

@@ -74,8 +74,12 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         failures += failureLines(row, false);
         if (!row.passedOnRetry())
             continue;
+        const RowStatus status = m_results.status(row);
         retried.append(
-            QStringLiteral("  FLAKY %1  %2").arg(m_results.reportedName(row.testName), m_results.retryText(row)));
+            QStringLiteral("  FLAKY %1  %2").arg(m_results.reportedName(row.testName), m_results.retryText(row))
+            + (status.cause == RowStatus::Cause::PassedOnlyOnRetry
+                   ? QStringLiteral("  (fails the run: %1)").arg(status.reason)
+                   : QString()));
         retried += failureLines(row, true);
     }
     for (const RunResults::Break &suiteBreak : m_breaks) {
@@ -147,6 +151,7 @@ QStringList RunSummary::tallyLines() const
             break;
         case RunResults::Outcome::Passed:
         case RunResults::Outcome::Failed:
+        case RunResults::Outcome::BrokenOff:
             break;
         }
         lines.append(

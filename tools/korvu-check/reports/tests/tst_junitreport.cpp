@@ -276,7 +276,7 @@ void TestJunitReport::testRows()
         row.runs.append(run);
     }
     JunitReport report;
-    report.addRow(row, row.testName);
+    report.addRow(row, RunResults().status(row), row.testName);
 
     const JunitFile parsed = parse(report);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
