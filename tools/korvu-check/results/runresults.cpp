@@ -1,4 +1,5 @@
 #include "runresults.h"
+#include "statusrule.h"
 
 #include <algorithm>
 
@@ -338,38 +339,7 @@ QVector<RowStatus> RunResults::statuses() const
 
 RowStatus RunResults::status(const Row &row) const
 {
-    RowStatus status;
-    status.testName = row.testName;
-    status.outcome = row.runs.isEmpty() ? Outcome::BrokenOff : row.outcome();
-    QVector<Break> brokenOff;
-    for (const Break &suiteBreak : m_breaks) {
-        if (suiteBreak.testName == row.testName)
-            brokenOff.append(suiteBreak);
-    }
-    const int failures = row.failures();
-    status.failures = failures + brokenOff.size();
-    if (failures > 0) {
-        const int repetitions = row.finalVerdicts().size();
-        status.cause = RowStatus::Cause::LastTryFailed;
-        status.reason = repetitions > 1
-                            ? QStringLiteral("its last try failed in %1 of %2 runs").arg(failures).arg(repetitions)
-                            : QStringLiteral("its last try failed");
-    } else if (m_environment.failOnFlaky && row.passedOnRetry()) {
-        // Once, however many repetitions passed only on a retry: the row
-        // fails the run, not each of its runs.
-        ++status.failures;
-        status.cause = RowStatus::Cause::PassedOnlyOnRetry;
-        status.reason = QStringLiteral("passed only on a retry, and --fail-on-flaky is set");
-    } else if (!row.findings.isEmpty()) {
-        const DaemonFinding &finding = row.findings.constFirst().finding;
-        status.cause = RowStatus::Cause::Finding;
-        status.reason = QStringLiteral("the daemon reported a finding: %1: %2")
-                            .arg(finding.kindName(), finding.lines.value(0));
-    } else if (!brokenOff.isEmpty()) {
-        status.cause = RowStatus::Cause::BrokenOff;
-        status.reason = brokenOff.constFirst().describedWithShard();
-    }
-    return status;
+    return StatusRule(m_environment.failOnFlaky, m_breaks).statusOf(row);
 }
 
 int RunResults::failureCount() const

@@ -38,7 +38,7 @@ QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString 
     lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + testName + QStringLiteral("  ")
                  + Reporter::seconds(verdict.seconds)
                  + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
-    if (!verdict.isBare())
+    if (!verdict.carriesNoMessage())
         lines += detailLines(verdict, progressIndent);
     return lines;
 }

@@ -1,0 +1,24 @@
+#ifndef KORVUCHECK_STATUSRULE_H
+#define KORVUCHECK_STATUSRULE_H
+
+#include "rowstatus.h"
+#include "runresults.h"
+
+// The one rule for what a function or row came to and whether it fails the
+// run: its verdicts, the suite processes that broke off in it, the daemon's
+// findings while it ran, and --fail-on-flaky.
+class StatusRule
+{
+public:
+    StatusRule(bool failOnFlaky, const QVector<RunResults::Break> &breaks);
+
+    // row: as RunResults::rowsWithHooksMerged() holds it, or one without
+    // runs for a function or row the suite broke off in before its verdict.
+    RowStatus statusOf(const RunResults::Row &row) const;
+
+private:
+    bool m_failOnFlaky;
+    QVector<RunResults::Break> m_breaks;
+};
+
+#endif // KORVUCHECK_STATUSRULE_H
