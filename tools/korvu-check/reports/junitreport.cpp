@@ -9,8 +9,6 @@
 
 namespace {
 
-const QString cutMarker = QStringLiteral(" [...]");
-
 // A time attribute, in seconds to the millisecond.
 QString timeAttribute(double value) { return QString::number(value, 'f', 3); }
 
@@ -36,15 +34,9 @@ QString firstLine(const TestVerdict &verdict)
 
 JunitReport::JunitReport(int outputLimit)
     : m_startTime(QDateTime::currentDateTime())
-    , m_outputLimit(outputLimit)
+    , m_output(outputLimit)
 {
 }
-
-void JunitReport::setSuiteName(const QString &name) { m_suiteName = name; }
-
-void JunitReport::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
-
-void JunitReport::setSeconds(double seconds) { m_seconds = seconds; }
 
 void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &caseOutput)
 {
@@ -130,14 +122,14 @@ void JunitReport::addRow(const RunResults::Row &row, const RowStatus &status, co
 
 bool JunitReport::write(const RunResults &results, QIODevice *device)
 {
-    setSuiteName(results.suiteName());
-    setStartTime(results.startTime());
+    m_suiteName = results.suiteName();
+    m_startTime = results.startTime();
     // Where the run ran, not where its report is written: a merge's is that of its slices.
     m_hostName = results.environment().hostName;
-    setSeconds(results.seconds());
+    m_seconds = results.seconds();
     const QStringList output = results.outputLines();
     for (const QString &line : output)
-        addOutputLine(line);
+        m_output.addLine(line);
     const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
     for (const RunResults::SetupError &setupError : setupErrors)
         addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
@@ -182,28 +174,6 @@ void JunitReport::addError(const QString &testName, const QString &type, const Q
     testCase.notes = m_pendingNotes;
     m_pendingNotes.clear();
     m_cases.append(testCase);
-}
-
-void JunitReport::addOutputLine(const QString &line)
-{
-    // Keeps the first half of the limit and, of the rest, the latest lines:
-    // the start says how the run was set up, the end how it broke off.
-    const int halfLimit = m_outputLimit / 2;
-    const int longestLine = qMax(0, halfLimit - cutMarker.size() - 1);
-    const QString kept = line.size() > longestLine ? line.left(longestLine) + cutMarker : line;
-    const int size = kept.size() + 1;
-    if (m_outputTail.isEmpty() && m_omittedLines == 0 && m_outputHeadSize + size <= halfLimit) {
-        m_outputHead.append(kept);
-        m_outputHeadSize += size;
-        return;
-    }
-    m_outputTail.append(kept);
-    m_outputTailSize += size;
-    while (m_outputTailSize > m_outputLimit - m_outputHeadSize && !m_outputTail.isEmpty()) {
-        m_outputTailSize -= m_outputTail.constFirst().size() + 1;
-        m_outputTail.removeFirst();
-        ++m_omittedLines;
-    }
 }
 
 int JunitReport::tests() const { return m_cases.size(); }
@@ -277,8 +247,8 @@ bool JunitReport::writeXml(QIODevice *device) const
         xml.writeEndElement();
     }
 
-    if (!m_outputHead.isEmpty())
-        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(systemOut()));
+    if (!m_output.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(m_output.text()));
     xml.writeEndElement();
     xml.writeEndDocument();
     return !xml.hasError();
@@ -370,13 +340,4 @@ bool JunitReport::TestCase::counts(Result as) const
     if (!failsRun || this->result == Result::Error)
         return this->result == as;
     return as == Result::Failed;
-}
-
-QString JunitReport::systemOut() const
-{
-    QStringList lines = m_outputHead;
-    if (m_omittedLines > 0)
-        lines.append(QStringLiteral("[... %1 lines left out ...]").arg(m_omittedLines));
-    lines += m_outputTail;
-    return lines.join(QLatin1Char('\n'));
 }

@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_JUNITREPORT_H
 #define KORVUCHECK_JUNITREPORT_H
 
+#include "outputexcerpt.h"
 #include "reporter.h"
 #include "runresults.h"
 #include "testverdict.h"
@@ -33,10 +34,7 @@ public:
     // Adds the whole run to the report and writes it as XML.
     bool write(const RunResults &results, QIODevice *device) override;
 
-    void setSuiteName(const QString &name);
-    void setStartTime(const QDateTime &startTime);
-    void setSeconds(double seconds);
-
+private:
     // caseOutput: lines for the test case's own system-out.
     void addVerdict(const TestVerdict &verdict, const QStringList &caseOutput = QStringList());
     // A function or row with all its runs: a single run as its verdict says;
@@ -51,7 +49,6 @@ public:
     // type names the kind, e.g. "crash"; output is the text of the error.
     void addError(const QString &testName, const QString &type, const QString &message, const QStringList &output,
                   double seconds = 0);
-    void addOutputLine(const QString &line);
 
     int tests() const;
     int failures() const;
@@ -61,7 +58,6 @@ public:
     // The test cases added so far, as XML.
     bool writeXml(QIODevice *device) const;
 
-private:
     // A failed try of a test case that ran again.
     struct Rerun
     {
@@ -95,7 +91,6 @@ private:
     // The failed tries of the row other than those of the case's verdict.
     static QVector<Rerun> reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported);
     int count(TestCase::Result result) const;
-    QString systemOut() const;
 
     QString m_suiteName;
     QDateTime m_startTime;
@@ -104,12 +99,7 @@ private:
     QVector<TestCase> m_cases;
     QStringList m_pendingNotes;
 
-    int m_outputLimit;
-    QStringList m_outputHead;
-    int m_outputHeadSize = 0;
-    QStringList m_outputTail;
-    int m_outputTailSize = 0;
-    int m_omittedLines = 0;
+    OutputExcerpt m_output;
 };
 
 #endif // KORVUCHECK_JUNITREPORT_H
