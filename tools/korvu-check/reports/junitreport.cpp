@@ -199,59 +199,63 @@ bool JunitReport::writeXml(QIODevice *device) const
     xml.writeAttribute(QStringLiteral("timestamp"), m_startTime.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")));
     xml.writeAttribute(QStringLiteral("hostname"), XmlText::safe(m_hostName));
 
-    for (const TestCase &testCase : m_cases) {
-        xml.writeStartElement(QStringLiteral("testcase"));
-        xml.writeAttribute(QStringLiteral("classname"), XmlText::safe(m_suiteName));
-        xml.writeAttribute(QStringLiteral("name"), XmlText::safe(testCase.name));
-        xml.writeAttribute(QStringLiteral("time"), timeAttribute(testCase.seconds));
-        switch (testCase.result) {
-        case TestCase::Result::Passed:
-            break;
-        case TestCase::Result::Skipped:
-            xml.writeEmptyElement(QStringLiteral("skipped"));
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
-            break;
-        case TestCase::Result::Failed:
-        case TestCase::Result::Error:
-            xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
-                                                                              : QStringLiteral("error"));
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
-            xml.writeAttribute(QStringLiteral("type"), XmlText::safe(testCase.type));
-            xml.writeCharacters(XmlText::safe(testCase.text));
-            xml.writeEndElement();
-            break;
-        }
-        for (const Rerun &rerun : testCase.reruns) {
-            xml.writeStartElement(rerun.element);
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(rerun.message));
-            xml.writeAttribute(QStringLiteral("type"), rerun.type);
-            xml.writeTextElement(QStringLiteral("stackTrace"), XmlText::safe(rerun.text));
-            if (!rerun.output.isEmpty())
-                xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(rerun.output.join(QLatin1Char('\n'))));
-            xml.writeEndElement();
-        }
-        QStringList findingLines;
-        for (const DaemonFinding &finding : testCase.findings) {
-            xml.writeStartElement(QStringLiteral("failure"));
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(QStringLiteral("%1: %2").arg(
-                                                              finding.kindName(), finding.lines.constFirst())));
-            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("daemon-finding"));
-            xml.writeCharacters(XmlText::safe(finding.lines.join(QLatin1Char('\n'))));
-            xml.writeEndElement();
-            findingLines += finding.lines;
-        }
-        if (!testCase.notes.isEmpty())
-            xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(testCase.notes.join(QLatin1Char('\n'))));
-        if (!findingLines.isEmpty())
-            xml.writeTextElement(QStringLiteral("system-err"), XmlText::safe(findingLines.join(QLatin1Char('\n'))));
-        xml.writeEndElement();
-    }
+    for (const TestCase &testCase : m_cases)
+        writeTestCase(xml, testCase);
 
     if (!m_output.isEmpty())
         xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(m_output.text()));
     xml.writeEndElement();
     xml.writeEndDocument();
     return !xml.hasError();
+}
+
+void JunitReport::writeTestCase(QXmlStreamWriter &xml, const TestCase &testCase) const
+{
+    xml.writeStartElement(QStringLiteral("testcase"));
+    xml.writeAttribute(QStringLiteral("classname"), XmlText::safe(m_suiteName));
+    xml.writeAttribute(QStringLiteral("name"), XmlText::safe(testCase.name));
+    xml.writeAttribute(QStringLiteral("time"), timeAttribute(testCase.seconds));
+    switch (testCase.result) {
+    case TestCase::Result::Passed:
+        break;
+    case TestCase::Result::Skipped:
+        xml.writeEmptyElement(QStringLiteral("skipped"));
+        xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
+        break;
+    case TestCase::Result::Failed:
+    case TestCase::Result::Error:
+        xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
+                                                                          : QStringLiteral("error"));
+        xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
+        xml.writeAttribute(QStringLiteral("type"), XmlText::safe(testCase.type));
+        xml.writeCharacters(XmlText::safe(testCase.text));
+        xml.writeEndElement();
+        break;
+    }
+    for (const Rerun &rerun : testCase.reruns) {
+        xml.writeStartElement(rerun.element);
+        xml.writeAttribute(QStringLiteral("message"), XmlText::safe(rerun.message));
+        xml.writeAttribute(QStringLiteral("type"), rerun.type);
+        xml.writeTextElement(QStringLiteral("stackTrace"), XmlText::safe(rerun.text));
+        if (!rerun.output.isEmpty())
+            xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(rerun.output.join(QLatin1Char('\n'))));
+        xml.writeEndElement();
+    }
+    QStringList findingLines;
+    for (const DaemonFinding &finding : testCase.findings) {
+        xml.writeStartElement(QStringLiteral("failure"));
+        xml.writeAttribute(QStringLiteral("message"),
+                           XmlText::safe(QStringLiteral("%1: %2").arg(finding.kindName(), finding.lines.constFirst())));
+        xml.writeAttribute(QStringLiteral("type"), QStringLiteral("daemon-finding"));
+        xml.writeCharacters(XmlText::safe(finding.lines.join(QLatin1Char('\n'))));
+        xml.writeEndElement();
+        findingLines += finding.lines;
+    }
+    if (!testCase.notes.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(testCase.notes.join(QLatin1Char('\n'))));
+    if (!findingLines.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-err"), XmlText::safe(findingLines.join(QLatin1Char('\n'))));
+    xml.writeEndElement();
 }
 
 void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &caseName)

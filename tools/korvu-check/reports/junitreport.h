@@ -12,6 +12,7 @@
 #include <QVector>
 
 class QIODevice;
+class QXmlStreamWriter;
 
 // The results of a check as JUnit XML for CI systems: one testsuite, one
 // testcase per function and data row, an error test case when a run broke
@@ -87,6 +88,7 @@ private:
         bool counts(Result as) const;
     };
 
+    void writeTestCase(QXmlStreamWriter &xml, const TestCase &testCase) const;
     void addRepeatedRow(const RunResults::Row &row, const QString &caseName);
     // The failed tries of the row other than those of the case's verdict.
     static QVector<Rerun> reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported);

@@ -99,22 +99,7 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         lines += retried;
         lines.append(QString());
     }
-    if (!m_findings.isEmpty()) {
-        lines.append(QStringLiteral("Findings in korvud's output:"));
-        for (const RunResults::Finding &found : m_findings) {
-            QStringList where;
-            if (!found.origin.shardName.isEmpty())
-                where.append(found.origin.shardName);
-            if (m_repeat > 1)
-                where.append(runList({found.origin.repetition}, m_repeat));
-            lines.append(
-                QStringLiteral("  %1 %2").arg(found.finding.kindName(),
-                                              m_results.reportedName(found.finding.testName()))
-                + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where.join(QStringLiteral(", ")))));
-            lines.append(failureIndent + found.finding.lines.constFirst());
-        }
-        lines.append(QString());
-    }
+    lines += findingsSection();
     lines.append(QStringLiteral("Wall time: ") + Reporter::seconds(wallSeconds));
     if (m_counts.blacklisted > 0)
         lines.append(QStringLiteral("Blacklisted: %1").arg(m_counts.blacklisted));
@@ -130,6 +115,27 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
                      .arg(m_counts.passed)
                      .arg(m_counts.failed)
                      .arg(m_counts.skipped));
+    return lines;
+}
+
+QStringList RunSummary::findingsSection() const
+{
+    if (m_findings.isEmpty())
+        return {};
+    QStringList lines;
+    lines.append(QStringLiteral("Findings in korvud's output:"));
+    for (const RunResults::Finding &found : m_findings) {
+        QStringList where;
+        if (!found.origin.shardName.isEmpty())
+            where.append(found.origin.shardName);
+        if (m_repeat > 1)
+            where.append(runList({found.origin.repetition}, m_repeat));
+        lines.append(
+            QStringLiteral("  %1 %2").arg(found.finding.kindName(), m_results.reportedName(found.finding.testName()))
+            + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where.join(QStringLiteral(", ")))));
+        lines.append(failureIndent + found.finding.lines.constFirst());
+    }
+    lines.append(QString());
     return lines;
 }
 
