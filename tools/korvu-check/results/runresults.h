@@ -18,7 +18,9 @@
 // row in the suite's order, with the traffic behind each failure and the
 // findings in the daemon's output. The hooks
 // that every shard runs (initTestCase, cleanupTestCase) count once per
-// repetition: failed when any shard's failed, naming that shard.
+// repetition: failed when any shard's failed, naming that shard. Each
+// function and row's status is decided here (status()); the reports, the
+// exit status, a merge and the watch only translate it.
 class RunResults
 {
 public:
