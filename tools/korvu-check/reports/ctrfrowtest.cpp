@@ -1,5 +1,6 @@
 #include "ctrfrowtest.h"
 #include "ctrffields.h"
+#include "hookruns.h"
 #include "trafficlog.h"
 
 #include <algorithm>
@@ -155,7 +156,7 @@ QJsonObject rowExtra(const RunResults &results, const RunResults::Row &recorded)
 
 QJsonObject CtrfRowTest::of(const RunResults &results, const RunResults::Row &recorded)
 {
-    const RunResults::Row row = RunResults::withHookRunsMerged(recorded);
+    const RunResults::Row row = HookRuns::merged(recorded);
     const QVector<RunResults::Run> ended = row.finalVerdicts();
     double seconds = 0;
     for (const RunResults::Run &run : ended)

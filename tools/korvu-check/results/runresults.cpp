@@ -1,4 +1,5 @@
 #include "runresults.h"
+#include "hookruns.h"
 #include "statusrule.h"
 
 #include <algorithm>
@@ -242,15 +243,8 @@ QVector<RunResults::Row> RunResults::rowsWithHooksMerged() const
 {
     QVector<Row> rows = rowsWithEveryHookRun();
     for (Row &row : rows)
-        row = withHookRunsMerged(row);
+        row = HookRuns::merged(row);
     return rows;
-}
-
-RunResults::Row RunResults::withHookRunsMerged(Row row)
-{
-    if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
-        row.runs = mergedHookRuns(row.runs);
-    return row;
 }
 
 QVector<RunResults::Row> RunResults::rowsWithEveryHookRun() const
@@ -322,35 +316,17 @@ RunResults::Counts RunResults::counts() const
 
 QVector<RowStatus> RunResults::statuses() const
 {
-    QVector<RowStatus> all;
-    const QVector<Row> rows = rowsWithHooksMerged();
-    for (const Row &row : rows)
-        all.append(status(row));
-    const QVector<Break> ordered = breaks();
-    for (const Break &suiteBreak : ordered) {
-        const QString &name = suiteBreak.testName;
-        if (name.isEmpty()
-            || std::any_of(all.cbegin(), all.cend(), [&name](const RowStatus &s) { return s.testName == name; }))
-            continue;
-        all.append(status(Row{name, {}, {}}));
-    }
-    return all;
+    return StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
 }
 
 RowStatus RunResults::status(const Row &row) const
 {
-    return StatusRule(m_environment.failOnFlaky, m_breaks).statusOf(row);
+    return StatusRule(m_environment.failOnFlaky, breaks()).statusOf(row);
 }
 
 int RunResults::failureCount() const
 {
-    int failures = 0;
-    for (const Break &suiteBreak : m_breaks)
-        failures += suiteBreak.testName.isEmpty() ? 1 : 0;
-    const QVector<RowStatus> all = statuses();
-    for (const RowStatus &status : all)
-        failures += status.failures;
-    return failures;
+    return StatusRule(m_environment.failOnFlaky, breaks()).failureCount(rowsWithHooksMerged());
 }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
@@ -412,38 +388,3 @@ QStringList RunResults::withHooks(const QStringList &testNames)
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }
 
 bool RunResults::isHookFunction(const QString &function) { return hookFunctions.contains(function); }
-
-// One verdict per repetition: the first failure of any shard, noting every
-// shard it failed in, or a pass as long as the longest one.
-QVector<RunResults::Run> RunResults::mergedHookRuns(const QVector<Run> &runs)
-{
-    QVector<Run> merged;
-    for (int first = 0; first < runs.size();) {
-        int end = first;
-        while (end < runs.size() && runs.at(end).origin.repetition == runs.at(first).origin.repetition)
-            ++end;
-        Run kept;
-        int verdicts = 0;
-        double longest = 0;
-        QStringList notes;
-        for (int i = first; i < end; ++i) {
-            const Run &run = runs.at(i);
-            if (!run.verdict.endsTest())
-                continue;
-            longest = qMax(longest, run.verdict.seconds);
-            if (run.verdict.isFailure() && !run.origin.shardName.isEmpty())
-                notes.append(QStringLiteral("failed in %1").arg(run.origin.shardName));
-            if (verdicts++ == 0 || (run.verdict.isFailure() && !kept.verdict.isFailure()))
-                kept = run;
-        }
-        if (verdicts > 0) {
-            kept.verdict.seconds = longest;
-            kept.notes = notes.size() > 1 && notes.size() == verdicts
-                             ? QStringList{QStringLiteral("failed in all %1 shards").arg(verdicts)}
-                             : notes;
-            merged.append(kept);
-        }
-        first = end;
-    }
-    return merged;
-}

@@ -208,8 +208,6 @@ public:
     QVector<Row> rowsWithHooksMerged() const;
     // The same rows with every shard's run of a hook, as they were recorded.
     QVector<Row> rowsWithEveryHookRun() const;
-    // A row of rowsWithEveryHookRun() as rowsWithHooksMerged() holds it.
-    static Row withHookRunsMerged(Row row);
     QVector<Break> breaks() const;
     // Every finding, in the order of the rows and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
@@ -250,8 +248,6 @@ public:
     static bool isHookFunction(const QString &function);
 
 private:
-    static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
-
     Environment m_environment;
     int m_shardCount = 0;
     QDateTime m_stopTime;

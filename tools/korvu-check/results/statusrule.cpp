@@ -1,5 +1,7 @@
 #include "statusrule.h"
 
+#include <algorithm>
+
 StatusRule::StatusRule(bool failOnFlaky, const QVector<RunResults::Break> &breaks)
     : m_failOnFlaky(failOnFlaky)
     , m_breaks(breaks)
@@ -40,4 +42,30 @@ RowStatus StatusRule::statusOf(const RunResults::Row &row) const
         status.reason = brokenOff.constFirst().describedWithShard();
     }
     return status;
+}
+
+QVector<RowStatus> StatusRule::statusesOf(const QVector<RunResults::Row> &rows) const
+{
+    QVector<RowStatus> all;
+    for (const RunResults::Row &row : rows)
+        all.append(statusOf(row));
+    for (const RunResults::Break &suiteBreak : m_breaks) {
+        const QString &name = suiteBreak.testName;
+        if (name.isEmpty()
+            || std::any_of(all.cbegin(), all.cend(), [&name](const RowStatus &s) { return s.testName == name; }))
+            continue;
+        all.append(statusOf(RunResults::Row{name, {}, {}}));
+    }
+    return all;
+}
+
+int StatusRule::failureCount(const QVector<RunResults::Row> &rows) const
+{
+    int failures = 0;
+    for (const RunResults::Break &suiteBreak : m_breaks)
+        failures += suiteBreak.testName.isEmpty() ? 1 : 0;
+    const QVector<RowStatus> all = statusesOf(rows);
+    for (const RowStatus &status : all)
+        failures += status.failures;
+    return failures;
 }
