@@ -20,8 +20,8 @@ struct Facts
 {
     int stopSignal = 0; // korvu-check was stopped by this signal
     int suiteSignal = 0; // a suite process died of this signal
-    // Functions and rows whose last try failed, and runs that broke off, as
-    // RunResults::failureStatus() counts them.
+    // What the statuses of the functions and rows add up to, and the runs
+    // that broke off outside any: RunResults::failureStatus().
     int failures = 0;
     // A status that no verdict explains: a suite process's own, or
     // korvu-check's (BadCommandLine, EnvironmentProblem, DaemonDoesNotStart).

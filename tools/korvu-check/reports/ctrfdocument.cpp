@@ -1,64 +1,15 @@
 #include "reports/ctrfdocument.h"
-#include "collect/trafficlog.h"
-#include "reports/reporter.h"
+#include "reports/ctrffields.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QUuid>
 
-#include <algorithm>
-
-const QString CtrfDocument::specVersion = QStringLiteral("0.0.0");
+using namespace CtrfFields;
 
 namespace {
 
-const QString toolName = QStringLiteral("korvu-check");
-// The layout of korvu-check's own fields; a reader refuses a newer one
-// rather than misread it.
-const int formatVersion = 1;
-// Report ids are derived from the run, the slice and the stop time, so that
-// a document read back and written again is the same document.
-const QUuid reportIdNamespace(QStringLiteral("{9d0c51a4-5f7e-4b8e-a1c3-3e6f2b7d4c10}"));
-
-const QString rowKind = QStringLiteral("row");
-const QString breakKind = QStringLiteral("break");
-const QString setupErrorKind = QStringLiteral("setup-error");
-const QString findingsKind = QStringLiteral("findings");
-
-const QString passed = QStringLiteral("passed");
-const QString failed = QStringLiteral("failed");
-const QString skipped = QStringLiteral("skipped");
-const QString other = QStringLiteral("other");
-
-qint64 milliseconds(double seconds) { return qRound64(seconds * 1000); }
-
 QStringList stringList(const QJsonValue &value) { return value.toVariant().toStringList(); }
-
-// What is empty is left out, so that a passing run of many rows stays small.
-void insertIfAny(QJsonObject *object, const QString &key, const QString &text)
-{
-    if (!text.isEmpty())
-        object->insert(key, text);
-}
-
-void insertIfAny(QJsonObject *object, const QString &key, const QStringList &lines)
-{
-    if (!lines.isEmpty())
-        object->insert(key, QJsonArray::fromStringList(lines));
-}
-
-QJsonObject originObject(const RunResults::Origin &origin)
-{
-    QJsonObject object = {{QStringLiteral("job"), origin.job},
-                          {QStringLiteral("shard"), origin.shard},
-                          {QStringLiteral("repetition"), origin.repetition}};
-    insertIfAny(&object, QStringLiteral("shardName"), origin.shardName);
-    if (origin.attempt > 1)
-        object.insert(QStringLiteral("attempt"), origin.attempt);
-    return object;
-}
 
 RunResults::Origin originFrom(const QJsonValue &value)
 {
@@ -66,24 +17,6 @@ RunResults::Origin originFrom(const QJsonValue &value)
     return {object.value(QLatin1String("job")).toInt(), object.value(QLatin1String("shard")).toInt(),
             object.value(QLatin1String("repetition")).toInt(1), object.value(QLatin1String("shardName")).toString(),
             object.value(QLatin1String("attempt")).toInt(1)};
-}
-
-QJsonObject runObject(const RunResults::Run &run)
-{
-    QJsonObject object = {{QStringLiteral("outcome"), run.verdict.incidentType()},
-                          {QStringLiteral("seconds"), run.verdict.seconds},
-                          {QStringLiteral("origin"), originObject(run.origin)}};
-    insertIfAny(&object, QStringLiteral("messages"), run.verdict.messageLines);
-    insertIfAny(&object, QStringLiteral("location"), run.verdict.location);
-    insertIfAny(&object, QStringLiteral("notes"), run.notes);
-    if (!run.exchanges.isEmpty()) {
-        QJsonArray exchanges;
-        for (const QJsonObject &exchange : run.exchanges)
-            exchanges.append(exchange);
-        object.insert(QStringLiteral("exchanges"), exchanges);
-    }
-    insertIfAny(&object, QStringLiteral("logLines"), run.logLines);
-    return object;
 }
 
 bool runFrom(const QJsonObject &object, const QString &function, const QString &row, RunResults::Run *run,
@@ -109,24 +42,6 @@ bool runFrom(const QJsonObject &object, const QString &function, const QString &
     return true;
 }
 
-QJsonObject findingObject(const RunResults::Finding &found)
-{
-    QJsonObject object = {{QStringLiteral("kind"), found.finding.kindName()},
-                          {QStringLiteral("function"), found.finding.function},
-                          {QStringLiteral("lines"), QJsonArray::fromStringList(found.finding.lines)},
-                          {QStringLiteral("origin"), originObject(found.origin)}};
-    insertIfAny(&object, QStringLiteral("row"), found.finding.row);
-    return object;
-}
-
-QJsonArray findingsArray(const QVector<RunResults::Finding> &findings)
-{
-    QJsonArray array;
-    for (const RunResults::Finding &found : findings)
-        array.append(findingObject(found));
-    return array;
-}
-
 bool addFindings(const QJsonValue &value, RunResults *results, QString *error)
 {
     const QJsonArray findings = value.toArray();
@@ -144,230 +59,6 @@ bool addFindings(const QJsonValue &value, RunResults *results, QString *error)
         results->addFinding(finding, originFrom(object.value(QLatin1String("origin"))));
     }
     return true;
-}
-
-QString findingMessage(const DaemonFinding &finding)
-{
-    return QStringLiteral("%1: %2").arg(finding.kindName(), finding.lines.value(0));
-}
-
-QStringList findingLines(const QVector<RunResults::Finding> &findings)
-{
-    QStringList lines;
-    for (const RunResults::Finding &found : findings)
-        lines += found.finding.lines;
-    return lines;
-}
-
-QString statusName(RunResults::Outcome outcome)
-{
-    switch (outcome) {
-    case RunResults::Outcome::Passed:
-        return passed;
-    case RunResults::Outcome::Failed:
-        return failed;
-    case RunResults::Outcome::Skipped:
-        return skipped;
-    case RunResults::Outcome::Flaky:
-    case RunResults::Outcome::Other:
-        break;
-    }
-    // Blacklisted results fail no run, and show as neither failed nor passed.
-    return other;
-}
-
-QString runStatus(const TestVerdict &verdict) { return statusName(RunResults::outcomeOf(verdict)); }
-
-// A flaky row failed when the last try of a repetition failed; one that
-// passed only on a retry passed.
-QString rowStatus(const RunResults::Row &row)
-{
-    const RunResults::Outcome outcome = row.outcome();
-    if (outcome == RunResults::Outcome::Flaky)
-        return row.failures() > 0 ? failed : passed;
-    return statusName(outcome);
-}
-
-// A try that failed and ran again, as the format's retry attempts hold them.
-QJsonObject retryAttempt(const RunResults &results, const RunResults::Run &run)
-{
-    QJsonObject attempt = {{QStringLiteral("attempt"), run.origin.attempt},
-                           {QStringLiteral("status"), runStatus(run.verdict)},
-                           {QStringLiteral("duration"), milliseconds(run.verdict.seconds)}};
-    insertIfAny(&attempt, QStringLiteral("message"), run.verdict.messageLines.join(QLatin1Char('\n')));
-    insertIfAny(&attempt, QStringLiteral("trace"), run.verdict.location);
-    insertIfAny(&attempt, QStringLiteral("stdout"), run.notes + TrafficLog::lines(run.exchanges));
-    if (results.environment().repeat > 1)
-        attempt.insert(QStringLiteral("extra"), QJsonObject{{QStringLiteral("repetition"), run.origin.repetition}});
-    return attempt;
-}
-
-// One function or row over all its repetitions, with the status of its
-// outcome. Findings fail it whatever its verdicts, so that CI marks it.
-// Repetitions are runs on purpose and stand only in "extra"; "retries" counts
-// the tries that ran again because they failed.
-QJsonObject rowTest(const RunResults &results, const RunResults::Row &row, const RunResults::Row &recorded)
-{
-    const QVector<RunResults::Run> ended = row.finalVerdicts();
-    QStringList statuses;
-    double seconds = 0;
-    for (const RunResults::Run &run : ended) {
-        statuses.append(runStatus(run.verdict));
-        seconds += run.verdict.seconds;
-    }
-    QString status = rowStatus(row);
-
-    QJsonObject test = {{QStringLiteral("name"), results.reportedName(row.testName)},
-                        {QStringLiteral("duration"), milliseconds(seconds)}};
-    QStringList message;
-    const int shown = statuses.indexOf(status);
-    if (shown >= 0) {
-        const RunResults::Run &run = ended.at(shown);
-        if (ended.size() > 1 && status == failed) {
-            message.append(row.isFlaky()
-                               ? QStringLiteral("flaky: passed %1 of %2 runs").arg(row.passes()).arg(ended.size())
-                               : QStringLiteral("failed %1 of %2 runs").arg(row.failures()).arg(ended.size()));
-        } else if (row.passedOnRetry()) {
-            message.append(QStringLiteral("flaky: ") + results.retryText(row));
-        }
-        if (status != passed)
-            message += run.verdict.messageLines;
-        insertIfAny(&test, QStringLiteral("trace"), run.verdict.location);
-        if (status == failed)
-            insertIfAny(&test, QStringLiteral("stdout"), run.notes + TrafficLog::lines(run.exchanges));
-    }
-    if (!row.findings.isEmpty() && status != failed) {
-        status = failed;
-        message.append(findingMessage(row.findings.constFirst().finding));
-    }
-    test.insert(QStringLiteral("status"), status);
-    insertIfAny(&test, QStringLiteral("message"), message.join(QLatin1Char('\n')));
-    insertIfAny(&test, QStringLiteral("stderr"), findingLines(row.findings));
-    if (ended.size() == 1)
-        test.insert(QStringLiteral("rawStatus"), ended.constFirst().verdict.label());
-    if (row.retries() > 0) {
-        test.insert(QStringLiteral("retries"), row.retries());
-        QJsonArray attempts;
-        for (const RunResults::Run &run : row.endedRuns()) {
-            if (!std::any_of(ended.cbegin(), ended.cend(), [&run](const RunResults::Run &last) {
-                    return last.origin.repetition == run.origin.repetition && last.origin.attempt == run.origin.attempt;
-                }))
-                attempts.append(retryAttempt(results, run));
-        }
-        test.insert(QStringLiteral("retryAttempts"), attempts);
-    }
-    if (ended.size() > 1 || row.retries() > 0)
-        test.insert(QStringLiteral("flaky"), row.isFlaky());
-
-    const TestVerdict &named = recorded.runs.constFirst().verdict;
-    QJsonObject extra = {{QStringLiteral("kind"), rowKind}, {QStringLiteral("function"), named.function}};
-    insertIfAny(&extra, QStringLiteral("row"), named.row);
-    const RunResults::Environment environment = results.environment();
-    if (environment.sliceCount > 0)
-        extra.insert(QStringLiteral("slice"),
-                     QStringLiteral("%1/%2").arg(environment.sliceIndex).arg(environment.sliceCount));
-    QJsonArray runs;
-    for (const RunResults::Run &run : recorded.runs)
-        runs.append(runObject(run));
-    extra.insert(QStringLiteral("runs"), runs);
-    if (!row.findings.isEmpty())
-        extra.insert(QStringLiteral("findings"), findingsArray(row.findings));
-    test.insert(QStringLiteral("extra"), extra);
-    return test;
-}
-
-QJsonObject failedTest(const QString &name, const QString &message, const QJsonObject &extra)
-{
-    return {{QStringLiteral("name"), name},
-            {QStringLiteral("status"), failed},
-            {QStringLiteral("duration"), 0},
-            {QStringLiteral("message"), message},
-            {QStringLiteral("extra"), extra}};
-}
-
-QJsonObject setupErrorTest(const RunResults::SetupError &setupError)
-{
-    QJsonObject extra = {{QStringLiteral("kind"), setupErrorKind}, {QStringLiteral("message"), setupError.message}};
-    insertIfAny(&extra, QStringLiteral("details"), setupError.details);
-    QJsonObject test = failedTest(Reporter::setupTestName, setupError.message, extra);
-    test.insert(QStringLiteral("rawStatus"), QStringLiteral("setup"));
-    insertIfAny(&test, QStringLiteral("stdout"), setupError.details);
-    return test;
-}
-
-QJsonObject breakTest(const RunResults &results, const RunResults::Break &end)
-{
-    QJsonObject extra = {{QStringLiteral("kind"), breakKind},
-                         {QStringLiteral("type"), end.type},
-                         {QStringLiteral("description"), end.description},
-                         {QStringLiteral("seconds"), end.seconds},
-                         {QStringLiteral("origin"), originObject(end.origin)}};
-    insertIfAny(&extra, QStringLiteral("testName"), end.testName);
-    insertIfAny(&extra, QStringLiteral("lastOutput"), end.lastOutput);
-    QJsonObject test = failedTest(end.testName.isEmpty() ? results.suiteFile() : results.reportedName(end.testName),
-                                  end.describedWithShard(), extra);
-    test.insert(QStringLiteral("duration"), milliseconds(end.seconds));
-    test.insert(QStringLiteral("rawStatus"), end.type);
-    insertIfAny(&test, QStringLiteral("stdout"), end.lastOutput);
-    return test;
-}
-
-// Findings of a function or row without a verdict, as the suite broke off in it.
-QJsonArray unplacedFindingTests(const RunResults &results)
-{
-    QStringList names;
-    QHash<QString, QVector<RunResults::Finding>> byName;
-    const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
-    for (const RunResults::Finding &found : findings) {
-        const QString name = found.finding.testName();
-        if (!names.contains(name))
-            names.append(name);
-        byName[name].append(found);
-    }
-    QJsonArray tests;
-    for (const QString &name : qAsConst(names)) {
-        const QVector<RunResults::Finding> &found = byName[name];
-        QJsonObject test = failedTest(
-            results.reportedName(name), findingMessage(found.constFirst().finding),
-            {{QStringLiteral("kind"), findingsKind}, {QStringLiteral("findings"), findingsArray(found)}});
-        test.insert(QStringLiteral("stderr"), QJsonArray::fromStringList(findingLines(found)));
-        tests.append(test);
-    }
-    return tests;
-}
-
-QJsonObject environmentObject(const RunResults &results)
-{
-    const RunResults::Environment environment = results.environment();
-    QJsonObject extra = {
-        {QStringLiteral("daemon"), environment.daemon},
-        {QStringLiteral("daemonSha256"), environment.daemonSha256},
-        {QStringLiteral("suite"), environment.suite},
-        {QStringLiteral("suiteSha256"), environment.suiteSha256},
-        {QStringLiteral("mocksDir"), environment.mocksDir},
-        {QStringLiteral("experienceDir"), environment.experienceDir},
-        {QStringLiteral("qtVersion"), environment.qtVersion},
-        {QStringLiteral("isolation"), environment.isolation},
-        {QStringLiteral("wrapCommand"), QJsonArray::fromStringList(environment.wrapCommand)},
-        {QStringLiteral("hostName"), environment.hostName},
-        {QStringLiteral("sliceIndex"), environment.sliceIndex},
-        {QStringLiteral("sliceCount"), environment.sliceCount},
-        {QStringLiteral("repeat"), environment.repeat},
-        {QStringLiteral("shardCount"), results.shardCount()},
-    };
-    if (environment.retries > 0)
-        extra.insert(QStringLiteral("retries"), environment.retries);
-    if (environment.failOnFlaky)
-        extra.insert(QStringLiteral("failOnFlaky"), true);
-    QJsonObject object = {{QStringLiteral("extra"), extra}};
-    insertIfAny(&object, QStringLiteral("reportName"), results.suiteName());
-    insertIfAny(&object, QStringLiteral("appName"), QFileInfo(environment.daemon).fileName());
-    insertIfAny(&object, QStringLiteral("osPlatform"), environment.osPlatform);
-    insertIfAny(&object, QStringLiteral("osVersion"), environment.osVersion);
-    if (environment.sliceCount > 0)
-        object.insert(QStringLiteral("shardId"),
-                      QStringLiteral("%1/%2").arg(environment.sliceIndex).arg(environment.sliceCount));
-    return object;
 }
 
 RunResults::Environment environmentFrom(const QJsonObject &results, const QString &runId)
@@ -396,46 +87,6 @@ RunResults::Environment environmentFrom(const QJsonObject &results, const QStrin
     environment.retries = extra.value(QLatin1String("retries")).toInt();
     environment.failOnFlaky = extra.value(QLatin1String("failOnFlaky")).toBool();
     return environment;
-}
-
-QJsonObject summaryObject(const QJsonArray &tests, const RunResults &results)
-{
-    QHash<QString, int> counts;
-    int flaky = 0;
-    for (const QJsonValue &test : tests) {
-        ++counts[test.toObject().value(QLatin1String("status")).toString()];
-        flaky += test.toObject().value(QLatin1String("flaky")).toBool() ? 1 : 0;
-    }
-    const qint64 stop = results.stopTime().isValid() ? results.stopTime().toMSecsSinceEpoch() : 0;
-    // A check that stopped before the suite started has no start of its own.
-    const qint64 start = results.startTime().isValid() ? results.startTime().toMSecsSinceEpoch() : stop;
-    return {{QStringLiteral("tests"), tests.size()},
-            {QStringLiteral("passed"), counts.value(passed)},
-            {QStringLiteral("failed"), counts.value(failed)},
-            {QStringLiteral("skipped"), counts.value(skipped)},
-            {QStringLiteral("pending"), 0},
-            {QStringLiteral("other"), counts.value(other)},
-            {QStringLiteral("flaky"), flaky},
-            {QStringLiteral("suites"), 1},
-            {QStringLiteral("start"), start},
-            {QStringLiteral("stop"), stop},
-            {QStringLiteral("duration"), milliseconds(results.seconds())}};
-}
-
-// korvu-check's own fields of the run, which no standard field holds exactly.
-QJsonObject runExtra(const RunResults &results)
-{
-    QJsonObject extra = {{QStringLiteral("format"), formatVersion},
-                         {QStringLiteral("suiteFile"), results.suiteFile()},
-                         {QStringLiteral("suiteName"), results.suiteName()},
-                         {QStringLiteral("seconds"), results.seconds()},
-                         {QStringLiteral("order"), QJsonArray::fromStringList(results.order())},
-                         {QStringLiteral("outputLines"), QJsonArray::fromStringList(results.outputLines())}};
-    if (results.startTime().isValid())
-        extra.insert(QStringLiteral("startTime"), results.startTime().toMSecsSinceEpoch());
-    if (results.stopTime().isValid())
-        extra.insert(QStringLiteral("stopTime"), results.stopTime().toMSecsSinceEpoch());
-    return extra;
 }
 
 QDateTime timeFrom(const QJsonValue &value)
@@ -488,48 +139,6 @@ bool addTest(const QJsonObject &test, RunResults *results, QString *error)
 }
 
 } // namespace
-
-QJsonObject CtrfDocument::fromResults(const RunResults &results)
-{
-    QJsonArray tests;
-    const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
-    for (const RunResults::SetupError &setupError : setupErrors)
-        tests.append(setupErrorTest(setupError));
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
-    const QVector<RunResults::Row> recorded = results.rowsWithEveryHookRun();
-    for (int i = 0; i < rows.size(); ++i)
-        tests.append(rowTest(results, rows.at(i), recorded.at(i)));
-    const QJsonArray findingTests = unplacedFindingTests(results);
-    for (const QJsonValue &test : findingTests)
-        tests.append(test);
-    const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &suiteBreak : breaks)
-        tests.append(breakTest(results, suiteBreak));
-
-    const RunResults::Environment environment = results.environment();
-    const QJsonObject tool = {{QStringLiteral("name"), toolName}, {QStringLiteral("version"), environment.toolVersion}};
-    const QJsonObject run = {{QStringLiteral("tool"), tool},
-                             {QStringLiteral("summary"), summaryObject(tests, results)},
-                             {QStringLiteral("tests"), tests},
-                             {QStringLiteral("environment"), environmentObject(results)},
-                             {QStringLiteral("extra"), runExtra(results)}};
-    const QString identity = QStringLiteral("%1 %2/%3 %4")
-                                 .arg(environment.runId)
-                                 .arg(environment.sliceIndex)
-                                 .arg(environment.sliceCount)
-                                 .arg(results.stopTime().toMSecsSinceEpoch());
-    QJsonObject document = {
-        {QStringLiteral("reportFormat"), QStringLiteral("CTRF")},
-        {QStringLiteral("specVersion"), specVersion},
-        {QStringLiteral("reportId"), QUuid::createUuidV5(reportIdNamespace, identity).toString(QUuid::WithoutBraces)},
-        {QStringLiteral("generatedBy"), toolName},
-        {QStringLiteral("results"), run},
-    };
-    insertIfAny(&document, QStringLiteral("runId"), environment.runId);
-    if (results.stopTime().isValid())
-        document.insert(QStringLiteral("timestamp"), results.stopTime().toUTC().toString(Qt::ISODateWithMs));
-    return document;
-}
 
 bool CtrfDocument::read(const QString &fileName, RunResults *results, QString *error)
 {

@@ -9,8 +9,6 @@
 
 namespace {
 
-const QString cutMarker = QStringLiteral(" [...]");
-
 // A time attribute, in seconds to the millisecond.
 QString timeAttribute(double value) { return QString::number(value, 'f', 3); }
 
@@ -36,15 +34,9 @@ QString firstLine(const TestVerdict &verdict)
 
 JunitReport::JunitReport(int outputLimit)
     : m_startTime(QDateTime::currentDateTime())
-    , m_outputLimit(outputLimit)
+    , m_output(outputLimit)
 {
 }
-
-void JunitReport::setSuiteName(const QString &name) { m_suiteName = name; }
-
-void JunitReport::setStartTime(const QDateTime &startTime) { m_startTime = startTime; }
-
-void JunitReport::setSeconds(double seconds) { m_seconds = seconds; }
 
 void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &caseOutput)
 {
@@ -89,7 +81,7 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
     m_cases.append(testCase);
 }
 
-void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
+void JunitReport::addRow(const RunResults::Row &row, const RowStatus &status, const QString &caseName)
 {
     const QVector<RunResults::Run> last = row.finalVerdicts();
     if (last.size() > 1) {
@@ -116,27 +108,35 @@ void JunitReport::addRow(const RunResults::Row &row, const QString &caseName)
     }
     if (m_cases.isEmpty())
         return;
+    TestCase &testCase = m_cases.last();
     for (const RunResults::Finding &found : row.findings)
-        m_cases.last().findings.append(found.finding);
+        testCase.findings.append(found.finding);
+    // A break in the row is a test case of its own, an error.
+    testCase.failsRun = status.failsRun() && status.cause != RowStatus::Cause::BrokenOff;
+    if (status.cause == RowStatus::Cause::PassedOnlyOnRetry) {
+        testCase.result = TestCase::Result::Failed;
+        testCase.type = QStringLiteral("flaky");
+        testCase.message = status.reason;
+    }
 }
 
 bool JunitReport::write(const RunResults &results, QIODevice *device)
 {
-    setSuiteName(results.suiteName());
-    setStartTime(results.startTime());
+    m_suiteName = results.suiteName();
+    m_startTime = results.startTime();
     // Where the run ran, not where its report is written: a merge's is that of its slices.
     m_hostName = results.environment().hostName;
-    setSeconds(results.seconds());
+    m_seconds = results.seconds();
     const QStringList output = results.outputLines();
     for (const QString &line : output)
-        addOutputLine(line);
+        m_output.addLine(line);
     const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
     for (const RunResults::SetupError &setupError : setupErrors)
         addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
 
     const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
     for (const RunResults::Row &row : rows)
-        addRow(row, results.reportedName(row.testName));
+        addRow(row, results.status(row), results.reportedName(row.testName));
     QMap<QString, QVector<RunResults::Finding>> unplaced;
     const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
     for (const RunResults::Finding &found : findings)
@@ -157,6 +157,7 @@ void JunitReport::addFindings(const QString &testName, const QVector<RunResults:
     testCase.name = testName;
     for (const RunResults::Finding &found : findings)
         testCase.findings.append(found.finding);
+    testCase.failsRun = true;
     m_cases.append(testCase);
 }
 
@@ -173,28 +174,6 @@ void JunitReport::addError(const QString &testName, const QString &type, const Q
     testCase.notes = m_pendingNotes;
     m_pendingNotes.clear();
     m_cases.append(testCase);
-}
-
-void JunitReport::addOutputLine(const QString &line)
-{
-    // Keeps the first half of the limit and, of the rest, the latest lines:
-    // the start says how the run was set up, the end how it broke off.
-    const int halfLimit = m_outputLimit / 2;
-    const int longestLine = qMax(0, halfLimit - cutMarker.size() - 1);
-    const QString kept = line.size() > longestLine ? line.left(longestLine) + cutMarker : line;
-    const int size = kept.size() + 1;
-    if (m_outputTail.isEmpty() && m_omittedLines == 0 && m_outputHeadSize + size <= halfLimit) {
-        m_outputHead.append(kept);
-        m_outputHeadSize += size;
-        return;
-    }
-    m_outputTail.append(kept);
-    m_outputTailSize += size;
-    while (m_outputTailSize > m_outputLimit - m_outputHeadSize && !m_outputTail.isEmpty()) {
-        m_outputTailSize -= m_outputTail.constFirst().size() + 1;
-        m_outputTail.removeFirst();
-        ++m_omittedLines;
-    }
 }
 
 int JunitReport::tests() const { return m_cases.size(); }
@@ -220,59 +199,63 @@ bool JunitReport::writeXml(QIODevice *device) const
     xml.writeAttribute(QStringLiteral("timestamp"), m_startTime.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")));
     xml.writeAttribute(QStringLiteral("hostname"), XmlText::safe(m_hostName));
 
-    for (const TestCase &testCase : m_cases) {
-        xml.writeStartElement(QStringLiteral("testcase"));
-        xml.writeAttribute(QStringLiteral("classname"), XmlText::safe(m_suiteName));
-        xml.writeAttribute(QStringLiteral("name"), XmlText::safe(testCase.name));
-        xml.writeAttribute(QStringLiteral("time"), timeAttribute(testCase.seconds));
-        switch (testCase.result) {
-        case TestCase::Result::Passed:
-            break;
-        case TestCase::Result::Skipped:
-            xml.writeEmptyElement(QStringLiteral("skipped"));
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
-            break;
-        case TestCase::Result::Failed:
-        case TestCase::Result::Error:
-            xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
-                                                                              : QStringLiteral("error"));
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
-            xml.writeAttribute(QStringLiteral("type"), XmlText::safe(testCase.type));
-            xml.writeCharacters(XmlText::safe(testCase.text));
-            xml.writeEndElement();
-            break;
-        }
-        for (const Rerun &rerun : testCase.reruns) {
-            xml.writeStartElement(rerun.element);
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(rerun.message));
-            xml.writeAttribute(QStringLiteral("type"), rerun.type);
-            xml.writeTextElement(QStringLiteral("stackTrace"), XmlText::safe(rerun.text));
-            if (!rerun.output.isEmpty())
-                xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(rerun.output.join(QLatin1Char('\n'))));
-            xml.writeEndElement();
-        }
-        QStringList findingLines;
-        for (const DaemonFinding &finding : testCase.findings) {
-            xml.writeStartElement(QStringLiteral("failure"));
-            xml.writeAttribute(QStringLiteral("message"), XmlText::safe(QStringLiteral("%1: %2").arg(
-                                                              finding.kindName(), finding.lines.constFirst())));
-            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("daemon-finding"));
-            xml.writeCharacters(XmlText::safe(finding.lines.join(QLatin1Char('\n'))));
-            xml.writeEndElement();
-            findingLines += finding.lines;
-        }
-        if (!testCase.notes.isEmpty())
-            xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(testCase.notes.join(QLatin1Char('\n'))));
-        if (!findingLines.isEmpty())
-            xml.writeTextElement(QStringLiteral("system-err"), XmlText::safe(findingLines.join(QLatin1Char('\n'))));
-        xml.writeEndElement();
-    }
+    for (const TestCase &testCase : m_cases)
+        writeTestCase(xml, testCase);
 
-    if (!m_outputHead.isEmpty())
-        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(systemOut()));
+    if (!m_output.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(m_output.text()));
     xml.writeEndElement();
     xml.writeEndDocument();
     return !xml.hasError();
+}
+
+void JunitReport::writeTestCase(QXmlStreamWriter &xml, const TestCase &testCase) const
+{
+    xml.writeStartElement(QStringLiteral("testcase"));
+    xml.writeAttribute(QStringLiteral("classname"), XmlText::safe(m_suiteName));
+    xml.writeAttribute(QStringLiteral("name"), XmlText::safe(testCase.name));
+    xml.writeAttribute(QStringLiteral("time"), timeAttribute(testCase.seconds));
+    switch (testCase.result) {
+    case TestCase::Result::Passed:
+        break;
+    case TestCase::Result::Skipped:
+        xml.writeEmptyElement(QStringLiteral("skipped"));
+        xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
+        break;
+    case TestCase::Result::Failed:
+    case TestCase::Result::Error:
+        xml.writeStartElement(testCase.result == TestCase::Result::Failed ? QStringLiteral("failure")
+                                                                          : QStringLiteral("error"));
+        xml.writeAttribute(QStringLiteral("message"), XmlText::safe(testCase.message));
+        xml.writeAttribute(QStringLiteral("type"), XmlText::safe(testCase.type));
+        xml.writeCharacters(XmlText::safe(testCase.text));
+        xml.writeEndElement();
+        break;
+    }
+    for (const Rerun &rerun : testCase.reruns) {
+        xml.writeStartElement(rerun.element);
+        xml.writeAttribute(QStringLiteral("message"), XmlText::safe(rerun.message));
+        xml.writeAttribute(QStringLiteral("type"), rerun.type);
+        xml.writeTextElement(QStringLiteral("stackTrace"), XmlText::safe(rerun.text));
+        if (!rerun.output.isEmpty())
+            xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(rerun.output.join(QLatin1Char('\n'))));
+        xml.writeEndElement();
+    }
+    QStringList findingLines;
+    for (const DaemonFinding &finding : testCase.findings) {
+        xml.writeStartElement(QStringLiteral("failure"));
+        xml.writeAttribute(QStringLiteral("message"),
+                           XmlText::safe(QStringLiteral("%1: %2").arg(finding.kindName(), finding.lines.constFirst())));
+        xml.writeAttribute(QStringLiteral("type"), QStringLiteral("daemon-finding"));
+        xml.writeCharacters(XmlText::safe(finding.lines.join(QLatin1Char('\n'))));
+        xml.writeEndElement();
+        findingLines += finding.lines;
+    }
+    if (!testCase.notes.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-out"), XmlText::safe(testCase.notes.join(QLatin1Char('\n'))));
+    if (!findingLines.isEmpty())
+        xml.writeTextElement(QStringLiteral("system-err"), XmlText::safe(findingLines.join(QLatin1Char('\n'))));
+    xml.writeEndElement();
 }
 
 void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &caseName)
@@ -354,19 +337,11 @@ int JunitReport::count(TestCase::Result result) const
     return matching;
 }
 
-// A case with findings counts as failed unless it is an error already.
+// A case whose findings fail the run counts as failed unless it is an error
+// already.
 bool JunitReport::TestCase::counts(Result as) const
 {
-    if (findings.isEmpty() || this->result == Result::Error)
+    if (!failsRun || this->result == Result::Error)
         return this->result == as;
     return as == Result::Failed;
-}
-
-QString JunitReport::systemOut() const
-{
-    QStringList lines = m_outputHead;
-    if (m_omittedLines > 0)
-        lines.append(QStringLiteral("[... %1 lines left out ...]").arg(m_omittedLines));
-    lines += m_outputTail;
-    return lines.join(QLatin1Char('\n'));
 }

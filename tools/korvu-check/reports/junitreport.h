@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_JUNITREPORT_H
 #define KORVUCHECK_JUNITREPORT_H
 
+#include "reports/outputexcerpt.h"
 #include "reports/reporter.h"
 #include "results/runresults.h"
 #include "results/testverdict.h"
@@ -11,6 +12,7 @@
 #include <QVector>
 
 class QIODevice;
+class QXmlStreamWriter;
 
 // The results of a check as JUnit XML for CI systems: one testsuite, one
 // testcase per function and data row, an error test case when a run broke
@@ -33,24 +35,21 @@ public:
     // Adds the whole run to the report and writes it as XML.
     bool write(const RunResults &results, QIODevice *device) override;
 
-    void setSuiteName(const QString &name);
-    void setStartTime(const QDateTime &startTime);
-    void setSeconds(double seconds);
-
+private:
     // caseOutput: lines for the test case's own system-out.
     void addVerdict(const TestVerdict &verdict, const QStringList &caseOutput = QStringList());
     // A function or row with all its runs: a single run as its verdict says;
     // repeated runs pass together, fail together, or are marked flaky;
     // retried tries go with them.
-    // caseName: the row as reports name it.
-    void addRow(const RunResults::Row &row, const QString &caseName);
+    // caseName: the row as reports name it. One that fails the run only by
+    // passing on a retry (--fail-on-flaky) is a failure of type "flaky".
+    void addRow(const RunResults::Row &row, const RowStatus &status, const QString &caseName);
     // Findings of a function or row that has no verdict, as the suite broke off in it.
     void addFindings(const QString &testName, const QVector<RunResults::Finding> &findings);
     // The run broke off (crash, stop, no results) or never got to the suite.
     // type names the kind, e.g. "crash"; output is the text of the error.
     void addError(const QString &testName, const QString &type, const QString &message, const QStringList &output,
                   double seconds = 0);
-    void addOutputLine(const QString &line);
 
     int tests() const;
     int failures() const;
@@ -60,7 +59,6 @@ public:
     // The test cases added so far, as XML.
     bool writeXml(QIODevice *device) const;
 
-private:
     // A failed try of a test case that ran again.
     struct Rerun
     {
@@ -84,15 +82,17 @@ private:
         QStringList notes;
         QVector<DaemonFinding> findings;
         QVector<Rerun> reruns;
+        // As the row's status says, for a reason the case itself shows.
+        bool failsRun = false;
 
         bool counts(Result as) const;
     };
 
+    void writeTestCase(QXmlStreamWriter &xml, const TestCase &testCase) const;
     void addRepeatedRow(const RunResults::Row &row, const QString &caseName);
     // The failed tries of the row other than those of the case's verdict.
     static QVector<Rerun> reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported);
     int count(TestCase::Result result) const;
-    QString systemOut() const;
 
     QString m_suiteName;
     QDateTime m_startTime;
@@ -101,12 +101,7 @@ private:
     QVector<TestCase> m_cases;
     QStringList m_pendingNotes;
 
-    int m_outputLimit;
-    QStringList m_outputHead;
-    int m_outputHeadSize = 0;
-    QStringList m_outputTail;
-    int m_outputTailSize = 0;
-    int m_omittedLines = 0;
+    OutputExcerpt m_output;
 };
 
 #endif // KORVUCHECK_JUNITREPORT_H

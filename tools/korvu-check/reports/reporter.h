@@ -11,8 +11,10 @@
 class QIODevice;
 
 // One format of a check's results: the console, JUnit, CTRF or HTML.
-// A reporter only formats; it writes from the results alone once the run has
-// ended or stopped, so a check and a merge of slices report alike. A reporter
+// A reporter only puts into its format's words what the results decide,
+// each row's status among them (RunResults::status()); it writes from the
+// results alone once the run has ended or stopped, so a check and a merge of
+// slices report alike. A reporter
 // that shows a run while it happens also follows its events, which come after
 // the results have recorded them.
 class Reporter

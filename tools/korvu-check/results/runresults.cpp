@@ -1,4 +1,6 @@
 #include "results/runresults.h"
+#include "results/hookruns.h"
+#include "results/statusrule.h"
 
 #include <algorithm>
 
@@ -240,10 +242,8 @@ void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const Fa
 QVector<RunResults::Row> RunResults::rowsWithHooksMerged() const
 {
     QVector<Row> rows = rowsWithEveryHookRun();
-    for (Row &row : rows) {
-        if (!row.runs.isEmpty() && isHook(row.runs.constFirst().verdict))
-            row.runs = mergedHookRuns(row.runs);
-    }
+    for (Row &row : rows)
+        row = HookRuns::merged(row);
     return rows;
 }
 
@@ -297,11 +297,12 @@ QVector<RunResults::Break> RunResults::breaks() const
 RunResults::Counts RunResults::counts() const
 {
     Counts counts;
-    counts.failed = m_breaks.size();
+    counts.failed = failureCount();
     const QVector<Row> all = rowsWithHooksMerged();
     for (const Row &row : all) {
         counts.passed += row.passes();
-        counts.failed += row.failures();
+        if (status(row).cause == RowStatus::Cause::PassedOnlyOnRetry)
+            --counts.passed;
         counts.flaky += row.isFlaky() ? 1 : 0;
         counts.passedOnRetry += row.passedOnRetry() ? 1 : 0;
         // A try that was run again counts in no total: its retry does.
@@ -313,15 +314,19 @@ RunResults::Counts RunResults::counts() const
     return counts;
 }
 
-int RunResults::failureCount() const
+QVector<RowStatus> RunResults::statuses() const
 {
-    const Counts all = counts();
-    return all.failed + (m_environment.failOnFlaky ? all.passedOnRetry : 0);
+    return StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
 }
 
-bool RunResults::failsRun(const Row &row) const
+RowStatus RunResults::status(const Row &row) const
 {
-    return row.failures() > 0 || (m_environment.failOnFlaky && row.passedOnRetry());
+    return StatusRule(m_environment.failOnFlaky, breaks()).statusOf(row);
+}
+
+int RunResults::failureCount() const
+{
+    return StatusRule(m_environment.failOnFlaky, breaks()).failureCount(rowsWithHooksMerged());
 }
 
 int RunResults::failureStatus() const { return qMin(failureCount(), countedFailures); }
@@ -383,38 +388,3 @@ QStringList RunResults::withHooks(const QStringList &testNames)
 bool RunResults::isHook(const TestVerdict &verdict) { return isHookFunction(verdict.function); }
 
 bool RunResults::isHookFunction(const QString &function) { return hookFunctions.contains(function); }
-
-// One verdict per repetition: the first failure of any shard, noting every
-// shard it failed in, or a pass as long as the longest one.
-QVector<RunResults::Run> RunResults::mergedHookRuns(const QVector<Run> &runs)
-{
-    QVector<Run> merged;
-    for (int first = 0; first < runs.size();) {
-        int end = first;
-        while (end < runs.size() && runs.at(end).origin.repetition == runs.at(first).origin.repetition)
-            ++end;
-        Run kept;
-        int verdicts = 0;
-        double longest = 0;
-        QStringList notes;
-        for (int i = first; i < end; ++i) {
-            const Run &run = runs.at(i);
-            if (!run.verdict.endsTest())
-                continue;
-            longest = qMax(longest, run.verdict.seconds);
-            if (run.verdict.isFailure() && !run.origin.shardName.isEmpty())
-                notes.append(QStringLiteral("failed in %1").arg(run.origin.shardName));
-            if (verdicts++ == 0 || (run.verdict.isFailure() && !kept.verdict.isFailure()))
-                kept = run;
-        }
-        if (verdicts > 0) {
-            kept.verdict.seconds = longest;
-            kept.notes = notes.size() > 1 && notes.size() == verdicts
-                             ? QStringList{QStringLiteral("failed in all %1 shards").arg(verdicts)}
-                             : notes;
-            merged.append(kept);
-        }
-        first = end;
-    }
-    return merged;
-}

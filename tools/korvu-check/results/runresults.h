@@ -2,6 +2,7 @@
 #define KORVUCHECK_RUNRESULTS_H
 
 #include "results/daemonfinding.h"
+#include "results/rowstatus.h"
 #include "results/testverdict.h"
 
 #include <QDateTime>
@@ -17,7 +18,9 @@
 // row in the suite's order, with the traffic behind each failure and the
 // findings in the daemon's output. The hooks
 // that every shard runs (initTestCase, cleanupTestCase) count once per
-// repetition: failed when any shard's failed, naming that shard.
+// repetition: failed when any shard's failed, naming that shard. Each
+// function and row's status is decided here (status()); the reports, the
+// exit status, a merge and the watch only translate it.
 class RunResults
 {
 public:
@@ -52,17 +55,8 @@ public:
         Origin origin;
     };
 
-    // How a verdict, or a function or row over all its runs, came out. It is
-    // decided here once; every report and the exit status map from it.
-    enum class Outcome {
-        Passed, // passed, at the first try of every repetition (skipped in some, perhaps)
-        Failed, // the last try of every repetition that ended failed
-        // Passed in some repetitions and failed in others, or passed only on
-        // a retry; it fails the run when the last try of a repetition failed.
-        Flaky,
-        Skipped, // skipped in every repetition
-        Other // blacklisted, an expected failure, or no verdict at all
-    };
+    // How a verdict, or a function or row over all its runs, came out.
+    using Outcome = RowStatus::Outcome;
     static Outcome outcomeOf(const TestVerdict &verdict);
 
     struct Row
@@ -91,10 +85,12 @@ public:
 
     // The verdicts of the whole run, as the test framework's totals count
     // them: passes and failures per row, skips and blacklisted verdicts per run.
+    // A row that fails the run only by passing on a retry (--fail-on-flaky)
+    // counts that pass as a failure.
     struct Counts
     {
         int passed = 0;
-        int failed = 0; // with the breaks
+        int failed = 0; // with the breaks: failureCount()
         int skipped = 0;
         int blacklisted = 0;
         // Rows that passed in some repetitions and failed in others, or passed
@@ -220,13 +216,14 @@ public:
     // came: where the suite broke off.
     QVector<Finding> findingsWithoutVerdict() const;
     Counts counts() const;
-    // Failed verdicts and breaks, as the framework would count them, the
-    // last try of each repetition only; with failOnFlaky, rows that passed
-    // only on a retry too.
+    // What each function and row came to, and whether and why it fails the
+    // run, in the order of rowsWithHooksMerged(); then each function or row
+    // the suite broke off in before its verdict, in the order of the breaks.
+    QVector<RowStatus> statuses() const;
+    RowStatus status(const Row &row) const;
+    // What the rows' statuses add to the failures, and the breaks outside
+    // any function or row: what the exit status counts.
     int failureCount() const;
-    // Whether the row adds to failureCount(): a failed last try, or with
-    // failOnFlaky a pass only on a retry.
-    bool failsRun(const Row &row) const;
     // The exit status those failures give, capped as the framework caps it:
     // above 127 a status would read as death by a signal.
     int failureStatus() const;
@@ -251,8 +248,6 @@ public:
     static bool isHookFunction(const QString &function);
 
 private:
-    static QVector<Run> mergedHookRuns(const QVector<Run> &runs);
-
     Environment m_environment;
     int m_shardCount = 0;
     QDateTime m_stopTime;

@@ -1,10 +1,11 @@
 #include "results/testmessage.h"
+#include "results/enumnames.h"
 
 namespace {
 
 struct TypeName
 {
-    TestMessage::Type type;
+    TestMessage::Type value;
     const char *messageType;
     const char *label;
 };
@@ -20,22 +21,12 @@ const TypeName typeNames[] = {
 
 QString TestMessage::logLine(const QString &testClass) const
 {
-    QString label;
-    for (const TypeName &name : typeNames) {
-        if (name.type == type)
-            label = QString::fromLatin1(name.label);
-    }
+    const QString label = EnumNames::nameOf(typeNames, type, &TypeName::label);
     const QString where = function.isEmpty() ? QString() : QStringLiteral("%1::%2(%3) ").arg(testClass, function, row);
     return label.leftJustified(7) + QStringLiteral(": ") + where + text;
 }
 
 bool TestMessage::typeFromMessageType(const QString &name, Type *type)
 {
-    for (const TypeName &typeName : typeNames) {
-        if (name == QLatin1String(typeName.messageType)) {
-            *type = typeName.type;
-            return true;
-        }
-    }
-    return false;
+    return EnumNames::valueOf(typeNames, name, &TypeName::messageType, type);
 }

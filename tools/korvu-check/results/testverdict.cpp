@@ -1,10 +1,11 @@
 #include "results/testverdict.h"
+#include "results/enumnames.h"
 
 namespace {
 
 struct OutcomeName
 {
-    TestVerdict::Outcome outcome;
+    TestVerdict::Outcome value;
     const char *incidentType;
     const char *label;
 };
@@ -32,14 +33,7 @@ QString TestVerdict::testName(const QString &function, const QString &row)
     return function + QLatin1Char('(') + row + QLatin1Char(')');
 }
 
-QString TestVerdict::label() const
-{
-    for (const OutcomeName &name : outcomeNames) {
-        if (name.outcome == outcome)
-            return QString::fromLatin1(name.label);
-    }
-    return QString();
-}
+QString TestVerdict::label() const { return EnumNames::nameOf(outcomeNames, outcome, &OutcomeName::label); }
 
 bool TestVerdict::isFailure() const { return outcome == Outcome::Fail || outcome == Outcome::UnexpectedPass; }
 
@@ -54,24 +48,14 @@ bool TestVerdict::isBlacklisted() const
            || outcome == Outcome::BlacklistedUnexpectedPass;
 }
 
-bool TestVerdict::isBare() const { return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass; }
+bool TestVerdict::carriesNoMessage() const { return outcome == Outcome::Pass || outcome == Outcome::BlacklistedPass; }
 
 bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)
 {
-    for (const OutcomeName &name : outcomeNames) {
-        if (type == QLatin1String(name.incidentType)) {
-            *outcome = name.outcome;
-            return true;
-        }
-    }
-    return false;
+    return EnumNames::valueOf(outcomeNames, type, &OutcomeName::incidentType, outcome);
 }
 
 QString TestVerdict::incidentType() const
 {
-    for (const OutcomeName &name : outcomeNames) {
-        if (name.outcome == outcome)
-            return QString::fromLatin1(name.incidentType);
-    }
-    return QString();
+    return EnumNames::nameOf(outcomeNames, outcome, &OutcomeName::incidentType);
 }

@@ -40,8 +40,8 @@ struct TestVerdict
     // An expected failure is followed by the function's real verdict; every
     // other outcome ends the function or row.
     bool endsTest() const;
-    // Verdicts that never carry a message.
-    bool isBare() const;
+    // A verdict of an outcome that never carries a message.
+    bool carriesNoMessage() const;
 
     // The outcome of an incident of Qt Test's XML log ("pass", "fail", ...),
     // and back.

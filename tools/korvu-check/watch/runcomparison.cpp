@@ -16,23 +16,12 @@ struct RowStates
 RowStates statesOf(const RunResults &results)
 {
     RowStates states;
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
-    QSet<QString> brokenOff;
-    const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &suiteBreak : breaks) {
-        if (!suiteBreak.testName.isEmpty())
-            brokenOff.insert(suiteBreak.testName);
-    }
-    for (const RunResults::Row &row : rows) {
-        if (results.failsRun(row) || brokenOff.remove(row.testName))
-            states.failing.append(row.testName);
-        else if (row.outcome() == RunResults::Outcome::Passed || row.outcome() == RunResults::Outcome::Flaky)
-            states.passing.insert(row.testName);
-    }
-    // A row the suite broke off in may have no verdict at all.
-    for (const RunResults::Break &suiteBreak : breaks) {
-        if (brokenOff.remove(suiteBreak.testName))
-            states.failing.append(suiteBreak.testName);
+    const QVector<RowStatus> statuses = results.statuses();
+    for (const RowStatus &status : statuses) {
+        if (status.failsRun())
+            states.failing.append(status.testName);
+        else if (status.outcome == RowStatus::Outcome::Passed || status.outcome == RowStatus::Outcome::Flaky)
+            states.passing.insert(status.testName);
     }
     return states;
 }

@@ -7,11 +7,11 @@
 #include <QStringList>
 
 // What changed between two runs of the same check, function and row by
-// function and row: the news of a rerun in watch mode. A row fails when it
-// fails the run (its last try in some repetition failed, or it passed only
-// on a retry under --fail-on-flaky, or the suite broke off in it), and
-// passes when it passed, perhaps on a retry, and does not fail. A row
-// skipped or without a verdict in the later run is neither fixed nor failing.
+// function and row: the news of a rerun in watch mode. A row fails when its
+// status says it fails the run, and passes when it passed, perhaps on a
+// retry, and does not fail. A row skipped or without a verdict in the later
+// run is neither fixed nor failing; only a row that failed in the earlier
+// run is still failing.
 class RunComparison
 {
 public:

@@ -38,7 +38,7 @@ QStringList RunSummary::progressLines(const TestVerdict &verdict, const QString 
     lines.append(verdict.label().leftJustified(5) + QLatin1Char(' ') + testName + QStringLiteral("  ")
                  + Reporter::seconds(verdict.seconds)
                  + (context.isEmpty() ? QString() : QStringLiteral("  ") + context));
-    if (!verdict.isBare())
+    if (!verdict.carriesNoMessage())
         lines += detailLines(verdict, progressIndent);
     return lines;
 }
@@ -74,8 +74,12 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         failures += failureLines(row, false);
         if (!row.passedOnRetry())
             continue;
+        const RowStatus status = m_results.status(row);
         retried.append(
-            QStringLiteral("  FLAKY %1  %2").arg(m_results.reportedName(row.testName), m_results.retryText(row)));
+            QStringLiteral("  FLAKY %1  %2").arg(m_results.reportedName(row.testName), m_results.retryText(row))
+            + (status.cause == RowStatus::Cause::PassedOnlyOnRetry
+                   ? QStringLiteral("  (fails the run: %1)").arg(status.reason)
+                   : QString()));
         retried += failureLines(row, true);
     }
     for (const RunResults::Break &suiteBreak : m_breaks) {
@@ -95,22 +99,7 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         lines += retried;
         lines.append(QString());
     }
-    if (!m_findings.isEmpty()) {
-        lines.append(QStringLiteral("Findings in korvud's output:"));
-        for (const RunResults::Finding &found : m_findings) {
-            QStringList where;
-            if (!found.origin.shardName.isEmpty())
-                where.append(found.origin.shardName);
-            if (m_repeat > 1)
-                where.append(runList({found.origin.repetition}, m_repeat));
-            lines.append(
-                QStringLiteral("  %1 %2").arg(found.finding.kindName(),
-                                              m_results.reportedName(found.finding.testName()))
-                + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where.join(QStringLiteral(", ")))));
-            lines.append(failureIndent + found.finding.lines.constFirst());
-        }
-        lines.append(QString());
-    }
+    lines += findingsSection();
     lines.append(QStringLiteral("Wall time: ") + Reporter::seconds(wallSeconds));
     if (m_counts.blacklisted > 0)
         lines.append(QStringLiteral("Blacklisted: %1").arg(m_counts.blacklisted));
@@ -126,6 +115,27 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
                      .arg(m_counts.passed)
                      .arg(m_counts.failed)
                      .arg(m_counts.skipped));
+    return lines;
+}
+
+QStringList RunSummary::findingsSection() const
+{
+    if (m_findings.isEmpty())
+        return {};
+    QStringList lines;
+    lines.append(QStringLiteral("Findings in korvud's output:"));
+    for (const RunResults::Finding &found : m_findings) {
+        QStringList where;
+        if (!found.origin.shardName.isEmpty())
+            where.append(found.origin.shardName);
+        if (m_repeat > 1)
+            where.append(runList({found.origin.repetition}, m_repeat));
+        lines.append(
+            QStringLiteral("  %1 %2").arg(found.finding.kindName(), m_results.reportedName(found.finding.testName()))
+            + (where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where.join(QStringLiteral(", ")))));
+        lines.append(failureIndent + found.finding.lines.constFirst());
+    }
+    lines.append(QString());
     return lines;
 }
 
@@ -147,6 +157,7 @@ QStringList RunSummary::tallyLines() const
             break;
         case RunResults::Outcome::Passed:
         case RunResults::Outcome::Failed:
+        case RunResults::Outcome::BrokenOff:
             break;
         }
         lines.append(

@@ -16,6 +16,7 @@ QString stateClass(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Failed:
+    case Outcome::BrokenOff:
         return QStringLiteral("fail");
     case Outcome::Flaky:
         return QStringLiteral("flaky");
@@ -36,11 +37,7 @@ QString stateLabel(Outcome outcome, const RunResults::Row &row)
     return stateClass(outcome).toUpper();
 }
 
-bool needsAttention(const RunResults::Row &row)
-{
-    const Outcome outcome = row.outcome();
-    return outcome == Outcome::Failed || outcome == Outcome::Flaky || !row.findings.isEmpty();
-}
+bool needsAttention(const RowStatus &status) { return status.failsRun() || status.outcome == Outcome::Flaky; }
 
 QString rowId(int index) { return QStringLiteral("row-%1").arg(index + 1); }
 
@@ -64,7 +61,7 @@ QString HtmlReport::page(const RunResults &results)
     writeHeader(html, results);
     writeBrokenRuns(html, results);
     writeFindingsWithoutVerdict(html, results);
-    writeAttention(html, rows);
+    writeAttention(html, results, rows);
     writeVerdicts(html, results, rows);
     html.open(QStringLiteral("script"));
     html.trusted(HtmlPageAssets::script());
@@ -190,11 +187,11 @@ void HtmlReport::writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults 
 }
 
 // The rows that need a look come first, one click from their details below.
-void HtmlReport::writeAttention(HtmlWriter &html, const QVector<RunResults::Row> &rows)
+void HtmlReport::writeAttention(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows)
 {
     QVector<int> indexes;
     for (int i = 0; i < rows.size(); ++i) {
-        if (needsAttention(rows.at(i)))
+        if (needsAttention(results.status(rows.at(i))))
             indexes.append(i);
     }
     if (indexes.isEmpty())
@@ -216,6 +213,10 @@ void HtmlReport::writeAttention(HtmlWriter &html, const QVector<RunResults::Row>
                 break;
             }
         }
+        // Its failed tries say why it is flaky, not why it fails the run.
+        const RowStatus status = results.status(row);
+        if (status.cause == RowStatus::Cause::PassedOnlyOnRetry)
+            html.text(QStringLiteral(" (fails the run: %1)").arg(status.reason));
         html.close();
     }
     html.close();

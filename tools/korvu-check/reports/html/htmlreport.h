@@ -23,7 +23,7 @@ public:
 private:
     static void writeHead(HtmlWriter &html, const RunResults &results);
     static void writeHeader(HtmlWriter &html, const RunResults &results);
-    static void writeAttention(HtmlWriter &html, const QVector<RunResults::Row> &rows);
+    static void writeAttention(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
     static void writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
     static void writeVerdictRow(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
                                 const QString &id, double longest);

@@ -118,14 +118,14 @@ void TestCtrfDocument::testReadBackAsWritten()
     RunResults readBack;
     QVERIFY2(CtrfDocument::read(fileName, &readBack, &error), qPrintable(error));
 
-    QCOMPARE(CtrfDocument::fromResults(readBack), CtrfDocument::fromResults(original));
+    QCOMPARE(CtrfReport::document(readBack), CtrfReport::document(original));
     QCOMPARE(RunSummary(readBack).summaryLines(4.3), RunSummary(original).summaryLines(4.3));
     QCOMPARE(junit(readBack, m_dir.filePath("read-back.xml")), junit(original, m_dir.filePath("original.xml")));
 }
 
 void TestCtrfDocument::testRowsAsConsumersSeeThem()
 {
-    const QJsonObject document = CtrfDocument::fromResults(sampleResults());
+    const QJsonObject document = CtrfReport::document(sampleResults());
     const QJsonObject results = document.value("results").toObject();
     QCOMPARE(document.value("runId").toString(), QStringLiteral("github-812"));
     QCOMPARE(results.value("environment").toObject().value("shardId").toString(), QStringLiteral("2/3"));

@@ -6,16 +6,26 @@
 
 namespace {
 
-JunitFile parse(const JunitReport &report)
+// The report of these results, as a CI server reads it.
+JunitFile parse(const RunResults &results, int outputLimit = JunitReport::defaultOutputLimit)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!report.writeXml(&buffer)) {
+    if (!JunitReport(outputLimit).write(results, &buffer)) {
         JunitFile failed;
         failed.error = QStringLiteral("write failed");
         return failed;
     }
     return JunitFile::parse(buffer.data());
+}
+
+RunResults resultsOf(const QVector<TestVerdict> &verdicts, const QString &suiteName = QString())
+{
+    RunResults results;
+    results.setSuiteName(suiteName);
+    for (const TestVerdict &testVerdict : verdicts)
+        results.addVerdict(testVerdict, {});
+    return results;
 }
 
 } // namespace
@@ -78,15 +88,11 @@ void TestJunitReport::testCounts()
     QFETCH(QStringList, names);
     QFETCH(QVector<int>, counts);
 
-    JunitReport report;
-    report.setSuiteName("TestDeliveries");
-    for (const TestVerdict &testVerdict : qAsConst(verdicts))
-        report.addVerdict(testVerdict);
+    RunResults results = resultsOf(verdicts, "TestDeliveries");
     if (crashed)
-        report.addError("testCrash", "crash", "testdeliveries died of signal 11 during testCrash", QStringList());
+        results.addBreak({"crash", "testdeliveries died of signal 11 during testCrash", "testCrash", 0, {}, {}});
 
-    QCOMPARE((QVector<int>{report.tests(), report.failures(), report.errors(), report.skipped()}), counts);
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = parse(results);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.names(), names);
     const QVector<int> parsedCounts = {parsed.suite.value("tests").toInt(), parsed.suite.value("failures").toInt(),
@@ -122,11 +128,8 @@ void TestJunitReport::testNames()
     QFETCH(QString, row);
     QFETCH(QString, name);
 
-    JunitReport report;
-    report.setSuiteName(suiteName);
-    report.addVerdict(verdict(TestVerdict::Outcome::Fail, "testDelivery", row, {row}));
-
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = parse(
+        resultsOf({verdict(TestVerdict::Outcome::Fail, "testDelivery", row, {row})}, suiteName));
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("name").toString(), suiteName);
     QCOMPARE(parsed.names(), QStringList{name});
@@ -199,11 +202,7 @@ void TestJunitReport::testResultElements()
     QFETCH(QString, text);
     QFETCH(QString, systemOut);
 
-    JunitReport report;
-    for (const TestVerdict &testVerdict : qAsConst(verdicts))
-        report.addVerdict(testVerdict);
-
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = parse(resultsOf(verdicts));
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.cases.size(), 1);
     const JunitFile::TestCase &testCase = parsed.cases.constFirst();
@@ -258,7 +257,10 @@ void TestJunitReport::testRows()
     QFETCH(QString, resultText);
     QFETCH(QString, systemOut);
 
-    RunResults::Row row{"testDelivery(DPD Prio)", {}, {}};
+    RunResults results;
+    RunResults::Environment environment;
+    environment.repeat = runs.size();
+    results.setEnvironment(environment);
     for (int i = 0; i < runs.size(); ++i) {
         RunResults::Run run{runs.at(i), {i, 2, i + 1, "shard 2 (testDelivery:DPD Prio)"}, {}, {}, {}};
         run.verdict.seconds = 1.0;
@@ -273,12 +275,10 @@ void TestJunitReport::testRows()
                                          {"error", "NoError"},
                                          {"t", 0}}};
         }
-        row.runs.append(run);
+        results.addRun(run);
     }
-    JunitReport report;
-    report.addRow(row, row.testName);
 
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = parse(results);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.summaries(), QStringList{summary});
     const JunitFile::TestCase &testCase = parsed.cases.constFirst();
@@ -289,15 +289,17 @@ void TestJunitReport::testRows()
 
 void TestJunitReport::testCrash()
 {
-    JunitReport report;
-    report.setSuiteName("TestDeliveries");
     TestVerdict pass = verdict(TestVerdict::Outcome::Pass, "initTestCase");
     pass.seconds = 0.25;
-    report.addVerdict(pass);
-    report.addError("testDelivery(DPD Prio)", "crash", "testdeliveries died of signal 11 during testDelivery(DPD Prio)",
-                    {"QDEBUG : TestDeliveries::testDelivery(DPD Prio) scanning", "korvud: lost connection"}, 1.5);
+    RunResults results = resultsOf({pass}, "TestDeliveries");
+    results.addBreak({"crash",
+                      "testdeliveries died of signal 11 during testDelivery(DPD Prio)",
+                      "testDelivery(DPD Prio)",
+                      1.5,
+                      {"QDEBUG : TestDeliveries::testDelivery(DPD Prio) scanning", "korvud: lost connection"},
+                      {}});
 
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = parse(results);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.suite.value("errors").toString(), QStringLiteral("1"));
     QCOMPARE(parsed.suite.value("failures").toString(), QStringLiteral("0"));
@@ -368,11 +370,11 @@ void TestJunitReport::testSystemOut()
     QFETCH(QStringList, lines);
     QFETCH(QString, systemOut);
 
-    JunitReport report(limit);
+    RunResults results;
     for (const QString &line : qAsConst(lines))
-        report.addOutputLine(line);
+        results.addOutputLine(line);
 
-    const JunitFile parsed = parse(report);
+    const JunitFile parsed = parse(results, limit);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
     QCOMPARE(parsed.systemOut, systemOut);
 }

@@ -1,6 +1,7 @@
 #include "commandline/exitstatus.h"
 #include "reports/console/consolereport.h"
 #include "reports/ctrfdocument.h"
+#include "reports/ctrfreport.h"
 #include "reports/html/htmlreport.h"
 #include "reports/junitreport.h"
 #include "results/runresults.h"
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(RunResults::Outcome)
+Q_DECLARE_METATYPE(RowStatus::Cause)
 
 namespace {
 
@@ -110,43 +112,55 @@ private slots:
     void testEachTryShown_data();
     void testEachTryShown();
     void testExitStatusOrder();
+
+private:
+    QTemporaryDir m_dir;
 };
 
 void TestRowOutcomes::testReportsAgree_data()
 {
     using Out = RunResults::Outcome;
+    using Why = RowStatus::Cause;
     QTest::addColumn<QString>("runs");
     QTest::addColumn<int>("repeat");
     QTest::addColumn<int>("retries");
     QTest::addColumn<bool>("failOnFlaky");
     QTest::addColumn<bool>("finding");
-    QTest::addColumn<bool>("broken");
+    QTest::addColumn<QString>("broken"); // "", "outside" any row, or "in the row" on its last try
     QTest::addColumn<RunResults::Outcome>("outcome");
+    QTest::addColumn<RowStatus::Cause>("cause"); // why the row fails the run
     QTest::addColumn<QString>("status"); // CTRF's; JUnit's failure, skipped or passed follows from it
     QTest::addColumn<QString>("htmlClass");
     QTest::addColumn<QString>("counts"); // the console's last line
     QTest::addColumn<int>("exitStatus");
 
     // clang-format off
-    QTest::newRow("pass") << "1P" << 1 << 0 << false << false << false << Out::Passed << "passed" << "pass" << "1 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("fail") << "1F" << 1 << 0 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
-    QTest::newRow("skip") << "1S" << 1 << 0 << false << false << false << Out::Skipped << "skipped" << "skip" << "0 passed, 0 failed, 1 skipped" << 0;
-    QTest::newRow("xfail") << "1X" << 1 << 0 << false << false << false << Out::Passed << "passed" << "pass" << "1 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("xpass") << "1U" << 1 << 0 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
-    QTest::newRow("blacklisted failure") << "1B" << 1 << 0 << false << false << false << Out::Other << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("blacklisted pass") << "1b" << 1 << 0 << false << false << false << Out::Other << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("blacklisted failure twice") << "1B 2B" << 2 << 0 << false << false << false << Out::Other << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("passed once, skipped once") << "1P 2S" << 2 << 0 << false << false << false << Out::Passed << "passed" << "pass" << "1 passed, 0 failed, 1 skipped" << 0;
-    QTest::newRow("repeats, flaky") << "1P 2F" << 2 << 0 << false << false << false << Out::Flaky << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
-    QTest::newRow("repeats, failed every time") << "1F 2F" << 2 << 0 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 2 failed, 0 skipped" << 2;
-    QTest::newRow("retries, passed on a retry") << "1F 1P" << 1 << 2 << false << false << false << Out::Flaky << "passed" << "flaky" << "1 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("retries, flaky fails the run") << "1F 1P" << 1 << 2 << true << false << false << Out::Flaky << "passed" << "flaky" << "1 passed, 0 failed, 0 skipped" << 1;
-    QTest::newRow("retries, failed every try") << "1F 1F 1F" << 1 << 2 << false << false << false << Out::Failed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
-    QTest::newRow("retries, skipped on a retry") << "1F 1S" << 1 << 1 << false << false << false << Out::Skipped << "skipped" << "skip" << "0 passed, 0 failed, 1 skipped" << 0;
-    QTest::newRow("repeats and retries") << "1F 1P 2P" << 2 << 1 << false << false << false << Out::Flaky << "passed" << "flaky" << "2 passed, 0 failed, 0 skipped" << 0;
-    QTest::newRow("repeats and retries, one run failed") << "1P 2F 2F" << 2 << 1 << false << false << false << Out::Flaky << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
-    QTest::newRow("finding in a pass") << "1P" << 1 << 0 << false << true << false << Out::Passed << "failed" << "pass finding" << "1 passed, 0 failed, 0 skipped" << 5;
-    QTest::newRow("a break beside a pass") << "1P" << 1 << 0 << false << false << true << Out::Passed << "passed" << "pass" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("pass") << "1P" << 1 << 0 << false << false << "" << Out::Passed << Why::None << "passed" << "pass" << "1 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("fail") << "1F" << 1 << 0 << false << false << "" << Out::Failed << Why::LastTryFailed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("skip") << "1S" << 1 << 0 << false << false << "" << Out::Skipped << Why::None << "skipped" << "skip" << "0 passed, 0 failed, 1 skipped" << 0;
+    QTest::newRow("xfail") << "1X" << 1 << 0 << false << false << "" << Out::Passed << Why::None << "passed" << "pass" << "1 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("xpass") << "1U" << 1 << 0 << false << false << "" << Out::Failed << Why::LastTryFailed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("blacklisted failure") << "1B" << 1 << 0 << false << false << "" << Out::Other << Why::None << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("blacklisted pass") << "1b" << 1 << 0 << false << false << "" << Out::Other << Why::None << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("blacklisted failure twice") << "1B 2B" << 2 << 0 << false << false << "" << Out::Other << Why::None << "other" << "other" << "0 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("passed once, skipped once") << "1P 2S" << 2 << 0 << false << false << "" << Out::Passed << Why::None << "passed" << "pass" << "1 passed, 0 failed, 1 skipped" << 0;
+    QTest::newRow("repeats, flaky") << "1P 2F" << 2 << 0 << false << false << "" << Out::Flaky << Why::LastTryFailed << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("repeats, failed every time") << "1F 2F" << 2 << 0 << false << false << "" << Out::Failed << Why::LastTryFailed << "failed" << "fail" << "0 passed, 2 failed, 0 skipped" << 2;
+    QTest::newRow("retries, passed on a retry") << "1F 1P" << 1 << 2 << false << false << "" << Out::Flaky << Why::None << "passed" << "flaky" << "1 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("retries, flaky fails the run") << "1F 1P" << 1 << 2 << true << false << "" << Out::Flaky << Why::PassedOnlyOnRetry << "failed" << "flaky" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("retries, failed every try") << "1F 1F 1F" << 1 << 2 << false << false << "" << Out::Failed << Why::LastTryFailed << "failed" << "fail" << "0 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("retries, skipped on a retry") << "1F 1S" << 1 << 1 << false << false << "" << Out::Skipped << Why::None << "skipped" << "skip" << "0 passed, 0 failed, 1 skipped" << 0;
+    QTest::newRow("repeats and retries") << "1F 1P 2P" << 2 << 1 << false << false << "" << Out::Flaky << Why::None << "passed" << "flaky" << "2 passed, 0 failed, 0 skipped" << 0;
+    QTest::newRow("repeats and retries, one run failed") << "1P 2F 2F" << 2 << 1 << false << false << "" << Out::Flaky << Why::LastTryFailed << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    // Under --fail-on-flaky a row fails the run once, however it was flaky.
+    QTest::newRow("repeats, flaky, --fail-on-flaky") << "1P 2F" << 2 << 0 << true << false << "" << Out::Flaky << Why::LastTryFailed << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("repeats and retries, --fail-on-flaky") << "1F 1P 2P" << 2 << 1 << true << false << "" << Out::Flaky << Why::PassedOnlyOnRetry << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("passed on a retry, failed another run, --fail-on-flaky") << "1F 1P 2F 2F" << 2 << 1 << true << false << "" << Out::Flaky << Why::LastTryFailed << "failed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
+    QTest::newRow("finding in a pass") << "1P" << 1 << 0 << false << true << "" << Out::Passed << Why::Finding << "failed" << "pass finding" << "1 passed, 0 failed, 0 skipped" << 5;
+    QTest::newRow("finding in a flaky row") << "1F 1P" << 1 << 1 << false << true << "" << Out::Flaky << Why::Finding << "failed" << "flaky finding" << "1 passed, 0 failed, 0 skipped" << 5;
+    QTest::newRow("a break beside a pass") << "1P" << 1 << 0 << false << false << "outside" << Out::Passed << Why::None << "passed" << "pass" << "1 passed, 1 failed, 0 skipped" << 1;
+    // The break is a test of its own in JUnit and CTRF; it counts once.
+    QTest::newRow("a break after a retry") << "1F 1P" << 1 << 1 << false << false << "in the row" << Out::Flaky << Why::BrokenOff << "passed" << "flaky" << "1 passed, 1 failed, 0 skipped" << 1;
     // clang-format on
 }
 
@@ -157,8 +171,9 @@ void TestRowOutcomes::testReportsAgree()
     QFETCH(int, retries);
     QFETCH(bool, failOnFlaky);
     QFETCH(bool, finding);
-    QFETCH(bool, broken);
+    QFETCH(QString, broken);
     QFETCH(RunResults::Outcome, outcome);
+    QFETCH(RowStatus::Cause, cause);
     QFETCH(QString, status);
     QFETCH(QString, htmlClass);
     QFETCH(QString, counts);
@@ -168,32 +183,55 @@ void TestRowOutcomes::testReportsAgree()
     const RunResults::Origin first{0, 1, 1, QString(), 1};
     if (finding)
         results.addFinding({DaemonFinding::Kind::AddressSanitizer, function, row, {"==1==ERROR: heap"}}, first);
-    if (broken)
-        results.addBreak({"crash", "the suite crashed (signal 11)", QString(), 0.1, {}, first});
+    if (!broken.isEmpty()) {
+        const bool inRow = broken == QLatin1String("in the row");
+        const RunResults::Origin last{9, 9, repeat, QStringLiteral("shard 9"), retries + 1};
+        results.addBreak({"crash",
+                          "the suite crashed (signal 11)",
+                          inRow ? TestVerdict::testName(function, row) : QString(),
+                          0.1,
+                          {},
+                          inRow ? last : first});
+    }
     const RunResults::Row reported = results.rowsWithHooksMerged().constFirst();
-    QCOMPARE(reported.outcome(), outcome);
+    const RowStatus rowStatus = results.status(reported);
+    QCOMPARE(rowStatus.outcome, outcome);
+    QCOMPARE(rowStatus.cause, cause);
     QCOMPARE(::exitStatus(results), exitStatus);
 
-    const QStringList console = written(ConsoleReport(), results).split(QLatin1Char('\n'));
+    const QString consoleText = written(ConsoleReport(), results);
+    const QStringList console = consoleText.split(QLatin1Char('\n'));
     QCOMPARE(console.at(console.size() - 2), counts);
 
-    const QJsonObject ctrf = CtrfDocument::fromResults(results);
-    QCOMPARE(ctrf["results"]["tests"].toArray().first()["status"].toString(), status);
-    QCOMPARE(ctrf["results"]["tests"].toArray().first()["flaky"].toBool(), outcome == RunResults::Outcome::Flaky);
+    const QJsonObject ctrf = CtrfReport::document(results);
+    const QJsonObject test = ctrf["results"]["tests"].toArray().first().toObject();
+    QCOMPARE(test["status"].toString(), status);
+    QCOMPARE(test["flaky"].toBool(), outcome == RunResults::Outcome::Flaky);
+    // As merge reads a slice's document.
+    const QString fileName = m_dir.filePath(QStringLiteral("run.json"));
     RunResults readBack;
     QString error;
-    QVERIFY2(CtrfDocument::toResults(ctrf, &readBack, &error), qPrintable(error));
-    QCOMPARE(readBack.rowsWithHooksMerged().constFirst().outcome(), outcome);
+    QVERIFY2(CtrfReport().writeFile(results, fileName, &error), qPrintable(error));
+    QVERIFY2(CtrfDocument::read(fileName, &readBack, &error), qPrintable(error));
+    QCOMPARE(readBack.status(readBack.rowsWithHooksMerged().constFirst()).cause, cause);
     QCOMPARE(::exitStatus(readBack), exitStatus);
 
     // JUnit has no "other": what fails no run and passed nothing shows as skipped.
-    const QString junit = junitResult(written(JunitReport(), results));
+    const QString junitXml = written(JunitReport(), results);
     const QHash<QString, QString> junitOf = {
         {"passed", "passed"}, {"failed", "failure"}, {"skipped", "skipped"}, {"other", "skipped"}};
-    QCOMPARE(junit, junitOf.value(status));
+    QCOMPARE(junitResult(junitXml), junitOf.value(status));
 
     const QString page = HtmlReport::page(results);
     QVERIFY2(page.contains(QStringLiteral("class=\"row %1\"").arg(htmlClass)), qPrintable(htmlClass));
+
+    // No format has a word for a flaky row that fails the run: each says why.
+    if (cause == RowStatus::Cause::PassedOnlyOnRetry) {
+        QVERIFY2(consoleText.contains(rowStatus.reason), qPrintable(consoleText));
+        QVERIFY2(test["message"].toString().contains(rowStatus.reason), qPrintable(test["message"].toString()));
+        QVERIFY2(junitXml.contains(rowStatus.reason), qPrintable(junitXml));
+        QVERIFY2(page.contains(rowStatus.reason), "the page gives no reason");
+    }
 }
 
 void TestRowOutcomes::testEachTryShown_data()
@@ -243,7 +281,7 @@ void TestRowOutcomes::testEachTryShown()
     QCOMPARE(elements, junitElements);
     QCOMPARE(junit.count(note), retried + (failedInTheEnd ? 1 : 0));
 
-    const QJsonObject document = CtrfDocument::fromResults(results);
+    const QJsonObject document = CtrfReport::document(results);
     const QJsonObject test = document["results"]["tests"].toArray().first().toObject();
     QCOMPARE(test.value("retries").toInt(), retried);
     const QJsonArray attempts = test.value("retryAttempts").toArray();

@@ -49,6 +49,7 @@ private slots:
     void testLogLinesOfEachRun();
     void testSkippedRepetitionsAreNotFlaky();
     void testFailureStatusStopsAt127();
+    void testStatusOfEveryRow();
     void testKnownRaceNamed_data();
     void testKnownRaceNamed();
 };
@@ -195,6 +196,51 @@ void TestRunResults::testFailureStatusStopsAt127()
         results.addVerdict(verdict(O::Fail, "testDelivery", QString::number(row), {"no"}), shard(1));
     QCOMPARE(results.failureCount(), 130);
     QCOMPARE(results.failureStatus(), 127);
+}
+
+// Every function or row has one status, those the suite broke off in before
+// their verdict too; each reason is what the reports show beside it.
+void TestRunResults::testStatusOfEveryRow()
+{
+    RunResults results;
+    RunResults::Environment environment;
+    environment.retries = 1;
+    environment.failOnFlaky = true;
+    results.setEnvironment(environment);
+    results.setOrder({"testA", "testB", "testC", "testD", "testE"});
+    RunResults::Origin retry = shard(2);
+    retry.attempt = 2;
+    results.addVerdict(verdict(O::Fail, "testA", QString(), {"no"}), shard(1));
+    results.addVerdict(verdict(O::Fail, "testB", QString(), {"no"}), shard(1));
+    results.addVerdict(verdict(O::Pass, "testB"), retry);
+    results.addVerdict(verdict(O::Pass, "testC"), shard(1));
+    results.addFinding({DaemonFinding::Kind::Signal, "testC", QString(), {"korvud died of signal 6"}}, shard(1));
+    results.addVerdict(verdict(O::Pass, "testD"), shard(1));
+    results.addBreak({"crash", "the suite crashed (signal 11)", "testD", 0, {}, shard(3)});
+    results.addBreak({"crash", "the suite crashed (signal 11)", "testE", 0, {}, shard(4)});
+    results.addBreak({"start", "the suite could not start", QString(), 0, {}, shard(5)});
+
+    QStringList described;
+    for (const RowStatus &status : results.statuses()) {
+        described.append(QStringLiteral("%1 %2 %3: %4")
+                             .arg(status.testName)
+                             .arg(int(status.outcome))
+                             .arg(status.failures)
+                             .arg(status.reason));
+    }
+    using Out = RowStatus::Outcome;
+    QCOMPARE(described,
+             (QStringList{
+                 QStringLiteral("testA %1 1: its last try failed").arg(int(Out::Failed)),
+                 QStringLiteral("testB %1 1: passed only on a retry, and --fail-on-flaky is set").arg(int(Out::Flaky)),
+                 QStringLiteral("testC %1 0: the daemon reported a finding: signal: korvud died of signal 6")
+                     .arg(int(Out::Passed)),
+                 QStringLiteral("testD %1 1: the suite crashed (signal 11) (shard 3 (x3))").arg(int(Out::Passed)),
+                 QStringLiteral("testE %1 1: the suite crashed (signal 11) (shard 4 (x4))").arg(int(Out::BrokenOff))}));
+    // The break outside any row counts too.
+    QCOMPARE(results.failureCount(), 5);
+    QCOMPARE(results.counts().failed, 5);
+    QCOMPARE(results.counts().passed, 2);
 }
 
 void TestRunResults::testKnownRaceNamed_data()

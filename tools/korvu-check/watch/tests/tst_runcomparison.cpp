@@ -8,8 +8,8 @@ namespace {
 using O = TestVerdict::Outcome;
 
 // rows: "function(row)=how" in the suite's order, how being pass, fail,
-// skip, "retried" (failed, then passed on a retry) or "broke" (the suite
-// crashed in it, before its verdict).
+// skip, "blacklisted" (no verdict that counts), "retried" (failed, then
+// passed on a retry) or "broke" (the suite crashed in it, before its verdict).
 RunResults results(const QStringList &rows, bool failOnFlaky = false)
 {
     RunResults results;
@@ -32,6 +32,8 @@ RunResults results(const QStringList &rows, bool failOnFlaky = false)
             results.addVerdict(verdict(O::Fail, function, row, {"no"}), first);
         } else if (how == QLatin1String("skip")) {
             results.addVerdict(verdict(O::Skip, function, row), first);
+        } else if (how == QLatin1String("blacklisted")) {
+            results.addVerdict(verdict(O::BlacklistedFail, function, row, {"no"}), first);
         } else if (how == QLatin1String("retried")) {
             results.addVerdict(verdict(O::Fail, function, row, {"no"}), first);
             results.addVerdict(verdict(O::Pass, function, row), {1, 1, 1, QStringLiteral("retry"), 2});
@@ -91,6 +93,15 @@ void TestRunComparison::testChanges_data()
     QTest::newRow("a crash after the verdict fails the row")
         << QStringList{"testA=pass"} << QStringList{"testA=pass", "testA=broke"} << false
         << "since the last run: newly failing testA";
+    // Only a row that failed before is still failing.
+    QTest::newRow("failing after a skip")
+        << QStringList{"testA=skip"} << QStringList{"testA=fail"} << false << "since the last run: newly failing testA";
+    QTest::newRow("failing after no verdict that counts")
+        << QStringList{"testA=blacklisted"} << QStringList{"testA=fail"} << false
+        << "since the last run: newly failing testA";
+    QTest::newRow("failing, not in the run before")
+        << QStringList{"testA=pass"} << QStringList{"testA=pass", "testB=fail"} << false
+        << "since the last run: newly failing testB";
     // The daemon did not come up: what failed before is not fixed.
     QTest::newRow("no row ran") << QStringList{"testA=fail"} << QStringList() << false
                                 << "since the last run: no function or row ran";

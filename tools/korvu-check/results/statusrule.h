@@ -1,0 +1,31 @@
+#ifndef KORVUCHECK_STATUSRULE_H
+#define KORVUCHECK_STATUSRULE_H
+
+#include "results/rowstatus.h"
+#include "results/runresults.h"
+
+// The one rule for what a function or row came to and whether it fails the
+// run: its verdicts, the suite processes that broke off in it, the daemon's
+// findings while it ran, and --fail-on-flaky.
+class StatusRule
+{
+public:
+    // breaks: in the order RunResults::breaks() gives them.
+    StatusRule(bool failOnFlaky, const QVector<RunResults::Break> &breaks);
+
+    // row: as RunResults::rowsWithHooksMerged() holds it, or one without
+    // runs for a function or row the suite broke off in before its verdict.
+    RowStatus statusOf(const RunResults::Row &row) const;
+    // rows: as RunResults::rowsWithHooksMerged() holds them; then a status
+    // for each function or row the suite broke off in before its verdict.
+    QVector<RowStatus> statusesOf(const QVector<RunResults::Row> &rows) const;
+    // What the statuses add to the failures, and the breaks outside any
+    // function or row.
+    int failureCount(const QVector<RunResults::Row> &rows) const;
+
+private:
+    bool m_failOnFlaky;
+    QVector<RunResults::Break> m_breaks;
+};
+
+#endif // KORVUCHECK_STATUSRULE_H
