@@ -122,7 +122,21 @@ bool CheckRun::planJobs(int *status)
 {
     QStringList selections;
     ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &m_suiteOptions);
+    // The suite itself would run nothing for a selection it does not have, and pass.
+    const bool checksSelections = m_options.isSharded() || !selections.isEmpty();
+    QByteArray listing;
+    if (checksSelections && !listSuite(&listing)) {
+        *status = ExitStatus::EnvironmentProblem;
+        return false;
+    }
+    QString error;
+    ShardPlan plan;
     if (!m_options.isSharded()) {
+        if (checksSelections && !ShardPlan::make(listing, selections, {}, &plan, &error)) {
+            reportSetupError({error});
+            *status = ExitStatus::BadCommandLine;
+            return false;
+        }
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
             Job job;
             job.origin = {int(m_jobs.size()), 0, repetition, QString()};
@@ -134,13 +148,7 @@ bool CheckRun::planJobs(int *status)
         return true;
     }
 
-    QByteArray listing;
-    if (!listSuite(&listing)) {
-        *status = ExitStatus::EnvironmentProblem;
-        return false;
-    }
     QHash<QString, double> expectedSeconds = deliveriesExpectedSeconds;
-    QString error;
     if (!m_options.durationsFile.isEmpty()) {
         RunResults earlier;
         if (!CtrfDocument::read(m_options.durationsFile, &earlier, &error)) {
@@ -150,7 +158,6 @@ bool CheckRun::planJobs(int *status)
         }
         expectedSeconds = ShardPlan::combinedExpectations(expectedSeconds, earlier.meanSeconds());
     }
-    ShardPlan plan;
     if (!ShardPlan::make(listing, selections, expectedSeconds, &plan, &error)) {
         reportSetupError({error});
         *status = ExitStatus::BadCommandLine;

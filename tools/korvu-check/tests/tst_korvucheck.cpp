@@ -32,7 +32,8 @@ private slots:
     void testRepeatMarksFlakyRows();
     void testSlicesHoldEveryCaseOnce_data();
     void testSlicesHoldEveryCaseOnce();
-    void testShardsOfAnUnknownFunction();
+    void testUnknownSelection_data();
+    void testUnknownSelection();
     void testRunTreeRemoval_data();
     void testRunTreeRemoval();
 
@@ -216,7 +217,8 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
     const CheckResult result = runCheck(
-        fakes() + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain"});
+        fakes()
+        + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain", "-v2"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -350,11 +352,38 @@ void TestKorvuCheck::testSlicesHoldEveryCaseOnce()
     QCOMPARE(cases, expected);
 }
 
-void TestKorvuCheck::testShardsOfAnUnknownFunction()
+void TestKorvuCheck::testUnknownSelection_data()
 {
-    const CheckResult result = runCheck(fakes() + QStringList{"-j", "2", "--", "testNothing"});
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QString>("expectedError");
+
+    const QString noFunction = QStringLiteral("korvu-check: the suite has no test function 'testNothing'\n");
+    const QString noRow = QStringLiteral(
+        "korvu-check: testDelivery has no data row 'Plain'. Possible matches: 'plain'\n");
+    QTest::newRow("one run") << QStringList() << "testNothing" << noFunction;
+    QTest::newRow("one run, a row") << QStringList() << "testDelivery:Plain" << noRow;
+    QTest::newRow("--repeat") << QStringList{"--repeat", "2"} << "testDelivery:Plain" << noRow;
+    QTest::newRow("--retries") << QStringList{"--retries", "1"} << "testNothing" << noFunction;
+    QTest::newRow("-j") << QStringList{"-j", "2"} << "testNothing" << noFunction;
+    QTest::newRow("--shard") << QStringList{"--shard", "1/2"} << "testDelivery:Plain" << noRow;
+}
+
+// Refused before a daemon starts: the suite would run nothing for it and pass.
+void TestKorvuCheck::testUnknownSelection()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, selection);
+    QFETCH(QString, expectedError);
+
+    const QString started = path("daemon-started");
+    const QString daemon = writeScript(QStringLiteral("daemon-%1").arg(QTest::currentDataTag()),
+                                       "touch '" + started.toUtf8() + "'\nexec '" FAKE_DAEMON "' \"$@\"");
+    const CheckResult result = runCheck(QStringList{"--daemon", daemon, "--suite", FAKE_SUITE} + plugins() + options
+                                        + QStringList{"--", "-maxwarnings", "0", selection});
     QCOMPARE(result.status, 2);
-    QCOMPARE(result.err, QStringLiteral("korvu-check: the suite has no test function 'testNothing'\n"));
+    QCOMPARE(result.err, expectedError);
+    QVERIFY(!QFileInfo::exists(started));
 }
 
 void TestKorvuCheck::testRunTreeRemoval_data()
