@@ -8,6 +8,7 @@
 #include "exitstatus.h"
 #include "knownrace.h"
 #include "portcheck.h"
+#include "qtmajorcheck.h"
 #include "runpool.h"
 #include "stopsignals.h"
 #include "suiterunner.h"
@@ -72,6 +73,14 @@ int CheckRun::exec()
 
     m_isolation = NetworkIsolation::detect();
     recordEnvironment();
+    const QtMajorCheck qtMajors = QtMajorCheck::read(m_options.daemon, m_options.mocksDir, m_options.experienceDir,
+                                                     m_options.wrapCommand);
+    if (m_options.verbose && !qtMajors.skipReason().isEmpty())
+        m_progress.print({QStringLiteral("korvu-check: ") + qtMajors.skipReason()});
+    if (!qtMajors.refusal().isEmpty()) {
+        reportSetupError({qtMajors.refusal()});
+        return stopEarly(ExitStatus::BadCommandLine);
+    }
     if (!prepareNetwork())
         return stopEarly(ExitStatus::EnvironmentProblem);
     int status = 0;

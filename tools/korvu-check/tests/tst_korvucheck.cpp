@@ -34,6 +34,8 @@ private slots:
     void testSlicesHoldEveryCaseOnce();
     void testUnknownSelection_data();
     void testUnknownSelection();
+    void testOtherQtMajor_data();
+    void testOtherQtMajor();
     void testRunTreeRemoval_data();
     void testRunTreeRemoval();
 
@@ -384,6 +386,51 @@ void TestKorvuCheck::testUnknownSelection()
     QCOMPARE(result.status, 2);
     QCOMPARE(result.err, expectedError);
     QVERIFY(!QFileInfo::exists(started));
+}
+
+void TestKorvuCheck::testOtherQtMajor_data()
+{
+    QTest::addColumn<QString>("daemon");
+    QTest::addColumn<QString>("mocks");
+    QTest::addColumn<QStringList>("expectedParts");
+    QTest::addColumn<QString>("expectedAdvice");
+
+#ifndef KORVU_OTHER_QT_BUILD_DIR
+    QSKIP("only the Qt 6 tree knows a Qt 5 tree to mix with");
+#else
+    const QString other = QStringLiteral(KORVU_OTHER_QT_BUILD_DIR);
+    QTest::newRow("a daemon of the other Qt major")
+        << other + "/daemon/korvud" << QStringLiteral(KORVU_BUILT_MOCKS)
+        << QStringList{"korvud links Qt 5", "the mocks plug-in links Qt 6", "the experience plug-in links Qt 6"}
+        << "For a daemon built with Qt 5 use korvu-delivery-checks, or pass --mocks and --experience built with Qt 5";
+    QTest::newRow("mocks of the other Qt major")
+        << QStringLiteral(KORVU_BUILT_DAEMON) << other + "/tests/mocks"
+        << QStringList{"korvud links Qt 6", "the mocks plug-in links Qt 5", "the experience plug-in links Qt 6"}
+        << "For a daemon built with Qt 6 use korvu-delivery-checks-qt6, or pass --mocks and --experience built with "
+           "Qt 6";
+#endif
+}
+
+// Refused before anything starts: the plug-ins would not load, and the checks
+// would fail for a reason no verdict names.
+void TestKorvuCheck::testOtherQtMajor()
+{
+#ifdef KORVU_OTHER_QT_BUILD_DIR
+    QFETCH(QString, daemon);
+    QFETCH(QString, mocks);
+    QFETCH(QStringList, expectedParts);
+    QFETCH(QString, expectedAdvice);
+
+    const CheckResult result = runCheck(
+        {"--daemon", daemon, "--mocks", mocks, "--experience", KORVU_BUILT_EXPERIENCE, "--suite", FAKE_SUITE});
+    QCOMPARE(result.status, 2);
+    const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    for (const QString &part : expectedParts)
+        QVERIFY2(lines.constFirst().contains(part), qPrintable(lines.constFirst()));
+    QVERIFY2(lines.constFirst().endsWith(expectedAdvice), qPrintable(lines.constFirst()));
+    QVERIFY2(!result.out.contains("PASS"), "the suite must not run");
+#endif
 }
 
 void TestKorvuCheck::testRunTreeRemoval_data()
