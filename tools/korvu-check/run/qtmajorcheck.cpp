@@ -32,7 +32,6 @@ QtMajorCheck::Part pluginPart(const QString &name, const QString &folder)
 QtMajorCheck QtMajorCheck::read(const QString &daemon, const QString &mocksDir, const QString &experienceDir,
                                 const QStringList &wrapCommand)
 {
-    const QString daemonName = QStringLiteral("korvud");
     if (!wrapCommand.isEmpty()) {
         return QtMajorCheck({}, QStringLiteral("the daemon runs under --wrap %1, so whether it links the plug-ins' Qt "
                                                "major is not checked")
@@ -44,7 +43,7 @@ QtMajorCheck QtMajorCheck::read(const QString &daemon, const QString &mocksDir, 
                                                "plug-ins' Qt major is not checked")
                                     .arg(daemon));
     }
-    return QtMajorCheck({{daemonName, daemon, daemonMajor},
+    return QtMajorCheck({{QStringLiteral("korvud"), daemon, daemonMajor},
                          pluginPart(QStringLiteral("the mocks plug-in"), mocksDir),
                          pluginPart(QStringLiteral("the experience plug-in"), experienceDir)});
 }

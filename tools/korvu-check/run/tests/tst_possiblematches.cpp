@@ -8,7 +8,6 @@ class TestPossibleMatches : public QObject
 private slots:
     void testAmong_data();
     void testAmong();
-    void testHint();
 };
 
 void TestPossibleMatches::testAmong_data()
@@ -37,13 +36,6 @@ void TestPossibleMatches::testAmong()
     QFETCH(QStringList, matches);
 
     QCOMPARE(PossibleMatches::among(names, word), matches);
-}
-
-void TestPossibleMatches::testHint()
-{
-    QCOMPARE(PossibleMatches::hint({"DPD Prio", "DPD"}, "dpd"),
-             QStringLiteral(". Possible matches: 'DPD Prio', 'DPD'"));
-    QCOMPARE(PossibleMatches::hint({"DPD Prio"}, "wrong code"), QString());
 }
 
 QTEST_GUILESS_MAIN(TestPossibleMatches)

@@ -117,8 +117,9 @@ void TestShardPlan::testBadInput_data()
     QTest::addColumn<QString>("error");
 
     QTest::newRow("unknown function, with its close matches")
-        << listing << QStringList{"testAvaliable"}
-        << "the suite has no test function 'testAvaliable'. Possible matches: 'testAvailable'";
+        << listing << QStringList{"testdelivery"}
+        << "the suite has no test function 'testdelivery'. Possible matches: 'testDeliveryPersistence', "
+           "'testDelivery'";
     QTest::newRow("unknown function, nothing close")
         << listing << QStringList{"noSuchFunction"} << "the suite has no test function 'noSuchFunction'";
     QTest::newRow("unknown row, matches among the function's rows only")
