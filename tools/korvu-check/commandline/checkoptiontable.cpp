@@ -72,12 +72,14 @@ const QString descriptionText = QStringLiteral(
     "\n"
     "Exit status: the suite's (with shards, repeats or retries: the number of\n"
     "functions and rows whose last try failed, at most 127); 2 for a bad command\n"
-    "line or missing files, 3 when the run tree or the network cannot be\n"
+    "line or missing files, a selection after -- that names no function or row\n"
+    "of the suite, or a daemon and plug-ins that link different Qt majors, all\n"
+    "refused before korvud starts; 3 when the run tree or the network cannot be\n"
     "prepared, 4 when korvud does not come up, 5 when every check passed but\n"
     "korvud's output showed findings, 128 + N when the suite died of signal N or\n"
-    "korvu-check was stopped by it. With --watch: the status of the last run that\n"
-    "completed while the parts stayed the same, or 128 + N when signal N stopped\n"
-    "korvu-check before one did.");
+    "korvu-check was stopped by it. With --watch: 2 as soon as a run is refused\n"
+    "so, else the status of the last run that completed while the parts stayed\n"
+    "the same, or 128 + N when signal N stopped korvu-check before one did.");
 
 const QList<CheckOptionTable::Option> partsTable = {
     {{QStringLiteral("daemon")},

@@ -2,6 +2,7 @@
 #include "commandline/exitstatus.h"
 #include "reports/console/progressreport.h"
 #include "run/isolation/portcheck.h"
+#include "run/qtmajorcheck.h"
 #include "run/stopsignals.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,15 @@ int CheckRun::exec()
 
     m_isolation = NetworkIsolation::detect();
     recordEnvironment();
+    const QtMajorCheck qtMajors = QtMajorCheck::read(m_options.daemon, m_options.mocksDir, m_options.experienceDir,
+                                                     m_options.wrapCommand);
+    if (m_options.verbose && !qtMajors.skipReason().isEmpty())
+        m_recorder.reporters().tell(&Reporter::plainOutput,
+                                    QStringList{QStringLiteral("korvu-check: ") + qtMajors.skipReason()});
+    if (!qtMajors.refusal().isEmpty()) {
+        m_recorder.setupError({qtMajors.refusal()});
+        return stopEarly(ExitStatus::BadCommandLine);
+    }
     if (!prepareNetwork())
         return stopEarly(ExitStatus::EnvironmentProblem);
     JobPlanner::Failure failure;

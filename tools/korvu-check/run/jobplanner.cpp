@@ -29,6 +29,9 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
     QStringList selections;
     ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &m_suiteOptions);
     if (!m_options.isSharded()) {
+        // The suite itself would run nothing for a selection it does not have, and pass.
+        if (!selections.isEmpty() && !checkSelections(selections, failure))
+            return false;
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
             SuiteJob job;
             job.origin = {int(jobs->size()), 0, repetition, QString()};
@@ -66,6 +69,22 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
     results->setShardCount(shards.size());
     addShards(shards, jobs);
     return true;
+}
+
+bool JobPlanner::checkSelections(const QStringList &selections, Failure *failure) const
+{
+    QByteArray listing;
+    if (!listSuite(&listing, &failure->lines)) {
+        failure->status = ExitStatus::EnvironmentProblem;
+        return false;
+    }
+    ShardPlan plan;
+    QString error;
+    if (ShardPlan::make(listing, selections, {}, &plan, &error))
+        return true;
+    failure->status = ExitStatus::BadCommandLine;
+    failure->lines = QStringList{error};
+    return false;
 }
 
 bool JobPlanner::expectedSeconds(const QString &durationsFile, QHash<QString, double> *expected, QString *error)

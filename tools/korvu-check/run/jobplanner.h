@@ -42,6 +42,8 @@ public:
     bool createTree(SuiteJob *job, QString *error) const;
 
 private:
+    // Refuses selections that name no function or row of the suite's listing.
+    bool checkSelections(const QStringList &selections, Failure *failure) const;
     bool listSuite(QByteArray *listing, QStringList *errorLines) const;
     void addShards(const QVector<ShardPlan::Shard> &shards, std::deque<SuiteJob> *jobs);
     QString runName(int repetition) const;

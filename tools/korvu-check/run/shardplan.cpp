@@ -1,5 +1,6 @@
 #include "run/shardplan.h"
 #include "results/testverdict.h"
+#include "run/possiblematches.h"
 
 #include <algorithm>
 #include <numeric>
@@ -68,19 +69,24 @@ bool select(const QVector<ShardPlan::Test> &listed, const QString &selection, QV
     const QString row = colon < 0 ? QString() : selection.mid(colon + 1);
     bool functionFound = false;
     bool rowFound = false;
+    QStringList functions;
+    QStringList rows;
     for (int i = 0; i < listed.size(); ++i) {
+        functions.append(listed.at(i).function);
         if (listed.at(i).function != function)
             continue;
         functionFound = true;
+        rows.append(listed.at(i).row);
         if (colon >= 0 && listed.at(i).row != row)
             continue;
         rowFound = true;
         (*selected)[i] = true;
     }
     if (!functionFound)
-        *error = QStringLiteral("the suite has no test function '%1'").arg(function);
+        *error = QStringLiteral("the suite has no test function '%1'").arg(function)
+                 + PossibleMatches::hint(functions, function);
     else if (!rowFound)
-        *error = QStringLiteral("%1 has no data row '%2'").arg(function, row);
+        *error = QStringLiteral("%1 has no data row '%2'").arg(function, row) + PossibleMatches::hint(rows, row);
     return rowFound;
 }
 

@@ -32,7 +32,10 @@ private slots:
     void testRepeatMarksFlakyRows();
     void testSlicesHoldEveryCaseOnce_data();
     void testSlicesHoldEveryCaseOnce();
-    void testShardsOfAnUnknownFunction();
+    void testUnknownSelection_data();
+    void testUnknownSelection();
+    void testOtherQtMajor_data();
+    void testOtherQtMajor();
     void testRunTreeRemoval_data();
     void testRunTreeRemoval();
 
@@ -216,7 +219,8 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
     const CheckResult result = runCheck(
-        fakes() + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain"});
+        fakes()
+        + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain", "-v2"});
     QCOMPARE(result.status, 0);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
@@ -350,11 +354,83 @@ void TestKorvuCheck::testSlicesHoldEveryCaseOnce()
     QCOMPARE(cases, expected);
 }
 
-void TestKorvuCheck::testShardsOfAnUnknownFunction()
+void TestKorvuCheck::testUnknownSelection_data()
 {
-    const CheckResult result = runCheck(fakes() + QStringList{"-j", "2", "--", "testNothing"});
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QString>("expectedError");
+
+    const QString noFunction = QStringLiteral("korvu-check: the suite has no test function 'testNothing'\n");
+    const QString noRow = QStringLiteral(
+        "korvu-check: testDelivery has no data row 'Plain'. Possible matches: 'plain'\n");
+    QTest::newRow("one run") << QStringList() << "testNothing" << noFunction;
+    QTest::newRow("one run, a row") << QStringList() << "testDelivery:Plain" << noRow;
+    QTest::newRow("--repeat") << QStringList{"--repeat", "2"} << "testDelivery:Plain" << noRow;
+    QTest::newRow("--retries") << QStringList{"--retries", "1"} << "testNothing" << noFunction;
+    QTest::newRow("-j") << QStringList{"-j", "2"} << "testNothing" << noFunction;
+    QTest::newRow("--shard") << QStringList{"--shard", "1/2"} << "testDelivery:Plain" << noRow;
+}
+
+// Refused before a daemon starts: the suite would run nothing for it and pass.
+void TestKorvuCheck::testUnknownSelection()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, selection);
+    QFETCH(QString, expectedError);
+
+    const QString started = path("daemon-started");
+    const QString daemon = writeScript(QStringLiteral("daemon-%1").arg(QTest::currentDataTag()),
+                                       "touch '" + started.toUtf8() + "'\nexec '" FAKE_DAEMON "' \"$@\"");
+    const CheckResult result = runCheck(QStringList{"--daemon", daemon, "--suite", FAKE_SUITE} + plugins() + options
+                                        + QStringList{"--", "-maxwarnings", "0", selection});
     QCOMPARE(result.status, 2);
-    QCOMPARE(result.err, QStringLiteral("korvu-check: the suite has no test function 'testNothing'\n"));
+    QCOMPARE(result.err, expectedError);
+    QVERIFY(!QFileInfo::exists(started));
+}
+
+void TestKorvuCheck::testOtherQtMajor_data()
+{
+    QTest::addColumn<QString>("daemon");
+    QTest::addColumn<QString>("mocks");
+    QTest::addColumn<QStringList>("expectedParts");
+    QTest::addColumn<QString>("expectedAdvice");
+
+#ifndef KORVU_OTHER_QT_BUILD_DIR
+    QSKIP("only the Qt 6 tree knows a Qt 5 tree to mix with");
+#else
+    const QString other = QStringLiteral(KORVU_OTHER_QT_BUILD_DIR);
+    QTest::newRow("a daemon of the other Qt major")
+        << other + "/daemon/korvud" << QStringLiteral(KORVU_BUILT_MOCKS)
+        << QStringList{"korvud links Qt 5", "the mocks plug-in links Qt 6", "the experience plug-in links Qt 6"}
+        << "For a daemon built with Qt 5 use korvu-delivery-checks, or pass --mocks and --experience built with Qt 5";
+    QTest::newRow("mocks of the other Qt major")
+        << QStringLiteral(KORVU_BUILT_DAEMON) << other + "/tests/mocks"
+        << QStringList{"korvud links Qt 6", "the mocks plug-in links Qt 5", "the experience plug-in links Qt 6"}
+        << "For a daemon built with Qt 6 use korvu-delivery-checks-qt6, or pass --mocks and --experience built with "
+           "Qt 6";
+#endif
+}
+
+// Refused before anything starts: the plug-ins would not load, and the checks
+// would fail for a reason no verdict names.
+void TestKorvuCheck::testOtherQtMajor()
+{
+#ifdef KORVU_OTHER_QT_BUILD_DIR
+    QFETCH(QString, daemon);
+    QFETCH(QString, mocks);
+    QFETCH(QStringList, expectedParts);
+    QFETCH(QString, expectedAdvice);
+
+    const CheckResult result = runCheck(
+        {"--daemon", daemon, "--mocks", mocks, "--experience", KORVU_BUILT_EXPERIENCE, "--suite", FAKE_SUITE});
+    QCOMPARE(result.status, 2);
+    const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    for (const QString &part : expectedParts)
+        QVERIFY2(lines.constFirst().contains(part), qPrintable(lines.constFirst()));
+    QVERIFY2(lines.constFirst().endsWith(expectedAdvice), qPrintable(lines.constFirst()));
+    QVERIFY2(!result.out.contains("PASS"), "the suite must not run");
+#endif
 }
 
 void TestKorvuCheck::testRunTreeRemoval_data()

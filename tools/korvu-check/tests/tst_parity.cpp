@@ -62,7 +62,7 @@ QString functionOf(const QString &testName) { return testName.section(QLatin1Cha
 struct Side
 {
     QString name;
-    QStringList suiteArguments; // korvu-check's --suite, or none for this build's suite
+    QStringList suiteArguments; // korvu-check's --suite and plug-ins, or none for this build's
     QString daemon; // empty: this build's scripted daemon
     bool sharded = false;
     int runsAtOnce = 0;
@@ -77,8 +77,11 @@ Side baselineSide(const QString &buildDir)
 {
     Side side = shardedSide(QStringLiteral("baseline"));
     const QDir build(buildDir);
-    side.suiteArguments = QStringList{QStringLiteral("--suite"),
-                                      build.filePath(QStringLiteral("tests/auto/deliveries/testdeliveries"))};
+    // That tree's plug-ins too: korvu-check refuses a daemon and plug-ins of two Qt majors.
+    side.suiteArguments = QStringList{
+        QStringLiteral("--suite"),      build.filePath(QStringLiteral("tests/auto/deliveries/testdeliveries")),
+        QStringLiteral("--mocks"),      build.filePath(QStringLiteral("tests/mocks")),
+        QStringLiteral("--experience"), build.filePath(QStringLiteral("experience"))};
     side.daemon = build.filePath(QStringLiteral("tests/selftest/scripted/korvud"));
     return side;
 }

@@ -44,6 +44,9 @@ int WatchCommand::exec()
         const int runStatus = run.exec();
         if (StopSignals::received())
             break;
+        // What the command line asks for cannot work, however the parts change.
+        if (runStatus == ExitStatus::BadCommandLine)
+            return runStatus;
         // A daemon rewritten while the suite restarts it fails rows of a
         // correct build: such a run is not the news.
         if (!changedParts.isEmpty() || !watcher.isCurrent()) {

@@ -29,6 +29,7 @@ class TestWatch : public QObject
     Q_OBJECT
 private slots:
     void testRerunsOnChange();
+    void testRefusedRunEndsTheWatch();
     void cleanup();
 
 private:
@@ -146,6 +147,17 @@ void TestWatch::testRerunsOnChange()
     QVERIFY2(m_out.endsWith("korvu-check: stopped; the exit status is the last completed run's, 0\n"),
              qPrintable(m_out.right(500)));
     QCOMPARE(QDir(dir.filePath("tmp")).entryList({"korvu-check-*"}, QDir::AllEntries), QStringList());
+}
+
+// No change of the parts makes the suite have a function it lacks.
+void TestWatch::testRefusedRunEndsTheWatch()
+{
+    m_check.start(KORVU_CHECK_BINARY, {"--watch", "--", "testNothing"});
+    QVERIFY(m_check.waitForFinished(runMsecs));
+    QCOMPARE(m_check.exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(m_check.readAllStandardError()),
+             QStringLiteral("korvu-check: the suite has no test function 'testNothing'\n"));
+    QVERIFY(!m_check.readAllStandardOutput().contains("korvu-check: watching"));
 }
 
 void TestWatch::cleanup()
