@@ -1,5 +1,5 @@
 #include "merge/slicemerge.h"
-#include "reports/ctrfdocument.h"
+#include "reports/ctrfreport.h"
 #include "tests/verdicts.h"
 
 #include <QtTest>
@@ -37,10 +37,9 @@ RunResults slice(int index, int count, int begunSecs = 0, double seconds = 1,
 // fileName in the current folder.
 void addSlice(SliceMerge &merge, const RunResults &results, const QString &fileName)
 {
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QJsonDocument(CtrfDocument::fromResults(results)).toJson());
-    file.close();
+    CtrfReport report;
+    QString written;
+    QVERIFY2(report.writeFile(results, fileName, &written), qPrintable(written));
     SliceMerge::Error error;
     QVERIFY2(merge.addFile(fileName, &error), qPrintable(error.message()));
 }
