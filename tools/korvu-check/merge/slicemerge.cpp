@@ -264,8 +264,8 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     };
 
     // Every shard's run of a hook, so that the hooks merge as those of one run's shards.
-    const QVector<RunResults::Row> rows = results.rowsWithEveryHookRun();
-    for (const RunResults::Row &row : rows) {
+    const QVector<RunResults::TestCase> rows = results.rowsWithEveryHookRun();
+    for (const RunResults::TestCase &row : rows) {
         for (RunResults::Run run : row.runs) {
             run.origin = origin(run.origin);
             merged->addRun(run);
@@ -274,8 +274,8 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     const QVector<RunResults::Finding> findings = results.findings();
     for (const RunResults::Finding &found : findings)
         merged->addFinding(found.finding, origin(found.origin));
-    const QVector<RunResults::Break> breaks = results.breaks();
-    for (RunResults::Break suiteBreak : breaks) {
+    const QVector<RunResults::BrokenOffProcess> breaks = results.breaks();
+    for (RunResults::BrokenOffProcess suiteBreak : breaks) {
         suiteBreak.origin = origin(suiteBreak.origin);
         merged->addBreak(suiteBreak);
     }
@@ -288,7 +288,7 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
     const QVector<RunResults::SetupError> errors = results.setupErrors();
     for (const RunResults::SetupError &setupError : errors) {
         if (brokeOffEarly) {
-            RunResults::Break setupBreak;
+            RunResults::BrokenOffProcess setupBreak;
             setupBreak.type = QStringLiteral("setup");
             setupBreak.description = setupError.message;
             setupBreak.lastOutput = setupError.details;

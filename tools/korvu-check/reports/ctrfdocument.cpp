@@ -123,7 +123,7 @@ bool addTest(const QJsonObject &test, RunResults *results, QString *error)
         return true;
     }
     if (kind == breakKind) {
-        RunResults::Break end;
+        RunResults::BrokenOffProcess end;
         end.type = extra.value(QLatin1String("type")).toString();
         end.description = extra.value(QLatin1String("description")).toString();
         end.testName = extra.value(QLatin1String("testName")).toString();

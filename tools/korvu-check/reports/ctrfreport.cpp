@@ -36,7 +36,7 @@ QJsonObject setupErrorTest(const RunResults::SetupError &setupError)
     return test;
 }
 
-QJsonObject breakTest(const RunResults &results, const RunResults::Break &end)
+QJsonObject breakTest(const RunResults &results, const RunResults::BrokenOffProcess &end)
 {
     QJsonObject extra = {{QStringLiteral("kind"), breakKind},
                          {QStringLiteral("type"), end.type},
@@ -159,14 +159,14 @@ QJsonObject CtrfReport::document(const RunResults &results)
     const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
     for (const RunResults::SetupError &setupError : setupErrors)
         tests.append(setupErrorTest(setupError));
-    const QVector<RunResults::Row> recorded = results.rowsWithEveryHookRun();
-    for (const RunResults::Row &row : recorded)
+    const QVector<RunResults::TestCase> recorded = results.rowsWithEveryHookRun();
+    for (const RunResults::TestCase &row : recorded)
         tests.append(CtrfRowTest::of(results, row));
     const QJsonArray findingTests = unplacedFindingTests(results);
     for (const QJsonValue &test : findingTests)
         tests.append(test);
-    const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &suiteBreak : breaks)
+    const QVector<RunResults::BrokenOffProcess> breaks = results.breaks();
+    for (const RunResults::BrokenOffProcess &suiteBreak : breaks)
         tests.append(breakTest(results, suiteBreak));
 
     const RunResults::Environment environment = results.environment();

@@ -50,7 +50,7 @@ QString runStatus(const TestVerdict &verdict) { return statusName(RunResults::ou
 
 // By the verdicts alone, a flaky row failed when the last try of a
 // repetition failed; one that passed only on a retry passed.
-QString verdictStatus(const RunResults::Row &row)
+QString verdictStatus(const RunResults::TestCase &row)
 {
     const RunResults::Outcome outcome = row.outcome();
     if (outcome == RunResults::Outcome::Flaky)
@@ -75,7 +75,7 @@ QJsonObject retryAttempt(const RunResults &results, const RunResults::Run &run)
 // The status the results give the row, in the format's words, with the
 // message, trace and output of the verdict it shows. Findings fail it
 // whatever its verdicts, so that CI marks it.
-void insertStatus(const RunResults &results, const RunResults::Row &row, QJsonObject *test)
+void insertStatus(const RunResults &results, const RunResults::TestCase &row, QJsonObject *test)
 {
     const QVector<RunResults::Run> ended = row.finalVerdicts();
     QStringList statuses;
@@ -115,7 +115,7 @@ void insertStatus(const RunResults &results, const RunResults::Row &row, QJsonOb
 }
 
 // The tries that failed and ran again, and whether the row is flaky.
-void insertRetries(const RunResults &results, const RunResults::Row &row, QJsonObject *test)
+void insertRetries(const RunResults &results, const RunResults::TestCase &row, QJsonObject *test)
 {
     const QVector<RunResults::Run> ended = row.finalVerdicts();
     if (row.retries() > 0) {
@@ -134,7 +134,7 @@ void insertRetries(const RunResults &results, const RunResults::Row &row, QJsonO
 }
 
 // korvu-check's own fields: every run as recorded, and the findings.
-QJsonObject rowExtra(const RunResults &results, const RunResults::Row &recorded)
+QJsonObject rowExtra(const RunResults &results, const RunResults::TestCase &recorded)
 {
     const TestVerdict &named = recorded.runs.constFirst().verdict;
     QJsonObject extra = {{QStringLiteral("kind"), rowKind}, {QStringLiteral("function"), named.function}};
@@ -154,9 +154,9 @@ QJsonObject rowExtra(const RunResults &results, const RunResults::Row &recorded)
 
 } // namespace
 
-QJsonObject CtrfRowTest::of(const RunResults &results, const RunResults::Row &recorded)
+QJsonObject CtrfRowTest::of(const RunResults &results, const RunResults::TestCase &recorded)
 {
-    const RunResults::Row row = HookRuns::merged(recorded);
+    const RunResults::TestCase row = HookRuns::merged(recorded);
     const QVector<RunResults::Run> ended = row.finalVerdicts();
     double seconds = 0;
     for (const RunResults::Run &run : ended)

@@ -14,7 +14,7 @@ class CtrfRowTest
 {
 public:
     // recorded: a row of RunResults::rowsWithEveryHookRun().
-    static QJsonObject of(const RunResults &results, const RunResults::Row &recorded);
+    static QJsonObject of(const RunResults &results, const RunResults::TestCase &recorded);
 };
 
 #endif // KORVUCHECK_CTRFROWTEST_H

@@ -81,7 +81,7 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
     m_cases.append(testCase);
 }
 
-void JunitReport::addRow(const RunResults::Row &row, const RowStatus &status, const QString &caseName)
+void JunitReport::addRow(const RunResults::TestCase &row, const RowStatus &status, const QString &caseName)
 {
     const QVector<RunResults::Run> last = row.finalVerdicts();
     if (last.size() > 1) {
@@ -134,8 +134,8 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
     for (const RunResults::SetupError &setupError : setupErrors)
         addError(setupTestName, QStringLiteral("setup"), setupError.message, setupError.details);
 
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
-    for (const RunResults::Row &row : rows)
+    const QVector<RunResults::TestCase> rows = results.rowsWithHooksMerged();
+    for (const RunResults::TestCase &row : rows)
         addRow(row, results.status(row), results.reportedName(row.testName));
     QMap<QString, QVector<RunResults::Finding>> unplaced;
     const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
@@ -143,8 +143,8 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
         unplaced[found.finding.testName()].append(found);
     for (auto it = unplaced.cbegin(); it != unplaced.cend(); ++it)
         addFindings(results.reportedName(it.key()), it.value());
-    const QVector<RunResults::Break> breaks = results.breaks();
-    for (const RunResults::Break &suiteBreak : breaks) {
+    const QVector<RunResults::BrokenOffProcess> breaks = results.breaks();
+    for (const RunResults::BrokenOffProcess &suiteBreak : breaks) {
         addError(suiteBreak.testName.isEmpty() ? results.suiteFile() : suiteBreak.testName, suiteBreak.type,
                  suiteBreak.describedWithShard(), suiteBreak.lastOutput, suiteBreak.seconds);
     }
@@ -258,7 +258,7 @@ void JunitReport::writeTestCase(QXmlStreamWriter &xml, const TestCase &testCase)
     xml.writeEndElement();
 }
 
-void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &caseName)
+void JunitReport::addRepeatedRow(const RunResults::TestCase &row, const QString &caseName)
 {
     const QVector<RunResults::Run> runs = row.finalVerdicts();
     TestCase testCase;
@@ -300,7 +300,8 @@ void JunitReport::addRepeatedRow(const RunResults::Row &row, const QString &case
     m_cases.append(testCase);
 }
 
-QVector<JunitReport::Rerun> JunitReport::reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported)
+QVector<JunitReport::Rerun> JunitReport::reruns(const RunResults::TestCase &row,
+                                                const QVector<RunResults::Run> &reported)
 {
     QVector<RunResults::Run> failedInTheEnd;
     for (const RunResults::Run &run : row.finalVerdicts()) {

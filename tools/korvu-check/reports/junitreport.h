@@ -43,7 +43,7 @@ private:
     // retried tries go with them.
     // caseName: the row as reports name it. One that fails the run only by
     // passing on a retry (--fail-on-flaky) is a failure of type "flaky".
-    void addRow(const RunResults::Row &row, const RowStatus &status, const QString &caseName);
+    void addRow(const RunResults::TestCase &row, const RowStatus &status, const QString &caseName);
     // Findings of a function or row that has no verdict, as the suite broke off in it.
     void addFindings(const QString &testName, const QVector<RunResults::Finding> &findings);
     // The run broke off (crash, stop, no results) or never got to the suite.
@@ -89,9 +89,9 @@ private:
     };
 
     void writeTestCase(QXmlStreamWriter &xml, const TestCase &testCase) const;
-    void addRepeatedRow(const RunResults::Row &row, const QString &caseName);
+    void addRepeatedRow(const RunResults::TestCase &row, const QString &caseName);
     // The failed tries of the row other than those of the case's verdict.
-    static QVector<Rerun> reruns(const RunResults::Row &row, const QVector<RunResults::Run> &reported);
+    static QVector<Rerun> reruns(const RunResults::TestCase &row, const QVector<RunResults::Run> &reported);
     int count(TestCase::Result result) const;
 
     QString m_suiteName;

@@ -1,6 +1,6 @@
 #include "results/hookruns.h"
 
-RunResults::Row HookRuns::merged(RunResults::Row row)
+RunResults::TestCase HookRuns::merged(RunResults::TestCase row)
 {
     if (!row.runs.isEmpty() && RunResults::isHook(row.runs.constFirst().verdict))
         row.runs = mergedRuns(row.runs);

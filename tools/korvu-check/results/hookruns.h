@@ -10,7 +10,7 @@ class HookRuns
 public:
     // A row of RunResults::rowsWithEveryHookRun() as rowsWithHooksMerged()
     // holds it: a hook with one run per repetition, any other row as it is.
-    static RunResults::Row merged(RunResults::Row row);
+    static RunResults::TestCase merged(RunResults::TestCase row);
 
 private:
     static QVector<RunResults::Run> mergedRuns(const QVector<RunResults::Run> &runs);

@@ -44,79 +44,7 @@ RunResults::Outcome RunResults::outcomeOf(const TestVerdict &verdict)
     return Outcome::Other;
 }
 
-RunResults::Outcome RunResults::Row::outcome() const
-{
-    if (isFlaky())
-        return Outcome::Flaky;
-    if (failures() > 0)
-        return Outcome::Failed;
-    const QVector<Run> last = finalVerdicts();
-    if (passes() > 0)
-        return Outcome::Passed;
-    const bool allSkipped = !last.isEmpty() && std::all_of(last.cbegin(), last.cend(), [](const Run &run) {
-        return outcomeOf(run.verdict) == Outcome::Skipped;
-    });
-    return allSkipped ? Outcome::Skipped : Outcome::Other;
-}
-
-QVector<RunResults::Run> RunResults::Row::endedRuns() const
-{
-    QVector<Run> ended;
-    for (const Run &run : runs) {
-        if (run.verdict.endsTest())
-            ended.append(run);
-    }
-    return ended;
-}
-
-QVector<RunResults::Run> RunResults::Row::finalVerdicts() const
-{
-    QVector<Run> last;
-    for (const Run &run : runs) {
-        if (!run.verdict.endsTest())
-            continue;
-        auto same = std::find_if(last.begin(), last.end(),
-                                 [&run](const Run &kept) { return kept.origin.repetition == run.origin.repetition; });
-        if (same == last.end())
-            last.append(run);
-        else if (run.origin.attempt > same->origin.attempt)
-            *same = run;
-    }
-    return last;
-}
-
-int RunResults::Row::passes() const
-{
-    const QVector<Run> last = finalVerdicts();
-    return std::count_if(last.cbegin(), last.cend(),
-                         [](const Run &run) { return outcomeOf(run.verdict) == Outcome::Passed; });
-}
-
-int RunResults::Row::failures() const
-{
-    const QVector<Run> last = finalVerdicts();
-    return std::count_if(last.cbegin(), last.cend(),
-                         [](const Run &run) { return outcomeOf(run.verdict) == Outcome::Failed; });
-}
-
-int RunResults::Row::retries() const
-{
-    const QVector<Run> last = finalVerdicts();
-    int retried = 0;
-    for (const Run &run : last)
-        retried += run.origin.attempt - 1;
-    return retried;
-}
-
-bool RunResults::Row::passedOnRetry() const
-{
-    const QVector<Run> last = finalVerdicts();
-    return std::any_of(last.cbegin(), last.cend(), [](const Run &run) {
-        return run.origin.attempt > 1 && run.verdict.outcome == TestVerdict::Outcome::Pass;
-    });
-}
-
-QString RunResults::Break::describedWithShard(const QString &morePlace) const
+QString RunResults::BrokenOffProcess::describedWithShard(const QString &morePlace) const
 {
     QStringList place;
     if (!origin.shardName.isEmpty())
@@ -130,8 +58,6 @@ QString RunResults::Break::describedWithShard(const QString &morePlace) const
         return QStringLiteral("%1 (%2):").arg(description.chopped(1), place.join(QStringLiteral(", ")));
     return QStringLiteral("%1 (%2)").arg(description, place.join(QStringLiteral(", ")));
 }
-
-bool RunResults::Row::isFlaky() const { return passedOnRetry() || (passes() > 0 && failures() > 0); }
 
 void RunResults::setEnvironment(const Environment &environment) { m_environment = environment; }
 
@@ -205,9 +131,10 @@ void RunResults::addVerdict(const TestVerdict &verdict, const Origin &origin)
 void RunResults::addRun(const Run &run)
 {
     const QString testName = run.verdict.testName();
-    auto row = std::find_if(m_rows.begin(), m_rows.end(), [&testName](const Row &r) { return r.testName == testName; });
+    auto row = std::find_if(m_rows.begin(), m_rows.end(),
+                            [&testName](const TestCase &r) { return r.testName == testName; });
     if (row == m_rows.end())
-        row = m_rows.insert(m_rows.end(), Row{testName, {}, {}});
+        row = m_rows.insert(m_rows.end(), TestCase{testName, {}, {}});
     row->runs.append(run);
 }
 
@@ -216,7 +143,7 @@ void RunResults::addLogLine(const QString &testName, const Origin &origin, const
     m_pendingLogLines[{origin.job, testName}].append(line);
 }
 
-void RunResults::addBreak(const Break &suiteBreak) { m_breaks.append(suiteBreak); }
+void RunResults::addBreak(const BrokenOffProcess &suiteBreak) { m_breaks.append(suiteBreak); }
 
 void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
 {
@@ -225,7 +152,7 @@ void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
 
 void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor)
 {
-    for (Row &row : m_rows) {
+    for (TestCase &row : m_rows) {
         for (Run &run : row.runs) {
             if (run.origin.job != job || !run.verdict.endsTest())
                 continue;
@@ -239,24 +166,24 @@ void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const Fa
     }
 }
 
-QVector<RunResults::Row> RunResults::rowsWithHooksMerged() const
+QVector<RunResults::TestCase> RunResults::rowsWithHooksMerged() const
 {
-    QVector<Row> rows = rowsWithEveryHookRun();
-    for (Row &row : rows)
+    QVector<TestCase> rows = rowsWithEveryHookRun();
+    for (TestCase &row : rows)
         row = HookRuns::merged(row);
     return rows;
 }
 
-QVector<RunResults::Row> RunResults::rowsWithEveryHookRun() const
+QVector<RunResults::TestCase> RunResults::rowsWithEveryHookRun() const
 {
-    QVector<Row> rows = m_rows;
-    auto position = [this](const Row &row) {
+    QVector<TestCase> rows = m_rows;
+    auto position = [this](const TestCase &row) {
         const int index = m_order.indexOf(row.testName);
         return index < 0 ? m_order.size() : index;
     };
     std::stable_sort(rows.begin(), rows.end(),
-                     [&position](const Row &a, const Row &b) { return position(a) < position(b); });
-    for (Row &row : rows) {
+                     [&position](const TestCase &a, const TestCase &b) { return position(a) < position(b); });
+    for (TestCase &row : rows) {
         std::stable_sort(row.runs.begin(), row.runs.end(), earlier<Run>);
         for (const Finding &finding : m_findings) {
             if (finding.finding.testName() == row.testName)
@@ -270,8 +197,8 @@ QVector<RunResults::Row> RunResults::rowsWithEveryHookRun() const
 QVector<RunResults::Finding> RunResults::findings() const
 {
     QVector<Finding> all;
-    const QVector<Row> ordered = rowsWithHooksMerged();
-    for (const Row &row : ordered)
+    const QVector<TestCase> ordered = rowsWithHooksMerged();
+    for (const TestCase &row : ordered)
         all += row.findings;
     return all + findingsWithoutVerdict();
 }
@@ -281,16 +208,16 @@ QVector<RunResults::Finding> RunResults::findingsWithoutVerdict() const
     QVector<Finding> unplaced;
     for (const Finding &finding : m_findings) {
         const QString name = finding.finding.testName();
-        if (std::none_of(m_rows.cbegin(), m_rows.cend(), [&name](const Row &row) { return row.testName == name; }))
+        if (std::none_of(m_rows.cbegin(), m_rows.cend(), [&name](const TestCase &row) { return row.testName == name; }))
             unplaced.append(finding);
     }
     return unplaced;
 }
 
-QVector<RunResults::Break> RunResults::breaks() const
+QVector<RunResults::BrokenOffProcess> RunResults::breaks() const
 {
-    QVector<Break> breaks = m_breaks;
-    std::stable_sort(breaks.begin(), breaks.end(), earlier<Break>);
+    QVector<BrokenOffProcess> breaks = m_breaks;
+    std::stable_sort(breaks.begin(), breaks.end(), earlier<BrokenOffProcess>);
     return breaks;
 }
 
@@ -298,8 +225,8 @@ RunResults::Counts RunResults::counts() const
 {
     Counts counts;
     counts.failed = failureCount();
-    const QVector<Row> all = rowsWithHooksMerged();
-    for (const Row &row : all) {
+    const QVector<TestCase> all = rowsWithHooksMerged();
+    for (const TestCase &row : all) {
         counts.passed += row.passes();
         if (status(row).cause == RowStatus::Cause::PassedOnlyOnRetry)
             --counts.passed;
@@ -319,7 +246,7 @@ QVector<RowStatus> RunResults::statuses() const
     return StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
 }
 
-RowStatus RunResults::status(const Row &row) const
+RowStatus RunResults::status(const TestCase &row) const
 {
     return StatusRule(m_environment.failOnFlaky, breaks()).statusOf(row);
 }
@@ -334,7 +261,7 @@ int RunResults::failureStatus() const { return qMin(failureCount(), countedFailu
 QHash<QString, double> RunResults::meanSeconds() const
 {
     QHash<QString, double> means;
-    for (const Row &row : m_rows) {
+    for (const TestCase &row : m_rows) {
         if (row.runs.isEmpty() || isHook(row.runs.constFirst().verdict))
             continue;
         const QVector<Run> ended = row.endedRuns();
@@ -361,7 +288,7 @@ QString RunResults::tryName(const Origin &origin) const
     return QStringLiteral("try %1 of %2").arg(origin.attempt).arg(m_environment.retries + 1);
 }
 
-QString RunResults::retryText(const Row &row) const
+QString RunResults::retryText(const TestCase &row) const
 {
     QStringList repetitions;
     QString onlyTry;

@@ -59,7 +59,9 @@ public:
     using Outcome = RowStatus::Outcome;
     static Outcome outcomeOf(const TestVerdict &verdict);
 
-    struct Row
+    // A test function without data rows, or one data row of a function,
+    // with every run it had: what the reports call a test case.
+    struct TestCase
     {
         QString testName;
         // In order of repetition; an expected failure precedes the verdict of its run.
@@ -101,7 +103,7 @@ public:
 
     // A suite process that broke off: it crashed, was stopped, could not
     // start or ended without its results.
-    struct Break
+    struct BrokenOffProcess
     {
         QString type; // "crash", "interrupted", "start" or "incomplete"
         QString description;
@@ -190,7 +192,7 @@ public:
     void addVerdict(const TestVerdict &verdict, const Origin &origin);
     // A run as a report recorded it, with its notes, exchanges and log lines.
     void addRun(const Run &run);
-    void addBreak(const Break &suiteBreak);
+    void addBreak(const BrokenOffProcess &suiteBreak);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
     // A log message of a function or row; it joins the run whose verdict
     // follows in the same suite process.
@@ -205,10 +207,10 @@ public:
 
     // Every function and row in the suite's order, each hook with one run
     // per repetition, as the reports count them.
-    QVector<Row> rowsWithHooksMerged() const;
+    QVector<TestCase> rowsWithHooksMerged() const;
     // The same rows with every shard's run of a hook, as they were recorded.
-    QVector<Row> rowsWithEveryHookRun() const;
-    QVector<Break> breaks() const;
+    QVector<TestCase> rowsWithEveryHookRun() const;
+    QVector<BrokenOffProcess> breaks() const;
     // Every finding, in the order of the rows and of the runs; those of a
     // function or row without a verdict (the suite broke off) last.
     QVector<Finding> findings() const;
@@ -220,7 +222,7 @@ public:
     // run, in the order of rowsWithHooksMerged(); then each function or row
     // the suite broke off in before its verdict, in the order of the breaks.
     QVector<RowStatus> statuses() const;
-    RowStatus status(const Row &row) const;
+    RowStatus status(const TestCase &row) const;
     // What the rows' statuses add to the failures, and the breaks outside
     // any function or row: what the exit status counts.
     int failureCount() const;
@@ -240,7 +242,7 @@ public:
     QString tryName(const Origin &origin) const;
     // "passed on try 2 of 3" for a row that passed only on a retry ("passed on
     // a retry in runs 1, 3" with repeats); empty for any other row.
-    QString retryText(const Row &row) const;
+    QString retryText(const TestCase &row) const;
 
     // The order of a run of these functions and rows: the hooks around them.
     static QStringList withHooks(const QStringList &testNames);
@@ -260,8 +262,8 @@ private:
     QStringList m_outputLines;
     QVector<SetupError> m_setupErrors;
     QStringList m_order;
-    QVector<Row> m_rows;
-    QVector<Break> m_breaks;
+    QVector<TestCase> m_rows;
+    QVector<BrokenOffProcess> m_breaks;
     QVector<Finding> m_findings;
 };
 

@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
-StatusRule::StatusRule(bool failOnFlaky, const QVector<RunResults::Break> &breaks)
+StatusRule::StatusRule(bool failOnFlaky, const QVector<RunResults::BrokenOffProcess> &breaks)
     : m_failOnFlaky(failOnFlaky)
     , m_breaks(breaks)
 {
 }
 
-RowStatus StatusRule::statusOf(const RunResults::Row &row) const
+RowStatus StatusRule::statusOf(const RunResults::TestCase &row) const
 {
     RowStatus status;
     status.testName = row.testName;
     status.outcome = row.runs.isEmpty() ? RowStatus::Outcome::BrokenOff : row.outcome();
-    QVector<RunResults::Break> brokenOff;
-    for (const RunResults::Break &suiteBreak : m_breaks) {
+    QVector<RunResults::BrokenOffProcess> brokenOff;
+    for (const RunResults::BrokenOffProcess &suiteBreak : m_breaks) {
         if (suiteBreak.testName == row.testName)
             brokenOff.append(suiteBreak);
     }
@@ -44,25 +44,25 @@ RowStatus StatusRule::statusOf(const RunResults::Row &row) const
     return status;
 }
 
-QVector<RowStatus> StatusRule::statusesOf(const QVector<RunResults::Row> &rows) const
+QVector<RowStatus> StatusRule::statusesOf(const QVector<RunResults::TestCase> &rows) const
 {
     QVector<RowStatus> all;
-    for (const RunResults::Row &row : rows)
+    for (const RunResults::TestCase &row : rows)
         all.append(statusOf(row));
-    for (const RunResults::Break &suiteBreak : m_breaks) {
+    for (const RunResults::BrokenOffProcess &suiteBreak : m_breaks) {
         const QString &name = suiteBreak.testName;
         if (name.isEmpty()
             || std::any_of(all.cbegin(), all.cend(), [&name](const RowStatus &s) { return s.testName == name; }))
             continue;
-        all.append(statusOf(RunResults::Row{name, {}, {}}));
+        all.append(statusOf(RunResults::TestCase{name, {}, {}}));
     }
     return all;
 }
 
-int StatusRule::failureCount(const QVector<RunResults::Row> &rows) const
+int StatusRule::failureCount(const QVector<RunResults::TestCase> &rows) const
 {
     int failures = 0;
-    for (const RunResults::Break &suiteBreak : m_breaks)
+    for (const RunResults::BrokenOffProcess &suiteBreak : m_breaks)
         failures += suiteBreak.testName.isEmpty() ? 1 : 0;
     const QVector<RowStatus> all = statusesOf(rows);
     for (const RowStatus &status : all)

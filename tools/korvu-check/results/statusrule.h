@@ -11,21 +11,21 @@ class StatusRule
 {
 public:
     // breaks: in the order RunResults::breaks() gives them.
-    StatusRule(bool failOnFlaky, const QVector<RunResults::Break> &breaks);
+    StatusRule(bool failOnFlaky, const QVector<RunResults::BrokenOffProcess> &breaks);
 
     // row: as RunResults::rowsWithHooksMerged() holds it, or one without
     // runs for a function or row the suite broke off in before its verdict.
-    RowStatus statusOf(const RunResults::Row &row) const;
+    RowStatus statusOf(const RunResults::TestCase &row) const;
     // rows: as RunResults::rowsWithHooksMerged() holds them; then a status
     // for each function or row the suite broke off in before its verdict.
-    QVector<RowStatus> statusesOf(const QVector<RunResults::Row> &rows) const;
+    QVector<RowStatus> statusesOf(const QVector<RunResults::TestCase> &rows) const;
     // What the statuses add to the failures, and the breaks outside any
     // function or row.
-    int failureCount(const QVector<RunResults::Row> &rows) const;
+    int failureCount(const QVector<RunResults::TestCase> &rows) const;
 
 private:
     bool m_failOnFlaky;
-    QVector<RunResults::Break> m_breaks;
+    QVector<RunResults::BrokenOffProcess> m_breaks;
 };
 
 #endif // KORVUCHECK_STATUSRULE_H

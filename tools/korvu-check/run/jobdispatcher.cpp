@@ -205,7 +205,7 @@ void JobDispatcher::retry(const SuiteJob &failed, const TestVerdict &verdict)
 
 void JobDispatcher::handleJobEnd(const SuiteJob &job)
 {
-    std::optional<RunResults::Break> suiteBreak;
+    std::optional<RunResults::BrokenOffProcess> suiteBreak;
     if (job.runner->hasBreak())
         suiteBreak = job.runner->suiteBreak();
     m_recorder.processEnded(job.origin, suiteBreak, job.tree.traceFile());

@@ -39,11 +39,11 @@ void RunRecorder::lineLogged(const QString &testName, const RunResults::Origin &
     m_results.addLogLine(testName, origin, line);
 }
 
-void RunRecorder::processEnded(const RunResults::Origin &origin, const std::optional<RunResults::Break> &suiteBreak,
-                               const QString &traceFile)
+void RunRecorder::processEnded(const RunResults::Origin &origin,
+                               const std::optional<RunResults::BrokenOffProcess> &suiteBreak, const QString &traceFile)
 {
     if (suiteBreak) {
-        RunResults::Break located = *suiteBreak;
+        RunResults::BrokenOffProcess located = *suiteBreak;
         located.origin = origin;
         m_results.addBreak(located);
     }

@@ -25,7 +25,7 @@ public:
     // A suite process ended, broken off or not; its traffic trace in
     // traceFile adds the exchanges of each function and row and the signals
     // its daemons died of.
-    void processEnded(const RunResults::Origin &origin, const std::optional<RunResults::Break> &suiteBreak,
+    void processEnded(const RunResults::Origin &origin, const std::optional<RunResults::BrokenOffProcess> &suiteBreak,
                       const QString &traceFile);
 
 private:

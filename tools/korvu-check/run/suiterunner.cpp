@@ -66,7 +66,7 @@ int SuiteRunner::exitStatus() const { return m_exitStatus; }
 
 bool SuiteRunner::hasBreak() const { return m_hasBreak; }
 
-RunResults::Break SuiteRunner::suiteBreak() const { return m_break; }
+RunResults::BrokenOffProcess SuiteRunner::suiteBreak() const { return m_break; }
 
 QString SuiteRunner::testClass() const { return m_reader.testClass(); }
 

@@ -42,7 +42,7 @@ public:
     int exitStatus() const;
     bool hasBreak() const;
     // How the run broke off; its origin is the caller's to fill in.
-    RunResults::Break suiteBreak() const;
+    RunResults::BrokenOffProcess suiteBreak() const;
     QString testClass() const;
     QDateTime startTime() const;
     // The suite's process while it runs, 0 otherwise; with network namespaces
@@ -88,7 +88,7 @@ private:
     bool m_finished = false;
     int m_exitStatus = 0;
     bool m_hasBreak = false;
-    RunResults::Break m_break;
+    RunResults::BrokenOffProcess m_break;
 };
 
 #endif // KORVUCHECK_SUITERUNNER_H

@@ -32,7 +32,7 @@ RunComparison::RunComparison(const RunResults &previous, const RunResults &curre
 {
     const RowStates before = statesOf(previous);
     const RowStates now = statesOf(current);
-    const QVector<RunResults::Row> rows = current.rowsWithHooksMerged();
+    const QVector<RunResults::TestCase> rows = current.rowsWithHooksMerged();
     m_anyRowRan = !rows.isEmpty() || !now.failing.isEmpty();
     for (const QString &testName : now.failing) {
         if (before.failing.contains(testName))
@@ -40,7 +40,7 @@ RunComparison::RunComparison(const RunResults &previous, const RunResults &curre
         else
             m_newlyFailing.append(current.reportedName(testName));
     }
-    for (const RunResults::Row &row : rows) {
+    for (const RunResults::TestCase &row : rows) {
         if (before.failing.contains(row.testName) && now.passing.contains(row.testName))
             m_fixed.append(current.reportedName(row.testName));
     }

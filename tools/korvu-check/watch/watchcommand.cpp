@@ -36,7 +36,6 @@ int WatchCommand::exec()
         print(QStringLiteral("korvu-check: waiting until the parts are in place: %1").arg(problem));
     });
 
-    std::unique_ptr<RunResults> previous;
     int status = 0;
     while (!StopSignals::received()) {
         changedParts.clear();
@@ -47,29 +46,7 @@ int WatchCommand::exec()
         // What the command line asks for cannot work, however the parts change.
         if (runStatus == ExitStatus::BadCommandLine)
             return runStatus;
-        // A daemon rewritten while the suite restarts it fails rows of a
-        // correct build: such a run is not the news.
-        if (!changedParts.isEmpty() || !watcher.isCurrent()) {
-            print(QStringLiteral("korvu-check: parts changed during this run, so it is not compared; the check "
-                                 "runs again once they are in place"));
-        } else if (runStatus == ExitStatus::DaemonDoesNotStart) {
-            // What its suites reported while they were being stopped is no
-            // news; the next run is compared with the last one that ran.
-            print(QStringLiteral("korvu-check: korvud did not come up, so this run is not compared"));
-            status = runStatus;
-        } else {
-            bool comparable = true;
-            if (previous) {
-                const RunComparison comparison(*previous, run.results());
-                print(QStringLiteral("korvu-check: ") + comparison.text());
-                comparable = comparison.anyRowRan();
-            }
-            // After a build whose daemon never came up, the news is what
-            // changed since the last build that ran.
-            if (comparable)
-                previous = std::make_unique<RunResults>(run.results());
-            status = runStatus;
-        }
+        status = judgeRun(run.results(), runStatus, !changedParts.isEmpty() || !watcher.isCurrent(), status);
         if (changedParts.isEmpty()) {
             print(QStringLiteral("korvu-check: watching the daemon, the plug-in folders and the suite; Ctrl-C "
                                  "ends"));
@@ -78,13 +55,41 @@ int WatchCommand::exec()
         if (!changedParts.isEmpty())
             print(QStringLiteral("korvu-check: changed: %1").arg(changedParts.join(QStringLiteral(", "))));
     }
-    if (!previous) {
+    if (!m_previous) {
         print(QStringLiteral("korvu-check: stopped before a run completed"));
         return ExitStatus::SignalBase + StopSignals::received();
     }
     // The stopped run's summary may show failures this status does not count.
     print(QStringLiteral("korvu-check: stopped; the exit status is the last completed run's, %1").arg(status));
     return status;
+}
+
+int WatchCommand::judgeRun(const RunResults &results, int runStatus, bool partsChanged, int status)
+{
+    // A daemon rewritten while the suite restarts it fails rows of a
+    // correct build: such a run is not the news.
+    if (partsChanged) {
+        print(QStringLiteral("korvu-check: parts changed during this run, so it is not compared; the check "
+                             "runs again once they are in place"));
+        return status;
+    }
+    if (runStatus == ExitStatus::DaemonDoesNotStart) {
+        // What its suites reported while they were being stopped is no
+        // news; the next run is compared with the last one that ran.
+        print(QStringLiteral("korvu-check: korvud did not come up, so this run is not compared"));
+        return runStatus;
+    }
+    bool comparable = true;
+    if (m_previous) {
+        const RunComparison comparison(*m_previous, results);
+        print(QStringLiteral("korvu-check: ") + comparison.text());
+        comparable = comparison.anyRowRan();
+    }
+    // After a build whose daemon never came up, the news is what changed
+    // since the last build that ran.
+    if (comparable)
+        m_previous = std::make_unique<RunResults>(results);
+    return runStatus;
 }
 
 void WatchCommand::print(const QString &line)

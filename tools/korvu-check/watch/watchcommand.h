@@ -2,6 +2,9 @@
 #define KORVUCHECK_WATCHCOMMAND_H
 
 #include "commandline/checkoptions.h"
+#include "results/runresults.h"
+
+#include <memory>
 
 class QTextStream;
 
@@ -18,11 +21,16 @@ public:
     int exec();
 
 private:
+    // Shows what a run brought since the one before and keeps it for the
+    // next comparison when it counts; returns the watch's status after it.
+    int judgeRun(const RunResults &results, int runStatus, bool partsChanged, int status);
     void print(const QString &line);
 
     const CheckOptions m_options;
     QTextStream &m_out;
     QTextStream &m_err;
+    // The last run that ran rows on parts that stayed the same.
+    std::unique_ptr<RunResults> m_previous;
 };
 
 #endif // KORVUCHECK_WATCHCOMMAND_H

@@ -99,7 +99,7 @@ void TestSliceMerge::testSlicesAsOneRun()
     QVERIFY2(merge.merge(&merged, &error), qPrintable(error.message()));
 
     QStringList runs;
-    for (const RunResults::Row &row : merged.rowsWithHooksMerged()) {
+    for (const RunResults::TestCase &row : merged.rowsWithHooksMerged()) {
         for (const RunResults::Run &run : row.runs)
             runs.append(merged.reportedName(row.testName) + ' ' + run.verdict.label() + ' ' + run.notes.join(';'));
     }
@@ -163,7 +163,7 @@ void TestSliceMerge::testBrokenOffSlice()
 
     QVERIFY(merged.setupErrors().isEmpty());
     QCOMPARE(merged.breaks().size(), 1);
-    const RunResults::Break suiteBreak = merged.breaks().constFirst();
+    const RunResults::BrokenOffProcess suiteBreak = merged.breaks().constFirst();
     QCOMPARE(QStringList({suiteBreak.origin.shardName, suiteBreak.description}) + suiteBreak.lastOutput,
              (QStringList{"slice 1/2", "korvud exited at start-up with status 1; its last output:",
                           "  korvud: cannot open the database"}));

@@ -70,7 +70,7 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
     }
     QStringList failures;
     QStringList retried;
-    for (const RunResults::Row &row : m_rows) {
+    for (const RunResults::TestCase &row : m_rows) {
         failures += failureLines(row, false);
         if (!row.passedOnRetry())
             continue;
@@ -82,7 +82,7 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
                    : QString()));
         retried += failureLines(row, true);
     }
-    for (const RunResults::Break &suiteBreak : m_breaks) {
+    for (const RunResults::BrokenOffProcess &suiteBreak : m_breaks) {
         failures.append(QStringLiteral("  FAIL ")
                         + suiteBreak.describedWithShard(m_repeat > 1 ? runList({suiteBreak.origin.repetition}, m_repeat)
                                                                      : QString()));
@@ -142,7 +142,7 @@ QStringList RunSummary::findingsSection() const
 QStringList RunSummary::tallyLines() const
 {
     QStringList lines = {QStringLiteral("Runs passed, per function and row:")};
-    for (const RunResults::Row &row : m_rows) {
+    for (const RunResults::TestCase &row : m_rows) {
         const QString tally = QStringLiteral("%1/%2").arg(row.passes()).arg(row.finalVerdicts().size());
         QString mark;
         switch (row.outcome()) {
@@ -167,7 +167,7 @@ QStringList RunSummary::tallyLines() const
 }
 
 // The failures of a row; runs that failed alike are shown once.
-QStringList RunSummary::failureLines(const RunResults::Row &row, bool ofPassedRepetitions) const
+QStringList RunSummary::failureLines(const RunResults::TestCase &row, bool ofPassedRepetitions) const
 {
     QVector<int> passedRepetitions;
     const QVector<RunResults::Run> last = row.finalVerdicts();

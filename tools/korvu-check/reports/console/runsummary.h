@@ -36,13 +36,13 @@ private:
     QStringList findingsSection() const;
     // The failed tries of the repetitions that failed in the end, or of
     // those that passed on a retry.
-    QStringList failureLines(const RunResults::Row &row, bool ofPassedRepetitions) const;
+    QStringList failureLines(const RunResults::TestCase &row, bool ofPassedRepetitions) const;
     QString placeList(const QVector<RunResults::Origin> &origins) const;
     static QStringList detailLines(const TestVerdict &verdict, const QString &indent);
 
     RunResults m_results;
-    QVector<RunResults::Row> m_rows;
-    QVector<RunResults::Break> m_breaks;
+    QVector<RunResults::TestCase> m_rows;
+    QVector<RunResults::BrokenOffProcess> m_breaks;
     QVector<RunResults::Finding> m_findings;
     RunResults::Counts m_counts;
     int m_repeat;

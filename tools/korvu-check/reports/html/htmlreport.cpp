@@ -30,7 +30,7 @@ QString stateClass(Outcome outcome)
     return QStringLiteral("other");
 }
 
-QString stateLabel(Outcome outcome, const RunResults::Row &row)
+QString stateLabel(Outcome outcome, const RunResults::TestCase &row)
 {
     if (outcome == Outcome::Other)
         return row.finalVerdicts().isEmpty() ? QStringLiteral("?") : row.finalVerdicts().constFirst().verdict.label();
@@ -51,7 +51,7 @@ bool HtmlReport::write(const RunResults &results, QIODevice *device)
 
 QString HtmlReport::page(const RunResults &results)
 {
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
+    const QVector<RunResults::TestCase> rows = results.rowsWithHooksMerged();
     HtmlWriter html;
     html.startDocument();
     html.open(QStringLiteral("html"), {{QStringLiteral("xmlns"), QStringLiteral("http://www.w3.org/1999/xhtml")},
@@ -151,7 +151,7 @@ void HtmlReport::writeHeader(HtmlWriter &html, const RunResults &results)
 void HtmlReport::writeBrokenRuns(HtmlWriter &html, const RunResults &results)
 {
     const QVector<RunResults::SetupError> setupErrors = results.setupErrors();
-    const QVector<RunResults::Break> breaks = results.breaks();
+    const QVector<RunResults::BrokenOffProcess> breaks = results.breaks();
     if (setupErrors.isEmpty() && breaks.isEmpty())
         return;
     html.element(QStringLiteral("h2"), QStringLiteral("The run broke off"),
@@ -161,7 +161,7 @@ void HtmlReport::writeBrokenRuns(HtmlWriter &html, const RunResults &results)
                      (QStringList{setupError.message} + setupError.details).join(QLatin1Char('\n')),
                      {{QStringLiteral("class"), QStringLiteral("message setup")}});
     }
-    for (const RunResults::Break &suiteBreak : breaks) {
+    for (const RunResults::BrokenOffProcess &suiteBreak : breaks) {
         html.element(QStringLiteral("pre"),
                      (QStringList{suiteBreak.describedWithShard()} + suiteBreak.lastOutput).join(QLatin1Char('\n')),
                      {{QStringLiteral("class"), QStringLiteral("message break")}});
@@ -187,7 +187,7 @@ void HtmlReport::writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults 
 }
 
 // The rows that need a look come first, one click from their details below.
-void HtmlReport::writeAttention(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows)
+void HtmlReport::writeAttention(HtmlWriter &html, const RunResults &results, const QVector<RunResults::TestCase> &rows)
 {
     QVector<int> indexes;
     for (int i = 0; i < rows.size(); ++i) {
@@ -199,7 +199,7 @@ void HtmlReport::writeAttention(HtmlWriter &html, const RunResults &results, con
     html.element(QStringLiteral("h2"), QStringLiteral("Failed and flaky"));
     html.open(QStringLiteral("ul"), {{QStringLiteral("class"), QStringLiteral("attention")}});
     for (int index : qAsConst(indexes)) {
-        const RunResults::Row &row = rows.at(index);
+        const RunResults::TestCase &row = rows.at(index);
         const Outcome state = row.outcome();
         html.open(QStringLiteral("li"));
         html.element(QStringLiteral("span"), stateLabel(state, row),
@@ -222,11 +222,11 @@ void HtmlReport::writeAttention(HtmlWriter &html, const RunResults &results, con
     html.close();
 }
 
-void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows)
+void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::TestCase> &rows)
 {
     const bool repeated = results.environment().repeat > 1;
     double longest = 0;
-    for (const RunResults::Row &row : rows) {
+    for (const RunResults::TestCase &row : rows) {
         for (const RunResults::Run &run : row.runs)
             longest = qMax(longest, run.verdict.seconds);
     }
@@ -255,7 +255,7 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
 }
 
 // longest: the seconds of the slowest run, which fills a time bar.
-void HtmlReport::writeVerdictRow(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
+void HtmlReport::writeVerdictRow(HtmlWriter &html, const RunResults &results, const RunResults::TestCase &row,
                                  const QString &id, double longest)
 {
     const QVector<RunResults::Run> verdicts = row.finalVerdicts();
@@ -301,7 +301,7 @@ void HtmlReport::writeVerdictRow(HtmlWriter &html, const RunResults &results, co
 
 // A failed run, a retry or one with notes shows its verdict; otherwise the
 // first run's traffic and log lines show what a pass looks like.
-void HtmlReport::writeRowDetail(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
+void HtmlReport::writeRowDetail(HtmlWriter &html, const RunResults &results, const RunResults::TestCase &row,
                                 const QString &id)
 {
     const QVector<RunResults::Run> verdicts = row.finalVerdicts();

@@ -23,11 +23,11 @@ public:
 private:
     static void writeHead(HtmlWriter &html, const RunResults &results);
     static void writeHeader(HtmlWriter &html, const RunResults &results);
-    static void writeAttention(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
-    static void writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::Row> &rows);
-    static void writeVerdictRow(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
+    static void writeAttention(HtmlWriter &html, const RunResults &results, const QVector<RunResults::TestCase> &rows);
+    static void writeVerdicts(HtmlWriter &html, const RunResults &results, const QVector<RunResults::TestCase> &rows);
+    static void writeVerdictRow(HtmlWriter &html, const RunResults &results, const RunResults::TestCase &row,
                                 const QString &id, double longest);
-    static void writeRowDetail(HtmlWriter &html, const RunResults &results, const RunResults::Row &row,
+    static void writeRowDetail(HtmlWriter &html, const RunResults &results, const RunResults::TestCase &row,
                                const QString &id);
     static void writeBrokenRuns(HtmlWriter &html, const RunResults &results);
     static void writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults &results);

@@ -193,7 +193,7 @@ void TestRowOutcomes::testReportsAgree()
                           {},
                           inRow ? last : first});
     }
-    const RunResults::Row reported = results.rowsWithHooksMerged().constFirst();
+    const RunResults::TestCase reported = results.rowsWithHooksMerged().constFirst();
     const RowStatus rowStatus = results.status(reported);
     QCOMPARE(rowStatus.outcome, outcome);
     QCOMPARE(rowStatus.cause, cause);

@@ -21,10 +21,10 @@ TestVerdict timed(TestVerdict verdict, double seconds)
 }
 
 // "name: LABEL seconds [notes]" per run, in row order.
-QStringList describe(const QVector<RunResults::Row> &rows)
+QStringList describe(const QVector<RunResults::TestCase> &rows)
 {
     QStringList lines;
-    for (const RunResults::Row &row : rows) {
+    for (const RunResults::TestCase &row : rows) {
         for (const RunResults::Run &run : row.runs) {
             lines.append(QStringLiteral("%1: %2 %3 %4")
                              .arg(row.testName, run.verdict.label())
@@ -65,7 +65,7 @@ void TestRunResults::testSuiteOrder()
     results.addVerdict(verdict(O::Pass, "testAvailable"), shard(1));
 
     QStringList names;
-    for (const RunResults::Row &row : results.rowsWithHooksMerged())
+    for (const RunResults::TestCase &row : results.rowsWithHooksMerged())
         names.append(row.testName);
     QCOMPARE(names, (QStringList{"initTestCase", "testAvailable", "testDelivery(a)", "testDelivery(b)", "testExtra"}));
     QCOMPARE(results.failureCount(), 1);
@@ -86,7 +86,7 @@ void TestRunResults::testHooksOfShardsCountOnce()
         "initTestCase: FAIL 1.5 failed in shard 2 (x2); failed in shard 3 (x3)",
         "cleanupTestCase: FAIL 0.3 failed in shard 1 (x1); failed in shard 3 (x3)",
     };
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
+    const QVector<RunResults::TestCase> rows = results.rowsWithHooksMerged();
     QCOMPARE(describe(rows), expected);
     QCOMPARE(rows.at(0).runs.constFirst().verdict.messageLines, QStringList{"no Hello either"});
     QCOMPARE(results.failureCount(), 2);
@@ -108,7 +108,7 @@ void TestRunResults::testHooksPerRepetition()
                                shard(number, repetition));
         }
     }
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
+    const QVector<RunResults::TestCase> rows = results.rowsWithHooksMerged();
     QCOMPARE(describe(rows), (QStringList{"initTestCase: PASS 0", "initTestCase: FAIL 0 failed in shard 1 (x1)"}));
     QVERIFY(rows.constFirst().isFlaky());
     QCOMPARE(rows.constFirst().passes(), 1);
@@ -145,7 +145,7 @@ void TestRunResults::testTrafficOfEachRun()
     attachTrace(&results, shard(1, 2).job, laterTrace.fileName());
     attachTrace(&results, shard(1).job, trace.fileName());
 
-    for (const RunResults::Row &row : results.rowsWithHooksMerged()) {
+    for (const RunResults::TestCase &row : results.rowsWithHooksMerged()) {
         for (const RunResults::Run &run : row.runs) {
             const QString exchanges = TrafficLog::lines(run.exchanges).join(QLatin1Char('\n'));
             if (run.origin.job == shard(2).job)
@@ -171,7 +171,7 @@ void TestRunResults::testLogLinesOfEachRun()
     results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 2));
 
     QVector<QStringList> logged;
-    const QVector<RunResults::Row> rows = results.rowsWithHooksMerged();
+    const QVector<RunResults::TestCase> rows = results.rowsWithHooksMerged();
     for (const RunResults::Run &run : rows.constFirst().runs)
         logged.append(run.logLines);
     QCOMPARE(logged, (QVector<QStringList>{{}, {"one: scan", "one: gate"}, {"two: scan"}, {}}));
@@ -183,7 +183,7 @@ void TestRunResults::testSkippedRepetitionsAreNotFlaky()
     results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 1));
     results.addVerdict(verdict(O::Skip, "testDelivery", "a", {"no gate"}), shard(1, 2));
     results.addVerdict(verdict(O::Pass, "testDelivery", "a"), shard(1, 3));
-    const RunResults::Row row = results.rowsWithHooksMerged().constFirst();
+    const RunResults::TestCase row = results.rowsWithHooksMerged().constFirst();
     QVERIFY(!row.isFlaky());
     QCOMPARE(row.passes(), 2);
     QCOMPARE(results.failureStatus(), 0);

@@ -38,7 +38,7 @@ RunResults results(const QStringList &rows, bool failOnFlaky = false)
             results.addVerdict(verdict(O::Fail, function, row, {"no"}), first);
             results.addVerdict(verdict(O::Pass, function, row), {1, 1, 1, QStringLiteral("retry"), 2});
         } else if (how == QLatin1String("broke")) {
-            RunResults::Break crash;
+            RunResults::BrokenOffProcess crash;
             crash.type = QStringLiteral("crash");
             crash.testName = testName;
             crash.origin = first;
