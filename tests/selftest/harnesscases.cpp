@@ -19,8 +19,9 @@ const QString noGateNoScanner = QStringLiteral("No gate, no scanner");
 const QString gateAndScanner = QStringLiteral("gate, scanner");
 
 // The suite waits 5000 ms for a reply on a coarse timer, which may fire up to
-// 5 % early.
-const qint64 replyWaitShortestMs = 4750;
+// 5 % early; the scripted daemon stamps a request when it reads it, which on a
+// loaded machine is a little after the suite started waiting.
+const qint64 replyWaitShortestMs = 4700;
 const qint64 replyWaitLongestMs = 6500;
 
 const QString availabilityMessage = QStringLiteral(
@@ -79,9 +80,9 @@ QList<SelfTestCase> SelfTestCases::handshake()
             .sends({rpc("JSONRPC.Hello")})
             .checks(RunChecks::daemonKilledInCleanup()),
 
-        SelfTestCase("a port that opens 2.5 s late is connected at the fourth attempt", "port-opens-late.json")
+        SelfTestCase("a port that opens 2.5 s late is connected after three or four refusals", "port-opens-late.json")
             .runs(testAvailable, noGateNoScanner)
-            .checks(RunChecks::failedAttemptsBeforeConnecting(3))
+            .checks(RunChecks::failedAttemptsBeforeConnecting(3, 4))
             .traced()
             .checks(RunChecks::tracesExchange(initTestCase, QString(), "connect",
                                               {{"connected", "false"}, {"error", "ConnectionRefusedError"}})),

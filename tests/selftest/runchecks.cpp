@@ -51,19 +51,20 @@ SelfTestCase::Check RunChecks::daemonKilledInCleanup()
     };
 }
 
-SelfTestCase::Check RunChecks::failedAttemptsBeforeConnecting(int count)
+SelfTestCase::Check RunChecks::failedAttemptsBeforeConnecting(int fewest, int most)
 {
-    return [count](const SuiteRun &run) {
+    return [fewest, most](const SuiteRun &run) {
         int failed = 0;
         const QVector<TestMessage> messages = run.log().messagesOf(QStringLiteral("initTestCase"));
         for (const TestMessage &message : messages) {
             if (message.type == TestMessage::Type::Debug && message.text == connectedMessage) {
-                if (failed == count)
+                if (failed >= fewest && failed <= most)
                     return QString();
-                return QStringLiteral("%1 failed attempts before \"%2\", expected %3")
+                return QStringLiteral("%1 failed attempts before \"%2\", expected %3 to %4")
                     .arg(failed)
                     .arg(connectedMessage)
-                    .arg(count);
+                    .arg(fewest)
+                    .arg(most);
             }
             if (message.type == TestMessage::Type::Warning && message.text == refusedMessage)
                 ++failed;

@@ -10,8 +10,10 @@ namespace RunChecks {
 
 // cleanupTestCase logged the kill of the daemon as warnings.
 SelfTestCase::Check daemonKilledInCleanup();
-// initTestCase logged exactly count failed attempts before "Connected to korvu".
-SelfTestCase::Check failedAttemptsBeforeConnecting(int count);
+// initTestCase logged fewest to most failed attempts before "Connected to
+// korvu". A daemon that times its port from its own start opens it later on a
+// loaded machine, so an attempt more is no fault of the suite's retries.
+SelfTestCase::Check failedAttemptsBeforeConnecting(int fewest, int most);
 // initTestCase never connected and kept trying for the whole bound.
 SelfTestCase::Check neverConnected(int minimumAttempts, qint64 minimumMs);
 // The time from the n-th call of method to the request after it.
