@@ -5,17 +5,24 @@
 
 #include <cstddef>
 
-// The names of an enum's values in each format that writes them, such as
-// Qt Test's XML log and its plain-text log: a table of entries, each with the
-// enum value in "value" and a const char * member per format.
+// The names of an enum's values in the two formats of Qt Test's logs that
+// write them: the XML log's attribute value and the plain-text log's label.
 namespace EnumNames {
+
+template<typename Enum>
+struct Entry
+{
+    Enum value;
+    const char *xmlName;
+    const char *label;
+};
 
 // The name of value in the format of the member name; empty for a value
 // the table lacks.
-template<typename Entry, std::size_t size, typename Enum>
-QString nameOf(const Entry (&table)[size], Enum value, const char *Entry::*name)
+template<typename Enum, std::size_t size>
+QString nameOf(const Entry<Enum> (&table)[size], Enum value, const char *Entry<Enum>::*name)
 {
-    for (const Entry &entry : table) {
+    for (const Entry<Enum> &entry : table) {
         if (entry.value == value)
             return QString::fromLatin1(entry.*name);
     }
@@ -23,10 +30,10 @@ QString nameOf(const Entry (&table)[size], Enum value, const char *Entry::*name)
 }
 
 // The value named text in the format of the member name; false when none is.
-template<typename Entry, std::size_t size, typename Enum>
-bool valueOf(const Entry (&table)[size], const QString &text, const char *Entry::*name, Enum *value)
+template<typename Enum, std::size_t size>
+bool valueOf(const Entry<Enum> (&table)[size], const QString &text, const char *Entry<Enum>::*name, Enum *value)
 {
-    for (const Entry &entry : table) {
+    for (const Entry<Enum> &entry : table) {
         if (text == QLatin1String(entry.*name)) {
             *value = entry.value;
             return true;

@@ -3,13 +3,9 @@
 
 namespace {
 
-struct TypeName
-{
-    TestMessage::Type value;
-    const char *messageType;
-    const char *label;
-};
+using TypeName = EnumNames::Entry<TestMessage::Type>;
 
+// A message's type attribute in the XML log, and its label in the text log.
 const TypeName typeNames[] = {
     {TestMessage::Type::Debug, "qdebug", "QDEBUG"},           {TestMessage::Type::Info, "qinfo", "QINFO"},
     {TestMessage::Type::Warning, "qwarn", "QWARN"},           {TestMessage::Type::System, "system", "QSYSTEM"},
@@ -28,5 +24,5 @@ QString TestMessage::logLine(const QString &testClass) const
 
 bool TestMessage::typeFromMessageType(const QString &name, Type *type)
 {
-    return EnumNames::valueOf(typeNames, name, &TypeName::messageType, type);
+    return EnumNames::valueOf(typeNames, name, &TypeName::xmlName, type);
 }

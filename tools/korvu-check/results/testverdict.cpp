@@ -3,13 +3,9 @@
 
 namespace {
 
-struct OutcomeName
-{
-    TestVerdict::Outcome value;
-    const char *incidentType;
-    const char *label;
-};
+using OutcomeName = EnumNames::Entry<TestVerdict::Outcome>;
 
+// An incident's type attribute in the XML log, and its label in the text log.
 const OutcomeName outcomeNames[] = {
     {TestVerdict::Outcome::Pass, "pass", "PASS"},
     {TestVerdict::Outcome::Fail, "fail", "FAIL"},
@@ -52,10 +48,7 @@ bool TestVerdict::carriesNoMessage() const { return outcome == Outcome::Pass || 
 
 bool TestVerdict::outcomeFromIncidentType(const QString &type, Outcome *outcome)
 {
-    return EnumNames::valueOf(outcomeNames, type, &OutcomeName::incidentType, outcome);
+    return EnumNames::valueOf(outcomeNames, type, &OutcomeName::xmlName, outcome);
 }
 
-QString TestVerdict::incidentType() const
-{
-    return EnumNames::nameOf(outcomeNames, outcome, &OutcomeName::incidentType);
-}
+QString TestVerdict::incidentType() const { return EnumNames::nameOf(outcomeNames, outcome, &OutcomeName::xmlName); }
