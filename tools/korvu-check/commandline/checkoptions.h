@@ -78,6 +78,8 @@ public:
     static QString helpText(const QCommandLineParser &parser, const QString &calledAs, const QString &usage);
 
 private:
+    // Adds every option, with the texts of --help or of the manual page.
+    static void describe(QCommandLineParser &parser, OptionText text);
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
     QString checkDurationsFile() const;

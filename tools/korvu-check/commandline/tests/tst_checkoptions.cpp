@@ -30,6 +30,8 @@ private slots:
     void testBareDaemonNameIsLookedUpOnPath();
     void testRunId_data();
     void testRunId();
+    void testHelpText_data();
+    void testHelpText();
 
 private:
     QString path(const QString &name) const;
@@ -297,6 +299,43 @@ void TestCheckOptions::testRunId()
         QVERIFY2(!QUuid::fromString(options.runId).isNull(), qPrintable(options.runId));
     else
         QCOMPARE(options.runId, runId);
+}
+
+void TestCheckOptions::testHelpText_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("leftOut");
+
+    // A terminal's worth, with every option's text on its line.
+    QTest::newRow("help") << "--help" << 50 << QStringList{"korvu-check(1)", "Run only slice <k> of <n>"}
+                          << QStringList{"--help-manual", "balanced by expected time", "with every run's verdict"};
+    // What help2man makes the manual page of.
+    QTest::newRow("manual") << "--help-manual" << 500
+                            << QStringList{"balanced by expected time", "with every run's verdict",
+                                           "Arguments after -- go to the suite"}
+                            << QStringList{"--help-manual", "korvu-check(1)"};
+}
+
+void TestCheckOptions::testHelpText()
+{
+    QFETCH(QString, option);
+    QFETCH(int, maxLines);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, leftOut);
+
+    CheckOptions options;
+    QCOMPARE(options.parse({"korvu-check", option}, {}), CheckOptions::ParseResult::ShowHelp);
+    const QString help = options.helpText();
+    const QStringList lines = help.trimmed().split('\n');
+    QVERIFY2(lines.size() <= maxLines, qPrintable(QString::number(lines.size())));
+    for (const QString &line : lines)
+        QVERIFY2(line.size() <= 80, qPrintable(line));
+    for (const QString &text : shown)
+        QVERIFY2(help.contains(text), qPrintable(text));
+    for (const QString &text : leftOut)
+        QVERIFY2(!help.contains(text), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestCheckOptions)
