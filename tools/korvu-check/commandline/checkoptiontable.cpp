@@ -5,6 +5,8 @@
 #include <connectionbound.h>
 #include <daemonport.h>
 
+#include <QRegularExpression>
+
 namespace {
 
 bool positiveNumber(const QString &text, int *number)
@@ -12,6 +14,19 @@ bool positiveNumber(const QString &text, int *number)
     bool ok = false;
     *number = text.toInt(&ok);
     return ok && *number >= 1;
+}
+
+// What is wrong with the pattern of --grep or --grep-invert, or an empty string.
+QString patternProblem(const QString &option, const QString &pattern)
+{
+    const QRegularExpression expression(pattern);
+    if (pattern.isEmpty())
+        return QStringLiteral("--%1 takes a pattern that is not empty").arg(option);
+    if (!expression.isValid())
+        return QStringLiteral("--%1 '%2' is no valid pattern: %3 at offset %4")
+            .arg(option, pattern, expression.errorString())
+            .arg(expression.patternErrorOffset());
+    return QString();
 }
 
 const QString descriptionText = QStringLiteral(
@@ -239,6 +254,36 @@ const QList<CheckOptionTable::Option> runTable = {
      QString(),
      [](CheckOptions &options, const QString &) {
          options.watch = true;
+         return QString();
+     }},
+    {{QStringLiteral("grep")},
+     QStringLiteral("Run only the functions and rows whose name, as the reports show it (testDelivery(DHL "
+                    "express), testRemoveDelivery), matches <regex> somewhere."),
+     QStringLiteral("regex"),
+     [](CheckOptions &options, const QString &value) {
+         options.grep = value;
+         return patternProblem(QStringLiteral("grep"), value);
+     }},
+    {{QStringLiteral("grep-invert")},
+     QStringLiteral("Run only the functions and rows whose name does not match <regex>."),
+     QStringLiteral("regex"),
+     [](CheckOptions &options, const QString &value) {
+         options.grepInvert = value;
+         return patternProblem(QStringLiteral("grep-invert"), value);
+     }},
+    {{QStringLiteral("list")},
+     QStringLiteral("Print the selected functions and rows, one selection word per line (function or "
+                    "function:row), and run nothing."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.listing = CheckOptions::Listing::Words;
+         return QString();
+     }},
+    {{QStringLiteral("list-json")},
+     QStringLiteral("Print the selected functions and rows as a JSON document, and run nothing."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.listing = CheckOptions::Listing::Json;
          return QString();
      }},
 };
