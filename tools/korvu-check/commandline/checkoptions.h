@@ -69,6 +69,16 @@ public:
     // --watch: run again whenever a part changes on disk, until stopped.
     bool watch = false;
 
+    // Which functions and rows run, beside the words after --: those whose
+    // name ("function(row)") matches grep and not grepInvert (empty: no
+    // condition), and with lastFailed only those that failed before.
+    QString grep;
+    QString grepInvert;
+    bool lastFailed = false;
+    // --list and --list-json print the selection and run nothing.
+    enum class Listing { None, Words, Json };
+    Listing listing = Listing::None;
+
     // Whether the selected work is cut into shards of the suite's functions
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;

@@ -5,6 +5,8 @@
 #include <connectionbound.h>
 #include <daemonport.h>
 
+#include <QRegularExpression>
+
 namespace {
 
 bool positiveNumber(const QString &text, int *number)
@@ -12,6 +14,19 @@ bool positiveNumber(const QString &text, int *number)
     bool ok = false;
     *number = text.toInt(&ok);
     return ok && *number >= 1;
+}
+
+// What is wrong with the pattern of --grep or --grep-invert, or an empty string.
+QString patternProblem(const QString &option, const QString &pattern)
+{
+    const QRegularExpression expression(pattern);
+    if (pattern.isEmpty())
+        return QStringLiteral("--%1 takes a pattern that is not empty").arg(option);
+    if (!expression.isValid())
+        return QStringLiteral("--%1 '%2' is no valid pattern: %3 at offset %4")
+            .arg(option, pattern, expression.errorString())
+            .arg(expression.patternErrorOffset());
+    return QString();
 }
 
 const QString introText = QStringLiteral(
@@ -201,6 +216,40 @@ const QList<CheckOptionTable::Option> runTable = {
                     "changes on disk, once the change is complete, until Ctrl-C. After each run one line says "
                     "which functions and rows were fixed, are newly failing or still fail; the reports are "
                     "written anew.")},
+    {{QStringLiteral("grep")},
+     QStringLiteral("Run only functions and rows matching <regex>."),
+     QStringLiteral("regex"),
+     [](CheckOptions &options, const QString &value) {
+         options.grep = value;
+         return patternProblem(QStringLiteral("grep"), value);
+     },
+     QStringLiteral("Run only the functions and rows whose name, as the reports show it (testDelivery(DHL "
+                    "express), testRemoveDelivery), matches <regex> somewhere.")},
+    {{QStringLiteral("grep-invert")},
+     QStringLiteral("Run only functions and rows not matching <regex>."),
+     QStringLiteral("regex"),
+     [](CheckOptions &options, const QString &value) {
+         options.grepInvert = value;
+         return patternProblem(QStringLiteral("grep-invert"), value);
+     },
+     QStringLiteral("Run only the functions and rows whose name does not match <regex>.")},
+    {{QStringLiteral("list")},
+     QStringLiteral("List the selected functions and rows."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.listing = CheckOptions::Listing::Words;
+         return QString();
+     },
+     QStringLiteral("Print the selected functions and rows, one selection word per line (function or "
+                    "function:row), and run nothing.")},
+    {{QStringLiteral("list-json")},
+     QStringLiteral("List the selected functions and rows as JSON."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.listing = CheckOptions::Listing::Json;
+         return QString();
+     },
+     QStringLiteral("Print the selected functions and rows as a JSON document, and run nothing.")},
 };
 
 } // namespace
