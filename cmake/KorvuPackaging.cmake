@@ -86,6 +86,11 @@ else()
     message(STATUS "help2man not found: the package has no manual page, and the package test is not registered")
 endif()
 
+# Where bash-completion looks for a command's completion when it is first
+# completed.
+install(FILES ${PROJECT_SOURCE_DIR}/tools/korvu-check/completion/korvu-check.bash
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME korvu-check)
+
 set(_doc ${CMAKE_INSTALL_DATADIR}/doc/${KORVU_PACKAGE_NAME})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${_doc})
 set(_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
