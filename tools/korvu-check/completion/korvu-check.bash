@@ -60,6 +60,7 @@ _korvu_check()
     _init_completion -s -n : || return
 
     local check=${words[0]} i
+    __expand_tilde_by_ref check
     for ((i = 1; i < cword; i++)); do
         if [[ ${words[i]} == -- ]]; then
             [[ $cur == -* ]] || _korvu_check_rows "$check" "$i"
