@@ -47,8 +47,8 @@ QList<QCommandLineOption> ReportFiles::options(OptionText text)
 {
     QList<QCommandLineOption> options;
     for (const Format &format : formats()) {
-        const QString &description
-            = text == OptionText::Manual && !format.manual.isEmpty() ? format.manual : format.description;
+        const QString &description = text == OptionText::Manual && !format.manual.isEmpty() ? format.manual
+                                                                                            : format.description;
         options.append(QCommandLineOption(format.option, description, QStringLiteral("file")));
     }
     return options;
