@@ -271,6 +271,14 @@ const QList<CheckOptionTable::Option> runTable = {
          options.grepInvert = value;
          return patternProblem(QStringLiteral("grep-invert"), value);
      }},
+    {{QStringLiteral("last-failed")},
+     QStringLiteral("Run only the functions and rows that failed when this daemon was last checked, as "
+                    "recorded under $XDG_CACHE_HOME/korvu-check; nothing when none did."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.lastFailed = true;
+         return QString();
+     }},
     {{QStringLiteral("list")},
      QStringLiteral("Print the selected functions and rows, one selection word per line (function or "
                     "function:row), and run nothing."),
