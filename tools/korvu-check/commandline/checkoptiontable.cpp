@@ -233,6 +233,15 @@ const QList<CheckOptionTable::Option> runTable = {
          return patternProblem(QStringLiteral("grep-invert"), value);
      },
      QStringLiteral("Run only the functions and rows whose name does not match <regex>.")},
+    {{QStringLiteral("last-failed")},
+     QStringLiteral("Run only the rows that failed last time."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.lastFailed = true;
+         return QString();
+     },
+     QStringLiteral("Run only the functions and rows that failed when this daemon was last checked, as "
+                    "recorded under $XDG_CACHE_HOME/korvu-check; nothing when none did.")},
     {{QStringLiteral("list")},
      QStringLiteral("List the selected functions and rows."),
      QString(),

@@ -31,17 +31,16 @@ void JobPlanner::keepOnly(const QStringList &words) { m_filter.keepOnly(words); 
 
 bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *failure)
 {
-    QStringList selections = m_selections;
     QStringList suiteArguments = m_options.suiteArguments;
     Selection selection;
     // The suite itself would run nothing for a selection it does not have, and pass.
-    if (m_options.isSharded() || !selections.isEmpty() || m_filter.narrowsBeyondSelections()) {
+    if (m_options.isSharded() || !m_selections.isEmpty() || m_filter.narrowsBeyondSelections()) {
         if (!select(&selection, failure))
             return false;
     }
     if (m_filter.narrowsBeyondSelections()) {
-        selections = ShardPlan::selectionsOf(selection.kept, selection.listed);
-        suiteArguments = m_suiteOptions + selections;
+        m_selections = ShardPlan::selectionsOf(selection.kept, selection.listed);
+        suiteArguments = m_suiteOptions + m_selections;
     }
     if (!m_options.isSharded()) {
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
@@ -62,7 +61,7 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
         return false;
     }
     ShardPlan plan;
-    if (!ShardPlan::make(selection.listing, selections, expected, &plan, &error)) {
+    if (!ShardPlan::make(selection.listing, m_selections, expected, &plan, &error)) {
         failure->lines = QStringList{error};
         return false;
     }
@@ -175,6 +174,8 @@ bool JobPlanner::createTree(SuiteJob *job, QString *error) const
     return job->tree.create(
         root, {m_options.daemon, m_options.mocksDir, m_options.experienceDir, m_options.wrapCommand}, error);
 }
+
+QStringList JobPlanner::selections() const { return m_selections; }
 
 int JobPlanner::requestedParallel() const { return m_requestedParallel; }
 

@@ -42,6 +42,8 @@ public:
     // suite's functions and the number of shards.
     bool plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *failure);
     bool createTrees(std::deque<SuiteJob> *jobs, QString *error) const;
+    // The selection words the run was planned for; none: the whole suite.
+    QStringList selections() const;
     // How many suite processes were asked to run at a time.
     int requestedParallel() const;
 
@@ -64,6 +66,7 @@ private:
     QString m_rootPath;
     // What every suite process gets beside its selection of functions and rows.
     QStringList m_suiteOptions;
+    // The words after --, and once planned, what the filter made of them.
     QStringList m_selections;
     RowFilter m_filter;
     int m_requestedParallel = 1;

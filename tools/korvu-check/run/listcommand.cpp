@@ -1,4 +1,5 @@
 #include "run/listcommand.h"
+#include "reports/lastfailedrecord.h"
 #include "run/jobplanner.h"
 
 #include <QDir>
@@ -54,6 +55,16 @@ int ListCommand::exec()
 {
     // Listing writes nothing, so the suite needs no run tree of its own.
     JobPlanner planner(m_options, QDir::tempPath());
+    if (m_options.lastFailed) {
+        QString warning;
+        const LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &warning);
+        if (!warning.isEmpty())
+            m_err << "korvu-check: warning: " << warning << '\n';
+        // Nothing failed, so nothing would run.
+        if (record.failed().isEmpty())
+            return 0;
+        planner.keepOnly(record.failed());
+    }
     JobPlanner::Selection selection;
     JobPlanner::Failure failure;
     if (!planner.select(&selection, &failure)) {

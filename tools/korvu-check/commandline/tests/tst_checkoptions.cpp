@@ -230,6 +230,12 @@ void TestCheckOptions::testRunOptions_data()
         << "--shard takes k/n, but k or n in '/' is empty; are the variables that should give them set (such as "
            "CI_NODE_INDEX and CI_NODE_TOTAL)?";
     QTest::newRow("empty run id") << QStringList{"--run-id", ""} << "--run-id takes an id that is not empty";
+    // Refused before the suite is listed.
+    QTest::newRow("grep pattern that is no pattern")
+        << QStringList{"--grep", "DHL("}
+        << "--grep 'DHL(' is no valid pattern: missing closing parenthesis at offset 4";
+    QTest::newRow("empty grep-invert pattern")
+        << QStringList{"--grep-invert", ""} << "--grep-invert takes a pattern that is not empty";
 }
 
 void TestCheckOptions::testRunOptions()
