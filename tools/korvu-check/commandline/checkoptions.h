@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_CHECKOPTIONS_H
 #define KORVUCHECK_CHECKOPTIONS_H
 
+#include "reports/optiontext.h"
 #include "reports/reportfiles.h"
 
 #include <QString>

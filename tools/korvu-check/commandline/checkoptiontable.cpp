@@ -265,8 +265,7 @@ const QList<CheckOptionTable::Option> runTable = {
 
 QCommandLineOption CheckOptionTable::Option::commandLineOption(OptionText text) const
 {
-    const bool fuller = text == OptionText::Manual && !manual.isEmpty();
-    return QCommandLineOption(names, fuller ? manual : description, valueName);
+    return QCommandLineOption(names, optionDescription(text, description, manual), valueName);
 }
 
 QString CheckOptionTable::description(OptionText text)

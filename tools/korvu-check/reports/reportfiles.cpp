@@ -46,11 +46,9 @@ const QVector<Format> &formats()
 QList<QCommandLineOption> ReportFiles::options(OptionText text)
 {
     QList<QCommandLineOption> options;
-    for (const Format &format : formats()) {
-        const QString &description = text == OptionText::Manual && !format.manual.isEmpty() ? format.manual
-                                                                                            : format.description;
-        options.append(QCommandLineOption(format.option, description, QStringLiteral("file")));
-    }
+    for (const Format &format : formats())
+        options.append(QCommandLineOption(format.option, optionDescription(text, format.description, format.manual),
+                                          QStringLiteral("file")));
     return options;
 }
 
