@@ -64,17 +64,20 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/KorvuDeliveryChecksConfig.cmake
     ${_build_tree_package}/KorvuDeliveryChecksConfigVersion.cmake ${_package_files}
     DESTINATION ${KORVU_CMAKE_PACKAGE_DIR})
 
-# The manual page is made from --help and --version, so it cannot drift from
-# the options.
+# The manual page is made from the options' full texts (--help-manual) and
+# --version, so it cannot drift from the options; its prose, which --help
+# leaves out, comes from korvu-check.h2m.
 find_program(KORVU_HELP2MAN help2man)
 if(KORVU_HELP2MAN)
     set(_man ${CMAKE_CURRENT_BINARY_DIR}/korvu-check.1)
+    set(_man_prose ${PROJECT_SOURCE_DIR}/tools/korvu-check/korvu-check.h2m)
     add_custom_command(OUTPUT ${_man}.gz
         COMMAND ${KORVU_HELP2MAN} --no-info --section=1
             "--name=check the parcel deliveries of a korvud daemon"
+            --help-option=--help-manual --include=${_man_prose}
             --output=${_man} $<TARGET_FILE:korvu-check>
         COMMAND gzip -9nf ${_man}
-        DEPENDS korvu-check
+        DEPENDS korvu-check ${_man_prose}
         COMMENT "Writing the manual page korvu-check(1)"
         VERBATIM)
     add_custom_target(korvu-check-manpage ALL DEPENDS ${_man}.gz)
@@ -82,6 +85,11 @@ if(KORVU_HELP2MAN)
 else()
     message(STATUS "help2man not found: the package has no manual page, and the package test is not registered")
 endif()
+
+# Where bash-completion looks for a command's completion when it is first
+# completed.
+install(FILES ${PROJECT_SOURCE_DIR}/tools/korvu-check/completion/korvu-check.bash
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME korvu-check)
 
 set(_doc ${CMAKE_INSTALL_DATADIR}/doc/${KORVU_PACKAGE_NAME})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${_doc})

@@ -3,6 +3,7 @@
 #include "commandline/exitstatus.h"
 #include "merge/mergecommand.h"
 #include "run/checkrun.h"
+#include "run/listcommand.h"
 #include "watch/watchcommand.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,8 @@ int main(int argc, char *argv[])
         err << "korvu-check: " << problem << '\n';
         return ExitStatus::BadCommandLine;
     }
+    if (options.listing != CheckOptions::Listing::None)
+        return ListCommand(options, out, err).exec();
     if (options.watch)
         return WatchCommand(options, out, err).exec();
     return CheckRun(options, out, err).exec();

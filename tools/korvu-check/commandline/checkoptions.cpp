@@ -17,6 +17,10 @@ namespace {
 const QStringList listingOptions = {QStringLiteral("-functions"), QStringLiteral("-datatags"), QStringLiteral("-help"),
                                     QStringLiteral("-perfcounterlist")};
 
+// What help2man reads the manual page's option texts from; --help keeps to
+// one line each.
+const QString manualHelpOption = QStringLiteral("help-manual");
+
 QString absolute(const QString &path) { return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath(); }
 
 // A bare program name is looked up on PATH when there is no such file here.
@@ -59,24 +63,22 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(CheckOptionTable::description());
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    const QList<CheckOptionTable::Option> options = CheckOptionTable::parts() + CheckOptionTable::runOptions();
-    for (const CheckOptionTable::Option &option : CheckOptionTable::parts())
-        parser.addOption(option.commandLineOption());
-    parser.addOptions(ReportFiles::options());
-    for (const CheckOptionTable::Option &option : CheckOptionTable::runOptions())
-        parser.addOption(option.commandLineOption());
+    describe(parser, OptionText::Help);
     m_helpText = helpText(parser, arguments.value(0), QStringLiteral("korvu-check"));
 
     if (!parser.parse(ownArguments)) {
         m_parseError = parser.errorText() + QStringLiteral(" (arguments for the suite go after --)");
         return ParseResult::Error;
     }
-    if (parser.isSet(helpOption))
+    if (parser.isSet(manualHelpOption)) {
+        QCommandLineParser manual;
+        describe(manual, OptionText::Manual);
+        m_helpText = helpText(manual, arguments.value(0), QStringLiteral("korvu-check"));
         return ParseResult::ShowHelp;
-    if (parser.isSet(versionOption))
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        return ParseResult::ShowHelp;
+    if (parser.isSet(QStringLiteral("version")))
         return ParseResult::ShowVersion;
     if (!parser.positionalArguments().isEmpty()) {
         m_parseError = QStringLiteral("unexpected argument '%1' (arguments for the suite go after --)")
@@ -89,6 +91,7 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
     mocksDir = defaults.mocksDir;
     experienceDir = defaults.experienceDir;
     reports.read(parser);
+    const QList<CheckOptionTable::Option> options = CheckOptionTable::parts() + CheckOptionTable::runOptions();
     for (const CheckOptionTable::Option &option : options) {
         const QString name = option.names.constFirst();
         if (!parser.isSet(name))
@@ -107,6 +110,21 @@ CheckOptions::ParseResult CheckOptions::parse(const QStringList &arguments, cons
         return ParseResult::Error;
     }
     return ParseResult::Run;
+}
+
+void CheckOptions::describe(QCommandLineParser &parser, OptionText text)
+{
+    parser.setApplicationDescription(CheckOptionTable::description(text));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption manualHelp(manualHelpOption, QStringLiteral("Show the help with the manual page's texts."));
+    manualHelp.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(manualHelp);
+    for (const CheckOptionTable::Option &option : CheckOptionTable::parts())
+        parser.addOption(option.commandLineOption(text));
+    parser.addOptions(ReportFiles::options(text));
+    for (const CheckOptionTable::Option &option : CheckOptionTable::runOptions())
+        parser.addOption(option.commandLineOption(text));
 }
 
 // The usage line names the program as it was called, often by a path.

@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_CHECKOPTIONS_H
 #define KORVUCHECK_CHECKOPTIONS_H
 
+#include "reports/optiontext.h"
 #include "reports/reportfiles.h"
 
 #include <QString>
@@ -69,6 +70,16 @@ public:
     // --watch: run again whenever a part changes on disk, until stopped.
     bool watch = false;
 
+    // Which functions and rows run, beside the words after --: those whose
+    // name ("function(row)") matches grep and not grepInvert (empty: no
+    // condition), and with lastFailed only those that failed before.
+    QString grep;
+    QString grepInvert;
+    bool lastFailed = false;
+    // --list and --list-json print the selection and run nothing.
+    enum class Listing { None, Words, Json };
+    Listing listing = Listing::None;
+
     // Whether the selected work is cut into shards of the suite's functions
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;
@@ -78,6 +89,8 @@ public:
     static QString helpText(const QCommandLineParser &parser, const QString &calledAs, const QString &usage);
 
 private:
+    // Adds every option, with the texts of --help or of the manual page.
+    static void describe(QCommandLineParser &parser, OptionText text);
     static QString checkExecutable(const QString &what, const QString &path, const QString &hint);
     static QString checkPluginFolder(const QString &what, const QString &path);
     QString checkDurationsFile() const;

@@ -10,30 +10,10 @@
 
 namespace {
 
-const QString description = QStringLiteral(
-    "Puts the CTRF reports (--json) of the --shard K/N slices of one run back\n"
-    "together: prints the summary that one machine running the whole selection\n"
-    "would have printed, and writes the reports asked for, every function and row\n"
-    "in the suite's order and the hooks (initTestCase, cleanupTestCase) of all\n"
-    "slices counted once. Times are those of the slices.\n"
-    "\n"
-    "The slices must share their run id and selection of functions and rows,\n"
-    "come from the same builds of the suite and daemon (by their SHA-256) and the\n"
-    "same korvu-check version, and hold every slice from 1 to N once. Otherwise\n"
-    "nothing is written. Outside GitHub Actions and GitLab CI every slice gets a\n"
-    "new run id: give all slices of a run the same --run-id.\n"
-    "\n"
-    "A slice that stopped before its suite's results counted (korvud never came\n"
-    "up, the suite could not list its functions and rows) broke off: its error\n"
-    "is a failure of that slice in the summary and every report. One that stopped\n"
-    "before listing the suite shows no selection; the others' is taken as the\n"
-    "run's.\n"
-    "\n"
-    "Exit status: as the run's would be: the number of failed checks and slices\n"
-    "that broke off (at most 127), 5 when every check passed but korvud's output\n"
-    "showed findings, 3 when a slice that ran noted an error of korvu-check's own\n"
-    "or a report cannot be written; 2 for a bad command line or slices that are\n"
-    "not those of one run.");
+// The rest of the prose is the manual page's (korvu-check.h2m).
+const QString description = QStringLiteral("Puts the CTRF reports (--json) of the --shard K/N slices of one run back\n"
+                                           "together and writes the reports asked for. The manual page korvu-check(1)\n"
+                                           "tells what the slices must share, and the exit status.");
 
 } // namespace
 

@@ -15,6 +15,8 @@ struct Format
     QString option;
     QString name; // "JUnit": the summary names "the JUnit report", errors "the JUnit file"
     QString description;
+    // The manual page's text where it says more than description.
+    QString manual;
     QString ReportFiles::*file;
     std::unique_ptr<Reporter> (*create)();
 };
@@ -23,13 +25,15 @@ const QVector<Format> &formats()
 {
     static const QVector<Format> all = {
         {QStringLiteral("junit"), QStringLiteral("JUnit"),
-         QStringLiteral("Also write the results as JUnit XML to <file>."), &ReportFiles::junitFile,
+         QStringLiteral("Also write the results as JUnit XML to <file>."), QString(), &ReportFiles::junitFile,
          []() -> std::unique_ptr<Reporter> { return std::make_unique<JunitReport>(); }},
         {QStringLiteral("json"), QStringLiteral("CTRF"),
+         QStringLiteral("Also write the results as CTRF JSON to <file>."),
          QStringLiteral("Also write the results as a CTRF JSON document to <file>, with every run's verdict, "
                         "exchanges and log lines."),
          &ReportFiles::ctrfFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<CtrfReport>(); }},
         {QStringLiteral("html"), QStringLiteral("HTML"),
+         QStringLiteral("Also write the results as an HTML page to <file>."),
          QStringLiteral("Also write the results as one self-contained HTML page to <file>, with a timeline of each "
                         "gate cycle."),
          &ReportFiles::htmlFile, []() -> std::unique_ptr<Reporter> { return std::make_unique<HtmlReport>(); }},
@@ -39,11 +43,12 @@ const QVector<Format> &formats()
 
 } // namespace
 
-QList<QCommandLineOption> ReportFiles::options()
+QList<QCommandLineOption> ReportFiles::options(OptionText text)
 {
     QList<QCommandLineOption> options;
     for (const Format &format : formats())
-        options.append(QCommandLineOption(format.option, format.description, QStringLiteral("file")));
+        options.append(QCommandLineOption(format.option, optionDescription(text, format.description, format.manual),
+                                          QStringLiteral("file")));
     return options;
 }
 

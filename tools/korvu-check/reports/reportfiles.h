@@ -1,6 +1,7 @@
 #ifndef KORVUCHECK_REPORTFILES_H
 #define KORVUCHECK_REPORTFILES_H
 
+#include "reports/optiontext.h"
 #include "results/runresults.h"
 
 #include <QCommandLineOption>
@@ -17,7 +18,7 @@ class ReportFiles
 {
 public:
     // "--junit <file>" and the options of the other formats.
-    static QList<QCommandLineOption> options();
+    static QList<QCommandLineOption> options(OptionText text = OptionText::Help);
     // Takes the file names from a parser that knows options().
     void read(const QCommandLineParser &parser);
     // Makes the file names absolute; returns the first report that could not

@@ -1,6 +1,7 @@
 #include "run/checkrun.h"
 #include "commandline/exitstatus.h"
 #include "reports/console/progressreport.h"
+#include "reports/lastfailedrecord.h"
 #include "run/isolation/portcheck.h"
 #include "run/qtmajorcheck.h"
 #include "run/stopsignals.h"
@@ -34,6 +35,10 @@ int CheckRun::exec()
 
     m_isolation = NetworkIsolation::detect();
     recordEnvironment();
+    if (m_options.lastFailed && !selectLastFailed()) {
+        writeReports(true);
+        return exitStatus();
+    }
     const QtMajorCheck qtMajors = QtMajorCheck::read(m_options.daemon, m_options.mocksDir, m_options.experienceDir,
                                                      m_options.wrapCommand);
     if (m_options.verbose && !qtMajors.skipReason().isEmpty())
@@ -67,6 +72,37 @@ int CheckRun::exec()
 
 const RunResults &CheckRun::results() const { return m_recorder.results(); }
 
+bool CheckRun::selectLastFailed()
+{
+    QString warning;
+    const LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &warning);
+    QStringList lines;
+    if (!warning.isEmpty())
+        lines.append(QStringLiteral("korvu-check: warning: ") + warning);
+    if (record.failed().isEmpty()) {
+        lines.append(QStringLiteral("korvu-check: no failed function or row of %1 is on record; nothing to run")
+                         .arg(m_options.daemon));
+    }
+    if (!lines.isEmpty())
+        m_recorder.reporters().tell(&Reporter::plainOutput, lines);
+    m_planner.keepOnly(record.failed());
+    return !record.failed().isEmpty();
+}
+
+// A run stopped half-way still tells which of the rows it ran failed.
+void CheckRun::updateLastFailed()
+{
+    QString error;
+    LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &error);
+    record.update(m_recorder.results(), m_planner.selections());
+    if (!record.write(&error)) {
+        m_recorder.reporters().tell(&Reporter::plainOutput,
+                                    QStringList{QStringLiteral("korvu-check: warning: --last-failed will not know "
+                                                               "this run's failures: ")
+                                                + error});
+    }
+}
+
 bool CheckRun::prepareNetwork()
 {
     if (m_isolation.isAvailable())
@@ -90,6 +126,7 @@ int CheckRun::runPlanned()
         return stopEarly(ExitStatus::DaemonDoesNotStart, kept);
     }
     recordSuite();
+    updateLastFailed();
     Reporter::KeptFiles kept = keptFiles();
     kept.reports = writeReports(true);
     m_recorder.reporters().tell(&Reporter::runEnded, m_recorder.results(), kept);

@@ -27,6 +27,9 @@ public:
     const RunResults &results() const;
 
 private:
+    // --last-failed: false when nothing failed before, and so nothing runs.
+    bool selectLastFailed();
+    void updateLastFailed();
     bool prepareNetwork();
     int runPlanned();
     int exitStatus() const;

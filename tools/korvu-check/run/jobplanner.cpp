@@ -21,32 +21,38 @@ QString numbered(const QString &word, int number, int count)
 JobPlanner::JobPlanner(const CheckOptions &options, const QString &rootPath)
     : m_options(options)
     , m_rootPath(rootPath)
+    , m_filter({})
 {
+    ShardPlan::splitSuiteArguments(m_options.suiteArguments, &m_selections, &m_suiteOptions);
+    m_filter = RowFilter(m_selections, m_options.grep, m_options.grepInvert);
 }
+
+void JobPlanner::keepOnly(const QStringList &words) { m_filter.keepOnly(words); }
 
 bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *failure)
 {
-    QStringList selections;
-    ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &m_suiteOptions);
-    if (!m_options.isSharded()) {
-        // The suite itself would run nothing for a selection it does not have, and pass.
-        if (!selections.isEmpty() && !checkSelections(selections, failure))
+    QStringList suiteArguments = m_options.suiteArguments;
+    Selection selection;
+    // The suite itself would run nothing for a selection it does not have, and pass.
+    if (m_options.isSharded() || !m_selections.isEmpty() || m_filter.narrowsBeyondSelections()) {
+        if (!select(&selection, failure))
             return false;
+    }
+    if (m_filter.narrowsBeyondSelections()) {
+        m_selections = ShardPlan::selectionsOf(selection.kept, selection.listed);
+        suiteArguments = m_suiteOptions + m_selections;
+    }
+    if (!m_options.isSharded()) {
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
             SuiteJob job;
             job.origin = {int(jobs->size()), 0, repetition, QString()};
             job.name = runName(repetition);
-            job.arguments = m_options.suiteArguments;
+            job.arguments = suiteArguments;
             jobs->push_back(std::move(job));
         }
         return true;
     }
 
-    QByteArray listing;
-    if (!listSuite(&listing, &failure->lines)) {
-        failure->status = ExitStatus::EnvironmentProblem;
-        return false;
-    }
     failure->status = ExitStatus::BadCommandLine;
     QHash<QString, double> expected;
     QString error;
@@ -55,7 +61,7 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
         return false;
     }
     ShardPlan plan;
-    if (!ShardPlan::make(listing, selections, expected, &plan, &error)) {
+    if (!ShardPlan::make(selection.listing, m_selections, expected, &plan, &error)) {
         failure->lines = QStringList{error};
         return false;
     }
@@ -71,16 +77,15 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
     return true;
 }
 
-bool JobPlanner::checkSelections(const QStringList &selections, Failure *failure) const
+bool JobPlanner::select(Selection *selection, Failure *failure) const
 {
-    QByteArray listing;
-    if (!listSuite(&listing, &failure->lines)) {
+    if (!listSuite(&selection->listing, &failure->lines)) {
         failure->status = ExitStatus::EnvironmentProblem;
         return false;
     }
-    ShardPlan plan;
     QString error;
-    if (ShardPlan::make(listing, selections, {}, &plan, &error))
+    if (ShardPlan::readListing(selection->listing, &selection->listed, &error)
+        && m_filter.apply(selection->listed, &selection->kept, &error))
         return true;
     failure->status = ExitStatus::BadCommandLine;
     failure->lines = QStringList{error};
@@ -170,6 +175,8 @@ bool JobPlanner::createTree(SuiteJob *job, QString *error) const
         root, {m_options.daemon, m_options.mocksDir, m_options.experienceDir, m_options.wrapCommand}, error);
 }
 
+QStringList JobPlanner::selections() const { return m_selections; }
+
 int JobPlanner::requestedParallel() const { return m_requestedParallel; }
 
 // A failed function or row runs again alone, in a shard of its own: a fault
@@ -178,8 +185,7 @@ SuiteJob JobPlanner::retryOf(const SuiteJob &failed, const TestVerdict &verdict,
                              const RunResults &results)
 {
     const int retryNumber = ++m_retryCount;
-    const QString selection = verdict.row.isEmpty() ? verdict.function
-                                                    : verdict.function + QLatin1Char(':') + verdict.row;
+    const QString selection = ShardPlan::Test{verdict.function, verdict.row}.selectionWord();
     SuiteJob job;
     job.origin = {jobIndex, results.shardCount() + retryNumber, failed.origin.repetition, QString(),
                   failed.origin.attempt + 1};

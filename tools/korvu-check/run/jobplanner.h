@@ -2,6 +2,7 @@
 #define KORVUCHECK_JOBPLANNER_H
 
 #include "commandline/checkoptions.h"
+#include "run/rowfilter.h"
 #include "run/shardplan.h"
 #include "run/suitejob.h"
 
@@ -22,12 +23,27 @@ public:
         QStringList lines;
     };
 
+    // What the suite lists, and which of its functions and rows the run takes.
+    struct Selection
+    {
+        QByteArray listing;
+        QVector<ShardPlan::Test> listed;
+        QVector<ShardPlan::Test> kept;
+    };
+
     JobPlanner(const CheckOptions &options, const QString &rootPath);
+
+    // --last-failed: only the functions and rows these selection words name.
+    void keepOnly(const QStringList &words);
+    // Lists the suite and filters its functions and rows as the options ask.
+    bool select(Selection *selection, Failure *failure) const;
 
     // Appends every job of the run to jobs; results get the order of the
     // suite's functions and the number of shards.
     bool plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *failure);
     bool createTrees(std::deque<SuiteJob> *jobs, QString *error) const;
+    // The selection words the run was planned for; none: the whole suite.
+    QStringList selections() const;
     // How many suite processes were asked to run at a time.
     int requestedParallel() const;
 
@@ -42,8 +58,6 @@ public:
     bool createTree(SuiteJob *job, QString *error) const;
 
 private:
-    // Refuses selections that name no function or row of the suite's listing.
-    bool checkSelections(const QStringList &selections, Failure *failure) const;
     bool listSuite(QByteArray *listing, QStringList *errorLines) const;
     void addShards(const QVector<ShardPlan::Shard> &shards, std::deque<SuiteJob> *jobs);
     QString runName(int repetition) const;
@@ -52,6 +66,9 @@ private:
     QString m_rootPath;
     // What every suite process gets beside its selection of functions and rows.
     QStringList m_suiteOptions;
+    // The words after --, and once planned, what the filter made of them.
+    QStringList m_selections;
+    RowFilter m_filter;
     int m_requestedParallel = 1;
     int m_retryCount = 0;
 };

@@ -1,6 +1,6 @@
 #include "run/shardplan.h"
 #include "results/testverdict.h"
-#include "run/possiblematches.h"
+#include "run/rowfilter.h"
 
 #include <algorithm>
 #include <numeric>
@@ -34,7 +34,13 @@ const double quickSeconds = 0.05;
 
 bool sameTest(const ShardPlan::Test &a, const ShardPlan::Test &b) { return a.function == b.function && a.row == b.row; }
 
-bool readListing(const QByteArray &listing, QVector<ShardPlan::Test> *tests, QString *error)
+} // namespace
+
+QString ShardPlan::Test::testName() const { return TestVerdict::testName(function, row); }
+
+QString ShardPlan::Test::selectionWord() const { return row.isEmpty() ? function : function + QLatin1Char(':') + row; }
+
+bool ShardPlan::readListing(const QByteArray &listing, QVector<Test> *tests, QString *error)
 {
     const QList<QByteArray> lines = listing.split('\n');
     for (const QByteArray &rawLine : lines) {
@@ -48,7 +54,7 @@ bool readListing(const QByteArray &listing, QVector<ShardPlan::Test> *tests, QSt
             return false;
         }
         const int rowStart = line.indexOf(QLatin1Char(' '), functionStart + 1);
-        ShardPlan::Test test;
+        Test test;
         test.function = line.mid(functionStart + 1, rowStart < 0 ? -1 : rowStart - functionStart - 1);
         if (rowStart >= 0)
             test.row = line.mid(rowStart + 1);
@@ -61,63 +67,23 @@ bool readListing(const QByteArray &listing, QVector<ShardPlan::Test> *tests, QSt
     return true;
 }
 
-// Marks the listed tests that a selection names.
-bool select(const QVector<ShardPlan::Test> &listed, const QString &selection, QVector<bool> *selected, QString *error)
-{
-    const int colon = selection.indexOf(QLatin1Char(':'));
-    const QString function = colon < 0 ? selection : selection.left(colon);
-    const QString row = colon < 0 ? QString() : selection.mid(colon + 1);
-    bool functionFound = false;
-    bool rowFound = false;
-    QStringList functions;
-    QStringList rows;
-    for (int i = 0; i < listed.size(); ++i) {
-        functions.append(listed.at(i).function);
-        if (listed.at(i).function != function)
-            continue;
-        functionFound = true;
-        rows.append(listed.at(i).row);
-        if (colon >= 0 && listed.at(i).row != row)
-            continue;
-        rowFound = true;
-        (*selected)[i] = true;
-    }
-    if (!functionFound)
-        *error = QStringLiteral("the suite has no test function '%1'").arg(function)
-                 + PossibleMatches::hint(functions, function);
-    else if (!rowFound)
-        *error = QStringLiteral("%1 has no data row '%2'").arg(function, row) + PossibleMatches::hint(rows, row);
-    return rowFound;
-}
-
-} // namespace
-
-QString ShardPlan::Test::testName() const { return TestVerdict::testName(function, row); }
-
 bool ShardPlan::make(const QByteArray &listing, const QStringList &selections,
                      const QHash<QString, double> &expectedSeconds, ShardPlan *plan, QString *error)
 {
     QVector<Test> listed;
     if (!readListing(listing, &listed, error))
         return false;
-    QVector<bool> selected(listed.size(), selections.isEmpty());
-    for (const QString &selection : selections) {
-        if (!select(listed, selection, &selected, error))
-            return false;
-    }
+    QVector<Test> selected;
+    if (!RowFilter(selections).apply(listed, &selected, error))
+        return false;
 
     plan->m_shards.clear();
     plan->m_testNames.clear();
-    for (int i = 0; i < listed.size(); ++i) {
-        if (selected.at(i))
-            plan->m_testNames.append(listed.at(i).testName());
-    }
+    for (const Test &test : qAsConst(selected))
+        plan->m_testNames.append(test.testName());
     QVector<Test> shared;
     double sharedSeconds = 0;
-    for (int i = 0; i < listed.size(); ++i) {
-        if (!selected.at(i))
-            continue;
-        const Test &test = listed.at(i);
+    for (const Test &test : qAsConst(selected)) {
         const double seconds = expectedSeconds.value(test.testName(),
                                                      expectedSeconds.value(test.function, quickSeconds));
         if (seconds >= ownShardSeconds) {
@@ -220,6 +186,13 @@ void ShardPlan::addShard(const QVector<Test> &tests, double seconds, bool runsAl
     shard.tests = tests;
     shard.expectedSeconds = seconds;
     shard.runsAlone = runsAlone;
+    shard.selections = selectionsOf(tests, listed);
+    m_shards.append(shard);
+}
+
+QStringList ShardPlan::selectionsOf(const QVector<Test> &tests, const QVector<Test> &listed)
+{
+    QStringList selections;
     for (int i = 0; i < tests.size(); ++i) {
         const Test &test = tests.at(i);
         if (i > 0 && tests.at(i - 1).function == test.function)
@@ -229,13 +202,13 @@ void ShardPlan::addShard(const QVector<Test> &tests, double seconds, bool runsAl
         const auto shardRows = std::count_if(tests.cbegin(), tests.cend(),
                                              [&test](const Test &t) { return t.function == test.function; });
         if (shardRows == listedRows) {
-            shard.selections.append(test.function);
+            selections.append(test.function);
             continue;
         }
         for (const Test &row : tests) {
             if (row.function == test.function)
-                shard.selections.append(row.function + QLatin1Char(':') + row.row);
+                selections.append(row.selectionWord());
         }
     }
-    m_shards.append(shard);
+    return selections;
 }

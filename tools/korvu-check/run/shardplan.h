@@ -21,6 +21,8 @@ public:
 
         // "function" or "function(row)", as the verdicts name it.
         QString testName() const;
+        // "function" or "function:row", as the command lines name it.
+        QString selectionWord() const;
     };
 
     struct Shard
@@ -34,6 +36,13 @@ public:
         // can share the machine.
         bool runsAlone = false;
     };
+
+    // The functions and rows of what "testdeliveries -datatags" printed, in
+    // its order; false with *error for a listing it cannot read.
+    static bool readListing(const QByteArray &listing, QVector<Test> *tests, QString *error);
+    // The suite's command-line selection of tests, which are among listed:
+    // "function" where they hold all its rows, else "function:row" for each.
+    static QStringList selectionsOf(const QVector<Test> &tests, const QVector<Test> &listed);
 
     // listing: what "testdeliveries -datatags" printed. selections: the functions and
     // rows named on the command line, "function" or "function:row"; none selects all.

@@ -30,6 +30,8 @@ private slots:
     void testBareDaemonNameIsLookedUpOnPath();
     void testRunId_data();
     void testRunId();
+    void testHelpText_data();
+    void testHelpText();
 
 private:
     QString path(const QString &name) const;
@@ -228,6 +230,12 @@ void TestCheckOptions::testRunOptions_data()
         << "--shard takes k/n, but k or n in '/' is empty; are the variables that should give them set (such as "
            "CI_NODE_INDEX and CI_NODE_TOTAL)?";
     QTest::newRow("empty run id") << QStringList{"--run-id", ""} << "--run-id takes an id that is not empty";
+    // Refused before the suite is listed.
+    QTest::newRow("grep pattern that is no pattern")
+        << QStringList{"--grep", "DHL("}
+        << "--grep 'DHL(' is no valid pattern: missing closing parenthesis at offset 4";
+    QTest::newRow("empty grep-invert pattern")
+        << QStringList{"--grep-invert", ""} << "--grep-invert takes a pattern that is not empty";
 }
 
 void TestCheckOptions::testRunOptions()
@@ -297,6 +305,45 @@ void TestCheckOptions::testRunId()
         QVERIFY2(!QUuid::fromString(options.runId).isNull(), qPrintable(options.runId));
     else
         QCOMPARE(options.runId, runId);
+}
+
+void TestCheckOptions::testHelpText_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("leftOut");
+
+    // A terminal's worth, with every option's text on its line.
+    QTest::newRow("help") << "--help" << 50 << QStringList{"korvu-check(1)", "Run only slice <k> of <n>"}
+                          << QStringList{"--help-manual", "balanced by expected time", "with every run's verdict"};
+    // What help2man makes the manual page of.
+    QTest::newRow("manual") << "--help-manual" << 500
+                            << QStringList{"balanced by expected time", "with every run's verdict",
+                                           "Arguments after -- go to the suite"}
+                            << QStringList{"--help-manual", "korvu-check(1)"};
+}
+
+void TestCheckOptions::testHelpText()
+{
+    QFETCH(QString, option);
+    QFETCH(int, maxLines);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, leftOut);
+
+    // Called as the parser sees this program, so that the usage line names korvu-check.
+    CheckOptions options;
+    QCOMPARE(options.parse({QCoreApplication::arguments().constFirst(), option}, {}),
+             CheckOptions::ParseResult::ShowHelp);
+    const QString help = options.helpText();
+    const QStringList lines = help.trimmed().split('\n');
+    QVERIFY2(lines.size() <= maxLines, qPrintable(QString::number(lines.size())));
+    for (const QString &line : lines)
+        QVERIFY2(line.size() <= 80, qPrintable(line));
+    for (const QString &text : shown)
+        QVERIFY2(help.contains(text), qPrintable(text));
+    for (const QString &text : leftOut)
+        QVERIFY2(!help.contains(text), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestCheckOptions)

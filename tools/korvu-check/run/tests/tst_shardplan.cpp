@@ -116,17 +116,6 @@ void TestShardPlan::testBadInput_data()
     QTest::addColumn<QStringList>("selections");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("unknown function, with its close matches")
-        << listing << QStringList{"testdelivery"}
-        << "the suite has no test function 'testdelivery'. Possible matches: 'testDeliveryPersistence', "
-           "'testDelivery'";
-    QTest::newRow("unknown function, nothing close")
-        << listing << QStringList{"noSuchFunction"} << "the suite has no test function 'noSuchFunction'";
-    QTest::newRow("unknown row, matches among the function's rows only")
-        << listing << QStringList{"testDelivery:DPD"}
-        << "testDelivery has no data row 'DPD'. Possible matches: 'DPD Prio'";
-    QTest::newRow("row of a function without rows")
-        << listing << QStringList{"testRemoveDelivery:x"} << "testRemoveDelivery has no data row 'x'";
     QTest::newRow("no listing") << QByteArray("\n") << QStringList()
                                 << "the suite's -datatags listing names no test function";
     QTest::newRow("not a listing") << QByteArray("usage\n") << QStringList()
