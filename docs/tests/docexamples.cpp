@@ -49,6 +49,9 @@ Printed run(const QString &command, const QString &folder, const Pages &pages)
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), folder + QStringLiteral("/.cache"));
     environment.insert(QStringLiteral("KORVU_DOCS_BUILD"), pages.build);
     environment.insert(QStringLiteral("KORVU_DOCS_SOURCE"), pages.source);
+    // find_package(KorvuDeliveryChecks) finds this build tree as it would the
+    // installed package.
+    environment.insert(QStringLiteral("CMAKE_PREFIX_PATH"), pages.build);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);

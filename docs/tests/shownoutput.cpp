@@ -11,18 +11,21 @@ namespace {
 const QLatin1String ellipsis("...");
 
 // Replaced in this order: a date holds a time, an id may look like a hash.
+// Every decimal number counts as a measure (times of exchanges, durations,
+// sizes); whole numbers only with a unit of time, so that counts still count.
 const QList<QPair<QRegularExpression, QString>> &volatileParts()
 {
     static const QList<QPair<QRegularExpression, QString>> parts = {
         {QRegularExpression(
              QStringLiteral("\\d{4}-\\d\\d-\\d\\d[T ]\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?(Z|[+-]\\d\\d:?\\d\\d)?")),
          QStringLiteral("<date>")},
+        {QRegularExpression(QStringLiteral("\\b1[5-9]\\d{8}\\b")), QStringLiteral("<date>")},
         {QRegularExpression(
              QStringLiteral("\\{?[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}\\}?")),
          QStringLiteral("<id>")},
         {QRegularExpression(QStringLiteral("\\b[0-9a-f]{32,}\\b")), QStringLiteral("<hash>")},
-        {QRegularExpression(QStringLiteral("\\b\\d+(\\.\\d+)? (s|ms)\\b")), QStringLiteral("<time> \\2")},
-        {QRegularExpression(QStringLiteral("\\b\\d+(\\.\\d+)?s\\b")), QStringLiteral("<time>s")},
+        {QRegularExpression(QStringLiteral("\\b\\d+\\.\\d+\\b")), QStringLiteral("<n>")},
+        {QRegularExpression(QStringLiteral("\\b\\d+ ?(s|ms|sec)\\b")), QStringLiteral("<n> \\1")},
     };
     return parts;
 }

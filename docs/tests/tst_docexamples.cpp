@@ -115,13 +115,15 @@ void tst_DocExamples::shownOutput_data()
     QTest::newRow("ellipsis in a line: rest differs")
         << QStringList({".../korvud: 3 shards"}) << QStringList({"/x/korvud: 4 shards"}) << false;
     QTest::newRow("regex characters are text") << QStringList({"a.b (c)"}) << QStringList({"axb (c)"}) << false;
-    QTest::newRow("times") << QStringList({"PASS  x  0.00 s, 31.4 s, 12 ms, 3s"})
-                           << QStringList({"PASS  x  1.25 s, 2 s, 7 ms, 10s"}) << true;
+    QTest::newRow("times") << QStringList({"PASS  x  0.00 s, 31.4 s, 12 ms, 3s, 1.41 sec"})
+                           << QStringList({"PASS  x  1.25 s, 2 s, 7 ms, 10s, 2 sec"}) << true;
+    QTest::newRow("measures") << QStringList({"   0.016  AddThing -> 0.7 MB"})
+                              << QStringList({"   1.205  AddThing -> 13.1 MB"}) << true;
     QTest::newRow("counts are no times") << QStringList({"16 shards"}) << QStringList({"17 shards"}) << false;
     QTest::newRow("dates, ids and hashes")
-        << QStringList({"2026-01-02T03:04:05Z {7e3e6b01-99a1-4346-826f-12ebff61c83d} "
+        << QStringList({"2026-01-02T03:04:05Z 1796846467 {7e3e6b01-99a1-4346-826f-12ebff61c83d} "
                         "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08"})
-        << QStringList({"2026-12-09 19:53:00.123+01:00 de11ce00-0000-4000-8000-000000000001 "
+        << QStringList({"2026-12-09 19:53:00.123+01:00 1796846782 de11ce00-0000-4000-8000-000000000001 "
                         "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"})
         << true;
     QTest::newRow("folders") << QStringList({"$PWD/report.html from $BUILD/tools"})
