@@ -4,16 +4,14 @@
 //
 //   docexamples SOURCE_DIR BUILD_DIR [PAGE...]
 #include "consoleexample.h"
+#include "examplerunner.h"
 #include "markdownfences.h"
-#include "shownoutput.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
@@ -28,97 +26,6 @@ QTextStream &out()
     return stream;
 }
 
-struct Pages
-{
-    QString source;
-    QString build;
-};
-
-struct Printed
-{
-    QStringList lines;
-    bool finished = true;
-};
-
-Printed run(const QString &command, const QString &folder, const Pages &pages)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PATH"),
-                       pages.build + QStringLiteral("/tools/korvu-check:") + environment.value(QStringLiteral("PATH")));
-    // What korvu-check keeps between runs stays in the scratch folder.
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), folder + QStringLiteral("/.cache"));
-    environment.insert(QStringLiteral("KORVU_DOCS_BUILD"), pages.build);
-    environment.insert(QStringLiteral("KORVU_DOCS_SOURCE"), pages.source);
-    // find_package(KorvuDeliveryChecks) finds this build tree as it would the
-    // installed package.
-    environment.insert(QStringLiteral("CMAKE_PREFIX_PATH"), pages.build);
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("bash"),
-                  {QStringLiteral("-o"), QStringLiteral("pipefail"), QStringLiteral("-c"), command});
-    Printed printed;
-    if (!process.waitForFinished(commandTimeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        printed.finished = false;
-    }
-    QString text = QString::fromUtf8(process.readAll());
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    printed.lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-    // A page shows a failing command by its status, as the last line.
-    if (printed.finished && process.exitCode() != 0)
-        printed.lines.append(QStringLiteral("[exit %1]").arg(process.exitCode()));
-    return printed;
-}
-
-void report(const QString &where, const QString &command, const QStringList &shown, const QStringList &printed,
-            const ShownOutput &output)
-{
-    out() << "FAIL " << where << ": $ " << command << "\n  shown (normalised):\n";
-    for (const QString &line : output.normalised(shown))
-        out() << "    | " << line << "\n";
-    out() << "  printed (normalised):\n";
-    for (const QString &line : output.normalised(printed))
-        out() << "    | " << line << "\n";
-}
-
-// Runs one block; returns false when it failed.
-bool runBlock(const QString &where, const MarkdownFences::Block &block, const ConsoleExample &example,
-              const Pages &pages)
-{
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) {
-        out() << "FAIL " << where << ": no scratch folder: " << scratch.errorString() << "\n";
-        return false;
-    }
-    const ShownOutput output({{scratch.path(), QStringLiteral("$PWD")},
-                              {pages.build, QStringLiteral("$BUILD")},
-                              {pages.source, QStringLiteral("$SOURCE")}});
-    for (const QString &setup : block.setup) {
-        const Printed printed = run(setup, scratch.path(), pages);
-        if (!printed.finished || !output.matches({}, printed.lines)) {
-            report(where + QStringLiteral(" (set-up)"), setup, {}, printed.lines, output);
-            return false;
-        }
-    }
-    for (const ConsoleExample::Step &step : example.steps()) {
-        const Printed printed = run(step.command, scratch.path(), pages);
-        if (!printed.finished) {
-            out() << "FAIL " << where << ": $ " << step.command << "\n  still running after " << commandTimeoutMs / 1000
-                  << " s, killed\n";
-            return false;
-        }
-        if (!output.matches(step.expected, printed.lines)) {
-            report(where, step.command, step.expected, printed.lines, output);
-            return false;
-        }
-    }
-    return true;
-}
-
 QStringList defaultPages(const QString &source)
 {
     QStringList pages = {source + QStringLiteral("/README.md")};
@@ -126,6 +33,15 @@ QStringList defaultPages(const QString &source)
     for (const QString &name : docs.entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name))
         pages.append(docs.filePath(name));
     return pages;
+}
+
+QString missingTool(const ConsoleExample &example)
+{
+    for (const QString &tool : example.needs()) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return tool;
+    }
+    return QString();
 }
 
 } // namespace
@@ -138,8 +54,9 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << "usage: docexamples SOURCE_DIR BUILD_DIR [PAGE...]\n";
         return 2;
     }
-    const Pages pages{QDir(arguments.at(0)).canonicalPath(), QDir(arguments.at(1)).canonicalPath()};
-    const QStringList files = arguments.size() > 2 ? arguments.mid(2) : defaultPages(pages.source);
+    const QString source = QDir(arguments.at(0)).canonicalPath();
+    const ExampleRunner runner(source, arguments.at(1), commandTimeoutMs);
+    const QStringList files = arguments.size() > 2 ? arguments.mid(2) : defaultPages(source);
 
     int ran = 0;
     int failed = 0;
@@ -150,15 +67,10 @@ int main(int argc, char *argv[])
             ++failed;
             continue;
         }
-        const QString name = QDir(pages.source).relativeFilePath(QFileInfo(file).absoluteFilePath());
+        const QString name = QDir(source).relativeFilePath(QFileInfo(file).absoluteFilePath());
         for (const MarkdownFences::Block &block : MarkdownFences::read(QString::fromUtf8(page.readAll()))) {
             const ConsoleExample example(block.info, block.lines);
             const QString where = QStringLiteral("%1:%2").arg(name).arg(block.line);
-            QString missing;
-            for (const QString &tool : example.needs()) {
-                if (QStandardPaths::findExecutable(tool).isEmpty())
-                    missing = tool;
-            }
             switch (example.kind()) {
             case ConsoleExample::Kind::NotConsole:
                 continue;
@@ -172,6 +84,7 @@ int main(int argc, char *argv[])
             case ConsoleExample::Kind::Runnable:
                 break;
             }
+            const QString missing = missingTool(example);
             if (!missing.isEmpty()) {
                 out() << "skipped " << where << ": needs " << missing << ", which is not installed\n";
                 continue;
@@ -179,10 +92,13 @@ int main(int argc, char *argv[])
             QElapsedTimer timer;
             timer.start();
             ++ran;
-            if (runBlock(where, block, example, pages))
+            const QString failure = runner.run(block.setup, example);
+            if (failure.isEmpty()) {
                 out() << "ok " << where << " (" << timer.elapsed() / 1000.0 << " s)\n";
-            else
+            } else {
+                out() << "FAIL " << where << ": " << failure;
                 ++failed;
+            }
             out().flush();
         }
     }

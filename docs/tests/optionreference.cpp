@@ -42,3 +42,32 @@ QStringList OptionReference::fromPage(const QString &markdown)
     }
     return names;
 }
+
+QStringList OptionReference::disagreements(const QStringList &options, const QMap<QString, QStringList> &describedIn,
+                                           const QString &manual)
+{
+    QStringList faults;
+    for (const QString &option : options) {
+        const QStringList pages = describedIn.value(option);
+        if (pages.size() != 1) {
+            faults.append(QStringLiteral("%1 is described in %2 docs references%3, not in exactly one")
+                              .arg(option)
+                              .arg(pages.size())
+                              .arg(pages.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(pages.join(", "))));
+        }
+        // help2man writes every '-' of an option as '\-'; "--list" must not
+        // be found in "--list-json".
+        QString written = option;
+        written.replace(QLatin1Char('-'), QLatin1String("\\-"));
+        const QRegularExpression named(QRegularExpression::escape(written) + QStringLiteral("(?![A-Za-z0-9]|\\\\-)"));
+        if (!manual.isEmpty() && !named.match(manual).hasMatch())
+            faults.append(QStringLiteral("the manual page does not name %1").arg(option));
+    }
+    for (auto described = describedIn.cbegin(); described != describedIn.cend(); ++described) {
+        if (!options.contains(described.key())) {
+            faults.append(QStringLiteral("%1 describes %2, which korvu-check --help does not list")
+                              .arg(described.value().join(", "), described.key()));
+        }
+    }
+    return faults;
+}

@@ -1,6 +1,7 @@
 #ifndef KORVUDOCS_OPTIONREFERENCE_H
 #define KORVUDOCS_OPTIONREFERENCE_H
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,13 @@ public:
     /// list item that starts with the option in backticks, e.g.
     /// "- `-j N`, `--jobs N`: ...".
     static QStringList fromPage(const QString &markdown);
+
+    /// Where @p options (of --help) and the docs disagree: an option not
+    /// described exactly once (@p describedIn: each name's pages, once per
+    /// description), a description of an option --help lacks, or, when
+    /// @p manual (the manual page's source) is given, an option it lacks.
+    static QStringList disagreements(const QStringList &options, const QMap<QString, QStringList> &describedIn,
+                                     const QString &manual);
 };
 
 #endif

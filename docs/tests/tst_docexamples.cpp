@@ -1,4 +1,5 @@
 #include "consoleexample.h"
+#include "examplerunner.h"
 #include "markdownfences.h"
 #include "optionreference.h"
 #include "shownoutput.h"
@@ -17,6 +18,9 @@ private slots:
     void shownOutput_data();
     void shownOutput();
     void optionNames();
+    void optionDisagreements();
+    void runningBlocks_data();
+    void runningBlocks();
 };
 
 void tst_DocExamples::fencesWithTheirSetup()
@@ -164,6 +168,68 @@ void tst_DocExamples::optionNames()
                                         "## Next\n"
                                         "- `--watch`: after the reference\n");
     QCOMPARE(OptionReference::fromPage(page), QStringList({"-j", "--jobs", "--max-failures", "-x"}));
+}
+
+void tst_DocExamples::optionDisagreements()
+{
+    const QStringList options = {"--keep", "--jobs", "--wrap", "-x"};
+    const QMap<QString, QStringList> described = {{"--keep", {"docs/a.md"}},
+                                                  {"--jobs", {"docs/a.md", "docs/b.md"}},
+                                                  {"-x", {"docs/b.md"}},
+                                                  {"--gone", {"docs/b.md"}}};
+    const QString manual = QStringLiteral(".TP\n\\fB\\-\\-keep\\fR\n\\-\\-jobs \\-\\-wrap \\fB\\-x\\fR");
+    QCOMPARE(OptionReference::disagreements(options, described, manual),
+             QStringList({"--jobs is described in 2 docs references (docs/a.md, docs/b.md), not in exactly one",
+                          "--wrap is described in 0 docs references, not in exactly one",
+                          "docs/b.md describes --gone, which korvu-check --help does not list"}));
+    QCOMPARE(OptionReference::disagreements({"--keep", "--list"},
+                                            {{"--keep", {"docs/a.md"}}, {"--list", {"docs/c.md"}}},
+                                            QStringLiteral("\\-\\-keep \\-\\-listing \\-\\-list\\-json")),
+             QStringList({"the manual page does not name --list"}));
+}
+
+void tst_DocExamples::runningBlocks_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("failure"); // a ShownOutput line for the report on one line; empty: passes
+    const QString none;
+    QTest::newRow("output as shown") << QStringList() << QStringList({"$ echo a; echo b >&2", "a", "b"}) << none;
+    QTest::newRow("output changed") << QStringList() << QStringList({"$ echo a", "b"}) << "$ echo a...";
+    QTest::newRow("failure shown with its status")
+        << QStringList() << QStringList({"$ echo no; exit 3", "no", "[exit 3]"}) << none;
+    QTest::newRow("failure not shown") << QStringList() << QStringList({"$ false"}) << "$ false...";
+    QTest::newRow("failing pipe") << QStringList() << QStringList({"$ false | cat"}) << "$ false | cat...";
+    QTest::newRow("steps share the scratch folder")
+        << QStringList() << QStringList({"$ echo x > f", "$ cat f; pwd", "x", "$PWD"}) << none;
+    QTest::newRow("set-up before the steps") << QStringList({"echo y > g"}) << QStringList({"$ cat g", "y"}) << none;
+    QTest::newRow("set-up that prints") << QStringList({"echo noise"}) << QStringList({"$ true"})
+                                        << "set-up $ echo noise...";
+    QTest::newRow("korvu-check of the build tree")
+        << QStringList() << QStringList({"$ korvu-check; echo $KORVU_DOCS_BUILD", "fake korvu-check", "$BUILD"})
+        << none;
+    QTest::newRow("hung command") << QStringList() << QStringList({"$ sleep 10"}) << "$ sleep 10...killed";
+}
+
+void tst_DocExamples::runningBlocks()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, failure);
+    QTemporaryDir build;
+    QVERIFY(QDir(build.path()).mkpath(QStringLiteral("tools/korvu-check")));
+    QFile check(build.filePath(QStringLiteral("tools/korvu-check/korvu-check")));
+    QVERIFY(check.open(QIODevice::WriteOnly));
+    check.write("#!/bin/sh\necho fake korvu-check\n");
+    check.close();
+    QVERIFY(check.setPermissions(check.permissions() | QFileDevice::ExeOwner));
+
+    const ExampleRunner runner(build.path(), build.path(), 1000);
+    const QString result = runner.run(setup, ConsoleExample(QStringLiteral("console"), lines));
+    if (failure.isEmpty())
+        QVERIFY2(result.isEmpty(), qPrintable(result));
+    else
+        QVERIFY2(ShownOutput().matches({failure}, {result.simplified()}), qPrintable(result));
 }
 
 QTEST_GUILESS_MAIN(tst_DocExamples)
