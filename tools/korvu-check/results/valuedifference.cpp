@@ -18,13 +18,6 @@ const QRegularExpression frameworkPair(QStringLiteral(R"(^\s*(Actual|Expected)\s
                                        QRegularExpression::MultilineOption);
 const QRegularExpression plainKey(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
 
-QString compact(const QJsonValue &value)
-{
-    // A document holds no bare value; an array of one shows it as written.
-    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(text.mid(1, text.size() - 2));
-}
-
 // The value a text starts with; undefined when it holds none, or one cut short.
 QJsonValue leadingValue(const QString &text)
 {
@@ -47,13 +40,6 @@ QJsonValue leadingValue(const QString &text)
                                                                           : QJsonValue(QJsonValue::Undefined);
 }
 
-QString memberPath(const QString &path, const QString &key)
-{
-    if (!plainKey.match(key).hasMatch())
-        return QStringLiteral("%1[%2]").arg(path, compact(key));
-    return path.isEmpty() ? key : path + QLatin1Char('.') + key;
-}
-
 QString excerpt(const QString &text, int at)
 {
     const int start = qMax(0, at - excerptContext);
@@ -70,11 +56,11 @@ QString ValueDifference::Field::text() const
 {
     QString text;
     if (expected.isUndefined())
-        text = QStringLiteral("unexpected, got %1").arg(compact(actual));
+        text = QStringLiteral("unexpected, got %1").arg(jsonText(actual));
     else if (actual.isUndefined())
-        text = QStringLiteral("missing, expected %1").arg(compact(expected));
+        text = QStringLiteral("missing, expected %1").arg(jsonText(expected));
     else
-        text = QStringLiteral("expected %1, got %2").arg(compact(expected), compact(actual));
+        text = QStringLiteral("expected %1, got %2").arg(jsonText(expected), jsonText(actual));
     if (firstDifference >= 0)
         text += QStringLiteral(", first difference at index %1").arg(firstDifference);
     return path.isEmpty() ? text : path + QStringLiteral(": ") + text;
@@ -150,7 +136,7 @@ void ValueDifference::compare(const QString &path, const QJsonValue &expected, c
         const QJsonArray expectedArray = expected.toArray();
         const QJsonArray actualArray = actual.toArray();
         for (int i = 0; i < qMax(expectedArray.size(), actualArray.size()); ++i)
-            compare(QStringLiteral("%1[%2]").arg(path).arg(i), expectedArray.at(i), actualArray.at(i));
+            compare(elementPath(path, i), expectedArray.at(i), actualArray.at(i));
         return;
     }
     if (expected.isString() && actual.isString() && (isLongString(expected) || isLongString(actual))) {
@@ -163,6 +149,25 @@ void ValueDifference::compare(const QString &path, const QJsonValue &expected, c
         return;
     }
     m_fields.append({path, expected, actual});
+}
+
+QString ValueDifference::jsonText(const QJsonValue &value)
+{
+    // A document holds no bare value; an array of one shows it as written.
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.mid(1, text.size() - 2));
+}
+
+QString ValueDifference::memberPath(const QString &path, const QString &key)
+{
+    if (!plainKey.match(key).hasMatch())
+        return QStringLiteral("%1[%2]").arg(path, jsonText(key));
+    return path.isEmpty() ? key : path + QLatin1Char('.') + key;
+}
+
+QString ValueDifference::elementPath(const QString &path, int index)
+{
+    return QStringLiteral("%1[%2]").arg(path).arg(index);
 }
 
 bool ValueDifference::isEmpty() const { return m_fields.isEmpty(); }

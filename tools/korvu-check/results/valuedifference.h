@@ -58,6 +58,12 @@ public:
     // [{"path": ..., "expected": ..., "actual": ...}, ...], a side left out where the field lacks it.
     QJsonArray toJson() const;
 
+    // The path of an object's member and of an array's element, as fields name them.
+    static QString memberPath(const QString &path, const QString &key);
+    static QString elementPath(const QString &path, int index);
+    // A value as compact JSON; a number, string or literal as written.
+    static QString jsonText(const QJsonValue &value);
+
 private:
     void compare(const QString &path, const QJsonValue &expected, const QJsonValue &actual);
 
