@@ -224,7 +224,8 @@ void TestHtmlReport::testTimeline()
 
 // A page of a repeated run, one row failing in one repetition with hostile
 // traffic: well-formed, the hostile bytes text, the megabyte cut, the flaky
-// row marked with a cell per repetition and listed first.
+// row marked with a cell per repetition and listed first, the field that
+// differs marked in both values.
 void TestHtmlReport::testPage()
 {
     QTemporaryDir dir;
@@ -256,7 +257,10 @@ void TestHtmlReport::testPage()
         const bool fails = repetition == 2;
         results.addLogLine("testDelivery(granted)", origin, hostile + QString(5000, 'y'));
         results.addVerdict(verdict("granted", fails ? TestVerdict::Outcome::Fail : TestVerdict::Outcome::Pass,
-                                   fails ? QStringList{"Garage did not close", hostile} : QStringList()),
+                                   fails ? QStringList{"Garage did not close", hostile,
+                                                       R"(Expected: {"name": "Parcel", "state": "closed"})",
+                                                       R"(Got: {"name": "Parcel", "state": "open"})"}
+                                         : QStringList()),
                            origin);
         results.addVerdict(verdict("refused", TestVerdict::Outcome::Pass), origin);
     }
@@ -283,6 +287,8 @@ void TestHtmlReport::testPage()
     QCOMPARE(parsed.classes.value("timeline"), 1);
     QCOMPARE(parsed.classes.value("window"), 1);
     QCOMPARE(parsed.classes.value("failed"), 1);
+    QVERIFY(parsed.text.contains(R"(state: expected "closed", got "open")"));
+    QCOMPARE(parsed.classes.value("differs"), 2);
     QVERIFY(page.size() < 200 * 1024);
 }
 
