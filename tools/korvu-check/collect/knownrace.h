@@ -8,16 +8,13 @@
 #include <QVector>
 
 // Failures that a race in the check itself can cause as well as a fault of
-// the daemon, told from the failure's message so that the reader learns it
-// beside the failure. The verdict stands either way.
+// the daemon, told from the failure's difference so that the reader learns
+// it beside the failure. The verdict stands either way.
 class KnownRace
 {
 public:
-    // A note for a failure whose expected and listed record differ only in
+    // A note for a failure whose difference (FailureDifference) is only
     // createdTimestamp, by exactly one second; empty for any other verdict.
-    // The expected record is the message's "Expected: {...}"; the listed one
-    // its "Got: {...}", or, where the framework cut the message short, the
-    // last listing of the same delivery in the failure's exchanges.
     static QString noteFor(const TestVerdict &verdict, const QVector<QJsonObject> &exchanges);
 };
 

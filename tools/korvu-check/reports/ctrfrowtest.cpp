@@ -1,4 +1,5 @@
 #include "reports/ctrfrowtest.h"
+#include "collect/failuredifference.h"
 #include "collect/trafficlog.h"
 #include "reports/ctrffields.h"
 #include "results/hookruns.h"
@@ -74,9 +75,11 @@ QJsonObject retryAttempt(const RunResults &results, const RunResults::Run &run)
 
 // The status the results give the row, in the format's words, with the
 // message, trace and output of the verdict it shows. Findings fail it
-// whatever its verdicts, so that CI marks it.
-void insertStatus(const RunResults &results, const RunResults::TestCase &row, QJsonObject *test)
+// whatever its verdicts, so that CI marks it. Returns what differs in the
+// failure it shows.
+ValueDifference insertStatus(const RunResults &results, const RunResults::TestCase &row, QJsonObject *test)
 {
+    ValueDifference difference;
     const QVector<RunResults::Run> ended = row.finalVerdicts();
     QStringList statuses;
     for (const RunResults::Run &run : ended)
@@ -96,8 +99,10 @@ void insertStatus(const RunResults &results, const RunResults::TestCase &row, QJ
         if (status != passed)
             message += run.verdict.messageLines;
         insertIfAny(test, QStringLiteral("trace"), run.verdict.location);
-        if (status == failed)
+        if (status == failed) {
             insertIfAny(test, QStringLiteral("stdout"), run.notes + TrafficLog::lines(run.exchanges));
+            difference = FailureDifference::of(run.verdict, run.exchanges);
+        }
     }
     // The format has no flaky test that fails the run: its message says so.
     const RowStatus rowStatus = results.status(row);
@@ -112,6 +117,7 @@ void insertStatus(const RunResults &results, const RunResults::TestCase &row, QJ
     test->insert(QStringLiteral("status"), status);
     insertIfAny(test, QStringLiteral("message"), message.join(QLatin1Char('\n')));
     insertIfAny(test, QStringLiteral("stderr"), findingLines(row.findings));
+    return difference;
 }
 
 // The tries that failed and ran again, and whether the row is flaky.
@@ -163,10 +169,13 @@ QJsonObject CtrfRowTest::of(const RunResults &results, const RunResults::TestCas
         seconds += run.verdict.seconds;
     QJsonObject test = {{QStringLiteral("name"), results.reportedName(row.testName)},
                         {QStringLiteral("duration"), milliseconds(seconds)}};
-    insertStatus(results, row, &test);
+    const ValueDifference difference = insertStatus(results, row, &test);
     if (ended.size() == 1)
         test.insert(QStringLiteral("rawStatus"), ended.constFirst().verdict.label());
     insertRetries(results, row, &test);
-    test.insert(QStringLiteral("extra"), rowExtra(results, recorded));
+    QJsonObject extra = rowExtra(results, recorded);
+    if (!difference.isEmpty())
+        extra.insert(QStringLiteral("difference"), difference.toJson());
+    test.insert(QStringLiteral("extra"), extra);
     return test;
 }

@@ -9,7 +9,9 @@
 // with the status the results give it. Repetitions are runs on purpose and
 // stand only in "extra"; "retries" counts the tries that ran again because
 // they failed. Its "extra" holds every run as recorded, so that the results
-// read back are the results written.
+// read back are the results written, and under a failure what differs in it
+// ("difference": [{"path", "expected", "actual"}], a side left out where the
+// field is missing or unexpected).
 class CtrfRowTest
 {
 public:

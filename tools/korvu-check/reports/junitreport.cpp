@@ -1,4 +1,5 @@
 #include "reports/junitreport.h"
+#include "collect/failuredifference.h"
 #include "collect/trafficlog.h"
 #include "reports/xmltext.h"
 
@@ -12,17 +13,21 @@ namespace {
 // A time attribute, in seconds to the millisecond.
 QString timeAttribute(double value) { return QString::number(value, 'f', 3); }
 
-QString failureText(const TestVerdict &verdict)
+// The message as the suite printed it, where it stands, and what differs.
+QString failureText(const RunResults::Run &run)
 {
-    QStringList lines = verdict.messageLines;
-    if (!verdict.location.isEmpty())
-        lines.append(QStringLiteral("Loc: [%1]").arg(verdict.location));
+    QStringList lines = run.verdict.messageLines;
+    if (!run.verdict.location.isEmpty())
+        lines.append(QStringLiteral("Loc: [%1]").arg(run.verdict.location));
+    const QStringList difference = FailureDifference::of(run.verdict, run.exchanges).lines();
+    if (!difference.isEmpty())
+        lines.append(QStringLiteral("difference:\n  ") + difference.join(QStringLiteral("\n  ")));
     return lines.join(QLatin1Char('\n'));
 }
 
-QString blacklistedMessage(const TestVerdict &verdict)
+QString blacklistedMessage(const RunResults::Run &run)
 {
-    return QStringLiteral("blacklisted, %1: %2").arg(verdict.label(), failureText(verdict));
+    return QStringLiteral("blacklisted, %1: %2").arg(run.verdict.label(), failureText(run));
 }
 
 QString firstLine(const TestVerdict &verdict)
@@ -38,19 +43,21 @@ JunitReport::JunitReport(int outputLimit)
 {
 }
 
-void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &caseOutput)
+void JunitReport::addVerdict(const RunResults::Run &run)
 {
+    const TestVerdict &verdict = run.verdict;
     // An expected failure is followed by the verdict of the same function or
     // row; it is kept as a note of that test case.
     if (!verdict.endsTest()) {
-        m_pendingNotes.append(verdict.label() + QStringLiteral(": ") + failureText(verdict));
+        m_pendingNotes.append(verdict.label() + QStringLiteral(": ") + failureText(run));
         return;
     }
 
     TestCase testCase;
     testCase.name = verdict.testName();
     testCase.seconds = verdict.seconds;
-    testCase.notes = m_pendingNotes + caseOutput;
+    testCase.notes = m_pendingNotes + run.notes
+                     + (verdict.isFailure() ? TrafficLog::lines(run.exchanges) : QStringList());
     m_pendingNotes.clear();
 
     switch (verdict.outcome) {
@@ -60,7 +67,7 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
         testCase.type = verdict.outcome == TestVerdict::Outcome::Fail ? QStringLiteral("fail")
                                                                       : QStringLiteral("xpass");
         testCase.message = firstLine(verdict);
-        testCase.text = failureText(verdict);
+        testCase.text = failureText(run);
         break;
     case TestVerdict::Outcome::Skip:
         testCase.result = TestCase::Result::Skipped;
@@ -72,7 +79,7 @@ void JunitReport::addVerdict(const TestVerdict &verdict, const QStringList &case
         // Blacklisted results do not fail the run, so they must not turn the
         // CI report red either; they stay visible as skips.
         testCase.result = TestCase::Result::Skipped;
-        testCase.message = blacklistedMessage(verdict);
+        testCase.message = blacklistedMessage(run);
         break;
     default:
         testCase.result = TestCase::Result::Passed;
@@ -96,8 +103,7 @@ void JunitReport::addRow(const RunResults::TestCase &row, const RowStatus &statu
         for (const RunResults::Run &run : row.runs) {
             if (run.origin.attempt != reportedAttempt)
                 continue;
-            addVerdict(run.verdict,
-                       run.notes + (run.verdict.isFailure() ? TrafficLog::lines(run.exchanges) : QStringList()));
+            addVerdict(run);
             if (run.verdict.endsTest())
                 reported.append(run);
         }
@@ -271,7 +277,7 @@ void JunitReport::addRepeatedRow(const RunResults::TestCase &row, const QString 
             continue;
         if (!firstFailure)
             firstFailure = &run;
-        failures.append(QStringLiteral("run %1: %2").arg(run.origin.repetition).arg(failureText(run.verdict)));
+        failures.append(QStringLiteral("run %1: %2").arg(run.origin.repetition).arg(failureText(run)));
     }
 
     const RunResults::Outcome outcome = row.outcome();
@@ -294,7 +300,7 @@ void JunitReport::addRepeatedRow(const RunResults::TestCase &row, const QString 
         testCase.message = runs.constFirst().verdict.messageLines.join(QLatin1Char('\n'));
     } else if (outcome == RunResults::Outcome::Other && !runs.isEmpty()) {
         testCase.result = TestCase::Result::Skipped;
-        testCase.message = blacklistedMessage(runs.constFirst().verdict);
+        testCase.message = blacklistedMessage(runs.constFirst());
     }
     testCase.reruns = reruns(row, runs);
     m_cases.append(testCase);
@@ -323,7 +329,7 @@ QVector<JunitReport::Rerun> JunitReport::reruns(const RunResults::TestCase &row,
         tries.append(
             {failed ? QStringLiteral("rerunFailure") : QStringLiteral("flakyFailure"),
              run.verdict.outcome == TestVerdict::Outcome::Fail ? QStringLiteral("fail") : QStringLiteral("xpass"),
-             firstLine(run.verdict), failureText(run.verdict), run.notes + TrafficLog::lines(run.exchanges)});
+             firstLine(run.verdict), failureText(run), run.notes + TrafficLog::lines(run.exchanges)});
     }
     return tries;
 }

@@ -36,8 +36,8 @@ public:
     bool write(const RunResults &results, QIODevice *device) override;
 
 private:
-    // caseOutput: lines for the test case's own system-out.
-    void addVerdict(const TestVerdict &verdict, const QStringList &caseOutput = QStringList());
+    // A run as its verdict says, with its notes and, for a failure, its traffic in the test case's own system-out.
+    void addVerdict(const RunResults::Run &run);
     // A function or row with all its runs: a single run as its verdict says;
     // repeated runs pass together, fail together, or are marked flaky;
     // retried tries go with them.

@@ -82,6 +82,12 @@ void TestFailureTraffic::testFailureShowsItsExchanges_data()
                        "\"trackingCode\":\"864\"}} -> error {\"deliveryError\":\"DeliveryErrorNoError\","
                        "\"deliveryId\":\""
                            + deliveryId + "\"}"};
+    QTest::newRow("a listing without the name: the field missing under the message")
+        << "listing-without-name.json"
+        << "testAddDelivery:valid name, valid gate, valid scanner, valid code"
+        << QStringList{"Delivery not matching after AddDelivery and GetDeliveries.",
+                       "    difference:", "      name: missing, expected \"",
+                       "PlavoDelivery.GetDeliveries {} -> success"};
     QTest::newRow("two replies read as one: both, and whose they are")
         << "late-reply-with-next-reply.json"
         << "testAvailable:gate, scanner"

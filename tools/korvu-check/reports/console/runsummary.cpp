@@ -1,4 +1,5 @@
 #include "reports/console/runsummary.h"
+#include "collect/failuredifference.h"
 #include "collect/trafficlog.h"
 #include "reports/reporter.h"
 
@@ -202,6 +203,11 @@ QStringList RunSummary::failureLines(const RunResults::TestCase &row, bool ofPas
             header += QStringLiteral("  ") + where;
         lines.append(header);
         lines += detailLines(run.verdict, failureIndent);
+        const QStringList difference = FailureDifference::of(run.verdict, run.exchanges).lines();
+        if (!difference.isEmpty())
+            lines.append(failureIndent + QStringLiteral("difference:"));
+        for (const QString &field : difference)
+            lines.append(failureIndent + QStringLiteral("  ") + field);
         for (const QString &note : run.notes)
             lines.append(failureIndent + note);
         const QStringList exchanges = TrafficLog::lines(run.exchanges);

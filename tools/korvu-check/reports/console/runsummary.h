@@ -25,7 +25,7 @@ public:
     static QStringList findingLines(const DaemonFinding &finding, const QString &testName,
                                     const QString &context = QString());
     // With repeats, how often each function and row passed; then the failures
-    // with their messages and traffic, the rows that passed only on a retry
+    // with their messages, differences and traffic, the rows that passed only on a retry
     // with their failed tries, the findings, the wall time, the notes, and
     // last the line "N passed, N failed, N skipped".
     QStringList summaryLines(double wallSeconds, const QStringList &notes = QStringList()) const;

@@ -26,6 +26,9 @@ tr.detail:target td, tr.row:target td { background: #fef3c7; }
 pre { white-space: pre-wrap; overflow-wrap: anywhere; margin: 4px 0; font: 12px/1.35 ui-monospace, monospace; }
 pre.message { color: #7f1d1d; }
 p.location, p.note { margin: 2px 0; font-size: 12px; color: #374151; }
+div.difference ul { margin: 4px 0; padding-left: 20px; font: 12px/1.35 ui-monospace, monospace; }
+div.difference .values { display: grid; grid-template-columns: 1fr 1fr; gap: 12px; }
+div.difference span.differs { background: #fee2e2; color: #7f1d1d; font-weight: 600; }
 p.sentences { font-weight: 600; margin: 6px 0 2px; }
 svg.timeline { display: block; width: 100%; height: auto; max-height: 190px; }
 svg.bar, svg.strip { display: block; width: 100%; height: 10px; }

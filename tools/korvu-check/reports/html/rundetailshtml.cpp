@@ -1,5 +1,7 @@
 #include "reports/html/rundetailshtml.h"
+#include "collect/failuredifference.h"
 #include "collect/mockidnames.h"
+#include "reports/html/differencehtml.h"
 #include "reports/html/exchangetable.h"
 #include "reports/html/gatetimeline.h"
 #include "reports/html/htmlwriter.h"
@@ -40,6 +42,7 @@ void RunDetailsHtml::write(HtmlWriter &html, const RunResults &results, const Ru
         if (!verdict.location.isEmpty())
             html.element(QStringLiteral("p"), QStringLiteral("at ") + verdict.location,
                          {{QStringLiteral("class"), QStringLiteral("location")}});
+        DifferenceHtml::write(html, FailureDifference::of(verdict, run.exchanges));
         for (const QString &note : run.notes)
             html.element(QStringLiteral("p"), note, {{QStringLiteral("class"), QStringLiteral("note")}});
     }

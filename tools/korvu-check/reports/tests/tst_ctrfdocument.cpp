@@ -61,9 +61,11 @@ RunResults sampleResults()
             results.addRun(run(hook, shard(number, repetition), 0.5 * number, {"QDEBUG : started"}));
         }
     }
-    RunResults::Run failed = run(verdict(O::Fail, "testDelivery", "a",
-                                         {"Compared values are not the same", "   1 != 2"}, "testdeliveries.cpp(443)"),
-                                 shard(1, 1), 3.1, {"QWARN : korvud: refused"});
+    RunResults::Run failed = run(
+        verdict(O::Fail, "testDelivery", "a",
+                {"Delivery not matching.", R"(Expected: {"id": 1, "name": "Parcel"})", R"(Got: {"id": 1})"},
+                "testdeliveries.cpp(443)"),
+        shard(1, 1), 3.1, {"QWARN : korvud: refused"});
     failed.notes = QStringList{"known race?"};
     failed.exchanges = {QJsonObject{{"kind", "rpc"}, {"t", 1.5}, {"request", R"({"id":1})"}, {"reply", "<b>\u00e9"}}};
     results.addRun(failed);
@@ -161,6 +163,8 @@ void TestCtrfDocument::testRowsAsConsumersSeeThem()
     QVERIFY(!flaky.contains("retries"));
     QCOMPARE(flaky.value("trace").toString(), QStringLiteral("testdeliveries.cpp(443)"));
     QVERIFY(flaky.value("stdout").toArray().contains(QStringLiteral("known race?")));
+    QCOMPARE(flaky.value("extra").toObject().value("difference").toArray(),
+             (QJsonArray{QJsonObject{{"path", "name"}, {"expected", "Parcel"}}}));
 }
 
 void TestCtrfDocument::testRefusedDocuments_data()

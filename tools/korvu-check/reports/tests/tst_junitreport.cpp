@@ -157,6 +157,19 @@ void TestJunitReport::testResultElements_data()
         << "Compared values are not the same"
         << "Compared values are not the same\n   Actual   (count): 9\n   Expected (10)   : 10\nLoc: [/src/tst.cpp(30)]"
         << "";
+    QTest::newRow("failure: what differs after the message and location")
+        << QVector<TestVerdict>{verdict(O::Fail, "testAddDelivery", "valid",
+                                        {"'a == b' returned FALSE. (Delivery not matching.",
+                                         R"(Expected: {"id": 1, "name": "Delivery"})",
+                                         R"(Got: {"id": 1, "name": "delivery"}))"},
+                                        "t.cpp(192)")}
+        << "failure"
+        << "fail"
+        << "'a == b' returned FALSE. (Delivery not matching."
+        << "'a == b' returned FALSE. (Delivery not matching.\nExpected: {\"id\": 1, \"name\": \"Delivery\"}\n"
+           "Got: {\"id\": 1, \"name\": \"delivery\"})\nLoc: [t.cpp(192)]\ndifference:\n"
+           "  name: expected \"Delivery\", got \"delivery\""
+        << "";
     QTest::newRow("failure without location")
         << QVector<TestVerdict>{verdict(O::Fail, "f", QString(), {"gone"})} << "failure"
         << "fail"

@@ -99,7 +99,9 @@ void TestRunSummary::testSummaryLines()
     RunResults results;
     results.addVerdict(verdict(TestVerdict::Outcome::Pass, "initTestCase"), repetition(1));
     results.addVerdict(
-        verdict(TestVerdict::Outcome::Fail, "testAvailable", "gate, scanner", {"not available"}, "t.cpp(5)"),
+        verdict(TestVerdict::Outcome::Fail, "testAvailable", "gate, scanner",
+                {"not available", R"(Expected: {"available": true, "id": 1})", R"(Got: {"available": false, "id": 1})"},
+                "t.cpp(5)"),
         repetition(1));
     results.addVerdict(verdict(TestVerdict::Outcome::BlacklistedFail, "testFlaky", QString(), {"flaky"}),
                        repetition(1));
@@ -115,7 +117,11 @@ void TestRunSummary::testSummaryLines()
         "Failures:",
         "  FAIL testAvailable(gate, scanner)",
         "    not available",
+        R"(    Expected: {"available": true, "id": 1})",
+        R"(    Got: {"available": false, "id": 1})",
         "    at t.cpp(5)",
+        "    difference:",
+        "      available: expected true, got false",
         "  FAIL testdeliveries died of signal 6 during testDelivery(DPD Prio)",
         "    Received signal 6",
         "",

@@ -1,4 +1,5 @@
 #include "collect/trafficlog.h"
+#include "reports/html/differencehtml.h"
 #include "reports/html/gatetimeline.h"
 #include "reports/html/htmlreport.h"
 #include "reports/html/htmlwriter.h"
@@ -104,6 +105,26 @@ TestVerdict verdict(const QString &row, TestVerdict::Outcome outcome, const QStr
     return made;
 }
 
+// The lines marked as differing in each value of a difference's HTML, "expected: ..." or "actual: ...".
+QStringList markedLines(const ValueDifference &difference)
+{
+    HtmlWriter html;
+    DifferenceHtml::write(html, difference);
+    QXmlStreamReader xml(html.finished());
+    QStringList marked;
+    QString side;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("pre"))
+            side = xml.attributes().value("class").toString();
+        else if (xml.attributes().value("class") == QLatin1String("differs"))
+            marked.append(side + ": " + xml.readElementText().trimmed());
+    }
+    return marked;
+}
+
 } // namespace
 
 class TestHtmlReport : public QObject
@@ -115,6 +136,8 @@ private slots:
     void testTimeline_data();
     void testTimeline();
     void testPage();
+    void testDifferingLinesMarked_data();
+    void testDifferingLinesMarked();
 };
 
 void TestHtmlReport::testHostileText_data()
@@ -224,7 +247,8 @@ void TestHtmlReport::testTimeline()
 
 // A page of a repeated run, one row failing in one repetition with hostile
 // traffic: well-formed, the hostile bytes text, the megabyte cut, the flaky
-// row marked with a cell per repetition and listed first.
+// row marked with a cell per repetition and listed first, the field that
+// differs marked in both values.
 void TestHtmlReport::testPage()
 {
     QTemporaryDir dir;
@@ -256,7 +280,10 @@ void TestHtmlReport::testPage()
         const bool fails = repetition == 2;
         results.addLogLine("testDelivery(granted)", origin, hostile + QString(5000, 'y'));
         results.addVerdict(verdict("granted", fails ? TestVerdict::Outcome::Fail : TestVerdict::Outcome::Pass,
-                                   fails ? QStringList{"Garage did not close", hostile} : QStringList()),
+                                   fails ? QStringList{"Garage did not close", hostile,
+                                                       R"(Expected: {"name": "Parcel", "state": "closed"})",
+                                                       R"(Got: {"name": "Parcel", "state": "open"})"}
+                                         : QStringList()),
                            origin);
         results.addVerdict(verdict("refused", TestVerdict::Outcome::Pass), origin);
     }
@@ -283,7 +310,32 @@ void TestHtmlReport::testPage()
     QCOMPARE(parsed.classes.value("timeline"), 1);
     QCOMPARE(parsed.classes.value("window"), 1);
     QCOMPARE(parsed.classes.value("failed"), 1);
+    QVERIFY(parsed.text.contains(R"(state: expected "closed", got "open")"));
+    QCOMPARE(parsed.classes.value("differs"), 2);
     QVERIFY(page.size() < 200 * 1024);
+}
+
+void TestHtmlReport::testDifferingLinesMarked_data()
+{
+    QTest::addColumn<QJsonObject>("actual");
+    QTest::addColumn<QStringList>("marked");
+
+    QTest::newRow("a field changed: its line in both, not one whose name begins alike")
+        << QJsonObject{{"name", "Box"}, {"names", QJsonArray{"a"}}}
+        << QStringList{R"(expected: "name": "Parcel",)", R"(actual: "name": "Box",)"};
+    QTest::newRow("a field missing: every line of it, in the expected value only")
+        << QJsonObject{{"name", "Parcel"}} << QStringList{R"(expected: "names": [)", R"(expected: "a")", "expected: ]"};
+    QTest::newRow("an element unexpected: in the actual value only")
+        << QJsonObject{{"name", "Parcel"}, {"names", QJsonArray{"a", "b"}}} << QStringList{R"(actual: "b")"};
+}
+
+void TestHtmlReport::testDifferingLinesMarked()
+{
+    QFETCH(QJsonObject, actual);
+    QFETCH(QStringList, marked);
+
+    const QJsonObject expected = {{"name", "Parcel"}, {"names", QJsonArray{"a"}}};
+    QCOMPARE(markedLines(ValueDifference::between(expected, actual)), marked);
 }
 
 QTEST_GUILESS_MAIN(TestHtmlReport)
