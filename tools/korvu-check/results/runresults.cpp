@@ -113,6 +113,7 @@ RunResults RunResults::withoutSuiteResults() const
     setup.m_breaks.clear();
     setup.m_findings.clear();
     setup.m_pendingLogLines.clear();
+    setup.m_notRun.clear();
     return setup;
 }
 
@@ -148,6 +149,40 @@ void RunResults::addBreak(const BrokenOffProcess &suiteBreak) { m_breaks.append(
 void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
 {
     m_findings.append({finding, origin});
+}
+
+void RunResults::addNotRun(const QStringList &plannedTestNames, const QString &reason)
+{
+    for (const QString &testName : plannedTestNames) {
+        const bool known = std::any_of(m_rows.cbegin(), m_rows.cend(),
+                                       [&testName](const TestCase &row) { return row.testName == testName; })
+                           || std::any_of(m_breaks.cbegin(), m_breaks.cend(),
+                                          [&testName](const BrokenOffProcess &b) { return b.testName == testName; })
+                           || std::any_of(m_notRun.cbegin(), m_notRun.cend(),
+                                          [&testName](const NotRunTest &n) { return n.testName == testName; });
+        if (!known)
+            m_notRun.append({testName, reason});
+    }
+}
+
+QVector<RunResults::NotRunTest> RunResults::notRun() const
+{
+    QVector<NotRunTest> notRun;
+    for (const NotRunTest &test : m_notRun) {
+        const QString &name = test.testName;
+        // Another slice merged in, or a later repetition, may have run it.
+        if (std::none_of(m_rows.cbegin(), m_rows.cend(), [&name](const TestCase &row) { return row.testName == name; })
+            && std::none_of(m_breaks.cbegin(), m_breaks.cend(),
+                            [&name](const BrokenOffProcess &b) { return b.testName == name; }))
+            notRun.append(test);
+    }
+    auto position = [this](const NotRunTest &test) {
+        const int index = m_order.indexOf(test.testName);
+        return index < 0 ? m_order.size() : index;
+    };
+    std::stable_sort(notRun.begin(), notRun.end(),
+                     [&position](const NotRunTest &a, const NotRunTest &b) { return position(a) < position(b); });
+    return notRun;
 }
 
 void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor)
@@ -238,12 +273,17 @@ RunResults::Counts RunResults::counts() const
             counts.blacklisted += run.verdict.isBlacklisted() ? 1 : 0;
         }
     }
+    counts.notRun = notRun().size();
     return counts;
 }
 
 QVector<RowStatus> RunResults::statuses() const
 {
-    return StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
+    QVector<RowStatus> all = StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
+    const QVector<NotRunTest> planned = notRun();
+    for (const NotRunTest &test : planned)
+        all.append(StatusRule::statusOf(test));
+    return all;
 }
 
 RowStatus RunResults::status(const TestCase &row) const
