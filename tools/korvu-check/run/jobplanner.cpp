@@ -29,14 +29,18 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
     QStringList selections;
     ShardPlan::splitSuiteArguments(m_options.suiteArguments, &selections, &m_suiteOptions);
     if (!m_options.isSharded()) {
-        // The suite itself would run nothing for a selection it does not have, and pass.
-        if (!selections.isEmpty() && !checkSelections(selections, failure))
+        // The suite itself would run nothing for a selection it does not have,
+        // and pass. A run that may stop early must know what it leaves unrun.
+        const bool mayStop = m_options.maxFailures > 0 || m_options.timeoutSecs > 0;
+        QStringList planned;
+        if ((!selections.isEmpty() || mayStop) && !checkSelections(selections, &planned, failure))
             return false;
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
             SuiteJob job;
             job.origin = {int(jobs->size()), 0, repetition, QString()};
             job.name = runName(repetition);
             job.arguments = m_options.suiteArguments;
+            job.testNames = planned;
             jobs->push_back(std::move(job));
         }
         return true;
@@ -71,7 +75,7 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
     return true;
 }
 
-bool JobPlanner::checkSelections(const QStringList &selections, Failure *failure) const
+bool JobPlanner::checkSelections(const QStringList &selections, QStringList *testNames, Failure *failure) const
 {
     QByteArray listing;
     if (!listSuite(&listing, &failure->lines)) {
@@ -80,8 +84,10 @@ bool JobPlanner::checkSelections(const QStringList &selections, Failure *failure
     }
     ShardPlan plan;
     QString error;
-    if (ShardPlan::make(listing, selections, {}, &plan, &error))
+    if (ShardPlan::make(listing, selections, {}, &plan, &error)) {
+        *testNames = plan.testNames();
         return true;
+    }
     failure->status = ExitStatus::BadCommandLine;
     failure->lines = QStringList{error};
     return false;
@@ -140,6 +146,8 @@ void JobPlanner::addShards(const QVector<ShardPlan::Shard> &shards, std::deque<S
                 nameParts.append(runName(repetition));
             job.name = nameParts.join(QLatin1Char('-'));
             job.arguments = m_suiteOptions + shard.selections;
+            for (const ShardPlan::Test &test : shard.tests)
+                job.testNames.append(test.testName());
             job.expectedSeconds = shard.expectedSeconds;
             job.runsAlone = shard.runsAlone;
             jobs->push_back(std::move(job));
@@ -188,5 +196,6 @@ SuiteJob JobPlanner::retryOf(const SuiteJob &failed, const TestVerdict &verdict,
     if (m_options.repeat > 1)
         job.name += QLatin1Char('-') + runName(job.origin.repetition);
     job.arguments = m_suiteOptions + QStringList{selection};
+    job.testNames = QStringList{verdict.testName()};
     return job;
 }

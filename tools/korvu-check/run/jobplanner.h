@@ -42,8 +42,9 @@ public:
     bool createTree(SuiteJob *job, QString *error) const;
 
 private:
-    // Refuses selections that name no function or row of the suite's listing.
-    bool checkSelections(const QStringList &selections, Failure *failure) const;
+    // Refuses selections that name no function or row of the suite's
+    // listing; the rest are what they select, in the suite's order.
+    bool checkSelections(const QStringList &selections, QStringList *testNames, Failure *failure) const;
     bool listSuite(QByteArray *listing, QStringList *errorLines) const;
     void addShards(const QVector<ShardPlan::Shard> &shards, std::deque<SuiteJob> *jobs);
     QString runName(int repetition) const;
