@@ -3,6 +3,7 @@
 #include "results/statusrule.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -154,13 +155,9 @@ void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
 void RunResults::addNotRun(const QStringList &plannedTestNames, const QString &reason)
 {
     for (const QString &testName : plannedTestNames) {
-        const bool known = std::any_of(m_rows.cbegin(), m_rows.cend(),
-                                       [&testName](const TestCase &row) { return row.testName == testName; })
-                           || std::any_of(m_breaks.cbegin(), m_breaks.cend(),
-                                          [&testName](const BrokenOffProcess &b) { return b.testName == testName; })
-                           || std::any_of(m_notRun.cbegin(), m_notRun.cend(),
-                                          [&testName](const NotRunTest &n) { return n.testName == testName; });
-        if (!known)
+        if (!ranOrBrokeOff(testName)
+            && std::none_of(m_notRun.cbegin(), m_notRun.cend(),
+                            [&testName](const NotRunTest &known) { return known.testName == testName; }))
             m_notRun.append({testName, reason});
     }
 }
@@ -168,14 +165,9 @@ void RunResults::addNotRun(const QStringList &plannedTestNames, const QString &r
 QVector<RunResults::NotRunTest> RunResults::notRun() const
 {
     QVector<NotRunTest> notRun;
-    for (const NotRunTest &test : m_notRun) {
-        const QString &name = test.testName;
-        // Another slice merged in, or a later repetition, may have run it.
-        if (std::none_of(m_rows.cbegin(), m_rows.cend(), [&name](const TestCase &row) { return row.testName == name; })
-            && std::none_of(m_breaks.cbegin(), m_breaks.cend(),
-                            [&name](const BrokenOffProcess &b) { return b.testName == name; }))
-            notRun.append(test);
-    }
+    // Another slice merged in may have run it.
+    std::copy_if(m_notRun.cbegin(), m_notRun.cend(), std::back_inserter(notRun),
+                 [this](const NotRunTest &test) { return !ranOrBrokeOff(test.testName); });
     auto position = [this](const NotRunTest &test) {
         const int index = m_order.indexOf(test.testName);
         return index < 0 ? m_order.size() : index;
@@ -183,6 +175,14 @@ QVector<RunResults::NotRunTest> RunResults::notRun() const
     std::stable_sort(notRun.begin(), notRun.end(),
                      [&position](const NotRunTest &a, const NotRunTest &b) { return position(a) < position(b); });
     return notRun;
+}
+
+bool RunResults::ranOrBrokeOff(const QString &testName) const
+{
+    return std::any_of(m_rows.cbegin(), m_rows.cend(),
+                       [&testName](const TestCase &row) { return row.testName == testName; })
+           || std::any_of(m_breaks.cbegin(), m_breaks.cend(),
+                          [&testName](const BrokenOffProcess &suiteBreak) { return suiteBreak.testName == testName; });
 }
 
 void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor)

@@ -266,6 +266,9 @@ public:
     static bool isHookFunction(const QString &function);
 
 private:
+    // Whether the function or row has a verdict or a break in any run.
+    bool ranOrBrokeOff(const QString &testName) const;
+
     Environment m_environment;
     int m_shardCount = 0;
     QDateTime m_stopTime;
