@@ -86,12 +86,15 @@ void TestStops::testTimeoutInShards()
     QCOMPARE(result.status, 1);
     QVERIFY2(result.out.contains(QStringLiteral("  FAIL testDeliveryPersistence")), qPrintable(result.out));
     QVERIFY2(result.out.contains(QStringLiteral("timed out after 10 s")), qPrintable(result.out));
-    QVERIFY2(result.msecs < 30000, qPrintable(QString::number(result.msecs)));
     QStringList failed;
     for (const QJsonValue &test : ctrfTests(ctrf)) {
-        if (test.toObject().value("status").toString() != QLatin1String("passed"))
-            failed.append(test.toObject().value("name").toString() + ": "
-                          + test.toObject().value("message").toString());
+        const QJsonObject object = test.toObject();
+        if (object.value("status").toString() == QLatin1String("passed"))
+            continue;
+        failed.append(object.value("name").toString() + ": " + object.value("message").toString());
+        // Not the suite's own minute of waiting for a daemon.
+        QVERIFY2(object.value("duration").toInt() < 15000,
+                 qPrintable(QString::number(object.value("duration").toInt())));
     }
     QCOMPARE(failed, QStringList{"testDeliveryPersistence: timed out after 10 s"});
 }
