@@ -3,7 +3,7 @@
 # tests (a run, -N, --show-only).
 #
 # korvu_delivery_checks_include(SUITE <suite> LISTING <file> SETTINGS <file>
-#     CMAKE <cmake> PREFIX <text> LABELS <labels> RUN <korvu-check and its options>)
+#     CMAKE <cmake> PREFIX <text> LABELS <labels> TIMEOUT <seconds or ""> RUN <korvu-check and its options>)
 #
 # LISTING holds the add_test lines, one entry per function and row of the
 # suite. It is written again when the suite or SETTINGS (the file that calls
@@ -23,7 +23,7 @@ function(_korvu_delivery_checks_isolated variable)
 endfunction()
 
 function(_korvu_delivery_checks_discover)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "SUITE;LISTING;CMAKE;PREFIX" "LABELS;RUN")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "SUITE;LISTING;CMAKE;PREFIX;TIMEOUT" "LABELS;RUN")
     # The suite builds a QGuiApplication, which needs no display offscreen.
     execute_process(COMMAND "${ARG_CMAKE}" -E env QT_QPA_PLATFORM=offscreen "${ARG_SUITE}" -datatags
         RESULT_VARIABLE _result OUTPUT_VARIABLE _output ERROR_VARIABLE _error)
@@ -33,6 +33,10 @@ function(_korvu_delivery_checks_discover)
     endif()
 
     set(_script "# Written from '${ARG_SUITE} -datatags'; it is written again when the suite changes.\n")
+    set(_timeout "")
+    if(NOT ARG_TIMEOUT STREQUAL "")
+        set(_timeout " TIMEOUT ${ARG_TIMEOUT}")
+    endif()
     string(REPLACE "\n" ";" _lines "${_output}")
     set(_count 0)
     foreach(_line IN LISTS _lines)
@@ -53,8 +57,8 @@ function(_korvu_delivery_checks_discover)
         endforeach()
         string(APPEND _script
             "add_test([==[${ARG_PREFIX}${_selection}]==]${_words} -- [==[${_selection}]==])\n"
-            "set_tests_properties([==[${ARG_PREFIX}${_selection}]==] PROPERTIES LABELS [==[${ARG_LABELS}]==] "
-            "\${_korvu_delivery_checks_ports})\n")
+            "set_tests_properties([==[${ARG_PREFIX}${_selection}]==] PROPERTIES LABELS [==[${ARG_LABELS}]==]"
+            "${_timeout} \${_korvu_delivery_checks_ports})\n")
         math(EXPR _count "${_count} + 1")
     endforeach()
     if(_count EQUAL 0)
@@ -64,11 +68,11 @@ function(_korvu_delivery_checks_discover)
 endfunction()
 
 macro(korvu_delivery_checks_include)
-    cmake_parse_arguments(_korvu_include "" "SUITE;LISTING;SETTINGS;CMAKE;PREFIX" "LABELS;RUN" ${ARGN})
+    cmake_parse_arguments(_korvu_include "" "SUITE;LISTING;SETTINGS;CMAKE;PREFIX;TIMEOUT" "LABELS;RUN" ${ARGN})
     if(NOT EXISTS "${_korvu_include_LISTING}" OR "${_korvu_include_SUITE}" IS_NEWER_THAN "${_korvu_include_LISTING}"
        OR "${_korvu_include_SETTINGS}" IS_NEWER_THAN "${_korvu_include_LISTING}")
         _korvu_delivery_checks_discover(SUITE "${_korvu_include_SUITE}" LISTING "${_korvu_include_LISTING}"
-            CMAKE "${_korvu_include_CMAKE}" PREFIX "${_korvu_include_PREFIX}"
+            CMAKE "${_korvu_include_CMAKE}" PREFIX "${_korvu_include_PREFIX}" TIMEOUT "${_korvu_include_TIMEOUT}"
             LABELS ${_korvu_include_LABELS} RUN ${_korvu_include_RUN})
     endif()
     # Decided at every ctest run, on the machine that runs the entries: with

@@ -3,6 +3,9 @@
 #     [EXPERIENCE <dir>]                     folder of the PlavoDelivery plug-in to load
 #     [PREFIX <text>]                        put before every entry's name
 #     [LABELS <label>...]                    added to the label korvu-delivery-checks
+#     [TIMEOUT <seconds>]                    korvu-check --timeout: each function or row
+#                                            may run this long; ctest's TIMEOUT allows
+#                                            an entry's hooks and row that long, and 30 s
 #     [EXTRA_ARGS <korvu-check option>...])  given to every entry's korvu-check
 #
 # Registers one ctest entry per test function and data row of the suite, named
@@ -21,7 +24,7 @@
 set(_KORVU_DELIVERY_CHECKS_DISCOVERY "${CMAKE_CURRENT_LIST_DIR}/KorvuDeliveryChecksDiscovery.cmake")
 
 function(korvu_add_delivery_checks)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "DAEMON;EXPERIENCE;PREFIX" "LABELS;EXTRA_ARGS")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "DAEMON;EXPERIENCE;PREFIX;TIMEOUT" "LABELS;EXTRA_ARGS")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "korvu_add_delivery_checks: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -51,6 +54,18 @@ function(korvu_add_delivery_checks)
     if(ARG_EXPERIENCE)
         _korvu_delivery_checks_absolute(_experience "${ARG_EXPERIENCE}")
         list(APPEND _run --experience ${_experience})
+    endif()
+    # An entry runs initTestCase, its row and cleanupTestCase, each under the
+    # limit, beside korvu-check's own start and reports: ctest stops only an
+    # entry that korvu-check failed to stop.
+    set(_ctest_timeout "")
+    if(DEFINED ARG_TIMEOUT)
+        if(NOT ARG_TIMEOUT MATCHES "^[1-9][0-9]*$")
+            message(FATAL_ERROR "korvu_add_delivery_checks: TIMEOUT takes a number of seconds of at least 1, "
+                "not '${ARG_TIMEOUT}'")
+        endif()
+        list(APPEND _run --timeout ${ARG_TIMEOUT})
+        math(EXPR _ctest_timeout "3 * ${ARG_TIMEOUT} + 30")
     endif()
     list(APPEND _run ${ARG_EXTRA_ARGS})
     set(_labels korvu-delivery-checks ${ARG_LABELS})
@@ -91,6 +106,7 @@ korvu_delivery_checks_include(
     CMAKE [==[${CMAKE_COMMAND}]==]
     PREFIX [==[${ARG_PREFIX}]==]
     LABELS [==[${_labels}]==]
+    TIMEOUT [==[${_ctest_timeout}]==]
     RUN [==[${_run}]==])
 ")
 endmacro()

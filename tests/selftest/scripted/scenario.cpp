@@ -155,6 +155,7 @@ Scenario Scenario::fromJson(const QJsonObject &object, QString *errorMessage)
 {
     static const QSet<QString> known = {"description",
                                         "listenAfterMs",
+                                        "listenAfterRestart",
                                         "requireAuthentication",
                                         "forgetOnRestart",
                                         "persistRemovals",
@@ -172,6 +173,7 @@ Scenario Scenario::fromJson(const QJsonObject &object, QString *errorMessage)
         return scenario;
     scenario.description = object.value("description").toString();
     scenario.listenAfterMs = object.value("listenAfterMs").toInt();
+    scenario.listenAfterRestart = object.value("listenAfterRestart").toBool(true);
     scenario.requireAuthentication = object.value("requireAuthentication").toBool();
     scenario.forgetOnRestart = object.value("forgetOnRestart").toBool();
     scenario.persistRemovals = object.value("persistRemovals").toBool(true);

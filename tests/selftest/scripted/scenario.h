@@ -56,6 +56,7 @@ public:
 
     QString description;
     int listenAfterMs = 0; // < 0: never listen
+    bool listenAfterRestart = true; // false: only the first start on a data folder listens
     bool requireAuthentication = false;
     bool forgetOnRestart = false;
     bool persistRemovals = true;

@@ -46,6 +46,8 @@ bool ScriptedDaemon::start(QString *errorMessage)
     connect(m_things, &ScriptedThingManager::changed, this, &ScriptedDaemon::save);
     connect(m_deliveries, &ScriptedDeliveryService::changed, this, &ScriptedDaemon::save);
 
+    if (m_start > 1 && !m_scenario.listenAfterRestart)
+        return true;
     if (m_scenario.listenAfterMs > 0)
         QTimer::singleShot(m_scenario.listenAfterMs, Qt::PreciseTimer, this, &ScriptedDaemon::listen);
     else if (m_scenario.listenAfterMs == 0)

@@ -80,6 +80,11 @@ public:
     enum class Listing { None, Words, Json };
     Listing listing = Listing::None;
 
+    // Failures after which the run stops and reports the rest as not run; 0: none.
+    int maxFailures = 0;
+    // Seconds a function or row may run before it is stopped and fails; 0: the suite's own limits.
+    int timeoutSecs = 0;
+
     // Whether the selected work is cut into shards of the suite's functions
     // and rows (for -j and --shard), rather than run as the suite as written.
     bool isSharded() const;

@@ -259,6 +259,36 @@ const QList<CheckOptionTable::Option> runTable = {
          return QString();
      },
      QStringLiteral("Print the selected functions and rows as a JSON document, and run nothing.")},
+    {{QStringLiteral("max-failures")},
+     QStringLiteral("Stop after <n> failed rows; the rest is not run."),
+     QStringLiteral("n"),
+     [](CheckOptions &options, const QString &value) {
+         if (positiveNumber(value, &options.maxFailures))
+             return QString();
+         return QStringLiteral("--max-failures takes a number of at least 1, not '%1'").arg(value);
+     },
+     QStringLiteral("Stop after <n> failures: start no further shard or row, stop the running ones, and report "
+                    "the rest as not run. Every repetition's failure counts, and so does a suite process that "
+                    "broke off; a function or row that passes on a retry does not, unless --fail-on-flaky.")},
+    {{QStringLiteral("x")},
+     QStringLiteral("Stop at the first failure (--max-failures 1)."),
+     QString(),
+     [](CheckOptions &options, const QString &) {
+         options.maxFailures = 1;
+         return QString();
+     }},
+    {{QStringLiteral("timeout")},
+     QStringLiteral("Fail a function or row that runs longer than <seconds>."),
+     QStringLiteral("seconds"),
+     [](CheckOptions &options, const QString &value) {
+         if (positiveNumber(value, &options.timeoutSecs))
+             return QString();
+         return QStringLiteral("--timeout takes a number of seconds of at least 1, not '%1'").arg(value);
+     },
+     QStringLiteral("Stop a function or row that runs longer than <seconds>, counted from the end of the one "
+                    "before it: its suite process, daemon and their process group. It fails with \"timed out "
+                    "after <seconds> s\" and its traffic; the rest of its suite process is not run (default: "
+                    "no limit but the suite's own).")},
 };
 
 } // namespace

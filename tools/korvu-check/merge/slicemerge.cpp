@@ -279,6 +279,10 @@ void SliceMerge::addResults(const Slice &slice, int *jobOffset, int *shardOffset
         suiteBreak.origin = origin(suiteBreak.origin);
         merged->addBreak(suiteBreak);
     }
+    // Not run stays so unless another slice ran it, which the merged results tell.
+    const QVector<RunResults::NotRunTest> notRun = results.notRun();
+    for (const RunResults::NotRunTest &test : notRun)
+        merged->addNotRun({test.testName}, test.reason);
     const QStringList lines = results.outputLines();
     for (const QString &line : lines)
         merged->addOutputLine(QStringLiteral("[%1] %2").arg(name, line));

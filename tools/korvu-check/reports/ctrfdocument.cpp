@@ -115,6 +115,11 @@ bool addTest(const QJsonObject &test, RunResults *results, QString *error)
         }
         return addFindings(extra.value(QLatin1String("findings")), results, error);
     }
+    if (kind == notRunKind) {
+        results->addNotRun({extra.value(QLatin1String("testName")).toString()},
+                           extra.value(QLatin1String("reason")).toString());
+        return true;
+    }
     if (kind == findingsKind)
         return addFindings(extra.value(QLatin1String("findings")), results, error);
     if (kind == setupErrorKind) {

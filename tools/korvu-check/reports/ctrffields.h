@@ -19,8 +19,10 @@ inline const QString toolName = QStringLiteral("korvu-check");
 const int formatVersion = 1;
 
 // What a test's "extra" holds: a function or row, a suite process that broke
-// off, korvu-check's setup error, or findings outside any row.
+// off, korvu-check's setup error, findings outside any row, or a function or
+// row the run stopped before.
 inline const QString rowKind = QStringLiteral("row");
+inline const QString notRunKind = QStringLiteral("not-run");
 inline const QString breakKind = QStringLiteral("break");
 inline const QString setupErrorKind = QStringLiteral("setup-error");
 inline const QString findingsKind = QStringLiteral("findings");

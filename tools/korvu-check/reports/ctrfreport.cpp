@@ -53,6 +53,21 @@ QJsonObject breakTest(const RunResults &results, const RunResults::BrokenOffProc
     return test;
 }
 
+// The format has no status for a test the run stopped before: skipped, and
+// "extra" says that it did not run.
+QJsonObject notRunTest(const RunResults &results, const RunResults::NotRunTest &test)
+{
+    const QJsonObject extra = {{QStringLiteral("kind"), notRunKind},
+                               {QStringLiteral("notRun"), true},
+                               {QStringLiteral("testName"), test.testName},
+                               {QStringLiteral("reason"), test.reason}};
+    return {{QStringLiteral("name"), results.reportedName(test.testName)},
+            {QStringLiteral("status"), skipped},
+            {QStringLiteral("duration"), 0},
+            {QStringLiteral("message"), test.reason},
+            {QStringLiteral("extra"), extra}};
+}
+
 // Findings of a function or row without a verdict, as the suite broke off in it.
 QJsonArray unplacedFindingTests(const RunResults &results)
 {
@@ -162,6 +177,9 @@ QJsonObject CtrfReport::document(const RunResults &results)
     const QVector<RunResults::TestCase> recorded = results.rowsWithEveryHookRun();
     for (const RunResults::TestCase &row : recorded)
         tests.append(CtrfRowTest::of(results, row));
+    const QVector<RunResults::NotRunTest> notRun = results.notRun();
+    for (const RunResults::NotRunTest &test : notRun)
+        tests.append(notRunTest(results, test));
     const QJsonArray findingTests = unplacedFindingTests(results);
     for (const QJsonValue &test : findingTests)
         tests.append(test);

@@ -36,6 +36,7 @@ QString statusName(RunResults::Outcome outcome)
     case RunResults::Outcome::Failed:
         return failed;
     case RunResults::Outcome::Skipped:
+    case RunResults::Outcome::NotRun:
         return skipped;
     case RunResults::Outcome::BrokenOff:
         return failed;

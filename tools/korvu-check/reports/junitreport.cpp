@@ -143,6 +143,14 @@ bool JunitReport::write(const RunResults &results, QIODevice *device)
     const QVector<RunResults::TestCase> rows = results.rowsWithHooksMerged();
     for (const RunResults::TestCase &row : rows)
         addRow(row, results.status(row), results.reportedName(row.testName));
+    const QVector<RunResults::NotRunTest> notRun = results.notRun();
+    for (const RunResults::NotRunTest &test : notRun) {
+        TestCase testCase;
+        testCase.name = results.reportedName(test.testName);
+        testCase.result = TestCase::Result::Skipped;
+        testCase.message = test.reason;
+        m_cases.append(testCase);
+    }
     QMap<QString, QVector<RunResults::Finding>> unplaced;
     const QVector<RunResults::Finding> findings = results.findingsWithoutVerdict();
     for (const RunResults::Finding &found : findings)

@@ -16,7 +16,8 @@ struct RowStatus
         Flaky,
         Skipped, // skipped in every repetition
         Other, // blacklisted, an expected failure, or no verdict at all
-        BrokenOff // the suite broke off in it before any verdict
+        BrokenOff, // the suite broke off in it before any verdict
+        NotRun // planned, but the run stopped before it (--max-failures)
     };
 
     // Why it fails the run, the first that applies; the exit status tells
@@ -32,8 +33,8 @@ struct RowStatus
     QString testName;
     Outcome outcome = Outcome::Other;
     Cause cause = Cause::None;
-    // "passed only on a retry, and --fail-on-flaky is set"; empty when it
-    // does not fail the run.
+    // "passed only on a retry, and --fail-on-flaky is set"; for a row not
+    // run, why ("not run: stopped after 1 failure"); empty otherwise.
     QString reason;
     // What it adds to the failures that make the exit status: its failed
     // last tries and the breaks in it, or one for a pass only on a retry.

@@ -3,6 +3,7 @@
 #include "results/statusrule.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -113,6 +114,7 @@ RunResults RunResults::withoutSuiteResults() const
     setup.m_breaks.clear();
     setup.m_findings.clear();
     setup.m_pendingLogLines.clear();
+    setup.m_notRun.clear();
     return setup;
 }
 
@@ -148,6 +150,39 @@ void RunResults::addBreak(const BrokenOffProcess &suiteBreak) { m_breaks.append(
 void RunResults::addFinding(const DaemonFinding &finding, const Origin &origin)
 {
     m_findings.append({finding, origin});
+}
+
+void RunResults::addNotRun(const QStringList &plannedTestNames, const QString &reason)
+{
+    for (const QString &testName : plannedTestNames) {
+        if (!ranOrBrokeOff(testName)
+            && std::none_of(m_notRun.cbegin(), m_notRun.cend(),
+                            [&testName](const NotRunTest &known) { return known.testName == testName; }))
+            m_notRun.append({testName, reason});
+    }
+}
+
+QVector<RunResults::NotRunTest> RunResults::notRun() const
+{
+    QVector<NotRunTest> notRun;
+    // Another slice merged in may have run it.
+    std::copy_if(m_notRun.cbegin(), m_notRun.cend(), std::back_inserter(notRun),
+                 [this](const NotRunTest &test) { return !ranOrBrokeOff(test.testName); });
+    auto position = [this](const NotRunTest &test) {
+        const int index = m_order.indexOf(test.testName);
+        return index < 0 ? m_order.size() : index;
+    };
+    std::stable_sort(notRun.begin(), notRun.end(),
+                     [&position](const NotRunTest &a, const NotRunTest &b) { return position(a) < position(b); });
+    return notRun;
+}
+
+bool RunResults::ranOrBrokeOff(const QString &testName) const
+{
+    return std::any_of(m_rows.cbegin(), m_rows.cend(),
+                       [&testName](const TestCase &row) { return row.testName == testName; })
+           || std::any_of(m_breaks.cbegin(), m_breaks.cend(),
+                          [&testName](const BrokenOffProcess &suiteBreak) { return suiteBreak.testName == testName; });
 }
 
 void RunResults::attachTraffic(int job, const ExchangesOf &exchangesOf, const FailureNote &noteFor)
@@ -238,12 +273,17 @@ RunResults::Counts RunResults::counts() const
             counts.blacklisted += run.verdict.isBlacklisted() ? 1 : 0;
         }
     }
+    counts.notRun = notRun().size();
     return counts;
 }
 
 QVector<RowStatus> RunResults::statuses() const
 {
-    return StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
+    QVector<RowStatus> all = StatusRule(m_environment.failOnFlaky, breaks()).statusesOf(rowsWithHooksMerged());
+    const QVector<NotRunTest> planned = notRun();
+    for (const NotRunTest &test : planned)
+        all.append(StatusRule::statusOf(test));
+    return all;
 }
 
 RowStatus RunResults::status(const TestCase &row) const

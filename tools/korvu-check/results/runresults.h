@@ -99,6 +99,7 @@ public:
         // only on a retry.
         int flaky = 0;
         int passedOnRetry = 0; // of those, the rows that passed only on a retry
+        int notRun = 0; // notRun()
     };
 
     // A suite process that broke off: it crashed, was stopped, could not
@@ -115,6 +116,14 @@ public:
         // "the suite crashed (signal 11) (shard 2 (testAvailable))"; morePlace
         // follows the shard, such as the repetition.
         QString describedWithShard(const QString &morePlace = QString()) const;
+    };
+
+    // A function or row that was planned but never ran, because the run
+    // stopped first.
+    struct NotRunTest
+    {
+        QString testName;
+        QString reason; // "not run: stopped after 1 failure"
     };
 
     // korvu-check's own error that kept the suite from running or from
@@ -194,6 +203,9 @@ public:
     void addRun(const Run &run);
     void addBreak(const BrokenOffProcess &suiteBreak);
     void addFinding(const DaemonFinding &finding, const Origin &origin);
+    // Each of the planned functions and rows that has neither a verdict nor
+    // a break by now is not run, for the reason given.
+    void addNotRun(const QStringList &plannedTestNames, const QString &reason);
     // A log message of a function or row; it joins the run whose verdict
     // follows in the same suite process.
     void addLogLine(const QString &testName, const Origin &origin, const QString &line);
@@ -218,9 +230,13 @@ public:
     // came: where the suite broke off.
     QVector<Finding> findingsWithoutVerdict() const;
     Counts counts() const;
+    // The functions and rows that were planned and never ran, in the suite's
+    // order: a row that ran in any repetition, slice or shard is not among them.
+    QVector<NotRunTest> notRun() const;
     // What each function and row came to, and whether and why it fails the
     // run, in the order of rowsWithHooksMerged(); then each function or row
-    // the suite broke off in before its verdict, in the order of the breaks.
+    // the suite broke off in before its verdict, in the order of the breaks;
+    // then those not run.
     QVector<RowStatus> statuses() const;
     RowStatus status(const TestCase &row) const;
     // What the rows' statuses add to the failures, and the breaks outside
@@ -250,6 +266,9 @@ public:
     static bool isHookFunction(const QString &function);
 
 private:
+    // Whether the function or row has a verdict or a break in any run.
+    bool ranOrBrokeOff(const QString &testName) const;
+
     Environment m_environment;
     int m_shardCount = 0;
     QDateTime m_stopTime;
@@ -265,6 +284,7 @@ private:
     QVector<TestCase> m_rows;
     QVector<BrokenOffProcess> m_breaks;
     QVector<Finding> m_findings;
+    QVector<NotRunTest> m_notRun;
 };
 
 #endif // KORVUCHECK_RUNRESULTS_H

@@ -44,6 +44,15 @@ RowStatus StatusRule::statusOf(const RunResults::TestCase &row) const
     return status;
 }
 
+RowStatus StatusRule::statusOf(const RunResults::NotRunTest &notRun)
+{
+    RowStatus status;
+    status.testName = notRun.testName;
+    status.outcome = RowStatus::Outcome::NotRun;
+    status.reason = notRun.reason;
+    return status;
+}
+
 QVector<RowStatus> StatusRule::statusesOf(const QVector<RunResults::TestCase> &rows) const
 {
     QVector<RowStatus> all;

@@ -19,6 +19,9 @@ public:
     // rows: as RunResults::rowsWithHooksMerged() holds them; then a status
     // for each function or row the suite broke off in before its verdict.
     QVector<RowStatus> statusesOf(const QVector<RunResults::TestCase> &rows) const;
+    // A planned function or row that never ran fails nothing by itself: the
+    // failures that stopped the run count already.
+    static RowStatus statusOf(const RunResults::NotRunTest &notRun);
     // What the statuses add to the failures, and the breaks outside any
     // function or row.
     int failureCount(const QVector<RunResults::TestCase> &rows) const;

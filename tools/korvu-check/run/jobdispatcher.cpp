@@ -21,6 +21,7 @@ JobDispatcher::JobDispatcher(const CheckOptions &options, const NetworkIsolation
     , m_isolation(isolation)
     , m_planner(planner)
     , m_recorder(recorder)
+    , m_failureLimit(options.maxFailures, options.failOnFlaky)
     , m_endedJobFiles(options.keepTracesDir, options.keepRunTree)
 {
 }
@@ -61,6 +62,8 @@ bool JobDispatcher::run(int parallel)
     m_dispatching = true;
     startPoolAndProbe();
     m_dispatching = false;
+    if (m_failureLimit.isReached())
+        recordNotRun();
     return !m_daemonNeverStarted;
 }
 
@@ -152,7 +155,8 @@ void JobDispatcher::prepareRunner(SuiteJob &job)
     job.runner = std::make_unique<SuiteRunner>(
         SuiteRunner::Setup{m_options.suite, job.arguments, job.tree.suiteDir(),
                            job.tree.environment(QProcessEnvironment::systemEnvironment()),
-                           !m_options.wrapCommand.isEmpty()},
+                           !m_options.wrapCommand.isEmpty(), m_options.timeoutSecs,
+                           job.testNames.isEmpty() ? QStringList() : RunResults::withHooks(job.testNames)},
         m_isolation);
     const SuiteJob *jobPointer = &job;
     SuiteRunner *runner = job.runner.get();
@@ -177,8 +181,29 @@ void JobDispatcher::handleVerdict(const SuiteJob &job, const TestVerdict &verdic
     m_recorder.verdictRead(job.origin, verdict);
     if (verdict.isFailure())
         m_exitStatuses.verdictFailed(job.origin.job);
-    if (shouldRetry(job, verdict))
+    const bool retried = shouldRetry(job, verdict);
+    if (retried)
         retry(job, verdict);
+    if (m_failureLimit.countVerdict(verdict, job.origin.attempt, retried))
+        stopAtFailureLimit();
+}
+
+// As Ctrl-C stops a run, but what was not run is no break: each such row
+// says that the run stopped before it.
+void JobDispatcher::stopAtFailureLimit()
+{
+    m_pool->cancelQueued();
+    for (SuiteJob &job : m_jobs)
+        job.runner->stopUnneeded();
+}
+
+void JobDispatcher::recordNotRun()
+{
+    QStringList planned;
+    for (const SuiteJob &job : m_jobs)
+        planned += job.testNames;
+    planned.removeDuplicates();
+    m_recorder.results().addNotRun(planned, m_failureLimit.notRunReason());
 }
 
 // The hooks run in every shard and are not tried again: their failure ends no row.
@@ -186,7 +211,7 @@ bool JobDispatcher::shouldRetry(const SuiteJob &job, const TestVerdict &verdict)
 {
     return verdict.isFailure() && verdict.endsTest() && !RunResults::isHook(verdict)
            && job.origin.attempt <= m_options.retries && !m_daemonNeverStarted && !StopSignals::received()
-           && m_dispatching;
+           && m_dispatching && !m_failureLimit.isReached();
 }
 
 void JobDispatcher::retry(const SuiteJob &failed, const TestVerdict &verdict)
@@ -210,6 +235,14 @@ void JobDispatcher::handleJobEnd(const SuiteJob &job)
         suiteBreak = job.runner->suiteBreak();
     m_recorder.processEnded(job.origin, suiteBreak, job.tree.traceFile());
     m_exitStatuses.processEnded(job.origin.job, job.runner->exitStatus());
+    // The rest of a process stopped for a row that timed out.
+    if (job.runner->timedOut()) {
+        const QString what = job.runner->timedOutTest().isEmpty() ? QStringLiteral("it") : job.runner->timedOutTest();
+        m_recorder.results().addNotRun(
+            job.testNames, QStringLiteral("not run: the suite process was stopped when %1 timed out").arg(what));
+    }
+    if (suiteBreak && m_failureLimit.countBreak())
+        stopAtFailureLimit();
     m_endedJobFiles.jobEnded(job);
     // Listings such as -functions: show what the suite said.
     m_recorder.reporters().tell(&Reporter::plainOutput, job.runner->plainOutput());

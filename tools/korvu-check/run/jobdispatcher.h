@@ -3,6 +3,7 @@
 
 #include "commandline/checkoptions.h"
 #include "run/endedjobfiles.h"
+#include "run/failurelimit.h"
 #include "run/isolation/networkisolation.h"
 #include "run/suiteexitstatuses.h"
 #include "run/suitejob.h"
@@ -17,8 +18,8 @@ class RunRecorder;
 
 // Runs the planned suite processes, several at a time where network
 // namespaces allow, beside a probe of whether the daemon starts at all, and
-// runs each failed function or row again as --retries asks. What they report
-// goes to the recorder.
+// runs each failed function or row again as --retries asks, until
+// --max-failures stops it. What they report goes to the recorder.
 class JobDispatcher
 {
 public:
@@ -50,6 +51,8 @@ private:
     bool shouldRetry(const SuiteJob &job, const TestVerdict &verdict) const;
     void retry(const SuiteJob &failed, const TestVerdict &verdict);
     void handleJobEnd(const SuiteJob &job);
+    void stopAtFailureLimit();
+    void recordNotRun();
 
     CheckOptions m_options;
     const NetworkIsolation &m_isolation;
@@ -60,6 +63,7 @@ private:
     // Until the pool has run dry: retries can still join.
     bool m_dispatching = false;
     bool m_daemonNeverStarted = false;
+    FailureLimit m_failureLimit;
     std::unique_ptr<DaemonPreflight> m_preflight;
     SuiteExitStatuses m_exitStatuses;
     EndedJobFiles m_endedJobFiles;

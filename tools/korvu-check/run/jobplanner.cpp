@@ -33,8 +33,10 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
 {
     QStringList suiteArguments = m_options.suiteArguments;
     Selection selection;
-    // The suite itself would run nothing for a selection it does not have, and pass.
-    if (m_options.isSharded() || !m_selections.isEmpty() || m_filter.narrowsBeyondSelections()) {
+    // The suite itself would run nothing for a selection it does not have,
+    // and pass. A run that may stop early must know what it leaves unrun.
+    const bool mayStop = m_options.maxFailures > 0 || m_options.timeoutSecs > 0;
+    if (m_options.isSharded() || !m_selections.isEmpty() || m_filter.narrowsBeyondSelections() || mayStop) {
         if (!select(&selection, failure))
             return false;
     }
@@ -43,11 +45,15 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
         suiteArguments = m_suiteOptions + m_selections;
     }
     if (!m_options.isSharded()) {
+        QStringList planned;
+        for (const ShardPlan::Test &test : qAsConst(selection.kept))
+            planned.append(test.testName());
         for (int repetition = 1; repetition <= m_options.repeat; ++repetition) {
             SuiteJob job;
             job.origin = {int(jobs->size()), 0, repetition, QString()};
             job.name = runName(repetition);
             job.arguments = suiteArguments;
+            job.testNames = planned;
             jobs->push_back(std::move(job));
         }
         return true;
@@ -145,6 +151,8 @@ void JobPlanner::addShards(const QVector<ShardPlan::Shard> &shards, std::deque<S
                 nameParts.append(runName(repetition));
             job.name = nameParts.join(QLatin1Char('-'));
             job.arguments = m_suiteOptions + shard.selections;
+            for (const ShardPlan::Test &test : shard.tests)
+                job.testNames.append(test.testName());
             job.expectedSeconds = shard.expectedSeconds;
             job.runsAlone = shard.runsAlone;
             jobs->push_back(std::move(job));
@@ -194,5 +202,6 @@ SuiteJob JobPlanner::retryOf(const SuiteJob &failed, const TestVerdict &verdict,
     if (m_options.repeat > 1)
         job.name += QLatin1Char('-') + runName(job.origin.repetition);
     job.arguments = m_suiteOptions + QStringList{selection};
+    job.testNames = QStringList{verdict.testName()};
     return job;
 }

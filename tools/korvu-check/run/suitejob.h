@@ -14,6 +14,9 @@ struct SuiteJob
     RunResults::Origin origin;
     QString name; // of its run tree and kept trace; empty for a single process
     QStringList arguments;
+    // The functions and rows it is to run, without the hooks; empty when the
+    // run had no need to list them.
+    QStringList testNames;
     double expectedSeconds = 0;
     // Long enough to start before the quick jobs, which share the machine meanwhile.
     bool runsAlone = false;

@@ -1,6 +1,7 @@
 #include "run/suiterunner.h"
 #include "commandline/exitstatus.h"
 #include "run/runlogging.h"
+#include "run/testinprogress.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -13,6 +14,8 @@ namespace {
 const int rememberedOutputLines = 20;
 const int plainOutputLimit = 1024 * 1024;
 const int terminateGraceMsecs = 2000;
+// How often --timeout is checked: a stop comes at most this much late.
+const int timeoutCheckMsecs = 200;
 
 } // namespace
 
@@ -22,6 +25,10 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
     , m_process(isolation)
 {
     m_reader.setVerdictHandler([this](const TestVerdict &verdict) {
+        // Once the run stopped it, what the dying suite still logs, such as
+        // a failure for the signal, is no verdict on the daemon.
+        if (m_timedOut || m_stoppedUnneeded)
+            return;
         // initTestCase starts the daemon and waits until it listens.
         if (m_setup.startUpIncludesDaemon && verdict.function == QLatin1String("initTestCase") && verdict.endsTest())
             noteStartedUp();
@@ -41,6 +48,8 @@ SuiteRunner::SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, 
         }
     });
     m_scanner.setFindingHandler([this](const DaemonFinding &finding) { emit findingMade(finding); });
+    m_timeoutCheck.setInterval(timeoutCheckMsecs);
+    connect(&m_timeoutCheck, &QTimer::timeout, this, &SuiteRunner::checkTimeout);
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &SuiteRunner::readOutput);
     connect(&m_process, &QProcess::readyReadStandardError, this, &SuiteRunner::readErrors);
     connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &SuiteRunner::onFinished);
@@ -60,6 +69,8 @@ void SuiteRunner::start()
     m_startTime = QDateTime::currentDateTime();
     m_timer.start();
     m_process.start(m_setup.suite, arguments);
+    if (m_setup.testTimeoutSecs > 0)
+        m_timeoutCheck.start();
 }
 
 int SuiteRunner::exitStatus() const { return m_exitStatus; }
@@ -84,16 +95,58 @@ QStringList SuiteRunner::plainOutput() const
     return lines;
 }
 
+QString SuiteRunner::timedOutTest() const { return m_timedOutTest; }
+
+bool SuiteRunner::timedOut() const { return m_timedOut; }
+
 void SuiteRunner::interrupt(int signalNumber)
 {
     if (m_process.state() == QProcess::NotRunning || m_stopSignal != 0)
         return;
     m_stopSignal = signalNumber;
+    stopGroup();
+}
+
+void SuiteRunner::stopUnneeded()
+{
+    if (m_process.state() == QProcess::NotRunning || m_stopSignal != 0 || m_stoppedUnneeded)
+        return;
+    m_stoppedUnneeded = true;
+    stopGroup();
+}
+
+// The suite, its daemon and whatever else they started, as Ctrl-C stops them.
+void SuiteRunner::stopGroup()
+{
+    m_timeoutCheck.stop();
     m_process.signalGroup(SIGTERM);
     QTimer::singleShot(terminateGraceMsecs, &m_process, [this] {
         if (m_process.state() != QProcess::NotRunning)
             m_process.signalGroup(SIGKILL);
     });
+}
+
+// A row timed out fails as a row, with the traffic the trace holds of it;
+// only a hang outside any row the log or plan can name is a break.
+void SuiteRunner::checkTimeout()
+{
+    if (m_process.state() != QProcess::Running || m_stopSignal != 0 || m_stoppedUnneeded || m_timedOut)
+        return;
+    readOutput();
+    const qint64 runningMsecs = m_timer.elapsed() - m_reader.lastTestEndMsecs();
+    if (runningMsecs <= m_setup.testTimeoutSecs * 1000LL)
+        return;
+    m_timedOut = true;
+    m_timedOutTest = TestInProgress::name(m_setup.plannedTestNames, m_reader.lastTestName(), m_reader.lastTestEnded());
+    qCDebug(dcRun) << "Timed out after" << runningMsecs / 1000.0 << "s:" << m_timedOutTest;
+    if (!m_timedOutTest.isEmpty())
+        emit verdictRead(TestInProgress::failed(m_timedOutTest, timeoutMessage(), runningMsecs / 1000.0));
+    stopGroup();
+}
+
+QString SuiteRunner::timeoutMessage() const
+{
+    return QStringLiteral("timed out after %1 s").arg(m_setup.testTimeoutSecs);
 }
 
 void SuiteRunner::readOutput()
@@ -151,6 +204,7 @@ void SuiteRunner::onFinished()
 {
     if (m_finished)
         return;
+    m_timeoutCheck.stop();
     qCDebug(dcRun) << "Suite ended after" << m_timer.elapsed() / 1000.0 << "s:" << m_setup.arguments;
     if (m_process.error() == QProcess::FailedToStart) {
         setBreak(QStringLiteral("start"), QStringLiteral("%1 could not be started").arg(suiteName()),
@@ -173,7 +227,13 @@ void SuiteRunner::onFinished()
         during = m_reader.lastTestEnded() ? QStringLiteral(" after %1") : QStringLiteral(" during %1");
         during = during.arg(m_reader.lastTestName());
     }
-    if (m_stopSignal != 0) {
+    if (m_stoppedUnneeded || (m_timedOut && !m_timedOutTest.isEmpty())) {
+        // Its own ending is no fault of the suite's: the rows tell what happened.
+        m_exitStatus = 0;
+    } else if (m_timedOut) {
+        setBreak(QStringLiteral("timeout"), timeoutMessage() + during, m_lastOutput);
+        m_exitStatus = 0;
+    } else if (m_stopSignal != 0) {
         setBreak(QStringLiteral("interrupted"),
                  QStringLiteral("stopped by signal %1 (%2)%3")
                      .arg(m_stopSignal)

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QTimer>
 
 // Runs the suite once, in a network namespace of its own when the machine
 // allows one, and reads the Qt Test XML log it writes to its standard output:
@@ -31,6 +32,12 @@ public:
         // suite's daemon listens, for a daemon that starts slowly under a
         // tool; else once the suite itself runs, which is most of the work.
         bool startUpIncludesDaemon = false;
+        // --timeout: how long a function or row may run, counted from the
+        // end of the one before it; 0 for no limit.
+        int testTimeoutSecs = 0;
+        // What the process is to run, the hooks among them, so that a row
+        // that timed out before it logged anything can still be named.
+        QStringList plannedTestNames;
     };
 
     SuiteRunner(const Setup &setup, const NetworkIsolation &isolation, QObject *parent = nullptr);
@@ -50,10 +57,17 @@ public:
     qint64 processId() const;
     // What the suite printed when it wrote no test log, as for -functions.
     QStringList plainOutput() const;
+    // The function or row that ran past --timeout, once the run was stopped
+    // for it; "" otherwise.
+    QString timedOutTest() const;
+    bool timedOut() const;
 
 public slots:
     // Stops a running suite; exitStatus() is then 128 + signalNumber.
     void interrupt(int signalNumber);
+    // Stops a running suite that the run has no more use for (--max-failures):
+    // no break, and the rows it did not reach tell why they did not run.
+    void stopUnneeded();
 
 signals:
     void verdictRead(const TestVerdict &verdict);
@@ -72,7 +86,10 @@ private:
     void remember(const QString &line);
     void onFinished();
     void setBreak(const QString &type, const QString &description, const QStringList &lastOutput);
+    void checkTimeout();
+    void stopGroup();
     QString suiteName() const;
+    QString timeoutMessage() const;
 
     Setup m_setup;
     IsolatedProcess m_process;
@@ -84,6 +101,10 @@ private:
     QByteArray m_errorBuffer;
     QStringList m_lastOutput;
     bool m_startedUp = false;
+    QTimer m_timeoutCheck;
+    bool m_timedOut = false;
+    QString m_timedOutTest;
+    bool m_stoppedUnneeded = false;
     int m_stopSignal = 0;
     bool m_finished = false;
     int m_exitStatus = 0;

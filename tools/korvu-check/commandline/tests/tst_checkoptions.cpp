@@ -28,6 +28,8 @@ private slots:
     void testRunOptions_data();
     void testRunOptions();
     void testBareDaemonNameIsLookedUpOnPath();
+    void testStopOptions_data();
+    void testStopOptions();
     void testRunId_data();
     void testRunId();
     void testHelpText_data();
@@ -256,6 +258,34 @@ void TestCheckOptions::testRunOptions()
                  .arg(options.sliceCount)
                  .arg(int(options.watch)),
              result);
+}
+
+void TestCheckOptions::testStopOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // "maxFailures/timeoutSecs", or the parse error.
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("no limits") << QStringList() << "0/0";
+    QTest::newRow("first failure") << QStringList{"-x"} << "1/0";
+    QTest::newRow("three failures, ten seconds") << QStringList{"--max-failures", "3", "--timeout", "10"} << "3/10";
+    QTest::newRow("no failure allowed") << QStringList{"--max-failures", "0"}
+                                        << "--max-failures takes a number of at least 1, not '0'";
+    QTest::newRow("timeout in minutes") << QStringList{"--timeout", "2m"}
+                                        << "--timeout takes a number of seconds of at least 1, not '2m'";
+}
+
+void TestCheckOptions::testStopOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, result);
+
+    CheckOptions options;
+    if (options.parse(QStringList{"korvu-check"} + arguments, {}) == CheckOptions::ParseResult::Error) {
+        QCOMPARE(options.parseError(), result);
+        return;
+    }
+    QCOMPARE(QStringLiteral("%1/%2").arg(options.maxFailures).arg(options.timeoutSecs), result);
 }
 
 void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()

@@ -75,6 +75,8 @@ void TestSliceMerge::testSlicesAsOneRun()
     first.addVerdict(verdict(O::Pass, "initTestCase", QString()), single);
     first.addVerdict(verdict(O::Fail, "testB", "y", {"no"}), single);
     first.addVerdict(verdict(O::Pass, "cleanupTestCase", QString()), single);
+    // Stopped before two rows: one another slice ran, one that none did.
+    first.addNotRun({"testC", "testD"}, "not run: stopped after 1 failure");
     RunResults second = slice(2, 3, -1, 12);
     const RunResults::Origin shardA = {0, 1, 1, QStringLiteral("shard 1 (testA)")};
     const RunResults::Origin shardC = {1, 2, 1, QStringLiteral("shard 2 (testC)")};
@@ -107,6 +109,9 @@ void TestSliceMerge::testSlicesAsOneRun()
                                 "testB(x) SKIP ", "testB(y) FAIL ", "testC PASS ", "cleanupTestCase PASS "}));
     const RunResults::Counts counts = merged.counts();
     QCOMPARE(QVector<int>({counts.passed, counts.failed, counts.skipped}), QVector<int>({3, 3, 1}));
+    QCOMPARE(merged.notRun().size(), 1);
+    QCOMPARE(merged.notRun().constFirst().testName, QStringLiteral("testD"));
+    QCOMPARE(merged.notRun().constFirst().reason, QStringLiteral("not run: stopped after 1 failure"));
     QCOMPARE(merged.findings().constFirst().origin.shardName, QStringLiteral("slice 2/3, shard 2 (testC)"));
     QCOMPARE(merged.breaks().constFirst().origin.shardName, QStringLiteral("slice 3/3"));
     QCOMPARE(merged.startTime(), t0.addSecs(0));

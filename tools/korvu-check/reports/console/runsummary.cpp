@@ -101,6 +101,7 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
         lines.append(QString());
     }
     lines += findingsSection();
+    lines += notRunSection();
     lines.append(QStringLiteral("Wall time: ") + Reporter::seconds(wallSeconds));
     if (m_counts.blacklisted > 0)
         lines.append(QStringLiteral("Blacklisted: %1").arg(m_counts.blacklisted));
@@ -115,7 +116,20 @@ QStringList RunSummary::summaryLines(double wallSeconds, const QStringList &note
     lines.append(QStringLiteral("%1 passed, %2 failed, %3 skipped")
                      .arg(m_counts.passed)
                      .arg(m_counts.failed)
-                     .arg(m_counts.skipped));
+                     .arg(m_counts.skipped)
+                 + (m_counts.notRun > 0 ? QStringLiteral(", %1 not run").arg(m_counts.notRun) : QString()));
+    return lines;
+}
+
+QStringList RunSummary::notRunSection() const
+{
+    const QVector<RunResults::NotRunTest> notRun = m_results.notRun();
+    if (notRun.isEmpty())
+        return {};
+    QStringList lines = {QStringLiteral("Not run:")};
+    for (const RunResults::NotRunTest &test : notRun)
+        lines.append(QStringLiteral("  %1  (%2)").arg(m_results.reportedName(test.testName), test.reason));
+    lines.append(QString());
     return lines;
 }
 
@@ -159,6 +173,7 @@ QStringList RunSummary::tallyLines() const
         case RunResults::Outcome::Passed:
         case RunResults::Outcome::Failed:
         case RunResults::Outcome::BrokenOff:
+        case RunResults::Outcome::NotRun:
             break;
         }
         lines.append(

@@ -34,6 +34,7 @@ private:
     QStringList tallyLines() const;
     // The findings in the daemon's output, each with its place and first line.
     QStringList findingsSection() const;
+    QStringList notRunSection() const;
     // The failed tries of the repetitions that failed in the end, or of
     // those that passed on a retry.
     QStringList failureLines(const RunResults::TestCase &row, bool ofPassedRepetitions) const;

@@ -23,6 +23,7 @@ QString stateClass(Outcome outcome)
     case Outcome::Passed:
         return QStringLiteral("pass");
     case Outcome::Skipped:
+    case Outcome::NotRun:
         return QStringLiteral("skip");
     case Outcome::Other:
         break;
@@ -102,6 +103,8 @@ void HtmlReport::writeHeader(HtmlWriter &html, const RunResults &results)
     };
     for (const auto &tally : tallies)
         html.element(QStringLiteral("span"), tally.first, {{QStringLiteral("class"), tally.second}});
+    if (counts.notRun > 0)
+        html.element(QStringLiteral("span"), QStringLiteral("%1 not run").arg(counts.notRun));
     if (counts.blacklisted > 0)
         html.element(QStringLiteral("span"), QStringLiteral("%1 blacklisted").arg(counts.blacklisted));
     if (counts.flaky > 0)
@@ -250,6 +253,9 @@ void HtmlReport::writeVerdicts(HtmlWriter &html, const RunResults &results, cons
         writeVerdictRow(html, results, rows.at(index), rowId(index), longest);
         writeRowDetail(html, results, rows.at(index), rowId(index));
     }
+    const QVector<RunResults::NotRunTest> notRun = results.notRun();
+    for (int index = 0; index < notRun.size(); ++index)
+        writeNotRunRow(html, results, notRun.at(index), rowId(rows.size() + index));
     html.close();
     html.close();
 }
@@ -324,5 +330,25 @@ void HtmlReport::writeRowDetail(HtmlWriter &html, const RunResults &results, con
     if (passOnly)
         RunDetailsHtml::write(html, results, verdicts.constFirst(), false);
     html.close();
+    html.close();
+}
+
+void HtmlReport::writeNotRunRow(HtmlWriter &html, const RunResults &results, const RunResults::NotRunTest &test,
+                                const QString &id)
+{
+    const QString name = results.reportedName(test.testName);
+    html.open(QStringLiteral("tr"), {{QStringLiteral("id"), id},
+                                     {QStringLiteral("class"), QStringLiteral("row skip notrun")},
+                                     {QStringLiteral("data-name"), name}});
+    html.element(QStringLiteral("td"), QStringLiteral("NOT RUN"),
+                 {{QStringLiteral("class"), QStringLiteral("label verdict-skip")}});
+    html.open(QStringLiteral("td"), {{QStringLiteral("class"), QStringLiteral("name")}});
+    html.element(QStringLiteral("a"), name, {{QStringLiteral("href"), QLatin1Char('#') + id}});
+    html.text(QStringLiteral(" "));
+    html.element(QStringLiteral("span"), test.reason, {{QStringLiteral("class"), QStringLiteral("not-run-reason")}});
+    html.close();
+    html.element(QStringLiteral("td"), QString(), {{QStringLiteral("class"), QStringLiteral("time")}});
+    if (results.environment().repeat > 1)
+        html.element(QStringLiteral("td"), QString(), {{QStringLiteral("class"), QStringLiteral("runs")}});
     html.close();
 }

@@ -29,6 +29,9 @@ private:
                                 const QString &id, double longest);
     static void writeRowDetail(HtmlWriter &html, const RunResults &results, const RunResults::TestCase &row,
                                const QString &id);
+    // A planned function or row the run stopped before, with why.
+    static void writeNotRunRow(HtmlWriter &html, const RunResults &results, const RunResults::NotRunTest &test,
+                               const QString &id);
     static void writeBrokenRuns(HtmlWriter &html, const RunResults &results);
     static void writeFindingsWithoutVerdict(HtmlWriter &html, const RunResults &results);
 };

@@ -112,6 +112,7 @@ private slots:
     void testEachTryShown_data();
     void testEachTryShown();
     void testExitStatusOrder();
+    void testNotRunInEveryReport();
 
 private:
     QTemporaryDir m_dir;
@@ -315,3 +316,42 @@ void TestRowOutcomes::testExitStatusOrder()
 
 QTEST_GUILESS_MAIN(TestRowOutcomes)
 #include "tst_rowoutcomes.moc"
+
+// Rows the run stopped before are never passed, in no report, and only the
+// failure that stopped it counts for the exit status.
+void TestRowOutcomes::testNotRunInEveryReport()
+{
+    RunResults results = resultsOf(QStringLiteral("1F"), 1, 0, false);
+    const QString reason = QStringLiteral("not run: stopped after 1 failure");
+    results.setOrder({TestVerdict::testName(function, row), "testLater(a)", "testLater(b)"});
+    results.addNotRun({"testLater(b)", "testLater(a)"}, reason);
+
+    const QStringList console = written(ConsoleReport(), results).split(QLatin1Char('\n'));
+    QCOMPARE(console.at(console.size() - 2), QStringLiteral("0 passed, 1 failed, 0 skipped, 2 not run"));
+    QVERIFY2(console.contains(QStringLiteral("  testLater(a)  (%1)").arg(reason)), qPrintable(console.join('\n')));
+
+    const QString junitXml = written(JunitReport(), results);
+    QCOMPARE(junitXml.count(QStringLiteral("<skipped message=\"%1\"/>").arg(reason)), 2);
+    QVERIFY(junitXml.contains(QStringLiteral("tests=\"3\" failures=\"1\" errors=\"0\" skipped=\"2\"")));
+
+    const QJsonObject ctrf = CtrfReport::document(results);
+    const QJsonArray tests = ctrf["results"]["tests"].toArray();
+    QCOMPARE(tests.size(), 3);
+    QCOMPARE(tests.at(1).toObject()["name"].toString(), QStringLiteral("testLater(a)"));
+    QCOMPARE(tests.at(1).toObject()["status"].toString(), QStringLiteral("skipped"));
+    QCOMPARE(tests.at(1).toObject()["message"].toString(), reason);
+    QVERIFY(tests.at(1)["extra"].toObject()["notRun"].toBool());
+    const QString fileName = m_dir.filePath(QStringLiteral("stopped.json"));
+    RunResults readBack;
+    QString error;
+    QVERIFY2(CtrfReport().writeFile(results, fileName, &error), qPrintable(error));
+    QVERIFY2(CtrfDocument::read(fileName, &readBack, &error), qPrintable(error));
+    QCOMPARE(readBack.counts().notRun, 2);
+    QCOMPARE(readBack.notRun().constFirst().reason, reason);
+    QCOMPARE(::exitStatus(readBack), 1);
+
+    const QString page = HtmlReport::page(results);
+    QVERIFY(page.contains(QStringLiteral("2 not run")));
+    QCOMPARE(page.count(QStringLiteral("class=\"row skip notrun\"")), 2);
+    QVERIFY(page.contains(reason));
+}

@@ -50,6 +50,7 @@ private slots:
     void testSkippedRepetitionsAreNotFlaky();
     void testFailureStatusStopsAt127();
     void testStatusOfEveryRow();
+    void testRowsNotRun();
     void testKnownRaceNamed_data();
     void testKnownRaceNamed();
 };
@@ -241,6 +242,30 @@ void TestRunResults::testStatusOfEveryRow()
     QCOMPARE(results.failureCount(), 5);
     QCOMPARE(results.counts().failed, 5);
     QCOMPARE(results.counts().passed, 2);
+}
+
+// Only what neither ran nor broke off is not run, also when a row of
+// another slice arrives later; it adds no failure of its own.
+void TestRunResults::testRowsNotRun()
+{
+    RunResults results;
+    results.setOrder({"testA", "testB", "testC", "testD", "testE"});
+    results.addVerdict(verdict(O::Fail, "testA", QString(), {"no"}), shard(1));
+    results.addBreak({"interrupted", "stopped by signal 15", "testB", 0, {}, shard(1)});
+    results.addNotRun({"testE", "testD", "testC", "testB", "testA"}, "not run: stopped after 1 failure");
+    results.addNotRun({"testC"}, "not run: stopped after 2 failures");
+    results.addVerdict(verdict(O::Pass, "testD"), shard(2));
+
+    QStringList described;
+    for (const RowStatus &status : results.statuses()) {
+        if (status.outcome == RowStatus::Outcome::NotRun)
+            described.append(QStringLiteral("%1 %2: %3").arg(status.testName).arg(status.failures).arg(status.reason));
+    }
+    QCOMPARE(described,
+             (QStringList{"testC 0: not run: stopped after 1 failure", "testE 0: not run: stopped after 1 failure"}));
+    QCOMPARE(results.counts().notRun, 2);
+    QCOMPARE(results.failureCount(), 2);
+    QCOMPARE(results.withoutSuiteResults().counts().notRun, 0);
 }
 
 void TestRunResults::testKnownRaceNamed_data()
