@@ -102,8 +102,7 @@ void TestSelection::testLastFailed()
     result = ScenarioCheck::run("codes-exact.json", {"--last-failed", "--junit", junit}, runTimeoutMsecs, QString(),
                                 environment);
     QCOMPARE(result.status, 2);
-    QCOMPARE(rowsRun(junit), failing);
-    QCOMPARE(JunitFile::read(junit).names().mid(0, 1), hooks.mid(0, 1));
+    QCOMPARE(JunitFile::read(junit).names(), hooks.mid(0, 1) + failing + hooks.mid(1));
 
     result = ScenarioCheck::run("correct.json", {"--last-failed", "--junit", junit}, runTimeoutMsecs, QString(),
                                 environment);
