@@ -272,8 +272,8 @@ const QList<CheckOptionTable::Option> runTable = {
          return patternProblem(QStringLiteral("grep-invert"), value);
      }},
     {{QStringLiteral("last-failed")},
-     QStringLiteral("Run only the functions and rows that failed when this daemon was last checked, as "
-                    "recorded under $XDG_CACHE_HOME/korvu-check; nothing when none did."),
+     QStringLiteral("Run only the functions and rows that failed against this daemon and have not passed "
+                    "since, as recorded under $XDG_CACHE_HOME/korvu-check; nothing when none did."),
      QString(),
      [](CheckOptions &options, const QString &) {
          options.lastFailed = true;

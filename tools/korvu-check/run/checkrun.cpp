@@ -87,8 +87,10 @@ void CheckRun::keepOnly(const QStringList &words) { m_planner.keepOnly(words); }
 // A run stopped half-way still tells which of the rows it ran failed.
 void CheckRun::updateLastFailed()
 {
+    // An unreadable record is replaced by what this run knows.
+    QString unreadable;
+    LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &unreadable);
     QString error;
-    LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &error);
     record.update(m_recorder.results(), m_planner.selections());
     if (!record.write(&error)) {
         m_recorder.reporters().tell(&Reporter::plainOutput,
