@@ -240,8 +240,8 @@ const QList<CheckOptionTable::Option> runTable = {
          options.lastFailed = true;
          return QString();
      },
-     QStringLiteral("Run only the functions and rows that failed when this daemon was last checked, as "
-                    "recorded under $XDG_CACHE_HOME/korvu-check; nothing when none did.")},
+     QStringLiteral("Run only the functions and rows that failed against this daemon and have not passed "
+                    "since, as recorded under $XDG_CACHE_HOME/korvu-check; nothing when none did.")},
     {{QStringLiteral("list")},
      QStringLiteral("List the selected functions and rows."),
      QString(),

@@ -73,6 +73,18 @@ LastFailedRecord LastFailedRecord::read(const QString &daemonPath, QString *warn
     return record;
 }
 
+QStringList LastFailedRecord::selectionFor(const QString &daemonPath, QStringList *notices)
+{
+    QString warning;
+    const LastFailedRecord record = read(daemonPath, &warning);
+    if (!warning.isEmpty())
+        notices->append(QStringLiteral("korvu-check: warning: ") + warning);
+    if (record.m_failed.isEmpty())
+        notices->append(QStringLiteral("korvu-check: no failed function or row of %1 is on record; nothing to run")
+                            .arg(daemonPath));
+    return record.m_failed;
+}
+
 QStringList LastFailedRecord::failed() const { return m_failed; }
 
 QStringList LastFailedRecord::lastSelection() const { return m_lastSelection; }

@@ -17,6 +17,9 @@ public:
     // The record of the daemon at daemonPath. Without one, or when it cannot
     // be read, the record holds no failure; *warning says why it was not read.
     static LastFailedRecord read(const QString &daemonPath, QString *warning);
+    // What --last-failed selects for the daemon at daemonPath, and the lines
+    // to tell the user: why the record was not read, or that nothing failed.
+    static QStringList selectionFor(const QString &daemonPath, QStringList *notices);
 
     // Selection words ("function", "function:row") of what failed, in the
     // order they failed.

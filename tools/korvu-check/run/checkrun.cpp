@@ -74,26 +74,23 @@ const RunResults &CheckRun::results() const { return m_recorder.results(); }
 
 bool CheckRun::selectLastFailed()
 {
-    QString warning;
-    const LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &warning);
-    QStringList lines;
-    if (!warning.isEmpty())
-        lines.append(QStringLiteral("korvu-check: warning: ") + warning);
-    if (record.failed().isEmpty()) {
-        lines.append(QStringLiteral("korvu-check: no failed function or row of %1 is on record; nothing to run")
-                         .arg(m_options.daemon));
-    }
-    if (!lines.isEmpty())
-        m_recorder.reporters().tell(&Reporter::plainOutput, lines);
-    m_planner.keepOnly(record.failed());
-    return !record.failed().isEmpty();
+    QStringList notices;
+    const QStringList words = LastFailedRecord::selectionFor(m_options.daemon, &notices);
+    if (!notices.isEmpty())
+        m_recorder.reporters().tell(&Reporter::plainOutput, notices);
+    keepOnly(words);
+    return !words.isEmpty();
 }
+
+void CheckRun::keepOnly(const QStringList &words) { m_planner.keepOnly(words); }
 
 // A run stopped half-way still tells which of the rows it ran failed.
 void CheckRun::updateLastFailed()
 {
+    // An unreadable record is replaced by what this run knows.
+    QString unreadable;
+    LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &unreadable);
     QString error;
-    LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &error);
     record.update(m_recorder.results(), m_planner.selections());
     if (!record.write(&error)) {
         m_recorder.reporters().tell(&Reporter::plainOutput,

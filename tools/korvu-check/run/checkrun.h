@@ -23,6 +23,9 @@ public:
 
     // Returns the exit status of korvu-check.
     int exec();
+    // Runs only the functions and rows these selection words name, as
+    // --last-failed does with the record it reads.
+    void keepOnly(const QStringList &words);
     // What the run came to, once exec() has returned.
     const RunResults &results() const;
 

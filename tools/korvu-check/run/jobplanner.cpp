@@ -21,7 +21,6 @@ QString numbered(const QString &word, int number, int count)
 JobPlanner::JobPlanner(const CheckOptions &options, const QString &rootPath)
     : m_options(options)
     , m_rootPath(rootPath)
-    , m_filter({})
 {
     ShardPlan::splitSuiteArguments(m_options.suiteArguments, &m_selections, &m_suiteOptions);
     m_filter = RowFilter(m_selections, m_options.grep, m_options.grepInvert);

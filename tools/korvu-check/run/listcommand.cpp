@@ -56,14 +56,14 @@ int ListCommand::exec()
     // Listing writes nothing, so the suite needs no run tree of its own.
     JobPlanner planner(m_options, QDir::tempPath());
     if (m_options.lastFailed) {
-        QString warning;
-        const LastFailedRecord record = LastFailedRecord::read(m_options.daemon, &warning);
-        if (!warning.isEmpty())
-            m_err << "korvu-check: warning: " << warning << '\n';
-        // Nothing failed, so nothing would run.
-        if (record.failed().isEmpty())
+        QStringList notices;
+        const QStringList words = LastFailedRecord::selectionFor(m_options.daemon, &notices);
+        // Standard output stays the listing alone.
+        for (const QString &line : qAsConst(notices))
+            m_err << line << '\n';
+        if (words.isEmpty())
             return 0;
-        planner.keepOnly(record.failed());
+        planner.keepOnly(words);
     }
     JobPlanner::Selection selection;
     JobPlanner::Failure failure;

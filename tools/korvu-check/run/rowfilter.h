@@ -15,7 +15,7 @@ class RowFilter
 public:
     // selections: "function" or "function:row" words; a pattern left empty
     // filters nothing.
-    explicit RowFilter(const QStringList &selections, const QString &grep = QString(),
+    explicit RowFilter(const QStringList &selections = QStringList(), const QString &grep = QString(),
                        const QString &grepInvert = QString());
 
     // Keeps only the rows these selection words name; unlike a selection on

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 
 CheckProcess::CheckProcess(const QStringList &arguments, const QStringList &environment, int timeoutMsecs,
@@ -13,6 +14,9 @@ CheckProcess::CheckProcess(const QStringList &arguments, const QStringList &envi
     // The run tree chooses the platform itself.
     QProcessEnvironment processEnvironment = QProcessEnvironment::systemEnvironment();
     processEnvironment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // What --last-failed records stays with the test, out of the user's cache.
+    static const QTemporaryDir cache;
+    processEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
     for (const QString &variable : environment)
         processEnvironment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     m_process.setProcessEnvironment(processEnvironment);

@@ -1,5 +1,6 @@
 #include "watch/watchcommand.h"
 #include "commandline/exitstatus.h"
+#include "reports/lastfailedrecord.h"
 #include "run/checkrun.h"
 #include "run/stopsignals.h"
 #include "watch/partswatcher.h"
@@ -36,10 +37,26 @@ int WatchCommand::exec()
         print(QStringLiteral("korvu-check: waiting until the parts are in place: %1").arg(problem));
     });
 
+    // The rows that failed before the watch began stay its selection, so
+    // that a change that breaks one again after its fix is seen.
+    CheckOptions runOptions = m_options;
+    runOptions.lastFailed = false;
+    QStringList lastFailed;
+    if (m_options.lastFailed) {
+        QStringList notices;
+        lastFailed = LastFailedRecord::selectionFor(m_options.daemon, &notices);
+        for (const QString &line : qAsConst(notices))
+            print(line);
+        if (lastFailed.isEmpty())
+            return 0;
+    }
+
     int status = 0;
     while (!StopSignals::received()) {
         changedParts.clear();
-        CheckRun run(m_options, m_out, m_err);
+        CheckRun run(runOptions, m_out, m_err);
+        if (m_options.lastFailed)
+            run.keepOnly(lastFailed);
         const int runStatus = run.exec();
         if (StopSignals::received())
             break;
