@@ -34,7 +34,7 @@ function(_korvu_delivery_checks_discover)
 
     set(_script "# Written from '${ARG_SUITE} -datatags'; it is written again when the suite changes.\n")
     set(_timeout "")
-    if(NOT ARG_TIMEOUT STREQUAL "")
+    if(ARG_TIMEOUT)
         set(_timeout " TIMEOUT ${ARG_TIMEOUT}")
     endif()
     string(REPLACE "\n" ";" _lines "${_output}")
