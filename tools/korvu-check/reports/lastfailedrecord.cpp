@@ -31,15 +31,6 @@ bool isHook(const QString &testName)
     return RunResults::isHookFunction(testName.left(testName.indexOf(QLatin1Char('('))));
 }
 
-QStringList stringsOf(const QJsonValue &value)
-{
-    QStringList strings;
-    const QJsonArray array = value.toArray();
-    for (const QJsonValue &item : array)
-        strings.append(item.toString());
-    return strings;
-}
-
 } // namespace
 
 LastFailedRecord LastFailedRecord::read(const QString &daemonPath, QString *warning)
@@ -68,8 +59,8 @@ LastFailedRecord LastFailedRecord::read(const QString &daemonPath, QString *warn
     // Another daemon whose path hashes alike is none of this one's business.
     if (object.value(daemonKey).toString() != record.m_daemon)
         return record;
-    record.m_failed = stringsOf(object.value(failedKey));
-    record.m_lastSelection = stringsOf(object.value(selectionKey));
+    record.m_failed = object.value(failedKey).toVariant().toStringList();
+    record.m_lastSelection = object.value(selectionKey).toVariant().toStringList();
     return record;
 }
 

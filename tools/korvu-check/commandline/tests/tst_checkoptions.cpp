@@ -14,6 +14,16 @@ bool writeFile(const QString &path, QFile::Permissions extra = {})
     return file.setPermissions(file.permissions() | extra);
 }
 
+// The parse error of arguments, or what describe says of the options they give.
+template<typename Describe>
+QString parsed(const QStringList &arguments, Describe describe)
+{
+    CheckOptions options;
+    if (options.parse(QStringList{"korvu-check"} + arguments, {}) == CheckOptions::ParseResult::Error)
+        return options.parseError();
+    return describe(options);
+}
+
 } // namespace
 
 class TestCheckOptions : public QObject
@@ -245,18 +255,16 @@ void TestCheckOptions::testRunOptions()
     QFETCH(QStringList, arguments);
     QFETCH(QString, result);
 
-    CheckOptions options;
-    if (options.parse(QStringList{"korvu-check"} + arguments, {}) == CheckOptions::ParseResult::Error) {
-        QCOMPARE(options.parseError(), result);
-        return;
-    }
-    QCOMPARE(QStringLiteral("%1/%2/%3/%4/%5/%6")
-                 .arg(options.jobs)
-                 .arg(int(options.jobsAuto))
-                 .arg(options.repeat)
-                 .arg(options.sliceIndex)
-                 .arg(options.sliceCount)
-                 .arg(int(options.watch)),
+    QCOMPARE(parsed(arguments,
+                    [](const CheckOptions &options) {
+                        return QStringLiteral("%1/%2/%3/%4/%5/%6")
+                            .arg(options.jobs)
+                            .arg(int(options.jobsAuto))
+                            .arg(options.repeat)
+                            .arg(options.sliceIndex)
+                            .arg(options.sliceCount)
+                            .arg(int(options.watch));
+                    }),
              result);
 }
 
@@ -280,12 +288,11 @@ void TestCheckOptions::testStopOptions()
     QFETCH(QStringList, arguments);
     QFETCH(QString, result);
 
-    CheckOptions options;
-    if (options.parse(QStringList{"korvu-check"} + arguments, {}) == CheckOptions::ParseResult::Error) {
-        QCOMPARE(options.parseError(), result);
-        return;
-    }
-    QCOMPARE(QStringLiteral("%1/%2").arg(options.maxFailures).arg(options.timeoutSecs), result);
+    QCOMPARE(parsed(arguments,
+                    [](const CheckOptions &options) {
+                        return QStringLiteral("%1/%2").arg(options.maxFailures).arg(options.timeoutSecs);
+                    }),
+             result);
 }
 
 void TestCheckOptions::testBareDaemonNameIsLookedUpOnPath()
