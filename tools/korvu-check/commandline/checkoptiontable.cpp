@@ -276,7 +276,8 @@ const QList<CheckOptionTable::Option> runTable = {
      [](CheckOptions &options, const QString &) {
          options.maxFailures = 1;
          return QString();
-     }},
+     },
+     QString()},
     {{QStringLiteral("timeout")},
      QStringLiteral("Fail a function or row that runs longer than <seconds>."),
      QStringLiteral("seconds"),
