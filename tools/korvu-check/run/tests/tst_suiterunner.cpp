@@ -101,7 +101,8 @@ void TestSuiteRunner::testStartUpEnds()
     QFile::remove(m_dir.filePath("go"));
     const NetworkIsolation none;
     SuiteRunner runner(
-        {m_dir.filePath("suite"), {}, m_dir.path(), QProcessEnvironment::systemEnvironment(), includesDaemon}, none);
+        {m_dir.filePath("suite"), {}, m_dir.path(), QProcessEnvironment::systemEnvironment(), includesDaemon, 0, {}},
+        none);
     QSignalSpy startedUp(&runner, &PoolJob::startedUp);
     QSignalSpy finished(&runner, &PoolJob::finished);
     runner.start();
@@ -130,7 +131,8 @@ void TestSuiteRunner::testWhatTheSuiteLeftEndsWithIt()
     QFile::remove(m_dir.filePath("left"));
     const NetworkIsolation none;
     SuiteRunner runner(
-        {m_dir.filePath("leaving-suite"), {}, m_dir.path(), QProcessEnvironment::systemEnvironment(), false}, none);
+        {m_dir.filePath("leaving-suite"), {}, m_dir.path(), QProcessEnvironment::systemEnvironment(), false, 0, {}},
+        none);
     QSignalSpy finished(&runner, &PoolJob::finished);
     runner.start();
     QTRY_VERIFY(!runner.testClass().isEmpty());
@@ -169,9 +171,14 @@ void TestSuiteRunner::testBreakIsChargedToTheRowItCameIn()
     QFETCH(QString, description);
 
     const NetworkIsolation none;
-    SuiteRunner runner(
-        {m_dir.filePath("crashing-suite"), {where}, m_dir.path(), QProcessEnvironment::systemEnvironment(), false},
-        none);
+    SuiteRunner runner({m_dir.filePath("crashing-suite"),
+                        {where},
+                        m_dir.path(),
+                        QProcessEnvironment::systemEnvironment(),
+                        false,
+                        0,
+                        {}},
+                       none);
     QSignalSpy finished(&runner, &PoolJob::finished);
     runner.start();
     QTRY_COMPARE(finished.size(), 1);
