@@ -42,6 +42,8 @@ private:
     QVariant parseJson(const QByteArray &json) const;
     QVariantMap deliveryWith(const QByteArray &changes) const;
     DeliveryHarness::Reply add(const QVariantMap &delivery);
+    // A refused delivery names its error, gets no id and is not stored.
+    void verifyRefused(const DeliveryHarness::Reply &reply, const QString &deliveryError) const;
 
     std::unique_ptr<DeliveryHarness> m_harness;
     QUuid m_gate;
@@ -116,6 +118,13 @@ DeliveryHarness::Reply TestDeliveryService::add(const QVariantMap &delivery)
     return m_harness->call(QStringLiteral("AddDelivery"), {{QStringLiteral("delivery"), delivery}});
 }
 
+void TestDeliveryService::verifyRefused(const DeliveryHarness::Reply &reply, const QString &deliveryError) const
+{
+    QCOMPARE(reply.params.value(QStringLiteral("deliveryError")).toString(), deliveryError);
+    QVERIFY(!reply.params.contains(QStringLiteral("deliveryId")));
+    QVERIFY(m_harness->listing().isEmpty());
+}
+
 void TestDeliveryService::testStatus_data()
 {
     QTest::addColumn<bool>("gate");
@@ -186,6 +195,10 @@ void TestDeliveryService::testRejectedDelivery_data()
     const QString gateNotFound = QStringLiteral("DeliveryErrorGateNotFound");
     const QString scannerNotFound = QStringLiteral("DeliveryErrorScannerNotFound");
     const QByteArray item = R"({"datetime": 1700000000, "duration": 60})";
+    // Values no delivery error names: the error message names the parameter.
+    const auto refusedUnnamed = [](const char *tag, const QByteArray &changes, const char *parameter) {
+        QTest::newRow(tag) << changes << QString::fromLatin1(parameter) << QString();
+    };
 
     QTest::newRow("gate missing") << QByteArray(R"({"gateId": "$remove"})") << "delivery.gateId" << gateNotFound;
     QTest::newRow("gate null") << QByteArray(R"({"gateId": "$null"})") << "delivery.gateId" << gateNotFound;
@@ -197,79 +210,51 @@ void TestDeliveryService::testRejectedDelivery_data()
     QTest::newRow("scanner list") << QByteArray(R"({"scannerId": ["$scanner"]})") << "delivery.scannerId"
                                   << scannerNotFound;
 
-    QTest::newRow("open duration zero") << QByteArray(R"({"openDuration": 0})") << "delivery.openDuration"
-                                        << "";
-    QTest::newRow("open duration negative") << QByteArray(R"({"openDuration": -5})") << "delivery.openDuration"
-                                            << "";
-    QTest::newRow("open duration over a day") << QByteArray(R"({"openDuration": 86401})") << "delivery.openDuration"
-                                              << "";
-    QTest::newRow("open duration huge") << QByteArray(R"({"openDuration": 1e300})") << "delivery.openDuration"
-                                        << "";
-    QTest::newRow("open duration fraction") << QByteArray(R"({"openDuration": 1.5})") << "delivery.openDuration"
-                                            << "";
-    QTest::newRow("open duration text") << QByteArray(R"({"openDuration": "30"})") << "delivery.openDuration"
-                                        << "";
-    QTest::newRow("open duration boolean") << QByteArray(R"({"openDuration": true})") << "delivery.openDuration"
-                                           << "";
-    QTest::newRow("open duration null") << QByteArray(R"({"openDuration": null})") << "delivery.openDuration"
-                                        << "";
+    refusedUnnamed("open duration zero", QByteArray(R"({"openDuration": 0})"), "delivery.openDuration");
+    refusedUnnamed("open duration negative", QByteArray(R"({"openDuration": -5})"), "delivery.openDuration");
+    refusedUnnamed("open duration over a day", QByteArray(R"({"openDuration": 86401})"), "delivery.openDuration");
+    refusedUnnamed("open duration huge", QByteArray(R"({"openDuration": 1e300})"), "delivery.openDuration");
+    refusedUnnamed("open duration fraction", QByteArray(R"({"openDuration": 1.5})"), "delivery.openDuration");
+    refusedUnnamed("open duration text", QByteArray(R"({"openDuration": "30"})"), "delivery.openDuration");
+    refusedUnnamed("open duration boolean", QByteArray(R"({"openDuration": true})"), "delivery.openDuration");
+    refusedUnnamed("open duration null", QByteArray(R"({"openDuration": null})"), "delivery.openDuration");
 
-    QTest::newRow("calendar not a list") << QByteArray(R"({"calendarItems": {}})") << "delivery.calendarItems"
-                                         << "";
-    QTest::newRow("calendar item number") << QByteArray(R"({"calendarItems": [5]})") << "delivery.calendarItems[0]"
-                                          << "";
-    QTest::newRow("calendar item without duration")
-        << QByteArray(R"({"calendarItems": [{"datetime": 1700000000}]})") << "delivery.calendarItems[0].duration"
-        << "";
-    QTest::newRow("calendar item without datetime")
-        << QByteArray(R"({"calendarItems": [{"duration": 60}]})") << "delivery.calendarItems[0].datetime"
-        << "";
-    QTest::newRow("second item broken") << "{\"calendarItems\": [" + item + R"(, {"datetime": -1, "duration": 60}]})"
-                                        << "delivery.calendarItems[1].datetime"
-                                        << "";
-    QTest::newRow("datetime beyond 32 bits")
-        << QByteArray(R"({"calendarItems": [{"datetime": 4294967296, "duration": 60}]})")
-        << "delivery.calendarItems[0].datetime"
-        << "";
-    QTest::newRow("duration zero") << QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 0}]})")
-                                   << "delivery.calendarItems[0].duration"
-                                   << "";
-    QTest::newRow("duration fraction") << QByteArray(
-        R"({"calendarItems": [{"datetime": 1700000000, "duration": 0.5}]})")
-                                       << "delivery.calendarItems[0].duration"
-                                       << "";
-    QTest::newRow("duration huge") << QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 1e20}]})")
-                                   << "delivery.calendarItems[0].duration"
-                                   << "";
-    QTest::newRow("too many calendar items")
-        << "{\"calendarItems\": " + repeatedJsonList(item, 101) + '}' << "delivery.calendarItems"
-        << "";
+    refusedUnnamed("calendar not a list", QByteArray(R"({"calendarItems": {}})"), "delivery.calendarItems");
+    refusedUnnamed("calendar item number", QByteArray(R"({"calendarItems": [5]})"), "delivery.calendarItems[0]");
+    refusedUnnamed("calendar item without duration", QByteArray(R"({"calendarItems": [{"datetime": 1700000000}]})"),
+                   "delivery.calendarItems[0].duration");
+    refusedUnnamed("calendar item without datetime", QByteArray(R"({"calendarItems": [{"duration": 60}]})"),
+                   "delivery.calendarItems[0].datetime");
+    refusedUnnamed("second item broken", "{\"calendarItems\": [" + item + R"(, {"datetime": -1, "duration": 60}]})",
+                   "delivery.calendarItems[1].datetime");
+    refusedUnnamed("datetime beyond 32 bits",
+                   QByteArray(R"({"calendarItems": [{"datetime": 4294967296, "duration": 60}]})"),
+                   "delivery.calendarItems[0].datetime");
+    refusedUnnamed("duration zero", QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 0}]})"),
+                   "delivery.calendarItems[0].duration");
+    refusedUnnamed("duration fraction", QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 0.5}]})"),
+                   "delivery.calendarItems[0].duration");
+    refusedUnnamed("duration huge", QByteArray(R"({"calendarItems": [{"datetime": 1700000000, "duration": 1e20}]})"),
+                   "delivery.calendarItems[0].duration");
+    refusedUnnamed("too many calendar items", "{\"calendarItems\": " + repeatedJsonList(item, 101) + '}',
+                   "delivery.calendarItems");
 
-    QTest::newRow("notifications not a list")
-        << QByteArray(R"({"notificationIds": "$notifier"})") << "delivery.notificationIds"
-        << "";
-    QTest::newRow("notification broken") << QByteArray(R"({"notificationIds": ["$notifier", "nope"]})")
-                                         << "delivery.notificationIds[1]"
-                                         << "";
-    QTest::newRow("thousands of notifications")
-        << "{\"notificationIds\": " + repeatedJsonList("\"$notifier\"", 5000) + '}' << "delivery.notificationIds"
-        << "";
+    refusedUnnamed("notifications not a list", QByteArray(R"({"notificationIds": "$notifier"})"),
+                   "delivery.notificationIds");
+    refusedUnnamed("notification broken", QByteArray(R"({"notificationIds": ["$notifier", "nope"]})"),
+                   "delivery.notificationIds[1]");
+    refusedUnnamed("thousands of notifications",
+                   "{\"notificationIds\": " + repeatedJsonList("\"$notifier\"", 5000) + '}',
+                   "delivery.notificationIds");
 
-    QTest::newRow("name number") << QByteArray(R"({"name": 5})") << "delivery.name"
-                                 << "";
-    QTest::newRow("name null") << QByteArray(R"({"name": null})") << "delivery.name"
-                               << "";
-    QTest::newRow("name too long") << "{\"name\": \"" + QByteArray(257, 'x') + "\"}"
-                                   << "delivery.name"
-                                   << "";
-    QTest::newRow("tracking code number") << QByteArray(R"({"trackingCode": 40862157})") << "delivery.trackingCode"
-                                          << "";
-    QTest::newRow("tracking code too long") << "{\"trackingCode\": \"" + QByteArray(129, '7') + "\"}"
-                                            << "delivery.trackingCode"
-                                            << "";
-    QTest::newRow("tracking code broken surrogate")
-        << QByteArray(R"({"trackingCode": "4086\ud8002157"})") << "delivery.trackingCode"
-        << "";
+    refusedUnnamed("name number", QByteArray(R"({"name": 5})"), "delivery.name");
+    refusedUnnamed("name null", QByteArray(R"({"name": null})"), "delivery.name");
+    refusedUnnamed("name too long", "{\"name\": \"" + QByteArray(257, 'x') + "\"}", "delivery.name");
+    refusedUnnamed("tracking code number", QByteArray(R"({"trackingCode": 40862157})"), "delivery.trackingCode");
+    refusedUnnamed("tracking code too long", "{\"trackingCode\": \"" + QByteArray(129, '7') + "\"}",
+                   "delivery.trackingCode");
+    refusedUnnamed("tracking code broken surrogate", QByteArray(R"({"trackingCode": "4086\ud8002157"})"),
+                   "delivery.trackingCode");
 }
 
 void TestDeliveryService::testRejectedDelivery()
@@ -283,9 +268,7 @@ void TestDeliveryService::testRejectedDelivery()
     QVERIFY2(reply.errorMessage.startsWith(QLatin1String("PlavoDelivery.AddDelivery"))
                  && reply.errorMessage.contains(QLatin1Char('"') + parameter + QLatin1Char('"')),
              qPrintable(reply.errorMessage));
-    QCOMPARE(reply.params.value(QStringLiteral("deliveryError")).toString(), deliveryError);
-    QVERIFY(!reply.params.contains(QStringLiteral("deliveryId")));
-    QVERIFY(m_harness->listing().isEmpty());
+    verifyRefused(reply, deliveryError);
 }
 
 void TestDeliveryService::testDeliveryErrors_data()
@@ -332,9 +315,7 @@ void TestDeliveryService::testDeliveryErrors()
 
     const DeliveryHarness::Reply reply = add(deliveryWith(changes));
     QVERIFY2(reply.success, qPrintable(reply.errorMessage));
-    QCOMPARE(reply.params.value(QStringLiteral("deliveryError")).toString(), deliveryError);
-    QVERIFY(!reply.params.contains(QStringLiteral("deliveryId")));
-    QVERIFY(m_harness->listing().isEmpty());
+    verifyRefused(reply, deliveryError);
 }
 
 void TestDeliveryService::testListedRecord_data()

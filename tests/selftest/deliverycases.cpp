@@ -8,13 +8,9 @@
 
 using ExpectedText::json;
 
-namespace {
+using namespace SuiteFunctions;
 
-const QString testAvailable = QStringLiteral("testAvailable");
-const QString testAddDelivery = QStringLiteral("testAddDelivery");
-const QString testGetDeliveries = QStringLiteral("testGetDeliveries");
-const QString testRemoveDelivery = QStringLiteral("testRemoveDelivery");
-const QString testDeliveryPersistence = QStringLiteral("testDeliveryPersistence");
+namespace {
 
 const QString invalidName = QStringLiteral("invalid name, valid gate, valid scanner, valid code");
 const QString invalidGate = QStringLiteral("valid name, invalid gate, valid scanner, valid code");
@@ -65,6 +61,26 @@ QString persistedRecord(int duration = 60)
         .arg(duration);
 }
 
+// A case in which the suite's AddDelivery row finds another reply status than
+// it expects, and shows the whole reply it got.
+SelfTestCase addStatusFails(const char *name, const char *scenario, const QString &row, const char *expected,
+                            const QString &got)
+{
+    return SelfTestCase(name, scenario)
+        .runs(testAddDelivery, row)
+        .failsVerify(testAddDelivery, row, SuiteTexts::addStatusAsExpected, addResultMessage.arg(expected, got));
+}
+
+// A case in which the suite's AddDelivery row finds another delivery error.
+SelfTestCase addErrorFails(const char *name, const char *scenario, const QString &row, const char *expectedError,
+                           const char *gotError)
+{
+    return SelfTestCase(name, scenario)
+        .runs(testAddDelivery, row)
+        .failsVerify(testAddDelivery, row, SuiteTexts::addErrorAsExpected,
+                     addErrorMessage.arg(expectedError, gotError));
+}
+
 } // namespace
 
 QList<SelfTestCase> SelfTestCases::availability()
@@ -92,45 +108,28 @@ QList<SelfTestCase> SelfTestCases::availability()
 QList<SelfTestCase> SelfTestCases::addDelivery()
 {
     return {
-        SelfTestCase("an empty name accepted without error fails the error check",
-                     "add-error-replaced-by-no-error.json")
-            .runs(testAddDelivery, invalidName)
-            .failsVerify(testAddDelivery, invalidName, SuiteTexts::addErrorAsExpected,
-                         addErrorMessage.arg("DeliveryErrorInvalidName", "DeliveryErrorNoError")),
+        addErrorFails("an empty name accepted without error fails the error check",
+                      "add-error-replaced-by-no-error.json", invalidName, "DeliveryErrorInvalidName",
+                      "DeliveryErrorNoError"),
 
-        SelfTestCase("a null gate id with status success fails the status check", "add-without-gate-succeeds.json")
-            .runs(testAddDelivery, invalidGate)
-            .failsVerify(
-                testAddDelivery, invalidGate, SuiteTexts::addStatusAsExpected,
-                addResultMessage.arg(
-                    "error",
-                    json(R"({"id":3,"params":{"deliveryError":"DeliveryErrorGateNotFound"},"status":"success"})"))),
+        addStatusFails("a null gate id with status success fails the status check", "add-without-gate-succeeds.json",
+                       invalidGate, "error",
+                       json(R"({"id":3,"params":{"deliveryError":"DeliveryErrorGateNotFound"},"status":"success"})")),
 
-        SelfTestCase("a null scanner id with status success fails the status check", "add-status-success.json")
-            .runs(testAddDelivery, invalidScanner)
-            .failsVerify(
-                testAddDelivery, invalidScanner, SuiteTexts::addStatusAsExpected,
-                addResultMessage.arg(
-                    "error",
-                    json(
-                        R"({"error":"PlavoDelivery.AddDelivery: parameter \"delivery.scannerId\" must not be the null UUID",
-                             "id":"<<N>>","params":{"deliveryError":"DeliveryErrorScannerNotFound"},"status":"success"})"))),
+        addStatusFails(
+            "a null scanner id with status success fails the status check", "add-status-success.json", invalidScanner,
+            "error",
+            json(R"({"error":"PlavoDelivery.AddDelivery: parameter \"delivery.scannerId\" must not be the null UUID",
+                     "id":"<<N>>","params":{"deliveryError":"DeliveryErrorScannerNotFound"},"status":"success"})")),
 
-        SelfTestCase("an empty tracking code with another error name fails the error check",
-                     "add-wrong-error-name.json")
-            .runs(testAddDelivery, invalidCode)
-            .failsVerify(testAddDelivery, invalidCode, SuiteTexts::addErrorAsExpected,
-                         addErrorMessage.arg("DeliveryErrorInvalidTrackingCode", "DeliveryErrorInvalidName")),
+        addErrorFails("an empty tracking code with another error name fails the error check",
+                      "add-wrong-error-name.json", invalidCode, "DeliveryErrorInvalidTrackingCode",
+                      "DeliveryErrorInvalidName"),
 
-        SelfTestCase("a valid delivery with status error fails the status check", "add-status-error.json")
-            .runs(testAddDelivery, valid)
-            .failsVerify(
-                testAddDelivery, valid, SuiteTexts::addStatusAsExpected,
-                addResultMessage.arg(
-                    "success",
-                    reply(
-                        "error",
-                        R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})"))),
+        addStatusFails(
+            "a valid delivery with status error fails the status check", "add-status-error.json", valid, "success",
+            reply("error",
+                  R"({"deliveryError":"DeliveryErrorNoError","deliveryId":"de11ce00-0000-4000-8000-000000000001"})")),
 
         SelfTestCase("a valid delivery without deliveryId fails the id check", "add-without-delivery-id.json")
             .runs(testAddDelivery, valid)
@@ -174,11 +173,9 @@ QList<SelfTestCase> SelfTestCases::addDelivery()
                              json(addedRecord(R"(,"notificationIds":["7e1e0000-0000-4000-8000-000000000003"])")),
                              json(addedRecord(R"(,"notificationIds":["{7e1e0000-0000-4000-8000-000000000003}"])")))),
 
-        SelfTestCase("an unknown notification device accepted without error fails the error check",
-                     "add-error-replaced-by-no-error.json")
-            .runs(testAddDelivery, withBadNotification)
-            .failsVerify(testAddDelivery, withBadNotification, SuiteTexts::addErrorAsExpected,
-                         addErrorMessage.arg("DeliveryErrorNotificationDeviceNotFound", "DeliveryErrorNoError")),
+        addErrorFails("an unknown notification device accepted without error fails the error check",
+                      "add-error-replaced-by-no-error.json", withBadNotification,
+                      "DeliveryErrorNotificationDeviceNotFound", "DeliveryErrorNoError"),
     };
 }
 

@@ -10,9 +10,10 @@ using ExpectedText::http;
 using ExpectedText::json;
 using ExpectedText::rpc;
 
+using namespace SuiteFunctions;
+
 namespace {
 
-const QString testDelivery = QStringLiteral("testDelivery");
 const QString noCalendar = QStringLiteral("granted (no calendar item)");
 
 const QString acceptAction = QStringLiteral("{7e3e6b01-99a1-4346-826f-12ebff61c83d}");
@@ -58,23 +59,31 @@ QStringList grantedRowControlRequests(const QString &code)
             http(6656, "/actionhistory"), http(6655, "/actionhistory"), http(6657, "/actionhistory")};
 }
 
+// A case whose "no calendar" row of testDelivery fails one QVERIFY2, with
+// that expression and message.
+SelfTestCase noCalendarFailsVerify(const QString &name, const QString &scenario, const QString &expression,
+                                   const QString &message)
+{
+    return SelfTestCase(name, scenario)
+        .runs(testDelivery, noCalendar)
+        .failsVerify(testDelivery, noCalendar, expression, message);
+}
+
 } // namespace
 
 QList<SelfTestCase> SelfTestCases::deliveryFlow()
 {
     return {
-        SelfTestCase("a delivery flow stops when the add reply has no deliveryId", "add-without-delivery-id.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(
-                testDelivery, noCalendar, SuiteTexts::deliveryIdNotNull,
-                "Failed to add delivery:\n"
-                    + json(R"({"id":"<<N>>","params":{"deliveryError":"DeliveryErrorNoError"},"status":"success"})")),
+        noCalendarFailsVerify(
+            "a delivery flow stops when the add reply has no deliveryId", "add-without-delivery-id.json",
+            SuiteTexts::deliveryIdNotNull,
+            "Failed to add delivery:\n"
+                + json(R"({"id":"<<N>>","params":{"deliveryError":"DeliveryErrorNoError"},"status":"success"})")),
 
-        SelfTestCase("a scanner history of two lines fails the action count", "scanner-history-extra-line.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::oneScannerAction,
-                         "Not the expected amount of actions triggered in the scanner:" + acceptAction + '\n'
-                             + acceptAction),
+        noCalendarFailsVerify("a scanner history of two lines fails the action count",
+                              "scanner-history-extra-line.json", SuiteTexts::oneScannerAction,
+                              "Not the expected amount of actions triggered in the scanner:" + acceptAction + '\n'
+                                  + acceptAction),
 
         SelfTestCase("an empty scanner history counts as one action, the null one", "scanner-history-empty.json")
             .runs(testDelivery, noCalendar)
@@ -105,62 +114,50 @@ QList<SelfTestCase> SelfTestCases::deliveryFlow()
                 testDelivery, noCalendar, "http",
                 {{"port", "6655"}, {"path", "/actionhistory"}, {"status", "0"}, {"error", "ConnectionRefusedError"}})),
 
-        SelfTestCase("an open action listed without braces does not count", "gate-history-unbraced.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::gateOpenAsExpected,
-                         gateMessage("1", "2eb6135e-579f-4b9a-be7b-785d664a3875")),
+        noCalendarFailsVerify("an open action listed without braces does not count", "gate-history-unbraced.json",
+                              SuiteTexts::gateOpenAsExpected, gateMessage("1", "2eb6135e-579f-4b9a-be7b-785d664a3875")),
 
         SelfTestCase("a refused row whose gate opened fails the gate history", "gate-history-open-always.json")
             .runs(testDelivery, "wrong code")
             .failsVerify(testDelivery, "wrong code", SuiteTexts::gateOpenAsExpected,
                          gateMessage("0", "{2eb6135e-579f-4b9a-be7b-785d664a3875}")),
 
-        SelfTestCase("a gate that never opens fails after five polls", "gate-never-opens.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open")
+        noCalendarFailsVerify("a gate that never opens fails after five polls", "gate-never-opens.json",
+                              SuiteTexts::isOpen, "Garage did not open")
             .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 5, 950, 2500)),
 
-        SelfTestCase("an open gate reading \"Open\" is not open", "gate-reads-capital-open.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::isOpen, "Garage did not open"),
+        noCalendarFailsVerify("an open gate reading \"Open\" is not open", "gate-reads-capital-open.json",
+                              SuiteTexts::isOpen, "Garage did not open"),
 
-        SelfTestCase("a gate that never closes fails after fifteen polls", "gate-never-closes.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::isClosed, "Garage did not close")
+        noCalendarFailsVerify("a gate that never closes fails after fifteen polls", "gate-never-closes.json",
+                              SuiteTexts::isClosed, "Garage did not close")
             .checks(RunChecks::pauseBefore("Integrations.GetStateValue", 16, 950, 2500)),
 
         SelfTestCase("a notification history answering 500 fails", "notification-port-error.json")
             .runs(testDelivery, noCalendar)
             .failsCompare(testDelivery, noCalendar, networkErrorMismatch("InternalServerError")),
 
-        SelfTestCase("a notify action in upper case does not count", "notification-history-upper-case.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected,
-                         notificationMessage("{86ED7935-5C88-4810-A94C-50A39946A04C}\n")),
+        noCalendarFailsVerify("a notify action in upper case does not count", "notification-history-upper-case.json",
+                              SuiteTexts::notifiedAsExpected,
+                              notificationMessage("{86ED7935-5C88-4810-A94C-50A39946A04C}\n")),
 
-        SelfTestCase("a notification device never notified fails", "never-notifies.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::notifiedAsExpected, notificationMessage(QString())),
+        noCalendarFailsVerify("a notification device never notified fails", "never-notifies.json",
+                              SuiteTexts::notifiedAsExpected, notificationMessage(QString())),
 
-        SelfTestCase("an empty final listing fails with its own message", "second-listing-empty.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::finalListingNotEmpty,
-                         "GetDeliveries returned no delivery for {de11ce00-0000-4000-8000-000000000001}:\n"
-                             + emptyListingReply()),
+        noCalendarFailsVerify("an empty final listing fails with its own message", "second-listing-empty.json",
+                              SuiteTexts::finalListingNotEmpty,
+                              "GetDeliveries returned no delivery for {de11ce00-0000-4000-8000-000000000001}:\n"
+                                  + emptyListingReply()),
 
-        SelfTestCase("a final listing of another delivery fails", "final-listing-other-id.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDeliveryId, "Not the delivery we're expecting"),
+        noCalendarFailsVerify("a final listing of another delivery fails", "final-listing-other-id.json",
+                              SuiteTexts::finalDeliveryId, "Not the delivery we're expecting"),
 
-        SelfTestCase("a delivery not marked delivered fails", "final-listing-not-delivered.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::finalDelivered,
-                         "Delivery has not been marked as delivered"),
+        noCalendarFailsVerify("a delivery not marked delivered fails", "final-listing-not-delivered.json",
+                              SuiteTexts::finalDelivered, "Delivery has not been marked as delivered"),
 
-        SelfTestCase("a delivery time in the second of the scan is not after it", "delivered-at-scan-second.json")
-            .runs(testDelivery, noCalendar)
-            .failsVerify(testDelivery, noCalendar, SuiteTexts::deliveredAfterScan,
-                         "Delivered timestamp seems not valid"),
+        noCalendarFailsVerify("a delivery time in the second of the scan is not after it",
+                              "delivered-at-scan-second.json", SuiteTexts::deliveredAfterScan,
+                              "Delivered timestamp seems not valid"),
 
         SelfTestCase("a granted row adds its delivery, then asks the devices in order", "correct.json")
             .runs(testDelivery, "granted (code with spaces)")

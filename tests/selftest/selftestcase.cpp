@@ -1,6 +1,7 @@
 #include "selftestcase.h"
 
 #include "suiterun.h"
+#include "suitetexts.h"
 #include "textpattern.h"
 
 namespace {
@@ -140,16 +141,16 @@ QString SelfTestCase::judge(const SuiteRun &run) const
 
 QStringList SelfTestCase::suiteFunctions()
 {
-    return {QStringLiteral("testAvailable"),           QStringLiteral("testAddDelivery"),
-            QStringLiteral("testGetDeliveries"),       QStringLiteral("testRemoveDelivery"),
-            QStringLiteral("testDeliveryPersistence"), QStringLiteral("testDelivery")};
+    using namespace SuiteFunctions;
+    return {testAvailable,      testAddDelivery,         testGetDeliveries,
+            testRemoveDelivery, testDeliveryPersistence, testDelivery};
 }
 
 QStringList SelfTestCase::suiteRows(const QString &function)
 {
-    if (function == "testAvailable")
+    if (function == SuiteFunctions::testAvailable)
         return {"No gate, no scanner", "No gate, scanner", "gate, scanner"};
-    if (function == "testAddDelivery") {
+    if (function == SuiteFunctions::testAddDelivery) {
         return {"invalid name, valid gate, valid scanner, valid code",
                 "valid name, invalid gate, valid scanner, valid code",
                 "valid name, valid gate, invalid scanner, valid code",
@@ -158,9 +159,9 @@ QStringList SelfTestCase::suiteRows(const QString &function)
                 "with notification",
                 "with bad notification"};
     }
-    if (function == "testGetDeliveries")
+    if (function == SuiteFunctions::testGetDeliveries)
         return {"0", "1", "10"};
-    if (function == "testDelivery") {
+    if (function == SuiteFunctions::testDelivery) {
         return {"wrong code",
                 "inactive calendar item",
                 "granted (no calendar item)",
