@@ -44,6 +44,10 @@ QStringList PossibleMatches::among(const QStringList &names, const QString &word
         if (!name.isEmpty() && !matches.contains(name) && isClose(name, word))
             matches.append(name);
     }
+    // The likeliest meant first: a name differing only in case before a longer one that holds the word.
+    std::stable_sort(matches.begin(), matches.end(), [&word](const QString &a, const QString &b) {
+        return editDistance(a, word) < editDistance(b, word);
+    });
     return matches;
 }
 

@@ -9,8 +9,8 @@
 class PossibleMatches
 {
 public:
-    // The names, in their order, that hold the word or that it holds, whatever
-    // the case, and those a typo or two away from it.
+    // The names that hold the word or that it holds, whatever the case, and
+    // those a typo or two away from it: the closest first, ties in their order.
     static QStringList among(const QStringList &names, const QString &word);
     // ". Possible matches: 'a', 'b'" to follow a refusal, or empty where no
     // name comes close.

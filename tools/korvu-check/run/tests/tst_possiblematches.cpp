@@ -18,7 +18,10 @@ void TestPossibleMatches::testAmong_data()
     QTest::addColumn<QStringList>("matches");
 
     QTest::newRow("part of names, whatever the case")
-        << functions << "delivery" << QStringList{"testAddDelivery", "testRemoveDelivery", "testDelivery"};
+        << functions << "delivery" << QStringList{"testDelivery", "testAddDelivery", "testRemoveDelivery"};
+    QTest::newRow("the same name in another case first")
+        << QStringList{"testAddDelivery", "testDeliveryPersistence", "testDelivery"} << "testdelivery"
+        << QStringList{"testDelivery", "testAddDelivery", "testDeliveryPersistence"};
     QTest::newRow("a name with more after it") << functions << "testDeliveryX" << QStringList{"testDelivery"};
     QTest::newRow("swapped letters") << functions << "testAvialable" << QStringList{"testAvailable"};
     QTest::newRow("one slip in a short word")

@@ -88,8 +88,8 @@ void TestRowFilter::testApply_data()
            "'Remove', --grep-invert 'Delivery$' and --last-failed (testRemoveDelivery)";
     QTest::newRow("unknown function, with its close matches")
         << QStringList{"testdelivery"} << QString() << QString() << none << QStringList()
-        << "the suite has no test function 'testdelivery'. Possible matches: 'testDeliveryPersistence', "
-           "'testDelivery', 'testDeliveryDHL'";
+        << "the suite has no test function 'testdelivery'. Possible matches: 'testDelivery', "
+           "'testDeliveryDHL', 'testDeliveryPersistence'";
     QTest::newRow("unknown function, nothing close")
         << QStringList{"noSuchFunction"} << QString() << QString() << none << QStringList()
         << "the suite has no test function 'noSuchFunction'";
