@@ -37,19 +37,11 @@ int WatchCommand::exec()
         print(QStringLiteral("korvu-check: waiting until the parts are in place: %1").arg(problem));
     });
 
-    // The rows that failed before the watch began stay its selection, so
-    // that a change that breaks one again after its fix is seen.
     CheckOptions runOptions = m_options;
     runOptions.lastFailed = false;
-    QStringList lastFailed;
-    if (m_options.lastFailed) {
-        QStringList notices;
-        lastFailed = LastFailedRecord::selectionFor(m_options.daemon, &notices);
-        for (const QString &line : qAsConst(notices))
-            print(line);
-        if (lastFailed.isEmpty())
-            return 0;
-    }
+    const QStringList lastFailed = m_options.lastFailed ? recordedFailures() : QStringList();
+    if (m_options.lastFailed && lastFailed.isEmpty())
+        return 0;
 
     int status = 0;
     while (!StopSignals::received()) {
@@ -79,6 +71,15 @@ int WatchCommand::exec()
     // The stopped run's summary may show failures this status does not count.
     print(QStringLiteral("korvu-check: stopped; the exit status is the last completed run's, %1").arg(status));
     return status;
+}
+
+QStringList WatchCommand::recordedFailures()
+{
+    QStringList notices;
+    const QStringList rows = LastFailedRecord::selectionFor(m_options.daemon, &notices);
+    for (const QString &line : qAsConst(notices))
+        print(line);
+    return rows;
 }
 
 int WatchCommand::judgeRun(const RunResults &results, int runStatus, bool partsChanged, int status)

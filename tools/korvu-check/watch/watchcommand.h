@@ -21,6 +21,9 @@ public:
     int exec();
 
 private:
+    // The rows that failed before the watch began: they stay its selection
+    // under --last-failed, so that a change that breaks one again is seen.
+    QStringList recordedFailures();
     // Shows what a run brought since the one before and keeps it for the
     // next comparison when it counts; returns the watch's status after it.
     int judgeRun(const RunResults &results, int runStatus, bool partsChanged, int status);
