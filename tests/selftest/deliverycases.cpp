@@ -8,9 +8,13 @@
 
 using ExpectedText::json;
 
-using namespace SuiteFunctions;
-
 namespace {
+
+const QString testAvailable = QStringLiteral("testAvailable");
+const QString testAddDelivery = QStringLiteral("testAddDelivery");
+const QString testGetDeliveries = QStringLiteral("testGetDeliveries");
+const QString testRemoveDelivery = QStringLiteral("testRemoveDelivery");
+const QString testDeliveryPersistence = QStringLiteral("testDeliveryPersistence");
 
 const QString invalidName = QStringLiteral("invalid name, valid gate, valid scanner, valid code");
 const QString invalidGate = QStringLiteral("valid name, invalid gate, valid scanner, valid code");

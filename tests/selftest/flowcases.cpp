@@ -10,10 +10,9 @@ using ExpectedText::http;
 using ExpectedText::json;
 using ExpectedText::rpc;
 
-using namespace SuiteFunctions;
-
 namespace {
 
+const QString testDelivery = QStringLiteral("testDelivery");
 const QString noCalendar = QStringLiteral("granted (no calendar item)");
 
 const QString acceptAction = QStringLiteral("{7e3e6b01-99a1-4346-826f-12ebff61c83d}");

@@ -10,11 +10,11 @@
 using ExpectedText::json;
 using ExpectedText::rpc;
 
-using namespace SuiteFunctions;
-
 namespace {
 
 const QString initTestCase = QStringLiteral("initTestCase");
+const QString testAvailable = QStringLiteral("testAvailable");
+const QString testRemoveDelivery = QStringLiteral("testRemoveDelivery");
 const QString noGateNoScanner = QStringLiteral("No gate, no scanner");
 const QString gateAndScanner = QStringLiteral("gate, scanner");
 

@@ -1,7 +1,6 @@
 #include "selftestcase.h"
 
 #include "suiterun.h"
-#include "suitetexts.h"
 #include "textpattern.h"
 
 namespace {
@@ -141,16 +140,16 @@ QString SelfTestCase::judge(const SuiteRun &run) const
 
 QStringList SelfTestCase::suiteFunctions()
 {
-    using namespace SuiteFunctions;
-    return {testAvailable,      testAddDelivery,         testGetDeliveries,
-            testRemoveDelivery, testDeliveryPersistence, testDelivery};
+    return {QStringLiteral("testAvailable"),           QStringLiteral("testAddDelivery"),
+            QStringLiteral("testGetDeliveries"),       QStringLiteral("testRemoveDelivery"),
+            QStringLiteral("testDeliveryPersistence"), QStringLiteral("testDelivery")};
 }
 
 QStringList SelfTestCase::suiteRows(const QString &function)
 {
-    if (function == SuiteFunctions::testAvailable)
+    if (function == "testAvailable")
         return {"No gate, no scanner", "No gate, scanner", "gate, scanner"};
-    if (function == SuiteFunctions::testAddDelivery) {
+    if (function == "testAddDelivery") {
         return {"invalid name, valid gate, valid scanner, valid code",
                 "valid name, invalid gate, valid scanner, valid code",
                 "valid name, valid gate, invalid scanner, valid code",
@@ -159,9 +158,9 @@ QStringList SelfTestCase::suiteRows(const QString &function)
                 "with notification",
                 "with bad notification"};
     }
-    if (function == SuiteFunctions::testGetDeliveries)
+    if (function == "testGetDeliveries")
         return {"0", "1", "10"};
-    if (function == SuiteFunctions::testDelivery) {
+    if (function == "testDelivery") {
         return {"wrong code",
                 "inactive calendar item",
                 "granted (no calendar item)",

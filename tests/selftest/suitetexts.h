@@ -1,18 +1,6 @@
 #ifndef SELFTEST_SUITETEXTS_H
 #define SELFTEST_SUITETEXTS_H
 
-// The suite's test functions, in the order it runs them.
-namespace SuiteFunctions {
-
-constexpr char testAvailable[] = "testAvailable";
-constexpr char testAddDelivery[] = "testAddDelivery";
-constexpr char testGetDeliveries[] = "testGetDeliveries";
-constexpr char testRemoveDelivery[] = "testRemoveDelivery";
-constexpr char testDeliveryPersistence[] = "testDeliveryPersistence";
-constexpr char testDelivery[] = "testDelivery";
-
-} // namespace SuiteFunctions
-
 // The expression texts the suite reports with its failed verifications, and
 // the messages it logs, character for character.
 namespace SuiteTexts {
