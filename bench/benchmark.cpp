@@ -14,10 +14,10 @@
 
 namespace {
 
-const double RoundTripLimitUs = 200;
-const double StartupLimitMs = 100;
-const double ListingLimitMs = 100;
-const double MemoryLimitMiB = 30;
+const ResultTable::Target roundTripTarget{200, QStringLiteral("µs")};
+const ResultTable::Target startupTarget{100, QStringLiteral("ms")};
+const ResultTable::Target listingTarget{100, QStringLiteral("ms")};
+const ResultTable::Target memoryTarget{30, QStringLiteral("MiB")};
 // Long enough for a commit behind a slow disk; the figures say how long it really took.
 const int ReplyTimeoutMs = 30000;
 
@@ -91,7 +91,7 @@ bool Benchmark::measureStartup(const QString &situation, ResultTable *table, QSt
         samples.add(m_daemon->msecsUntilListening() * 1000000);
     }
     table->add(QStringLiteral("start to listening, %1 (median of %2)").arg(situation).arg(samples.count()),
-               milliseconds(samples.median()), StartupLimitMs, QStringLiteral("ms"));
+               milliseconds(samples.median()), startupTarget);
     return true;
 }
 
@@ -126,8 +126,7 @@ bool Benchmark::measureRoundTrip(RpcConnection *client, ResultTable *table, QStr
         }
     }
     const QString calls = QStringLiteral("%1 sequential JSONRPC.Hello").arg(samples.count());
-    table->add(QStringLiteral("round trip, median of %1").arg(calls), microseconds(samples.median()), RoundTripLimitUs,
-               QStringLiteral("µs"));
+    table->add(QStringLiteral("round trip, median of %1").arg(calls), microseconds(samples.median()), roundTripTarget);
     table->add(QStringLiteral("round trip, 99th percentile"),
                ResultTable::formatted(microseconds(samples.percentile(0.99)), QStringLiteral("µs")));
     return true;
@@ -190,7 +189,7 @@ bool Benchmark::measureListing(RpcConnection *client, ResultTable *table, QStrin
     table->add(QStringLiteral("GetDeliveries of %1, read and parsed (median of %2)")
                    .arg(m_options.deliveries)
                    .arg(samples.count()),
-               milliseconds(samples.median()), ListingLimitMs, QStringLiteral("ms"));
+               milliseconds(samples.median()), listingTarget);
     table->add(QStringLiteral("GetDeliveries reply size"),
                ResultTable::formatted(replyBytes / 1024.0 / 1024.0, QStringLiteral("MiB")));
     return true;
@@ -205,5 +204,5 @@ void Benchmark::measureMemory(const QString &situation, ResultTable *table)
     if (kib < 0)
         table->add(measure, QStringLiteral("unknown"));
     else
-        table->add(measure, kib / 1024.0, MemoryLimitMiB, QStringLiteral("MiB"));
+        table->add(measure, kib / 1024.0, memoryTarget);
 }

@@ -5,12 +5,12 @@ void ResultTable::add(const QString &measure, const QString &result)
     m_rows.append({measure, result, QString(), QString()});
 }
 
-void ResultTable::add(const QString &measure, double value, double limit, const QString &unit)
+void ResultTable::add(const QString &measure, double value, const Target &target)
 {
-    const bool met = value < limit;
+    const bool met = value < target.limit;
     if (!met)
         ++m_missed;
-    m_rows.append({measure, formatted(value, unit), QStringLiteral("< ") + formatted(limit, unit),
+    m_rows.append({measure, formatted(value, target.unit), QStringLiteral("< ") + formatted(target.limit, target.unit),
                    met ? QStringLiteral("ok") : QStringLiteral("MISSED")});
 }
 

@@ -11,8 +11,13 @@ class ResultTable
 public:
     // A measure without a target.
     void add(const QString &measure, const QString &result);
-    // A measure that must stay below the limit, in the unit the texts give.
-    void add(const QString &measure, double value, double limit, const QString &unit);
+    // What a measure must stay below, and the unit its value and limit are shown in.
+    struct Target
+    {
+        double limit;
+        QString unit;
+    };
+    void add(const QString &measure, double value, const Target &target);
 
     QString toText() const;
     int missedTargets() const;
