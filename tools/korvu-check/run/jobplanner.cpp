@@ -39,7 +39,8 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
         if (!select(&selection, failure))
             return false;
     }
-    if (m_filter.narrowsBeyondSelections()) {
+    // Words that name a test twice become one word for each, in the suite's order.
+    if (m_filter.narrowsBeyondSelections() || m_filter.selectionsOverlap(selection.listed)) {
         m_selections = ShardPlan::selectionsOf(selection.kept, selection.listed);
         suiteArguments = m_suiteOptions + m_selections;
     }

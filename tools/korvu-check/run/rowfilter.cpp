@@ -21,6 +21,22 @@ bool RowFilter::narrowsBeyondSelections() const
     return !m_grep.isEmpty() || !m_grepInvert.isEmpty() || m_keepOnlyGiven;
 }
 
+bool RowFilter::selectionsOverlap(const QVector<ShardPlan::Test> &listed) const
+{
+    QVector<bool> named(listed.size(), false);
+    for (const QString &selection : m_selections) {
+        QVector<bool> byWord(listed.size(), false);
+        QString unknown;
+        selectWord(listed, selection, &byWord, &unknown);
+        for (int i = 0; i < listed.size(); ++i) {
+            if (byWord.at(i) && named.at(i))
+                return true;
+            named[i] = named.at(i) || byWord.at(i);
+        }
+    }
+    return false;
+}
+
 bool RowFilter::apply(const QVector<ShardPlan::Test> &listed, QVector<ShardPlan::Test> *kept, QString *error) const
 {
     QVector<bool> selected(listed.size(), m_selections.isEmpty());

@@ -25,6 +25,10 @@ public:
     // Whether more than the words after -- decide, so that the selection the
     // suite gets must be worked out from its listing.
     bool narrowsBeyondSelections() const;
+    // Whether two of the words after -- name the same listed test (a row
+    // twice, or a row and its whole function). The suite would run it twice
+    // in one process, under one name.
+    bool selectionsOverlap(const QVector<ShardPlan::Test> &listed) const;
 
     // The listed tests kept, in the suite's order; false with *error for a
     // selection the suite does not have, or when the conditions keep nothing.

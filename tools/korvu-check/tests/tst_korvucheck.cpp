@@ -24,6 +24,7 @@ private slots:
     void testBadCommandLine_data();
     void testBadCommandLine();
     void testRunReportsEveryVerdict();
+    void testSuiteArgumentsPassThrough_data();
     void testSuiteArgumentsPassThrough();
     void testSuiteCrash();
     void testShardsReportLikeOneRun_data();
@@ -216,12 +217,28 @@ void TestKorvuCheck::testRunReportsEveryVerdict()
     QCOMPARE(JunitFile::read(path("read-back.xml")).systemOut, report.systemOut);
 }
 
+void TestKorvuCheck::testSuiteArgumentsPassThrough_data()
+{
+    QTest::addColumn<QStringList>("suiteArguments");
+    QTest::addColumn<QString>("ctrf");
+
+    QTest::newRow("a row and an option") << QStringList{"testDelivery:plain", "-v2"} << "passing-run.json";
+    // Run twice in one process, the row would be shown twice and counted once.
+    QTest::newRow("a row named twice runs once")
+        << QStringList{"testDelivery:plain", "-v2", "testDelivery:plain"} << QString();
+}
+
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
 {
-    const CheckResult result = runCheck(
-        fakes()
-        + QStringList{"--json", CheckProcess::ctrfDocument("passing-run.json"), "--", "testDelivery:plain", "-v2"});
+    QFETCH(QStringList, suiteArguments);
+    QFETCH(QString, ctrf);
+
+    QStringList arguments = fakes();
+    if (!ctrf.isEmpty())
+        arguments += QStringList{"--json", CheckProcess::ctrfDocument(ctrf)};
+    const CheckResult result = runCheck(arguments + QStringList{"--"} + suiteArguments);
     QCOMPARE(result.status, 0);
+    QCOMPARE(result.out.count(QStringLiteral("PASS  testDelivery(plain)")), 1);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
 }
 

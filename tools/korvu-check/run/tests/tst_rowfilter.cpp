@@ -29,6 +29,8 @@ class TestRowFilter : public QObject
 private slots:
     void testApply_data();
     void testApply();
+    void testSelectionsOverlap_data();
+    void testSelectionsOverlap();
 };
 
 void TestRowFilter::testApply_data()
@@ -121,6 +123,29 @@ void TestRowFilter::testApply()
     for (const ShardPlan::Test &test : qAsConst(actual))
         words.append(test.selectionWord());
     QCOMPARE(words, kept);
+}
+
+void TestRowFilter::testSelectionsOverlap_data()
+{
+    QTest::addColumn<QStringList>("selections");
+    QTest::addColumn<bool>("overlap");
+
+    QTest::newRow("none") << QStringList() << false;
+    QTest::newRow("other rows of one function")
+        << QStringList{"testDelivery:DPD Prio", "testDelivery:wrong code"} << false;
+    QTest::newRow("functions whose names begin alike") << QStringList{"testDelivery", "testDeliveryDHL"} << false;
+    QTest::newRow("the same row twice") << QStringList{"testDelivery:DPD Prio", "testDelivery:DPD Prio"} << true;
+    QTest::newRow("the same function twice") << QStringList{"testRemoveDelivery", "testRemoveDelivery"} << true;
+    QTest::newRow("a row, then its function") << QStringList{"testDelivery:DPD Prio", "testDelivery"} << true;
+    QTest::newRow("a function, then its row") << QStringList{"testDelivery", "testDelivery:DPD Prio"} << true;
+}
+
+void TestRowFilter::testSelectionsOverlap()
+{
+    QFETCH(QStringList, selections);
+    QFETCH(bool, overlap);
+
+    QCOMPARE(RowFilter(selections).selectionsOverlap(listed), overlap);
 }
 
 QTEST_GUILESS_MAIN(TestRowFilter)
