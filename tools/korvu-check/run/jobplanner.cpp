@@ -39,7 +39,7 @@ bool JobPlanner::plan(std::deque<SuiteJob> *jobs, RunResults *results, Failure *
         if (!select(&selection, failure))
             return false;
     }
-    // Words that name a test twice become one word for each, in the suite's order.
+    // Words that name a test twice are replaced by words that name each selected test once.
     if (m_filter.narrowsBeyondSelections() || m_filter.selectionsOverlap(selection.listed)) {
         m_selections = ShardPlan::selectionsOf(selection.kept, selection.listed);
         suiteArguments = m_suiteOptions + m_selections;

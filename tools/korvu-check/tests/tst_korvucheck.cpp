@@ -225,7 +225,7 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough_data()
     QTest::newRow("a row and an option") << QStringList{"testDelivery:plain", "-v2"} << "passing-run.json";
     // Run twice in one process, the row would be shown twice and counted once.
     QTest::newRow("a row named twice runs once")
-        << QStringList{"testDelivery:plain", "-v2", "testDelivery:plain"} << QString();
+        << QStringList{"testDelivery:plain", "-v2", "testDelivery:plain"} << "row-named-twice.json";
 }
 
 void TestKorvuCheck::testSuiteArgumentsPassThrough()
@@ -233,10 +233,8 @@ void TestKorvuCheck::testSuiteArgumentsPassThrough()
     QFETCH(QStringList, suiteArguments);
     QFETCH(QString, ctrf);
 
-    QStringList arguments = fakes();
-    if (!ctrf.isEmpty())
-        arguments += QStringList{"--json", CheckProcess::ctrfDocument(ctrf)};
-    const CheckResult result = runCheck(arguments + QStringList{"--"} + suiteArguments);
+    const CheckResult result = runCheck(fakes() + QStringList{"--json", CheckProcess::ctrfDocument(ctrf), "--"}
+                                        + suiteArguments);
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out.count(QStringLiteral("PASS  testDelivery(plain)")), 1);
     QVERIFY2(result.out.endsWith("3 passed, 0 failed, 0 skipped\n"), qPrintable(result.out));
